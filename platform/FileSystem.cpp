@@ -1,0 +1,39 @@
+#include "FileSystem.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace platform {
+namespace fs = std::filesystem;
+
+bool ListRegularFiles(const std::string& dir, std::vector<ListedFile>& files, int& error,
+                      std::string& text) {
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  if (ec) {
+    error = ec.value();
+    text = ec.message();
+    return false;
+  }
+  files.clear();
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string path = it->path().string();
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      files.push_back({it->path().filename().string(), st.st_mtime});
+    }
+  }
+  std::sort(files.begin(), files.end(),
+            [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
+  return true;
+}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm result{};
+  localtime_r(&t, &result);
+  return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a normal build, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under
+# ThreadSanitizer, then the static checks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 2)
+build_root=${TM_BUILD_ROOT:-build}
+
+run_suite() {
+  local name=$1 label=$2; shift 2
+  cmake -S . -B "$build_root/$name" -DTM_BUILD_BENCH=ON "$@" >/dev/null
+  cmake --build "$build_root/$name" -j "$jobs"
+  if [ -n "$label" ]; then
+    (cd "$build_root/$name" && ctest --output-on-failure -j "$jobs" -L "$label")
+  else
+    (cd "$build_root/$name" && ctest --output-on-failure -j "$jobs")
+  fi
+}
+
+echo "== static checks"
+scripts/check.sh
+
+echo "== tests under ThreadSanitizer (threaded tests)"
+TSAN_OPTIONS="halt_on_error=1" run_suite tsan threads -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=thread -DTM_BUILD_BENCH=OFF
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  run_suite asan "" -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=address,undefined -DTM_BUILD_BENCH=OFF
+
+echo "== tests (release build)"
+run_suite release "" -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,0 +1,141 @@
+#include "tests/common/TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "platform/Registry.h"
+
+namespace testing_support {
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "tmtest-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission that a test may have taken away.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path_, ec);
+}
+
+ScopedEnv::ScopedEnv(std::string name, const char* value) : name_(std::move(name)) {
+  if (const char* old = std::getenv(name_.c_str())) {
+    had_ = true;
+    old_ = old;
+  }
+  if (value != nullptr) {
+    setenv(name_.c_str(), value, 1);
+  } else {
+    unsetenv(name_.c_str());
+  }
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_) {
+    setenv(name_.c_str(), old_.c_str(), 1);
+  } else {
+    unsetenv(name_.c_str());
+  }
+}
+
+ScopedCwd::ScopedCwd(const std::string& dir) : old_(fs::current_path().string()) {
+  fs::current_path(dir);
+}
+
+ScopedCwd::~ScopedCwd() {
+  std::error_code ec;
+  fs::current_path(old_, ec);
+}
+
+struct MessageRecorder::Shared {
+  std::mutex mutex;
+  std::vector<std::pair<std::string, std::string>> messages;
+};
+
+MessageRecorder::MessageRecorder() : shared_(new Shared) {
+  Shared* shared = shared_;
+  previous_ = platform::SetMessageSink([shared](const std::string& caption, const std::string& text) {
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->messages.emplace_back(caption, text);
+  });
+}
+
+MessageRecorder::~MessageRecorder() {
+  platform::SetMessageSink(previous_);
+  delete shared_;
+}
+
+std::vector<std::pair<std::string, std::string>> MessageRecorder::messages() const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->messages;
+}
+
+void MessageRecorder::clear() {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->messages.clear();
+}
+
+namespace {
+std::string MakeDir(const std::string& path) {
+  fs::create_directories(path);
+  return path;
+}
+}  // namespace
+
+TestInstallation::TestInstallation()
+    : install_(MakeDir(root_ / "install")),
+      work_(MakeDir(root_ / "work")),
+      xdg_("XDG_CONFIG_HOME", MakeDir(root_ / "config").c_str()),
+      cwd_(work_) {
+  if (platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", install_) !=
+      platform::kRegSuccess) {
+    throw std::runtime_error("cannot register the test installation");
+  }
+}
+
+TestInstallation::~TestInstallation() = default;
+
+void TestInstallation::write(const std::string& relative, const std::string& content) const {
+  const fs::path p = fs::path(install_) / relative;
+  fs::create_directories(p.parent_path());
+  WriteFile(p.string(), content);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::istringstream in(ReadFile(path));
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace testing_support

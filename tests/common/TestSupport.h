@@ -1,0 +1,96 @@
+// Helpers shared by the test binaries: temporary folders, environment and
+// working-directory guards, file access, and a recorder of message boxes.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/MessageBox.h"
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Sets (or with a null value, unsets) an environment variable for the
+// object's life.
+class ScopedEnv {
+ public:
+  ScopedEnv(std::string name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+// Changes the working directory for the object's life.
+class ScopedCwd {
+ public:
+  explicit ScopedCwd(const std::string& dir);
+  ~ScopedCwd();
+  ScopedCwd(const ScopedCwd&) = delete;
+  ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+ private:
+  std::string old_;
+};
+
+// Records every message box shown while it lives, instead of printing it.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+  std::vector<std::pair<std::string, std::string>> messages() const;  // (caption, text)
+  void clear();
+
+ private:
+  platform::MessageSink previous_;
+  struct Shared;
+  Shared* shared_;
+};
+
+// A small installation in a temporary folder: its path is registered in a
+// registry stand-in of its own (XDG_CONFIG_HOME points into the folder) and
+// the working directory is a folder of its own, so reports land there too.
+class TestInstallation {
+ public:
+  TestInstallation();
+  ~TestInstallation();
+  const std::string& dir() const { return install_; }      // the installation directory
+  const std::string& workDir() const { return work_; }     // the current directory meanwhile
+  std::string path(const std::string& relative) const { return install_ + "/" + relative; }
+  void write(const std::string& relative, const std::string& content) const;
+
+ private:
+  TempDir root_;
+  std::string install_;
+  std::string work_;
+  ScopedEnv xdg_;
+  ScopedCwd cwd_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+std::vector<std::string> ReadLines(const std::string& path);
+
+}  // namespace testing_support
