@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 
-void DefaultExit(int code) {
+[[noreturn]] void DefaultExit(int code) {
   std::fflush(nullptr);
   std::_Exit(code);
 }

@@ -7,6 +7,7 @@ packages=(
   cppcheck clang-format
   qt6-base-dev libsdl2-dev
   sox libsndfile1-dev
+  locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -18,4 +19,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a decimal comma, so that the tests can show that numbers in
+# data files do not depend on the process locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
+  fi
 fi

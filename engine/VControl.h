@@ -1,0 +1,37 @@
+// Run-state flags of one composer and the process-wide abort flag.
+#pragma once
+
+#include <atomic>
+
+class VControl {
+ public:
+  VControl();
+  VControl(const VControl&) = delete;
+  VControl& operator=(const VControl&) = delete;
+
+  void SetPlaying(bool v);
+  void SetStopped(bool v);
+  void SetPaused(bool v);
+  void SetSpeaking(bool v);
+  void SetIdle(bool v);
+
+  bool IsPlaying() const { return playing_.load(std::memory_order_relaxed); }
+  bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
+  bool IsStopped() const { return stopped_.load(std::memory_order_relaxed); }
+  bool IsSpeaking() const { return speaking_.load(std::memory_order_relaxed); }
+  bool IsIdle() const { return idle_.load(std::memory_order_relaxed); }
+
+  // Returns when the paused flag is clear (at once when it is already).
+  void WaitWhilePaused() const;
+
+  // The abort flag, one for the whole process.
+  static void SetAbort(bool v);
+  static bool IsAbort();
+
+ private:
+  std::atomic<bool> playing_{false};
+  std::atomic<bool> paused_{false};
+  std::atomic<bool> stopped_{true};
+  std::atomic<bool> speaking_{false};
+  std::atomic<bool> idle_{true};
+};

@@ -1,0 +1,28 @@
+// A text of the composer: the working text of a run (the input, rewritten
+// step by step into the phone string) or the kept filtered text.
+#pragma once
+
+#include <string>
+
+class VTextBuffer {
+ public:
+  VTextBuffer() = default;
+  virtual ~VTextBuffer() = default;
+
+  // The buffer becomes the first `length` characters of text (all of it up
+  // to its terminator when length is -1, and never past the terminator). A
+  // null text leaves the buffer empty. The text may lie in the buffer itself.
+  void SetText(const char* text, int length = -1);
+  void SetText(const std::string& text) { text_ = text; }
+
+  // The text, zero-terminated; valid until the next SetText.
+  const char* GetText() const { return text_.c_str(); }
+  // Writable access for modules that rewrite characters in place (positions
+  // into the text stay valid while its length does not change).
+  char* GetData() { return &text_[0]; }
+  int GetLength() const { return static_cast<int>(text_.size()); }
+  const std::string& Str() const { return text_; }
+
+ private:
+  std::string text_;
+};
