@@ -1,0 +1,60 @@
+// A composer stand-in for tests of the engine's components: it owns the
+// text buffers, run-state flags and module directory, and hands out whatever
+// else a test gives it (shared resources, character, pool, layers, arrays,
+// speech buffer). Reset calls the test's hook, if any, and counts.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/VComposer.h"
+#include "engine/VControl.h"
+#include "engine/VModuleDirectory.h"
+#include "engine/VTextBuffer.h"
+
+namespace testing_support {
+
+class FakeComposer : public VComposer {
+ public:
+  FakeComposer() { directory.SetComposer(this); }
+
+  int Reset() override {
+    ++resets;
+    if (onReset) onReset();
+    return 1;
+  }
+  void SetLastError(int code) override { lastError = code; }
+  std::string GetInstanceText() const override { return std::to_string(instance); }
+
+  TMShared* GetShared() override { return shared; }
+  VCharacter* GetCharacter() override { return character; }
+  VCharacterPool* GetCharacterPool() override { return pool; }
+  VModuleDirectory* GetModuleDirectory() override { return &directory; }
+  VTextBuffer* GetText() override { return &text; }
+  VTextBuffer* GetFilteredText() override { return &filtered; }
+  VMLDS* GetMLDS() override { return mlds; }
+  VDuration* GetDuration() override { return duration; }
+  VIntonation* GetIntonation() override { return intonation; }
+  VSpeechBuffer* GetSpeechBuffer() override { return speech; }
+  VControl* GetControl() override { return &control; }
+
+  int resets = 0;
+  int lastError = 0;
+  int instance = 1;
+  std::function<void()> onReset;
+
+  TMShared* shared = nullptr;
+  VCharacter* character = nullptr;
+  VCharacterPool* pool = nullptr;
+  VMLDS* mlds = nullptr;
+  VDuration* duration = nullptr;
+  VIntonation* intonation = nullptr;
+  VSpeechBuffer* speech = nullptr;
+
+  VTextBuffer text;
+  VTextBuffer filtered;
+  VControl control;
+  VModuleDirectory directory;
+};
+
+}  // namespace testing_support
