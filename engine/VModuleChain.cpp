@@ -20,7 +20,7 @@ bool VModuleChain::AddModule(VModule* module) {
     GetComposer();
     VLib::ReportError("VModuleChain:" + std::to_string(kNoComposerLine) + ":NULL Tamrin");
   }
-  module->SetComposer(PeekComposer());
+  module->SetComposer(GetComposer());
   module->SetEnabled(true);
   entry->module = module;
   entries_.push_back(std::move(entry));

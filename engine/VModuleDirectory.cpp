@@ -17,7 +17,7 @@ bool VModuleDirectory::AddModule(VModule* module) {
     GetComposer();
     VLib::ReportError("VModuleDirectory:" + std::to_string(kNoComposerLine) + ":NULL Tamrin");
   }
-  module->SetComposer(PeekComposer());
+  module->SetComposer(GetComposer());
   module->SetEnabled(true);
   module->Init();
   return table_.Add(module->GetName(), module);

@@ -1,8 +1,8 @@
 #include "FileSystem.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
 
 namespace platform {

@@ -14,7 +14,8 @@ const std::string UTILITIES_FIND_FIRST_FAILED = "UTILITIES:: findFirstFile faile
 // Rule collections and rules (codes 800 to 813).
 const std::string CRC_ERR_OPEN =
     "CRuleCollection:...(): cannot open file with rules. Stream bad or failed!";
-const std::string CRC_ERR_FONT_HEADER = "CRuleCollection:loadFromStream(): cannot read fond header!";
+const std::string CRC_ERR_FONT_HEADER =
+    "CRuleCollection:loadFromStream(): cannot read fond header!";
 const std::string CRC_ERR_LOGICAL_FONT =
     "CRuleCollection:loadFromStream(): cannot read logical font!";
 const std::string CRC_ERR_OUTPUT_UNKNOWN =

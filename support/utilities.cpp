@@ -1,11 +1,11 @@
 #include "support/utilities.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <mutex>
-#include <sys/stat.h>
 
 #include "platform/FileSystem.h"
 

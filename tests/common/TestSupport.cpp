@@ -1,5 +1,6 @@
 #include "tests/common/TestSupport.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,7 +9,6 @@
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "platform/Registry.h"
 
@@ -24,8 +24,8 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   // Give back write permission that a test may have taken away.
-  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(path_, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
   fs::remove_all(path_, ec);
@@ -65,12 +65,14 @@ struct MessageRecorder::Shared {
   std::vector<std::pair<std::string, std::string>> messages;
 };
 
-MessageRecorder::MessageRecorder() : shared_(new Shared) {
+MessageRecorder::MessageRecorder() : previous_(), shared_(new Shared) {
   Shared* shared = shared_;
-  previous_ = platform::SetMessageSink([shared](const std::string& caption, const std::string& text) {
-    std::lock_guard<std::mutex> lock(shared->mutex);
-    shared->messages.emplace_back(caption, text);
-  });
+  // cppcheck-suppress useInitializationList
+  previous_ =
+      platform::SetMessageSink([shared](const std::string& caption, const std::string& text) {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->messages.emplace_back(caption, text);
+      });
 }
 
 MessageRecorder::~MessageRecorder() {

@@ -75,8 +75,8 @@ class TestInstallation {
  public:
   TestInstallation();
   ~TestInstallation();
-  const std::string& dir() const { return install_; }      // the installation directory
-  const std::string& workDir() const { return work_; }     // the current directory meanwhile
+  const std::string& dir() const { return install_; }   // the installation directory
+  const std::string& workDir() const { return work_; }  // the current directory meanwhile
   std::string path(const std::string& relative) const { return install_ + "/" + relative; }
   void write(const std::string& relative, const std::string& content) const;
 
