@@ -136,21 +136,7 @@ CRule& CRule::operator=(const CRule& other) {
 }
 
 bool CRule::queryInterface(int id, void** out) {
-  if (out == nullptr) return false;
-  switch (id) {
-    case IID_SELF:
-      *out = this;
-      return true;
-    case IID_ERROR_HANDLER:
-      *out = &error_;
-      return true;
-    case IID_TRACER:
-      *out = &tracer_;
-      return true;
-    default:
-      *out = nullptr;
-      return false;
-  }
+  return answerInterface(id, out, this, &error_, &tracer_);
 }
 
 bool CRule::fail(int code, const std::string& text) {
@@ -347,21 +333,7 @@ CRuleCollection::CRuleCollection(int reserve, int flag, int outputUnknown)
 }
 
 bool CRuleCollection::queryInterface(int id, void** out) {
-  if (out == nullptr) return false;
-  switch (id) {
-    case IID_SELF:
-      *out = this;
-      return true;
-    case IID_ERROR_HANDLER:
-      *out = &error_;
-      return true;
-    case IID_TRACER:
-      *out = &tracer_;
-      return true;
-    default:
-      *out = nullptr;
-      return false;
-  }
+  return answerInterface(id, out, this, &error_, &tracer_);
 }
 
 bool CRuleCollection::loadFromFile(const std::string& path) {

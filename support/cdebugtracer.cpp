@@ -120,13 +120,7 @@ CDebugTracer::CDebugTracer(const std::string& name, int files, int lines, bool e
       useLock_(useLock) {}
 
 bool CDebugTracer::queryInterface(int id, void** out) {
-  if (out == nullptr) return false;
-  if (id == IID_SELF || id == IID_TRACER) {
-    *out = this;
-    return true;
-  }
-  *out = nullptr;
-  return false;
+  return answerInterface(id, out, this, nullptr, this);
 }
 
 void CDebugTracer::setName(const std::string& name) { name_ = name; }

@@ -1,13 +1,30 @@
 #include "support/errorHandler.h"
 
-bool errorHandler::queryInterface(int id, void** out) {
+bool answerInterface(int id, void** out, void* self, void* handler, void* tracer, void* playback) {
   if (out == nullptr) return false;
-  if (id == IID_SELF || id == IID_ERROR_HANDLER) {
-    *out = this;
-    return true;
+  void* part = nullptr;
+  switch (id) {
+    case IID_SELF:
+      part = self;
+      break;
+    case IID_ERROR_HANDLER:
+      part = handler;
+      break;
+    case IID_TRACER:
+      part = tracer;
+      break;
+    case IID_PLAYBACK:
+      part = playback;
+      break;
+    default:
+      break;
   }
-  *out = nullptr;
-  return false;
+  *out = part;
+  return part != nullptr;
+}
+
+bool errorHandler::queryInterface(int id, void** out) {
+  return answerInterface(id, out, this, this, nullptr);
 }
 
 int errorHandler::getErrorCode() const { return code_; }

@@ -16,6 +16,13 @@ enum : int {
   IID_PLAYBACK = 4,
 };
 
+// Answers queryInterface for an object from the parts it has: itself, its
+// error handler, its trace writer and its playback interface (null for a
+// part it lacks). A null out pointer, or an id whose part is missing, gives
+// false.
+bool answerInterface(int id, void** out, void* self, void* handler, void* tracer,
+                     void* playback = nullptr);
+
 // The abstract base of the library's classes.
 class CInterface {
  public:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/VStr.h"
+#include "tests/common/ConfigurationLines.h"
 #include "tests/common/TestSupport.h"
 
 namespace {
@@ -52,34 +53,7 @@ class VConfigurationTest : public testing::Test {
 };
 
 TEST_F(VConfigurationTest, EveryLineFormStoresItsNameAndValue) {
-  struct Case {
-    const char* line;
-    bool stored;
-    const char* name;
-    const char* value;
-  };
-  const Case cases[] = {
-      {"Logger.Directory=logs", true, "Logger.Directory", "logs"},
-      {"key = value", true, "key ", " value"},
-      {"a=b=c", true, "a", "b=c"},
-      {"x=1 # note", true, "x", "1 "},
-      {"x=\"a # b\"", true, "x", "a # b"},
-      {"x=\"a\"#c", true, "x", "a"},
-      {"x=a\"#b", true, "x", "a\""},
-      {"x=\\\"a#b\"", true, "x", "\\\"a"},
-      {"x=a\\#b", true, "x", "a\\#b"},
-      {"x=\"abc\\\"", true, "x", "\"abc\\\""},
-      {"=v", true, "", "v"},
-      {"# whole line", false, "", ""},
-      {"no assignment here", false, "", ""},
-      {"", false, "", ""},
-      {"\tname\t=\tvalue\t", true, "\tname\t", "\tvalue\t"},
-      {"empty=", true, "empty", ""},
-      {"q=\"\"", true, "q", ""},
-      {"q=\"", true, "q", "\""},
-      {"path=C:\\dir\\file", true, "path", "C:\\dir\\file"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : testing_support::kConfigurationLines) {
     SCOPED_TRACE(std::string("line: [") + c.line + "]");
     const std::string path = Write(std::string(c.line) + "\n");
     VConfiguration config;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/utilities.h"
+#include "tests/common/ConfigurationLines.h"
 #include "tests/common/TestSupport.h"
 
 namespace {
@@ -43,33 +44,9 @@ void CheckSplit(const SplitRow& row, char comment) {
 }
 
 TEST(UtilitiesTest, SplitAssignmentWithHashComments) {
-  const SplitRow rows[] = {
-      {"Logger.Directory=logs", true, "Logger.Directory", "logs"},
-      {"key = value", true, "key ", " value"},
-      {"a=b=c", true, "a", "b=c"},
-      {"x=1 # note", true, "x", "1 "},
-      {"x=\"a # b\"", true, "x", "a # b"},
-      {"x=\"a\"#c", true, "x", "a"},
-      {"x=a\"#b", true, "x", "a\""},
-      {"x=\\\"a#b\"", true, "x", "\\\"a"},
-      {"x=a\\#b", true, "x", "a\\#b"},
-      {"x=\"abc\\\"", true, "x", "\"abc\\\""},
-      {"=v", true, "", "v"},
-      {"# whole line", false, "", ""},
-      {"no assignment here", false, "", ""},
-      // Further cases of the same rules.
-      {"", false, "", ""},
-      {"k=", true, "k", ""},
-      {"k=\"\"", true, "k", ""},
-      {"k=\"", true, "k", "\""},
-      {"#k=v", false, "", ""},
-      {"k=v#", true, "k", "v"},
-      {"\tk\t=\tv\t", true, "\tk\t", "\tv\t"},
-      {"p=C:\\dir\\file", true, "p", "C:\\dir\\file"},
-      {"x=\"a\" # \"b\"", true, "x", "\"a\" "},
-      {"x=\"a\" \"#\" b", true, "x", "\"a\" \"#\" b"},
-  };
-  for (const SplitRow& row : rows) CheckSplit(row, '#');
+  for (const auto& row : testing_support::kConfigurationLines) {
+    CheckSplit({row.line, row.stored, row.name, row.value}, '#');
+  }
 }
 
 TEST(UtilitiesTest, SplitAssignmentWithoutCommentRemoval) {
