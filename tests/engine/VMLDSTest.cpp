@@ -1,0 +1,172 @@
+#include "engine/VMLDS.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/VLayer.h"
+#include "tests/common/FakeComposer.h"
+#include "tests/common/TestSupport.h"
+
+namespace {
+
+using testing_support::FakeComposer;
+using testing_support::MessageRecorder;
+using testing_support::ReadLines;
+using testing_support::TestInstallation;
+
+std::string Address(const void* p) {
+  std::ostringstream out;
+  out << p;
+  return out.str();
+}
+
+// The messages of the error report, without their time stamps.
+std::vector<std::string> Reported(const MessageRecorder& boxes) {
+  std::vector<std::string> out;
+  for (const auto& box : boxes.messages()) {
+    EXPECT_EQ(box.first, "Tamrin Engine");
+    out.push_back(box.second.size() > 15 ? box.second.substr(15) : box.second);
+  }
+  return out;
+}
+
+class VMLDSTest : public testing::Test {
+ protected:
+  std::vector<std::string> Log() const { return ReadLines(inst_.path("log.txt")); }
+
+  VLayer* NewLayer(const char* name, int hint) { return new VLayer(name, &hint); }
+
+  TestInstallation inst_;
+  MessageRecorder boxes_;
+  FakeComposer composer_;
+};
+
+TEST_F(VMLDSTest, LayersAreFoundByExactNameAndDeletedByClear) {
+  VMLDS mlds;
+  EXPECT_EQ(mlds.GetName(), "VMLDS");
+  mlds.SetComposer(&composer_);
+  struct Case {
+    const char* name;
+    int hint;
+  };
+  const Case cases[] = {{"Sentence", 5}, {"Phrase", 30}, {"Word", 150}, {"Syllable", 200}};
+  std::vector<VLayer*> layers;
+  for (const Case& c : cases) {
+    layers.push_back(NewLayer(c.name, c.hint));
+    ASSERT_TRUE(mlds.AddLayer(layers.back()));
+    EXPECT_EQ(layers.back()->PeekComposer(), &composer_);
+  }
+  EXPECT_EQ(mlds.Count(), 4);
+  for (size_t i = 0; i < layers.size(); ++i) {
+    EXPECT_EQ(mlds.GetLayer(cases[i].name), layers[i]);
+    EXPECT_EQ(mlds.GetLayer(cases[i].name)->LinkedNodes(), cases[i].hint + 1);
+  }
+  EXPECT_EQ(mlds.GetLayer("word"), nullptr);
+  EXPECT_EQ(mlds.GetLayer("Word "), nullptr);
+  EXPECT_EQ(mlds.GetLayer(""), nullptr);
+  EXPECT_EQ(mlds.GetLayer(nullptr), nullptr);
+  EXPECT_TRUE(Log().empty());
+  EXPECT_TRUE(boxes_.messages().empty());
+
+  // The dump lists the table, then every layer is gone (the sanitizer build
+  // sees a leak or a double deletion otherwise).
+  ASSERT_TRUE(mlds.Clear());
+  std::vector<std::string> lines = Log();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "4");
+  for (size_t i = 0; i < layers.size(); ++i) {
+    const std::string prefix = std::to_string(i) + ":";
+    const std::string suffix = "->" + Address(layers[i]) + ":" + cases[i].name;
+    EXPECT_EQ(lines[i + 1].compare(0, prefix.size(), prefix), 0) << lines[i + 1];
+    ASSERT_GT(lines[i + 1].size(), suffix.size());
+    EXPECT_EQ(lines[i + 1].substr(lines[i + 1].size() - suffix.size()), suffix);
+  }
+  EXPECT_EQ(mlds.Count(), 0);
+  EXPECT_EQ(mlds.GetLayer("Word"), nullptr);
+
+  ASSERT_TRUE(mlds.Clear());
+  lines = Log();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[5], "0");
+}
+
+TEST_F(VMLDSTest, DestructionForgetsTheLayersWithoutDeletingThem) {
+  int hint = 5;
+  VLayer layer("Sentence", &hint);  // outlives the table
+  {
+    VMLDS mlds;
+    mlds.SetComposer(&composer_);
+    ASSERT_TRUE(mlds.AddLayer(&layer));
+  }
+  EXPECT_EQ(Log(), (std::vector<std::string>{"~VMap()"}));
+  EXPECT_EQ(layer.LinkedNodes(), 6);
+}
+
+// Decided: without a composer both reports are made and the layer is added.
+TEST_F(VMLDSTest, AddLayerWithoutComposerReportsAndStillAdds) {
+  VMLDS mlds;
+  VLayer* word = NewLayer("Word", 150);
+  ASSERT_TRUE(mlds.AddLayer(word));
+  EXPECT_EQ(Reported(boxes_), (std::vector<std::string>{"Null Tamrin.", "VMLDS::AddLayer"}));
+  const std::vector<std::string> report = ReadLines(inst_.workDir() + "/TamrinError.txt");
+  ASSERT_EQ(report.size(), 2u);
+  const std::regex stamped("^[0-9]{14}\t(.*)$");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(report[0], m, stamped));
+  EXPECT_EQ(m[1], "Null Tamrin.");
+  ASSERT_TRUE(std::regex_match(report[1], m, stamped));
+  EXPECT_EQ(m[1], "VMLDS::AddLayer");
+
+  EXPECT_EQ(mlds.GetLayer("Word"), word);
+  EXPECT_EQ(word->PeekComposer(), nullptr);
+  EXPECT_EQ(mlds.Count(), 1);
+  mlds.Clear();
+}
+
+// Decided: the table refuses a layer it already holds, with a log line.
+TEST_F(VMLDSTest, TheSameLayerTwiceIsRefused) {
+  VMLDS mlds;
+  mlds.SetComposer(&composer_);
+  VLayer* word = NewLayer("Word", 150);
+  ASSERT_TRUE(mlds.AddLayer(word));
+  EXPECT_FALSE(mlds.AddLayer(word));
+  EXPECT_EQ(mlds.Count(), 1);
+  EXPECT_EQ(Log(),
+            (std::vector<std::string>{"*** ERROR:\tVMap::Add@[Word] is already in the table"}));
+  EXPECT_TRUE(boxes_.messages().empty());
+
+  EXPECT_FALSE(mlds.AddLayer(nullptr));
+  EXPECT_EQ(mlds.Count(), 1);
+
+  // Two layers under one name are both held; the name finds the first.
+  VLayer* other = NewLayer("Word", 0);
+  ASSERT_TRUE(mlds.AddLayer(other));
+  EXPECT_EQ(mlds.Count(), 2);
+  EXPECT_EQ(mlds.GetLayer("Word"), word);
+  mlds.Clear();
+  EXPECT_EQ(Log().size(), 4u);
+}
+
+TEST_F(VMLDSTest, AFullTableRefusesTheNextLayer) {
+  VMLDS mlds;
+  mlds.SetComposer(&composer_);
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_TRUE(mlds.AddLayer(NewLayer(("L" + std::to_string(i)).c_str(), 0)));
+  }
+  int hint = 0;
+  VLayer extra("Extra", &hint);
+  EXPECT_FALSE(mlds.AddLayer(&extra));
+  EXPECT_EQ(mlds.Count(), 100);
+  EXPECT_EQ(mlds.GetLayer("Extra"), nullptr);
+  EXPECT_EQ(extra.PeekComposer(), nullptr);
+  EXPECT_EQ(Log(), (std::vector<std::string>{
+                       "*** ERROR:\tVMap::Add@table full (100 entries), [Extra] not added"}));
+  mlds.Clear();
+  EXPECT_EQ(Log().size(), 1u + 1u + 100u);
+}
+
+}  // namespace
