@@ -10,6 +10,11 @@
 
 class VSR_PhonePool : public VSR_Resource {
  public:
+  // The configuration key of the table's file, relative to the installation.
+  static constexpr const char* kFilenameKey = "Phones.Filename";
+  // The size of one scrambled record of the table's file.
+  static constexpr int kRecordSize = 500;
+
   VSR_PhonePool() = default;
 
   // Loads the table named in the holder's configuration; always true.
@@ -39,6 +44,8 @@ class VSR_PhonePool : public VSR_Resource {
   void ParseFile(const std::string& path);
 
   int PhoneCount() const { return static_cast<int>(phones_.size()); }
+  // Record i in the order of the file; null when there is none.
+  const VPhone* PhoneAt(int i) const;
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
 
  private:

@@ -1,0 +1,220 @@
+#include "engine/VDataFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/VStr.h"
+#include "tests/common/TestSupport.h"
+#include "tests/engine/ScrambledRecords.h"
+
+namespace {
+
+using testing_support::MakeRecord;
+using testing_support::MessageRecorder;
+using testing_support::RecordParts;
+using testing_support::TempDir;
+using testing_support::TextRecord;
+using testing_support::WriteFile;
+
+// Report texts without their time stamps.
+std::vector<std::string> Reported(const MessageRecorder& boxes) {
+  std::vector<std::string> out;
+  for (const auto& box : boxes.messages()) {
+    EXPECT_EQ(box.first, "Tamrin Engine");
+    out.push_back(box.second.size() > 15 ? box.second.substr(15) : box.second);
+  }
+  return out;
+}
+
+class VDataFileTest : public testing::Test {
+ protected:
+  TempDir dir_;
+  testing_support::ScopedCwd cwd_{dir_.path()};
+  MessageRecorder boxes_;
+  char* out_ = nullptr;
+
+  ~VDataFileTest() override { VStr::Release(&out_); }
+
+  std::string Write(const std::string& content, const std::string& name = "data.bin") {
+    const std::string path = dir_ / name;
+    WriteFile(path, content);
+    return path;
+  }
+};
+
+TEST_F(VDataFileTest, TwoWholeRecordsAndTenBytesGiveTwoRecordsThenOneBandwidthReport) {
+  const std::string path =
+      Write(TextRecord("first", 120) + TextRecord("second", 120) + std::string(10, 'z'));
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(path.c_str(), in, true));
+
+  ASSERT_TRUE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_STREQ(out_, "first");
+  ASSERT_TRUE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_STREQ(out_, "second");
+  EXPECT_TRUE(Reported(boxes_).empty());
+
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_EQ(Reported(boxes_), std::vector<std::string>{"bandwidth error in file " + path});
+  EXPECT_STREQ(out_, "second");
+
+  boxes_.clear();
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_TRUE(Reported(boxes_).empty());
+  // The report also went to the error file of the current directory.
+  EXPECT_NE(testing_support::ReadFile(dir_ / "TamrinError.txt").find("bandwidth error in file "),
+            std::string::npos);
+}
+
+TEST_F(VDataFileTest, AnEmptyFileGivesFalseAtOnceWithoutReport) {
+  const std::string path = Write("");
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(path.c_str(), in, true));
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 500, &out_, true, path));
+  EXPECT_EQ(out_, nullptr);
+  EXPECT_TRUE(Reported(boxes_).empty());
+}
+
+TEST_F(VDataFileTest, OpenDataFileRefusesWhatIsNotARegularFile) {
+  const std::string sub = dir_ / "folder";
+  std::filesystem::create_directory(sub);
+  const std::string missing = dir_ / "missing.phn";
+  for (const std::string& name : {sub, missing}) {
+    boxes_.clear();
+    std::ifstream in;
+    EXPECT_FALSE(VLib::OpenDataFile(name.c_str(), in, true)) << name;
+    EXPECT_FALSE(in.is_open());
+    EXPECT_EQ(Reported(boxes_), std::vector<std::string>{"Error reading file " + name});
+    // The readers go on regardless: the stream gives nothing, silently.
+    boxes_.clear();
+    EXPECT_FALSE(VLib::ReadDataEntry(in, 500, &out_, true, name));
+    EXPECT_TRUE(Reported(boxes_).empty());
+  }
+  std::ifstream in;
+  EXPECT_FALSE(VLib::OpenDataFile(nullptr, in, false));
+}
+
+TEST_F(VDataFileTest, AnOpenStreamIsNotReopenedButFailed) {
+  const std::string first = Write(TextRecord("one", 120), "first.bin");
+  const std::string second = Write(TextRecord("two", 120), "second.bin");
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(first.c_str(), in, true));
+  EXPECT_FALSE(VLib::OpenDataFile(second.c_str(), in, true));
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, second));
+  EXPECT_TRUE(Reported(boxes_).empty());
+}
+
+// A malformed record is reported with the file's name and skipped; the next
+// call reads the record after it.
+TEST_F(VDataFileTest, AMalformedRecordIsReportedAndReadingGoesOn) {
+  RecordParts badCheck;
+  badCheck.payload = std::string("bad") + '\0';
+  badCheck.checkDelta = 1;
+  RecordParts badLength;
+  badLength.payload = std::string("long") + '\0';
+  badLength.lField = "000500";  // beyond a record of 120 bytes
+  RecordParts letters;
+  letters.payload = std::string("abc") + '\0';
+  letters.mField = "00x005";
+  const std::string path =
+      Write(TextRecord("A", 120) + MakeRecord(badCheck, 120) + MakeRecord(badLength, 120) +
+            MakeRecord(letters, 120) + TextRecord("B", 120));
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(path.c_str(), in, true));
+  ASSERT_TRUE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_STREQ(out_, "A");
+  for (int i = 0; i < 3; ++i) {
+    boxes_.clear();
+    EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, path)) << i;
+    EXPECT_STREQ(out_, "A") << i;  // unchanged
+    EXPECT_EQ(Reported(boxes_), std::vector<std::string>{"malformed entry in file " + path}) << i;
+    EXPECT_TRUE(in.good()) << i;
+  }
+  boxes_.clear();
+  ASSERT_TRUE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_STREQ(out_, "B");
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_TRUE(Reported(boxes_).empty());
+}
+
+// The payload of the eight bytes has no zero of its own; the result block
+// still ends with one.
+TEST_F(VDataFileTest, TheDecodedPayloadGetsOneTerminatingZero) {
+  RecordParts p;
+  p.payload = "ABCDEFGH";
+  const std::string record = MakeRecord(p, 120);
+  // Bytes behind the body are not read: fill them with non-zero garbage.
+  std::string dirty = record;
+  for (size_t i = 26; i < dirty.size(); ++i) dirty[i] = 'Q';
+  const std::string path = Write(dirty);
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(path.c_str(), in, true));
+  out_ = VStr::Duplicate("an earlier block, released by the read");
+  ASSERT_TRUE(VLib::ReadDataEntry(in, 120, &out_, true, path));
+  EXPECT_EQ(std::strlen(out_), 8u);
+  EXPECT_STREQ(out_, "ABCDEFGH");
+}
+
+TEST_F(VDataFileTest, ReportsWithoutAFileNameNameTheStream) {
+  std::istringstream in(std::string(30, 'x'));
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true));
+  EXPECT_EQ(Reported(boxes_), std::vector<std::string>{"bandwidth error in file (unnamed stream)"});
+}
+
+TEST_F(VDataFileTest, PlainModeReadsLines) {
+  const std::string path = Write("first\nsecond\r\n\nthird\r\nlast");
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(path.c_str(), in, false));
+  std::vector<std::string> lines;
+  while (VLib::ReadDataEntry(in, 100, &out_, false, path)) lines.emplace_back(out_);
+  EXPECT_EQ(lines, (std::vector<std::string>{"first", "second", "", "third", "last"}));
+  // The stream had ended: the failed call touched nothing.
+  EXPECT_STREQ(out_, "last");
+  EXPECT_TRUE(Reported(boxes_).empty());
+
+  // A call that still finds the stream good hands out a block even when it
+  // reads nothing.
+  std::istringstream text("abc\n");
+  ASSERT_TRUE(VLib::ReadDataEntry(text, 100, &out_, false, "text"));
+  EXPECT_STREQ(out_, "abc");
+  EXPECT_FALSE(VLib::ReadDataEntry(text, 100, &out_, false, "text"));
+  ASSERT_NE(out_, nullptr);
+  EXPECT_STREQ(out_, "");
+}
+
+TEST_F(VDataFileTest, PlainModeCutsLongLinesAndKeepsTheRestForTheNextCall) {
+  // size 6: at most five characters per call.
+  std::istringstream in("abcdefgh\nvwxyz\nabcdef\r\n12345\r\n");
+  std::vector<std::string> lines;
+  while (VLib::ReadDataEntry(in, 6, &out_, false, "lines")) lines.emplace_back(out_);
+  EXPECT_EQ(lines, (std::vector<std::string>{"abcde", "fgh", "vwxyz", "abcde", "f", "12345", ""}));
+}
+
+TEST_F(VDataFileTest, SizesThatHoldNoEntryStopTheReader) {
+  std::istringstream plain("abc\n");
+  EXPECT_FALSE(VLib::ReadDataEntry(plain, 1, &out_, false, "p"));
+  EXPECT_FALSE(plain.good());
+  std::istringstream scrambled(TextRecord("x", 120));
+  EXPECT_FALSE(VLib::ReadDataEntry(scrambled, 0, &out_, true, "s"));
+  EXPECT_FALSE(scrambled.good());
+  EXPECT_TRUE(Reported(boxes_).empty());
+}
+
+TEST_F(VDataFileTest, ReadDataTextGivesTheTextOrNothing) {
+  const std::string path = Write(TextRecord("κείμενο", 400) + std::string(400, '\0'));
+  std::ifstream in;
+  ASSERT_TRUE(VLib::OpenDataFile(path.c_str(), in, true));
+  EXPECT_EQ(VLib::ReadDataText(in, 400, true, path), std::optional<std::string>("κείμενο"));
+  EXPECT_EQ(VLib::ReadDataText(in, 400, true, path), std::nullopt);
+  EXPECT_EQ(Reported(boxes_), std::vector<std::string>{"malformed entry in file " + path});
+  EXPECT_EQ(VLib::ReadDataText(in, 400, true, path), std::nullopt);
+}
+
+}  // namespace
