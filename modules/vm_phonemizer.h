@@ -1,0 +1,15 @@
+// Converts the spelled text into the phone string, one character per phone.
+#pragma once
+
+#include "engine/VModule.h"
+
+class VM_Phonemizer : public VModule {
+ public:
+  VM_Phonemizer();
+
+  bool ReleaseResources() override;
+  bool Init() override;
+  bool SetUp() override;
+  bool Run() override;
+  bool Release() override;
+};

@@ -1,0 +1,15 @@
+// Smooths the jumps between neighbouring pitch cells.
+#pragma once
+
+#include "engine/VModule.h"
+
+class VM_SmoothF0 : public VModule {
+ public:
+  VM_SmoothF0();
+
+  bool ReleaseResources() override;
+  bool Init() override;
+  bool SetUp() override;
+  bool Run() override;
+  bool Release() override;
+};
