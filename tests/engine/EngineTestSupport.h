@@ -36,7 +36,18 @@ constexpr const char* kConfig =
     "VoiceFonts.Directory=voices\n"
     "VoiceFonts.Suffix=.vof\n"
     "Default.VoiceFont=default.vof\n"
-    "Phones.Filename=phones/absent.phn\n";
+    "Phones.Filename=phones/absent.phn\n"
+    "AC.Directory=rules\n"
+    "AC.Suffix=.rul\n"
+    "Lexicon.Directory=lexicon\n"
+    "Lexicon.Suffix=.lex\n"
+    "Lexicon.EForm=no\n"
+    "3States.Directory=tristate\n"
+    "3States.Suffix=.3st\n"
+    "V58Compiler.Directory=v58\n"
+    "V58Compiler.Suffix=.v58\n"
+    "User.Lexicon.Directory=user\n"
+    "User.Lexicon.Suffix=.usr\n";
 
 // The Greek display name of the default font, in UTF-8.
 constexpr const char* kGreekName = "Κυρία Φωνή";
@@ -47,13 +58,16 @@ inline std::string FontText(const std::string& chain, const std::string& method 
   return "VModuleChain.Modules=" + chain + "\nPlayback.Method=" + method + "\n" + more;
 }
 
-// An installation with the engine configuration, the logger folder and two
-// voice fonts, "default.vof" and "second.vof", both chaining "Test_Probe".
+// An installation with the engine configuration, the logger folder, empty
+// resource folders (the phone table is absent) and two voice fonts,
+// "default.vof" and "second.vof", both chaining "Test_Probe".
 class EngineInstallation : public testing_support::TestInstallation {
  public:
   EngineInstallation() {
     write("config.txt", kConfig);
-    write("logs/.keep", "");
+    for (const char* folder : {"logs", "rules", "lexicon", "tristate", "v58", "user"}) {
+      write(std::string(folder) + "/.keep", "");
+    }
     Font("default.vof", FontText("Test_Probe", "none",
                                  "Settings.DisplayName=Default voice\n"
                                  "Settings.DisplayNameGr=" +

@@ -131,7 +131,9 @@ static int make_installation(int with_config) {
   snprintf(root, sizeof root, "%s/tmengine-c-XXXXXX", tmp != NULL && tmp[0] ? tmp : "/tmp");
   if (mkdtemp(root) == NULL) return 0;
   if (!make_dir("install") || !make_dir("install/voices") || !make_dir("install/logs") ||
-      !make_dir("work") || !make_dir("config") || !make_dir("config/Quenmoor") ||
+      !make_dir("install/rules") || !make_dir("install/lexicon") || !make_dir("install/tristate") ||
+      !make_dir("install/v58") || !make_dir("install/user") || !make_dir("work") ||
+      !make_dir("config") || !make_dir("config/Quenmoor") ||
       !make_dir("config/Quenmoor/ZORVALIS")) {
     return 0;
   }
@@ -141,7 +143,11 @@ static int make_installation(int with_config) {
       !write_file("install/config.txt",
                   "Logger.Directory=logs\nLogger.Preffix=log_\nLogger.ErrorPreffix=err_\n"
                   "Logger.Suffix=.html\nVoiceFonts.Directory=voices\nVoiceFonts.Suffix=.vof\n"
-                  "Default.VoiceFont=default.vof\nPhones.Filename=phones/absent.phn\n")) {
+                  "Default.VoiceFont=default.vof\nPhones.Filename=phones/absent.phn\n"
+                  "AC.Directory=rules\nAC.Suffix=.rul\nLexicon.Directory=lexicon\n"
+                  "Lexicon.Suffix=.lex\nLexicon.EForm=no\n3States.Directory=tristate\n"
+                  "3States.Suffix=.3st\nV58Compiler.Directory=v58\nV58Compiler.Suffix=.v58\n"
+                  "User.Lexicon.Directory=user\nUser.Lexicon.Suffix=.usr\n")) {
     return 0;
   }
   if (!write_file("install/voices/default.vof",

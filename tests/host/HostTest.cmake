@@ -2,12 +2,18 @@
 # -DHOST=<tm_host> -DWORK=<scratch folder>
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/install/voices" "${WORK}/install/logs" "${WORK}/work"
+     "${WORK}/install/rules" "${WORK}/install/lexicon" "${WORK}/install/tristate"
+     "${WORK}/install/v58" "${WORK}/install/user"
      "${WORK}/config/Quenmoor/ZORVALIS")
 file(WRITE "${WORK}/config/Quenmoor/ZORVALIS/path" "${WORK}/install")
 file(WRITE "${WORK}/install/config.txt"
   "Logger.Directory=logs\nLogger.Preffix=log_\nLogger.ErrorPreffix=err_\nLogger.Suffix=.html\n"
   "VoiceFonts.Directory=voices\nVoiceFonts.Suffix=.vof\nDefault.VoiceFont=default.vof\n"
-  "Phones.Filename=phones/absent.phn\n")
+  "Phones.Filename=phones/absent.phn\n"
+  "AC.Directory=rules\nAC.Suffix=.rul\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
+  "Lexicon.EForm=no\n3States.Directory=tristate\n3States.Suffix=.3st\n"
+  "V58Compiler.Directory=v58\nV58Compiler.Suffix=.v58\n"
+  "User.Lexicon.Directory=user\nUser.Lexicon.Suffix=.usr\n")
 file(WRITE "${WORK}/install/voices/default.vof"
   "VModuleChain.Modules=VM_TextFeeder;VM_FeederPre;VM_GeneratorPHO;VM_Mbrola\n"
   "Playback.Method=cplayback\nSpeechBuffer.SampleRate=22050\n")
