@@ -259,6 +259,34 @@ bool Tamrin::RegisterModule(VModule* module) {
 // ---------------------------------------------------------------------------
 // Requests and the worker
 
+void Tamrin::SpeakLock::lock() {
+  std::unique_lock<std::mutex> guard(mutex_);
+  freed_.wait(guard, [this] { return !held_; });
+  held_ = true;
+}
+
+bool Tamrin::SpeakLock::try_lock() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (held_) return false;
+  held_ = true;
+  return true;
+}
+
+bool Tamrin::SpeakLock::try_lock_for(std::chrono::milliseconds wait) {
+  std::unique_lock<std::mutex> guard(mutex_);
+  if (!freed_.wait_for(guard, wait, [this] { return !held_; })) return false;
+  held_ = true;
+  return true;
+}
+
+void Tamrin::SpeakLock::unlock() {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    held_ = false;
+  }
+  freed_.notify_one();
+}
+
 Tamrin::RequestLock Tamrin::BeginRequest() {
   RequestLock lock(speakLock_, std::defer_lock);
   // While a synchronous run of another caller holds the lock, a pause would

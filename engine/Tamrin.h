@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -180,7 +181,21 @@ class Tamrin : public VComposer {
   virtual bool IsErrorFileReadOnly() const;
 
  private:
-  using RequestLock = std::unique_lock<std::timed_mutex>;
+  // The speak lock: held by one request at a time. A request that waits
+  // for it looks at the run in between (see BeginRequest).
+  class SpeakLock {
+   public:
+    void lock();
+    bool try_lock();
+    bool try_lock_for(std::chrono::milliseconds wait);
+    void unlock();
+
+   private:
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    bool held_ = false;
+  };
+  using RequestLock = std::unique_lock<SpeakLock>;
 
   // Takes the speak lock for a request, ends a paused run and waits for the
   // previous worker.
@@ -220,7 +235,7 @@ class Tamrin : public VComposer {
   VModuleDirectory directory_;
   VCharacterPool pool_;
   std::atomic<bool> initialised_{false};
-  std::timed_mutex speakLock_;
+  SpeakLock speakLock_;
   std::thread worker_;
 
   // Whether Init made anything that Finalize has not yet released.

@@ -13,6 +13,8 @@
 #include "engine/TMShared.h"
 #include "engine/VCharacter.h"
 #include "engine/VControl.h"
+#include "engine/VDuration.h"
+#include "engine/VIntonation.h"
 #include "engine/VModuleChain.h"
 #include "engine/VSpeechBuffer.h"
 #include "engine/VStr.h"
@@ -467,6 +469,13 @@ TEST_F(TamrinTest, ReferencesKeepToTheirLimits) {
     EXPECT_EQ((composer_.*row.set)(row.value), row.expected);
     EXPECT_EQ(composer_.GetLastResult(), row.expected);
   }
+  // The accepted pitch and speed went to the arrays; the refused ones not.
+  EXPECT_FLOAT_EQ(composer_.GetIntonation()->GetScale(), 0.5f);
+  EXPECT_FLOAT_EQ(composer_.GetDuration()->GetScale(), 0.5f);
+  EXPECT_EQ(composer_.SetPitch(1.25f), 0);
+  EXPECT_EQ(composer_.SetSpeed(1.75f), 0);
+  EXPECT_FLOAT_EQ(composer_.GetIntonation()->GetScale(), 1.25f);
+  EXPECT_FLOAT_EQ(composer_.GetDuration()->GetScale(), 1.75f);
   // The volume goes only to the player output, which a request through
   // in-process synthesis switches off.
   ASSERT_EQ(composer_.SpeakToBuffer("x", false, nullptr, nullptr), 0);

@@ -14,6 +14,8 @@
 
 #include "engine/TMShared.h"
 #include "engine/Tamrin.h"
+#include "engine/VDuration.h"
+#include "engine/VIntonation.h"
 #include "engine/VSpeechBuffer.h"
 #include "engine/VStr.h"
 #include "platform/Codepage.h"
@@ -321,6 +323,8 @@ TEST_F(TmEngineTest, ReferencesKeepToTheirLimits) {
     EXPECT_EQ(row.set(handle_, row.value), row.expected);
     EXPECT_EQ(LastError(), row.text);
   }
+  EXPECT_FLOAT_EQ(handle_->GetIntonation()->GetScale(), 0.5f);
+  EXPECT_FLOAT_EQ(handle_->GetDuration()->GetScale(), 0.5f);
   // The volume needs the MBROLA player output.
   ASSERT_EQ(tmengine__SelectVoiceFont(handle_, "cplayback.vof"), 0);
   ASSERT_EQ(tmengine__TextToSpeech(handle_, "x", 1), 0);
