@@ -6,15 +6,11 @@
 #include "engine/Log.h"
 #include "engine/VLib.h"
 
-namespace {
-constexpr const char* kMarkerName = "_l1";
-constexpr const char* kConfigurationName = "config.txt";
-// The pause after a marker that cannot be created.
-constexpr auto kMarkerRetryPause = std::chrono::milliseconds(3000);
-}  // namespace
-
 TMShared::~TMShared() {
-  if (marker_ != nullptr) std::fclose(marker_);
+  if (marker_ != nullptr) {
+    std::fclose(marker_);
+    marker_ = nullptr;
+  }
 }
 
 TMShared& TMShared::Instance() {
@@ -27,9 +23,26 @@ bool TMShared::IsLoaded() const {
   return loaded_;
 }
 
+bool TMShared::IsMarkerOpen() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return marker_ != nullptr;
+}
+
 bool TMShared::OpenMarkerFile() {
+  if (marker_ != nullptr) std::fclose(marker_);
   marker_ = std::fopen(VLib::MakePath(kMarkerName).c_str(), "w");
   return marker_ != nullptr;
+}
+
+void TMShared::PoolSteps(PoolStep (&steps)[kPoolCount]) {
+  steps[0] = {"m_vsr_AC", kACFailed, &m_vsr_AC};
+  steps[1] = {"m_vsr_TreeLexicon", kTreeLexiconFailed, &m_vsr_TreeLexicon};
+  steps[2] = {"m_vsr_PhonePool", kPhonePoolFailed, &m_vsr_PhonePool};
+  steps[3] = {"m_vsr_3States", k3StatesFailed, &m_vsr_3States};
+  // The V58 prosodic templates: until their pool joins, this step loads
+  // nothing and succeeds.
+  steps[4] = {"m_vsr_V58Compiler", kV58CompilerFailed, nullptr};
+  steps[5] = {"m_vsr_VUserLexicon", kVUserLexiconFailed, &m_vsr_VUserLexicon};
 }
 
 int TMShared::Load() {
@@ -42,7 +55,7 @@ int TMShared::Load() {
   Log::SetSwitch1();
   Log::SetSwitch4();
   if (!OpenMarkerFile()) {
-    std::this_thread::sleep_for(kMarkerRetryPause);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kMarkerFailurePauseMs));
     return kMarkerFailed;
   }
   const std::string path = VLib::MakePath(kConfigurationName);
@@ -50,9 +63,12 @@ int TMShared::Load() {
     VLib::ReportError("Error: loading [m_s_Configuration] from [" + path + "]");
     return kConfigurationFailed;
   }
-  if (!m_vsr_PhonePool.Load(this)) {
-    VLib::ReportError("Error: loading [m_vsr_PhonePool]");
-    return kPhonePoolFailed;
+  PoolStep steps[kPoolCount];
+  PoolSteps(steps);
+  for (const PoolStep& step : steps) {
+    if (step.pool == nullptr || step.pool->Load(this)) continue;
+    VLib::ReportError(std::string("Error: loading [") + step.member + "]");
+    return step.code;
   }
   return kLoaded;
 }
@@ -64,6 +80,10 @@ int TMShared::Unload() {
     marker_ = nullptr;
   }
   std::remove(VLib::MakePath(kMarkerName).c_str());
-  m_vsr_PhonePool.Unload();
+  PoolStep steps[kPoolCount];
+  PoolSteps(steps);
+  for (const PoolStep& step : steps) {
+    if (step.pool != nullptr) step.pool->Unload();
+  }
   return 0;
 }

@@ -1,0 +1,321 @@
+// The synthesizer measured on its own output: sample counts, pitch,
+// formants, frication, silence, level and smoothness, driven through the
+// entry points of the built mbrola.so with the engine's loop.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/mbrola/FormantVoice.h"
+#include "platform/mbrola/SynthChannel.h"
+#include "tests/common/TestSupport.h"
+#include "tests/platform/SynthTestSupport.h"
+
+namespace {
+
+using synth_test::Boundaries;
+using synth_test::Contour;
+using synth_test::Drive;
+using synth_test::Library;
+using synth_test::Phone;
+using synth_test::PhoneText;
+using synth_test::Slice;
+
+// Bounds stated by the synthesizer: at volume 1 no sample reaches the soft
+// limiter's knee, and no step between neighbouring samples exceeds kMaxStep.
+constexpr int kKnee = 24000;
+constexpr int kMaxStep = 12000;
+// LPC order for formants at 22050 Hz: the usual rate / 1000 + 2 would be 24;
+// at 12 the poles go to the weak band above 5 kHz and F1 and F2 of o and u
+// merge, at 18 every vowel is resolved.
+constexpr int kLpcOrder = 18;
+// Samples next to a silence stay within this (the fade into and out of "_").
+constexpr int kEdge = 256;
+
+class FormantSynthTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lib_.ok()) << "cannot load " << TM_MBROLA_LIBRARY << ": " << dlerror();
+    ASSERT_EQ(lib_.Fresh(), 0) << lib_.ErrorText();
+    std::string error;
+    ASSERT_EQ(voice_.Load(synth_test::VoicePath(), error), formant::FormantVoice::LoadResult::kOk)
+        << error;
+  }
+
+  std::vector<int16_t> Say(const std::vector<Phone>& phones) {
+    lib_.reset_MBR();
+    return Drive(lib_, PhoneText(phones));
+  }
+
+  bool Voiced(const std::string& symbol) const {
+    const formant::PhoneTargets* p = voice_.Find(symbol);
+    return p != nullptr && p->av > 0.0f;
+  }
+
+  Library& lib_ = Library::Get();
+  formant::FormantVoice voice_;
+};
+
+// The channel of the static library, driven in this process.
+struct InProcess {
+  formant::SynthChannel channel;
+  int Write(const std::string& text) { return channel.Write(text.c_str()); }
+  int Read(int16_t* out, int count) { return channel.Read(out, count); }
+  int Flush() { return channel.Flush(); }
+};
+
+// A sentence with every phone of the voice, a moving contour, phones with
+// and without pitch points.
+std::vector<Phone> Sentence() {
+  return {{"_", 60, {{0, 120}}},
+          {"k", 90, {{50, 118}}},
+          {"a", 120, {{0, 125}, {100, 140}}},
+          {"l", 80, {}},
+          {"i", 100, {{50, 150}}},
+          {"m", 90, {}},
+          {"e", 150, {{20, 160}, {80, 130}}},
+          {"r", 80, {{50, 120}}},
+          {"a", 200, {}},
+          {"s", 120, {{50, 112}}},
+          {"a", 90, {{0, 110}}},
+          {"v", 100, {}},
+          {"o", 130, {{100, 100}}},
+          {"D", 90, {}},
+          {"u", 110, {{50, 95}}},
+          {"z", 100, {}},
+          {"i", 90, {{50, 105}}},
+          {"G", 100, {}},
+          {"o", 100, {{0, 115}}},
+          {"j", 90, {}},
+          {"a", 120, {{100, 130}}},
+          {"n", 100, {}},
+          {"e", 100, {{50, 125}}},
+          {"b", 80, {}},
+          {"a", 100, {{50, 118}}},
+          {"d", 80, {}},
+          {"o", 100, {}},
+          {"g", 80, {}},
+          {"a", 100, {{50, 112}}},
+          {"p", 90, {}},
+          {"e", 100, {}},
+          {"t", 90, {}},
+          {"i", 100, {{50, 108}}},
+          {"c", 90, {}},
+          {"i", 100, {}},
+          {"f", 110, {}},
+          {"o", 100, {}},
+          {"T", 110, {}},
+          {"u", 100, {}},
+          {"x", 110, {}},
+          {"a", 160, {{0, 105}, {100, 90}}},
+          {"_", 60, {}}};
+}
+
+TEST_F(FormantSynthTest, SampleCountIsTheSummedDurationTimesTheRate) {
+  struct Case {
+    const char* name;
+    std::vector<Phone> phones;
+  };
+  std::vector<Phone> many;
+  for (int i = 0; i < 400; ++i) many.push_back({i % 2 ? "a" : "t", 10.3, {{50, 120}}});
+  const std::vector<Case> cases = {
+      {"sentence", Sentence()},
+      {"decimals", {{"a", 33.3, {}}, {"s", 12.7, {}}, {"_", 0.45, {}}, {"o", 101.01, {}}}},
+      {"zero durations", {{"a", 0, {}}, {"e", 50, {}}, {"_", 0, {}}, {"i", 0, {}}}},
+      {"400 short phones", many},
+  };
+  for (const Case& c : cases) {
+    double total = 0.0;
+    for (const Phone& p : c.phones) total += p.ms;
+    const std::vector<int16_t> samples = Say(c.phones);
+    // Cumulative rounding: the whole stays within half a sample, so every
+    // phone is within one sample of its exact length.
+    EXPECT_LE(std::abs(static_cast<double>(samples.size()) - total * 22.05), 0.5 + 1e-9)
+        << c.name << ": " << samples.size() << " samples for " << total << " ms";
+  }
+}
+
+TEST_F(FormantSynthTest, PitchOfEveryVoicedPhoneFollowsTheContour) {
+  const std::vector<Phone> phones = Sentence();
+  const std::vector<int16_t> samples = Say(phones);
+  ASSERT_EQ(static_cast<long>(samples.size()), Boundaries(phones).back());
+  const std::vector<long> b = Boundaries(phones);
+  const Contour contour(phones);
+  double start = 0.0;
+  int measured = 0;
+  double worst = 0.0;
+  for (std::size_t i = 0; i < phones.size(); ++i) {
+    const Phone& p = phones[i];
+    const double from = start + 0.25 * p.ms, to = start + 0.75 * p.ms;
+    start += p.ms;
+    if (!Voiced(p.symbol) || p.ms < 80) continue;
+    const long s0 = b[i] + (b[i + 1] - b[i]) / 4, s1 = b[i] + 3 * (b[i + 1] - b[i]) / 4;
+    const double f0 = synth_test::EstimateF0(Slice(samples, s0, s1));
+    const double target = contour.Mean(from, to);
+    const double error = std::abs(f0 - target) / target;
+    worst = std::max(worst, error);
+    EXPECT_LT(error, 0.03) << "phone " << i << " '" << p.symbol << "': " << f0 << " Hz, target "
+                           << target << " Hz";
+    ++measured;
+  }
+  EXPECT_GE(measured, 25);
+  std::printf("F0: %d voiced phones, largest error %.2f %%\n", measured, 100.0 * worst);
+}
+
+TEST_F(FormantSynthTest, PitchHoldsBeforeTheFirstAndAfterTheLastPoint) {
+  const std::vector<Phone> phones = {
+      {"a", 200, {}}, {"e", 200, {{50, 150}}}, {"o", 200, {}}, {"_", 50, {}}};
+  const std::vector<int16_t> samples = Say(phones);
+  const std::vector<long> b = Boundaries(phones);
+  const double first = synth_test::EstimateF0(Slice(samples, b[0] + 1000, b[1] - 1000));
+  const double last = synth_test::EstimateF0(Slice(samples, b[2] + 1000, b[3] - 1000));
+  EXPECT_NEAR(first, 150.0, 150.0 * 0.03);
+  EXPECT_NEAR(last, 150.0, 150.0 * 0.03);
+}
+
+TEST_F(FormantSynthTest, VowelFormantsMatchTheVoiceTargets) {
+  for (const char* vowel : {"a", "e", "i", "o", "u"}) {
+    const std::vector<Phone> phones = {
+        {"_", 100, {{0, 115}}}, {vowel, 200, {{0, 115}, {100, 105}}}, {"_", 100, {}}};
+    const std::vector<int16_t> samples = Say(phones);
+    const std::vector<long> b = Boundaries(phones);
+    const long quarter = (b[2] - b[1]) / 4;
+    const std::vector<double> formants =
+        synth_test::LpcFormants(Slice(samples, b[1] + quarter, b[2] - quarter), kLpcOrder);
+    const formant::PhoneTargets* targets = voice_.Find(vowel);
+    ASSERT_NE(targets, nullptr);
+    ASSERT_GE(formants.size(), 2u) << vowel;
+    const double f1 = targets->track[formant::kF1], f2 = targets->track[formant::kF1 + 1];
+    EXPECT_NEAR(formants[0], f1, 0.1 * f1) << vowel;
+    EXPECT_NEAR(formants[1], f2, 0.1 * f2) << vowel;
+    std::printf("%s: F1 %.0f Hz (target %.0f, %+.1f %%), F2 %.0f Hz (target %.0f, %+.1f %%)\n",
+                vowel, formants[0], f1, 100.0 * (formants[0] - f1) / f1, formants[1], f2,
+                100.0 * (formants[1] - f2) / f2);
+  }
+}
+
+TEST_F(FormantSynthTest, UnvoicedFricativesAreAperiodicAndSIsHigh) {
+  const std::vector<Phone> phones = {{"_", 50, {{0, 120}}}, {"a", 150, {}}, {"f", 200, {}},
+                                     {"a", 150, {}},        {"T", 200, {}}, {"a", 150, {}},
+                                     {"s", 200, {}},        {"a", 150, {}}, {"x", 200, {}},
+                                     {"a", 150, {}},        {"_", 50, {}}};
+  const std::vector<int16_t> samples = Say(phones);
+  const std::vector<long> b = Boundaries(phones);
+  for (std::size_t i = 1; i + 1 < phones.size(); ++i) {
+    const long quarter = (b[i + 1] - b[i]) / 4;
+    const std::vector<double> middle = Slice(samples, b[i] + quarter, b[i + 1] - quarter);
+    const double periodicity = synth_test::Periodicity(middle);
+    if (phones[i].symbol == "a") {
+      EXPECT_GT(periodicity, 0.9) << "vowel " << i;
+      continue;
+    }
+    EXPECT_LT(periodicity, 0.3) << phones[i].symbol;
+    const double centroid =
+        synth_test::SpectralCentroid(Slice(samples, b[i] + quarter, b[i] + quarter + 1024));
+    if (phones[i].symbol == "s") {
+      EXPECT_GT(centroid, 3000.0);
+    }
+    std::printf("%s: periodicity %.2f, spectral centroid %.0f Hz\n", phones[i].symbol.c_str(),
+                periodicity, centroid);
+  }
+}
+
+TEST_F(FormantSynthTest, SilenceIsDigitalZeroAndItsEdgesAreQuiet) {
+  const std::vector<Phone> phones = {{"_", 80, {{0, 120}}}, {"a", 100, {}},  {"_", 70, {}},
+                                     {"s", 100, {}},        {"_", 55.5, {}}, {"m", 90, {}},
+                                     {"_", 40, {}}};
+  const std::vector<int16_t> samples = Say(phones);
+  const std::vector<long> b = Boundaries(phones);
+  ASSERT_EQ(static_cast<long>(samples.size()), b.back());
+  for (std::size_t i = 0; i < phones.size(); ++i) {
+    if (phones[i].symbol != "_") {
+      long loud = 0;
+      for (long s = b[i]; s < b[i + 1]; ++s) loud += std::abs(samples[s]) > 500;
+      EXPECT_GT(loud, 100) << phones[i].symbol;
+      EXPECT_LE(std::abs(samples[b[i]]), kEdge) << phones[i].symbol;
+      EXPECT_LE(std::abs(samples[b[i + 1] - 1]), kEdge) << phones[i].symbol;
+      continue;
+    }
+    for (long s = b[i]; s < b[i + 1]; ++s) ASSERT_EQ(samples[s], 0) << "sample " << s;
+  }
+}
+
+TEST_F(FormantSynthTest, NoClippingAndNoLargeStepsOverPitchExtremes) {
+  int peak = 0, step = 0;
+  for (double f0 : {70.0, 110.0, 180.0, 250.0, 330.0, 400.0}) {
+    std::vector<Phone> phones = Sentence();
+    for (Phone& p : phones) {
+      for (auto& point : p.points) point.second = f0 * point.second / 120.0;
+    }
+    const std::vector<int16_t> samples = Say(phones);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+      if (i > 0) step = std::max(step, std::abs(samples[i] - samples[i - 1]));
+    }
+  }
+  EXPECT_LT(peak, kKnee);
+  EXPECT_LE(step, kMaxStep);
+  std::printf("level: peak %d, largest step %d\n", peak, step);
+
+  // Far above the usual volume the soft limiter holds every sample.
+  lib_.setVolumeRatio_MBR(8.0f);
+  const std::vector<int16_t> loud = Say(Sentence());
+  int loudPeak = 0;
+  for (int16_t s : loud) loudPeak = std::max(loudPeak, std::abs(static_cast<int>(s)));
+  EXPECT_GT(loudPeak, kKnee);
+  EXPECT_LE(loudPeak, 32000);
+}
+
+TEST_F(FormantSynthTest, LibraryAndInProcessChannelGiveTheSameSamples) {
+  const std::string text = PhoneText(Sentence());
+  lib_.reset_MBR();
+  const std::vector<int16_t> fromLibrary = Drive(lib_, text);
+  InProcess local;
+  ASSERT_EQ(local.channel.Init(synth_test::VoicePath().c_str(), nullptr, nullptr), 0);
+  const std::vector<int16_t> inProcess = Drive(local, text);
+  EXPECT_EQ(fromLibrary, inProcess);
+}
+
+TEST_F(FormantSynthTest, RateChangeKeepsDurationsAndPitch) {
+  lib_.setFreq_MBR(16000);
+  ASSERT_EQ(lib_.getFreq_MBR(), 16000);
+  const std::vector<Phone> phones = {{"_", 50, {{0, 140}}}, {"a", 300, {}}, {"_", 50, {}}};
+  const std::vector<int16_t> samples = Say(phones);
+  const std::vector<long> b = Boundaries(phones, 16000);
+  ASSERT_EQ(static_cast<long>(samples.size()), b.back());
+  const double f0 = synth_test::EstimateF0(Slice(samples, b[1] + 1200, b[2] - 1200), 16000);
+  EXPECT_NEAR(f0, 140.0, 140.0 * 0.03);
+}
+
+TEST_F(FormantSynthTest, TestSentenceMakesAReadableWaveFile) {
+  const std::vector<Phone> phones = {
+      {"_", 100, {{0, 110}}},   {"k", 70, {{0, 115}}}, {"a", 80, {{50, 120}}},  {"l", 60, {}},
+      {"i", 70, {{50, 130}}},   {"m", 70, {}},         {"e", 110, {{50, 150}}}, {"r", 40, {}},
+      {"a", 100, {{100, 100}}}, {"s", 90, {}},         {"a", 80, {{50, 110}}},  {"s", 110, {}},
+      {"_", 200, {{100, 90}}}};
+  const std::vector<int16_t> samples = Say(phones);
+  testing_support::TempDir dir;
+  const std::string path = dir / "kalimera.wav";
+  ASSERT_TRUE(synth_test::WriteWave(path, samples, 22050));
+  EXPECT_EQ(testing_support::ReadFile(path).size(), 44 + 2 * samples.size());
+  if (std::system("command -v soxi >/dev/null 2>&1") != 0) GTEST_SKIP() << "soxi not installed";
+  FILE* pipe = popen(("soxi -r '" + path + "' && soxi -s '" + path + "' && soxi -c '" + path +
+                      "' && soxi -b '" + path + "'")
+                         .c_str(),
+                     "r");
+  ASSERT_NE(pipe, nullptr);
+  long rate = 0, count = 0, channels = 0, bits = 0;
+  const int read = std::fscanf(pipe, "%ld %ld %ld %ld", &rate, &count, &channels, &bits);
+  pclose(pipe);
+  ASSERT_EQ(read, 4);
+  EXPECT_EQ(rate, 22050);
+  EXPECT_EQ(count, static_cast<long>(samples.size()));
+  EXPECT_EQ(channels, 1);
+  EXPECT_EQ(bits, 16);
+}
+
+}  // namespace

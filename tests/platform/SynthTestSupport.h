@@ -1,0 +1,385 @@
+// Helpers of the synthesizer tests: loading mbrola.so, the engine's drive
+// loop, phone-text building with its own timing and pitch arithmetic, and
+// measurements of the output (F0, LPC formants, spectral centroid).
+#pragma once
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifndef TM_MBROLA_LIBRARY
+#error "TM_MBROLA_LIBRARY must name the built mbrola.so"
+#endif
+
+namespace synth_test {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kRate = 22050;
+
+inline std::string VoicePath() { return std::string(TM_SOURCE_DIR) + "/data/voices/gr.voice"; }
+
+// The 18 entry points of the built library, resolved once per process.
+struct Library {
+  void* handle = nullptr;
+  int (*init_MBR)(char*) = nullptr;
+  int (*init_rename_MBR)(char*, char*, char*) = nullptr;
+  int (*write_MBR)(char*) = nullptr;
+  int (*flush_MBR)() = nullptr;
+  int (*read_MBR)(short*, int) = nullptr;
+  int (*readtype_MBR)(void*, int, int) = nullptr;
+  void (*close_MBR)() = nullptr;
+  void (*reset_MBR)() = nullptr;
+  int (*lastError_MBR)() = nullptr;
+  int (*lastErrorStr_MBR)(char*, int) = nullptr;
+  void (*setNoError_MBR)(int) = nullptr;
+  int (*getNoError_MBR)() = nullptr;
+  void (*setFreq_MBR)(int) = nullptr;
+  int (*getFreq_MBR)() = nullptr;
+  void (*setVolumeRatio_MBR)(float) = nullptr;
+  float (*getVolumeRatio_MBR)() = nullptr;
+  int (*getVersion_MBR)(char*, int) = nullptr;
+  int (*getDatabaseInfo_MBR)(char*, int, int) = nullptr;
+  int resolved = 0;
+
+  template <typename F>
+  void Bind(F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(handle, name));
+    if (f != nullptr) ++resolved;
+  }
+
+  static Library& Get() {
+    static Library lib = [] {
+      Library l;
+      l.handle = dlopen(TM_MBROLA_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+      if (l.handle == nullptr) return l;
+      l.Bind(l.init_MBR, "init_MBR");
+      l.Bind(l.init_rename_MBR, "init_rename_MBR");
+      l.Bind(l.write_MBR, "write_MBR");
+      l.Bind(l.flush_MBR, "flush_MBR");
+      l.Bind(l.read_MBR, "read_MBR");
+      l.Bind(l.readtype_MBR, "readtype_MBR");
+      l.Bind(l.close_MBR, "close_MBR");
+      l.Bind(l.reset_MBR, "reset_MBR");
+      l.Bind(l.lastError_MBR, "lastError_MBR");
+      l.Bind(l.lastErrorStr_MBR, "lastErrorStr_MBR");
+      l.Bind(l.setNoError_MBR, "setNoError_MBR");
+      l.Bind(l.getNoError_MBR, "getNoError_MBR");
+      l.Bind(l.setFreq_MBR, "setFreq_MBR");
+      l.Bind(l.getFreq_MBR, "getFreq_MBR");
+      l.Bind(l.setVolumeRatio_MBR, "setVolumeRatio_MBR");
+      l.Bind(l.getVolumeRatio_MBR, "getVolumeRatio_MBR");
+      l.Bind(l.getVersion_MBR, "getVersion_MBR");
+      l.Bind(l.getDatabaseInfo_MBR, "getDatabaseInfo_MBR");
+      return l;
+    }();
+    return lib;
+  }
+
+  bool ok() const { return handle != nullptr && resolved == 18; }
+
+  // A fresh channel: default settings, the given voice bound.
+  int Fresh(const std::string& voice = VoicePath()) {
+    close_MBR();
+    std::string path = voice;
+    return init_MBR(path.data());
+  }
+  int Write(const std::string& text) {
+    std::string copy = text;
+    return write_MBR(copy.data());
+  }
+  int Read(int16_t* out, int count) { return read_MBR(reinterpret_cast<short*>(out), count); }
+  int Flush() { return flush_MBR(); }
+  std::string ErrorText() {
+    char buffer[400];
+    lastErrorStr_MBR(buffer, sizeof buffer);
+    return buffer;
+  }
+};
+
+// What the drive loop saw.
+struct DriveLog {
+  int refusals = 0;
+  int refusalsWithNothingToRead = 0;
+};
+
+// The engine's loop: each line (cut at "\n"; a text whose last line has no
+// line feed yields that line and then an empty one) is written, then "\n";
+// a refused line is offered again after draining in blocks of 4096; after
+// the last line the input is flushed and drained. Works on anything with
+// Write(text), Read(buffer, count) and Flush().
+template <typename Api>
+std::vector<int16_t> Drive(Api& api, const std::string& text, DriveLog* log = nullptr) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  for (;;) {
+    std::size_t lf = text.find('\n', pos);
+    if (lf == std::string::npos) {
+      lines.push_back(text.substr(pos));
+      if (pos < text.size()) lines.emplace_back();
+      break;
+    }
+    lines.push_back(text.substr(pos, lf - pos));
+    pos = lf + 1;
+  }
+  std::vector<int16_t> out;
+  int16_t block[4096];
+  auto drain = [&] {
+    std::size_t before = out.size();
+    int n = 0;
+    while ((n = api.Read(block, 4096)) > 0) out.insert(out.end(), block, block + n);
+    return out.size() - before;
+  };
+  std::size_t i = 0;
+  while (i < lines.size()) {
+    while (i < lines.size() && api.Write(lines[i]) > 0) {
+      api.Write("\n");
+      ++i;
+    }
+    const bool refused = i < lines.size();
+    const std::size_t drained = drain();
+    if (refused && log != nullptr) {
+      ++log->refusals;
+      if (drained == 0) ++log->refusalsWithNothingToRead;
+    }
+    if (refused && drained == 0) break;  // would loop for ever
+    if (refused && i + 1 == lines.size()) break;
+  }
+  api.Flush();
+  drain();
+  return out;
+}
+
+// One phone of a test text.
+struct Phone {
+  std::string symbol;
+  double ms;
+  std::vector<std::pair<double, double>> points;  // (percent, F0)
+};
+
+inline std::string PhoneText(const std::vector<Phone>& phones) {
+  std::string text;
+  char buffer[64];
+  for (const Phone& p : phones) {
+    text += p.symbol;
+    std::snprintf(buffer, sizeof buffer, " %g", p.ms);
+    text += buffer;
+    for (const auto& [pct, f0] : p.points) {
+      std::snprintf(buffer, sizeof buffer, " (%g,%g)", pct, f0);
+      text += buffer;
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+// Sample positions of the phone boundaries at a rate: cumulative durations
+// times the rate, rounded.
+inline std::vector<long> Boundaries(const std::vector<Phone>& phones, int rate = kRate) {
+  std::vector<long> b{0};
+  double ms = 0.0;
+  for (const Phone& p : phones) {
+    ms += p.ms;
+    b.push_back(std::lround(ms * rate / 1000.0));
+  }
+  return b;
+}
+
+// The target pitch contour: linear between all points, the first value
+// before the first point and the last after the last one.
+class Contour {
+ public:
+  explicit Contour(const std::vector<Phone>& phones) {
+    double start = 0.0;
+    for (const Phone& p : phones) {
+      for (const auto& [pct, f0] : p.points) points_.emplace_back(start + pct * p.ms / 100.0, f0);
+      start += p.ms;
+    }
+  }
+  double At(double ms) const {
+    if (ms <= points_.front().first) return points_.front().second;
+    for (std::size_t i = 1; i < points_.size(); ++i) {
+      if (ms <= points_[i].first) {
+        const auto& [t0, f0] = points_[i - 1];
+        const auto& [t1, f1] = points_[i];
+        return t1 > t0 ? f0 + (f1 - f0) * (ms - t0) / (t1 - t0) : f1;
+      }
+    }
+    return points_.back().second;
+  }
+  double Mean(double from, double to) const {
+    double sum = 0.0;
+    constexpr int kSteps = 200;
+    for (int i = 0; i <= kSteps; ++i) sum += At(from + (to - from) * i / kSteps);
+    return sum / (kSteps + 1);
+  }
+
+ private:
+  std::vector<std::pair<double, double>> points_;
+};
+
+inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long to) {
+  return std::vector<double>(x.begin() + from, x.begin() + to);
+}
+
+// Normalised autocorrelation at a lag: x.size() - maxLag products, taken
+// from the middle of x whatever the lag, so a gliding pitch is measured at
+// the middle of the stretch.
+inline double NormalisedCorrelation(const std::vector<double>& x, int lag, int maxLag) {
+  const std::size_t n = x.size() - static_cast<std::size_t>(maxLag);
+  const std::size_t first = static_cast<std::size_t>(maxLag - lag) / 2;
+  double xy = 0.0, xx = 0.0, yy = 0.0;
+  for (std::size_t i = first; i < first + n; ++i) {
+    xy += x[i] * x[i + lag];
+    xx += x[i] * x[i];
+    yy += x[i + lag] * x[i + lag];
+  }
+  return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
+}
+
+// The highest normalised autocorrelation over the lags of minF0..maxF0.
+inline double Periodicity(const std::vector<double>& x, int rate = kRate, double minF0 = 60.0,
+                          double maxF0 = 400.0) {
+  const int minLag = static_cast<int>(rate / maxF0);
+  const int maxLag = static_cast<int>(rate / minF0);
+  double best = -1.0;
+  for (int lag = minLag; lag <= maxLag; ++lag) {
+    best = std::max(best, NormalisedCorrelation(x, lag, maxLag));
+  }
+  return best;
+}
+
+// Autocorrelation F0: the shortest lag whose correlation is a local peak
+// within 90 % of the best, refined by a parabola.
+inline double EstimateF0(const std::vector<double>& x, int rate = kRate, double minF0 = 50.0,
+                         double maxF0 = 500.0) {
+  const int minLag = static_cast<int>(rate / maxF0);
+  const int maxLag = static_cast<int>(rate / minF0) + 1;
+  std::vector<double> r(maxLag + 2, 0.0);
+  double best = -1.0;
+  for (int lag = minLag - 1; lag <= maxLag; ++lag) {
+    r[lag] = NormalisedCorrelation(x, lag, maxLag + 1);
+    if (lag >= minLag) best = std::max(best, r[lag]);
+  }
+  int chosen = -1;
+  for (int lag = minLag; lag < maxLag && chosen < 0; ++lag) {
+    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) chosen = lag;
+  }
+  if (chosen < 0) return 0.0;
+  const double a = r[chosen - 1], b = r[chosen], c = r[chosen + 1];
+  const double den = a - 2.0 * b + c;
+  const double shift = den != 0.0 ? 0.5 * (a - c) / den : 0.0;
+  return rate / (chosen + shift);
+}
+
+// Formant frequencies by LPC: pre-emphasis, Hamming window, autocorrelation
+// method with Levinson-Durbin, roots of the predictor polynomial by
+// Durand-Kerner; roots with a bandwidth below maxBandwidth, sorted.
+inline std::vector<double> LpcFormants(const std::vector<double>& input, int order,
+                                       int rate = kRate, double maxBandwidth = 400.0) {
+  const std::size_t n = input.size();
+  std::vector<double> x(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double pre = input[i] - (i > 0 ? 0.97 * input[i - 1] : 0.0);
+    x[i] = pre * (0.54 - 0.46 * std::cos(2.0 * kPi * i / (n - 1)));
+  }
+  std::vector<double> r(order + 1, 0.0);
+  for (int lag = 0; lag <= order; ++lag) {
+    for (std::size_t i = 0; i + lag < n; ++i) r[lag] += x[i] * x[i + lag];
+  }
+  std::vector<double> a(order + 1, 0.0);
+  a[0] = 1.0;
+  double error = r[0];
+  for (int i = 1; i <= order; ++i) {
+    double acc = r[i];
+    for (int j = 1; j < i; ++j) acc += a[j] * r[i - j];
+    const double k = -acc / error;
+    std::vector<double> prev = a;
+    for (int j = 1; j < i; ++j) a[j] = prev[j] + k * prev[i - j];
+    a[i] = k;
+    error *= 1.0 - k * k;
+  }
+  // Roots of z^p + a1 z^(p-1) + ... + ap.
+  using C = std::complex<double>;
+  std::vector<C> z(order);
+  for (int i = 0; i < order; ++i) z[i] = std::pow(C(0.4, 0.9), i);
+  for (int iteration = 0; iteration < 2000; ++iteration) {
+    double moved = 0.0;
+    for (int i = 0; i < order; ++i) {
+      C value = 1.0;
+      for (int k = 1; k <= order; ++k) value = value * z[i] + a[k];
+      C den = 1.0;
+      for (int j = 0; j < order; ++j) {
+        if (j != i) den *= z[i] - z[j];
+      }
+      const C step = value / den;
+      z[i] -= step;
+      moved = std::max(moved, std::abs(step));
+    }
+    if (moved < 1e-12) break;
+  }
+  std::vector<double> formants;
+  for (const C& root : z) {
+    if (root.imag() <= 0.0) continue;
+    const double freq = std::arg(root) * rate / (2.0 * kPi);
+    const double bandwidth = -std::log(std::abs(root)) * rate / kPi;
+    if (freq > 150.0 && bandwidth < maxBandwidth) formants.push_back(freq);
+  }
+  std::sort(formants.begin(), formants.end());
+  return formants;
+}
+
+// Power-weighted mean frequency of a Hann-windowed stretch.
+inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
+  const std::size_t n = x.size();
+  double weighted = 0.0, total = 0.0;
+  for (std::size_t k = 1; k < n / 2; ++k) {
+    std::complex<double> sum = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double w = 0.5 - 0.5 * std::cos(2.0 * kPi * i / (n - 1));
+      sum += w * x[i] * std::polar(1.0, -2.0 * kPi * k * i / n);
+    }
+    const double power = std::norm(sum);
+    weighted += power * k * rate / n;
+    total += power;
+  }
+  return total > 0.0 ? weighted / total : 0.0;
+}
+
+// A 16-bit mono PCM WAVE file with its 44-byte header.
+inline bool WriteWave(const std::string& path, const std::vector<int16_t>& samples, int rate) {
+  std::ofstream out(path, std::ios::binary);
+  auto u32 = [&](uint32_t v) {
+    const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                       char((v >> 24) & 0xFF)};
+    out.write(b, 4);
+  };
+  auto u16 = [&](uint16_t v) {
+    const char b[2] = {char(v & 0xFF), char((v >> 8) & 0xFF)};
+    out.write(b, 2);
+  };
+  const uint32_t bytes = static_cast<uint32_t>(samples.size() * 2);
+  out.write("RIFF", 4);
+  u32(36 + bytes);
+  out.write("WAVEfmt ", 8);
+  u32(16);
+  u16(1);
+  u16(1);
+  u32(static_cast<uint32_t>(rate));
+  u32(static_cast<uint32_t>(rate * 2));
+  u16(2);
+  u16(16);
+  out.write("data", 4);
+  u32(bytes);
+  for (int16_t s : samples) u16(static_cast<uint16_t>(s));
+  return static_cast<bool>(out);
+}
+
+}  // namespace synth_test
