@@ -39,9 +39,7 @@ void TMShared::PoolSteps(PoolStep (&steps)[kPoolCount]) {
   steps[1] = {"m_vsr_TreeLexicon", kTreeLexiconFailed, &m_vsr_TreeLexicon};
   steps[2] = {"m_vsr_PhonePool", kPhonePoolFailed, &m_vsr_PhonePool};
   steps[3] = {"m_vsr_3States", k3StatesFailed, &m_vsr_3States};
-  // The V58 prosodic templates: until their pool joins, this step loads
-  // nothing and succeeds.
-  steps[4] = {"m_vsr_V58Compiler", kV58CompilerFailed, nullptr};
+  steps[4] = {"m_vsr_V58Compiler", kV58CompilerFailed, &m_vsr_V58Compiler};
   steps[5] = {"m_vsr_VUserLexicon", kVUserLexiconFailed, &m_vsr_VUserLexicon};
 }
 

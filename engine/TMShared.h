@@ -16,6 +16,7 @@
 #include "engine/VSR_CharacterPool.h"
 #include "engine/VSR_PhonePool.h"
 #include "engine/VSR_TreeLexicon.h"
+#include "engine/VSR_V58Compiler.h"
 #include "engine/VSR_VUserLexicon.h"
 
 class TMShared {
@@ -84,7 +85,7 @@ class TMShared {
   VSR_TreeLexicon* GetTreeLexicon() { return &m_vsr_TreeLexicon; }
   VSR_PhonePool* GetPhonePool() { return &m_vsr_PhonePool; }
   VSR_3States* Get3States() { return &m_vsr_3States; }
-  // GetV58Compiler() joins with the V58 prosodic template pool.
+  VSR_V58Compiler* GetV58Compiler() { return &m_vsr_V58Compiler; }
   VSR_VUserLexicon* GetVUserLexicon() { return &m_vsr_VUserLexicon; }
 
   // Opens the marker "_l1" in the installation directory; a step of Load.
@@ -111,7 +112,7 @@ class TMShared {
   VSR_TreeLexicon m_vsr_TreeLexicon;
   VSR_PhonePool m_vsr_PhonePool;
   VSR_3States m_vsr_3States;
-  // The V58 prosodic template pool (m_vsr_V58Compiler) takes its place here.
+  VSR_V58Compiler m_vsr_V58Compiler;
   VSR_VUserLexicon m_vsr_VUserLexicon;
   std::FILE* marker_ = nullptr;
   bool loaded_ = false;

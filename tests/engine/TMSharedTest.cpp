@@ -101,8 +101,9 @@ TEST_F(TMSharedTest, UnloadReleasesThePoolsInTheOrderOfLoading) {
   EXPECT_EQ(shared.Unload(), 0);
   EXPECT_FALSE(FileExists(Marker()));
   EXPECT_FALSE(shared.IsMarkerOpen());
-  // The dumps: AC (3), TreeLexicon (1), 3States (1), VUserLexicon (3); the
-  // phone table keeps its records and writes nothing.
+  // The dumps: AC (3), TreeLexicon (1), 3States (1), V58Compiler (0: the
+  // folder is empty), VUserLexicon (3); the phone table keeps its records
+  // and writes nothing.
   std::vector<std::string> counts;
   std::vector<std::string> keys;
   const std::vector<std::string> log = ReadLines(inst_.path("log.txt"));
@@ -114,7 +115,7 @@ TEST_F(TMSharedTest, UnloadReleasesThePoolsInTheOrderOfLoading) {
       keys.push_back(log[i].substr(colon + 1));
     }
   }
-  EXPECT_EQ(counts, (std::vector<std::string>{"3", "1", "1", "3"}));
+  EXPECT_EQ(counts, (std::vector<std::string>{"3", "1", "1", "0", "3"}));
   EXPECT_EQ(keys, (std::vector<std::string>{"extra.rul", "phonemes.rul", "upper.rul", "words.lex",
                                             "durations.3st", "more.usr", "most.usr", "names.usr"}));
   EXPECT_EQ(CountsOf(shared), (Counts{0, 0, 37, 0, 0}));
@@ -147,8 +148,7 @@ TEST_F(TMSharedTest, ALoadAfterUnloadIsRefusedAndLeavesThePoolsEmpty) {
 
 TEST_F(TMSharedTest, TheFirstPoolThatFailsEndsTheLoadWithItsCode) {
   // There is no case for -1040: the phone table loads whatever its file
-  // holds (a missing table is reported and left empty). -1050 waits for the
-  // V58 template pool: until then its folder is not read.
+  // holds (a missing table is reported and left empty).
   const struct {
     const char* name;
     std::function<void(const InstallationBuilder&)> breakIt;
@@ -188,11 +188,11 @@ TEST_F(TMSharedTest, TheFirstPoolThatFailsEndsTheLoadWithItsCode) {
        TMShared::kVUserLexiconFailed,
        {"Error reading User.Lexicon.Directory INSTALL/user", "Error: loading [m_vsr_VUserLexicon]"},
        {2, 1, 37, 1, 0}},
-      {"no V58 folder (not read yet)",
+      {"no V58 folder",
        [](const InstallationBuilder& f) { std::filesystem::remove_all(f.path("v58")); },
-       TMShared::kLoaded,
-       {},
-       kComplete},
+       TMShared::kV58CompilerFailed,
+       {"Error reading V58Compiler.Directory INSTALL/v58", "Error: loading [m_vsr_V58Compiler]"},
+       {2, 1, 37, 1, 0}},
   };
   for (const auto& c : cases) {
     TestInstallation inst;
