@@ -571,16 +571,21 @@ int Tamrin::Resume() {
   return r;
 }
 
+namespace {
+
+// The code of a reference outside [low, high] (NaN counts as too low), or 0.
+int ReferenceRangeCode(float value, float low, float high, int tooHigh, int tooLow) {
+  if (value > high) return tooHigh;
+  if (!(value >= low)) return tooLow;
+  return 0;
+}
+
+}  // namespace
+
 int Tamrin::SetPitch(float pitch) {
   SetLastError(0);
-  int code = 0;
-  if (pitch > 2.0f) {
-    code = kPitchTooHigh;
-  } else if (!(pitch >= 0.5f)) {
-    code = kPitchTooLow;
-  } else if (!IsInitialised() || intonation_ == nullptr) {
-    code = kNoFontSelected;
-  }
+  int code = ReferenceRangeCode(pitch, 0.5f, 2.0f, kPitchTooHigh, kPitchTooLow);
+  if (code == 0 && (!IsInitialised() || intonation_ == nullptr)) code = kNoFontSelected;
   if (code != 0) {
     SetLastError(code);
     return code;
@@ -591,14 +596,8 @@ int Tamrin::SetPitch(float pitch) {
 
 int Tamrin::SetSpeed(float speed) {
   SetLastError(0);
-  int code = 0;
-  if (speed > 2.0f) {
-    code = kSpeedTooHigh;
-  } else if (!(speed >= 0.5f)) {
-    code = kSpeedTooLow;
-  } else if (!IsInitialised() || duration_ == nullptr) {
-    code = kNoFontSelected;
-  }
+  int code = ReferenceRangeCode(speed, 0.5f, 2.0f, kSpeedTooHigh, kSpeedTooLow);
+  if (code == 0 && (!IsInitialised() || duration_ == nullptr)) code = kNoFontSelected;
   if (code != 0) {
     SetLastError(code);
     return code;
@@ -609,17 +608,16 @@ int Tamrin::SetSpeed(float speed) {
 
 int Tamrin::SetVolume(float volume) {
   SetLastError(0);
-  int code = kNoPlayerOutput;
-  if (volume > 2.0f) {
-    code = kVolumeTooHigh;
-  } else if (!(volume >= 0.0f)) {
-    code = kVolumeTooLow;
-  } else if (!IsInitialised()) {
-    code = kNoFontSelected;
-  } else if (IsEnabled(kSpeechOutMbr)) {
-    if (auto* out = dynamic_cast<VM_SpeechOut_Mbr*>(modules_[kSpeechOutMbr])) {
-      out->SetVolume(volume);
-      return 0;
+  int code = ReferenceRangeCode(volume, 0.0f, 2.0f, kVolumeTooHigh, kVolumeTooLow);
+  if (code == 0 && !IsInitialised()) code = kNoFontSelected;
+  if (code == 0) {
+    // The volume reaches only the MBROLA player output.
+    code = kNoPlayerOutput;
+    if (IsEnabled(kSpeechOutMbr)) {
+      if (auto* out = dynamic_cast<VM_SpeechOut_Mbr*>(modules_[kSpeechOutMbr])) {
+        out->SetVolume(volume);
+        return 0;
+      }
     }
   }
   SetLastError(code);

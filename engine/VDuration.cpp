@@ -25,6 +25,20 @@ int TruncatedProduct(int reference, float scale) {
 
 }  // namespace
 
+bool ReadQuantumAndReference(const VCharacter* character, const char* owner,
+                             const char* referenceKey, int& quantum, int& reference) {
+  quantum = character != nullptr
+                ? VLib::ParseInt(character->GetParameter(VDuration::kTimeQuantumKey))
+                : 0;
+  if (quantum <= 0) {
+    VLib::ReportError(std::string(owner) + "::Prepare()@TIMEQUANTUM must be positive: [" +
+                      std::to_string(quantum) + "]");
+    return false;
+  }
+  reference = VLib::ParseInt(character->GetParameter(referenceKey));
+  return true;
+}
+
 VDuration::VDuration() : VComponent("VDuration") { SetValue(kDefaultTimeQuantum); }
 
 VDuration::~VDuration() = default;
@@ -55,16 +69,12 @@ int VDuration::Prepare() {
   entries_.clear();
   finalised_ = false;
 
-  const VCharacter* character = composer->GetCharacter();
-  const int quantum =
-      character != nullptr ? VLib::ParseInt(character->GetParameter(kTimeQuantumKey)) : 0;
-  if (quantum <= 0) {
-    VLib::ReportError("VDuration::Prepare()@TIMEQUANTUM must be positive: [" +
-                      std::to_string(quantum) + "]");
+  int quantum = 0;
+  if (!ReadQuantumAndReference(composer->GetCharacter(), "VDuration", kReferenceKey, quantum,
+                               reference_)) {
     return kBadTimeQuantum;
   }
   SetValue(quantum);
-  reference_ = VLib::ParseInt(character->GetParameter(kReferenceKey));
 
   if (!AllocateEntries(static_cast<std::size_t>(TextLength()))) {
     entries_.clear();

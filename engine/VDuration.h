@@ -12,6 +12,14 @@
 
 #include "engine/VComponent.h"
 
+class VCharacter;
+
+// Reads the time quantum ("TIMEQUANTUM") and the reference named by
+// referenceKey from the voice font. A quantum that is not positive (or no
+// font) is reported in owner's name and answers false; both arrays use it.
+bool ReadQuantumAndReference(const VCharacter* character, const char* owner,
+                             const char* referenceKey, int& quantum, int& reference);
+
 class VDuration : public VComponent {
  public:
   // The settings of the current character that a preparation reads.

@@ -95,16 +95,12 @@ int VIntonation::Prepare() {
   }
   Clear();
 
-  const VCharacter* character = composer->GetCharacter();
-  const int quantum =
-      character != nullptr ? VLib::ParseInt(character->GetParameter(kTimeQuantumKey)) : 0;
-  if (quantum <= 0) {
-    VLib::ReportError("VIntonation::Prepare()@TIMEQUANTUM must be positive: [" +
-                      std::to_string(quantum) + "]");
+  int quantum = 0;
+  if (!ReadQuantumAndReference(composer->GetCharacter(), "VIntonation", kReferenceKey, quantum,
+                               reference_)) {
     return kBadTimeQuantum;
   }
   SetValue(quantum);
-  reference_ = VLib::ParseInt(character->GetParameter(kReferenceKey));
 
   VDuration* duration = composer->GetDuration();
   if (duration != nullptr) duration->Finalise();
