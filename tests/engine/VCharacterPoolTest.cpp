@@ -87,14 +87,7 @@ class VCharacterPoolTest : public testing::Test {
     return ChainOf(pool_.Find(key));
   }
 
-  // Message texts of the error report, without their time stamps.
-  std::vector<std::string> Reported() const {
-    std::vector<std::string> out;
-    for (const auto& box : boxes_.messages()) {
-      out.push_back(box.second.size() > 15 ? box.second.substr(15) : box.second);
-    }
-    return out;
-  }
+  std::vector<std::string> Reported() const { return boxes_.reports(); }
 
   TestInstallation install_;
   MessageRecorder boxes_;

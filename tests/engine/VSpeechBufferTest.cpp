@@ -61,13 +61,7 @@ class VSpeechBufferTest : public testing::Test {
     return Bytes(block_, block_ + size_);
   }
 
-  std::vector<std::string> Reported() const {
-    std::vector<std::string> out;
-    for (const auto& box : boxes_.messages()) {
-      out.push_back(box.second.size() > 15 ? box.second.substr(15) : box.second);
-    }
-    return out;
-  }
+  std::vector<std::string> Reported() const { return boxes_.reports(); }
 
   static uint32_t U32(const Bytes& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
