@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -163,6 +164,26 @@ struct Phone {
   double ms;
   std::vector<std::pair<double, double>> points;  // (percent, F0)
 };
+
+// Phones written "symbol ms pct:f0 pct:f0, symbol ms, ...".
+inline std::vector<Phone> Phones(const std::string& text) {
+  std::vector<Phone> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    std::istringstream in(text.substr(start, end - start));
+    Phone p;
+    in >> p.symbol >> p.ms;
+    for (std::string point; in >> point;) {
+      const std::size_t colon = point.find(':');
+      p.points.emplace_back(std::stod(point.substr(0, colon)), std::stod(point.substr(colon + 1)));
+    }
+    out.push_back(p);
+    start = end + 1;
+  }
+  return out;
+}
 
 inline std::string PhoneText(const std::vector<Phone>& phones) {
   std::string text;
