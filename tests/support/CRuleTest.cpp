@@ -55,9 +55,7 @@ TEST(CRuleMatchTest, TableOfContexts) {
       {"disabled_matching_contexts", "=:1:a", "=:1:c", "abc", 1, false, false, 0},
       {"enabled_byte_2_counts_as_enabled", "", "", "abc", 1, true, false, 2},
       // Empty contexts match wherever the Main Char stands.
-      {"empty_first", "", "", "abc", 0, true},
       {"empty_middle", "", "", "abc", 1, true},
-      {"empty_last", "", "", "abc", 2, true},
       {"empty_single_character", "", "", "a", 0, true},
       // "\0" element: the text boundary, or a backslash or a '0' inside the text.
       {"before_boundary_at_first", "=:1:\\0", "", "abc", 0, true},
@@ -69,19 +67,16 @@ TEST(CRuleMatchTest, TableOfContexts) {
       {"after_boundary_inside_zero_digit", "", "=:1:\\0", "a0c", 0, true},
       {"boundary_needs_repetition_exactly_1", "", "=:2:\\0", "abc", 2, false},
       {"boundary_repetition_1_1_is_not_1", "", "=:1-1:\\0", "abc", 2, false},
-      {"boundary_repetition_blank_1_is_not_1", "", "=: 1:\\0", "abc", 2, false},
       {"boundary_needs_operator_equal", "", "!=:1:\\0", "abc", 2, false},
       {"boundary_with_more_set_members", "=:1: \\0", "", "ab", 0, true},
       // The terminating zero counted in is the boundary as well.
       {"after_boundary_meets_counted_zero", "", "=:1:\\0", ab0, 1, true, true},
-      {"after_not_boundary_rejects_counted_zero", "", "!=:1:\\0", ab0, 1, false, true},
       {"plain_set_rejects_counted_zero", "", "=:1:a", ab0, 1, false, true},
       {"zero_itself_meets_boundary", "", "=:1:\\0", ab0, 2, true, true},
       // Elements with minimum 0 decide the boundary at once, even with required
       // elements after them.
       {"before_min0_at_boundary", "=:0-1:x|=:1:y", "", "ab", 0, true},
       {"after_min0_at_boundary", "", "=:0-2:x|=:2:y", "ab", 1, true},
-      {"after_min0_single_repetition_0", "", "=:0:x|=:3-2:y", "ab", 1, true},
       {"after_min1_at_boundary", "", "=:1-2:x", "ab", 1, false},
       {"after_boundary_after_consumed_text", "", "=:1:b|=:1:\\0", "ab", 0, true},
       {"after_boundary_not_reached", "", "=:1:b|=:1:\\0", "abc", 0, false},
@@ -89,8 +84,6 @@ TEST(CRuleMatchTest, TableOfContexts) {
       {"range_lone_a_at_end", "", "=:1-2:a", "Xa", 0, true},
       {"range_aab", "", "=:1-2:a", "Xaab", 0, true},
       {"range_ab_extends_into_b", "", "=:1-2:a", "Xab", 0, false},
-      {"range_aaa", "", "=:1-2:a", "Xaaa", 0, true},
-      {"before_range_lone_a_at_start", "=:1-2:a", "", "aX", 1, true},
       {"before_range_baa", "=:1-2:a", "", "baaX", 3, true},
       {"before_range_ba_extends_into_b", "=:1-2:a", "", "baX", 2, false},
       // Two elements ("=", 1-2, {a}) and ("=", "1", {b}).
@@ -98,37 +91,28 @@ TEST(CRuleMatchTest, TableOfContexts) {
       {"two_aab_text_after", "", "=:1-2:a|=:1:b", "Xaabc", 0, true},
       {"two_ab_at_end", "", "=:1-2:a|=:1:b", "Xab", 0, true},
       {"two_ab_text_after", "", "=:1-2:a|=:1:b", "Xabc", 0, false},
-      {"two_b_only", "", "=:1-2:a|=:1:b", "Xb", 0, false},
       // Operators.
       {"not_in_set_accepts_other", "", "!=:1:x", "ay", 0, true},
       {"not_in_set_rejects_member", "", "!=:1:x", "ax", 0, false},
       {"other_operator_accepts_all", "", "<>:1:x", "ax", 0, true},
       {"empty_operator_accepts_all", "", ":1:", "a\\", 0, true},
-      {"equal_operator_rejects_nonmember", "", "=:1:x", "ay", 0, false},
       {"set_compares_bytes", "", "=:1:\xE1", "a\xE1", 0, true},
       {"set_compares_bytes_exactly", "", "=:1:\xE1", "a\xC1", 0, false},
       // Invalid repetitions fail wherever the element is reached.
       {"invalid_3_2_inside", "", "=:3-2:a", "Xaaa", 0, false},
       {"invalid_3_2_at_boundary", "", "=:3-2:a", "Xa", 1, false},
       {"invalid_3_2_before_at_boundary", "=:3-2:a", "", "Xa", 0, false},
-      {"invalid_open_range", "", "=:1-:a", "Xa", 0, false},
-      {"invalid_negative", "", "=:-1:a", "Xa", 0, false},
       {"invalid_negative_at_boundary", "", "=:-1:a", "X", 0, false},
-      {"invalid_beyond_32_bits", "", "=:4294967297:a", "Xa", 0, false},
       {"invalid_second_element_reached", "", "=:1:a|=:3-2:b", "Xab", 0, false},
       // Optional elements leave a rejected character to the next element.
       {"optional_skipped", "", "=:0-1:x|=:1:y", "Ay", 0, true},
-      {"optional_taken", "", "=:0-1:x|=:1:y", "Axy", 0, true},
       {"optional_next_starts_first_repetition", "", "=:0-1:x|=:2:y", "Ayy", 0, true},
       {"optional_next_needs_both", "", "=:0-1:x|=:2:y", "Ayz", 0, false},
       // Lazy repetitions with a minimum above 1.
       {"minimum_two_reached", "", "=:2-3:a|=:1:b", "Xaab", 0, true},
       {"minimum_two_short", "", "=:2-3:a|=:1:b", "Xab", 0, false},
-      {"fixed_count_two", "", "=:2:a", "Xaa", 0, true},
-      {"fixed_count_two_short", "", "=:2:a", "Xab", 0, false},
       // Both sides must match.
       {"before_matches_after_fails", "=:1:a", "=:1:z", "abc", 1, false},
-      {"before_fails_after_matches", "=:1:z", "=:1:c", "abc", 1, false},
       {"both_match", "=:1:a", "=:1:c", "abc", 1, true},
   };
   for (const MatchCase& c : cases) {
@@ -239,24 +223,16 @@ TEST(CRuleLoadTest, RecordCutShortGivesTheCodeOfTheFieldBeingRead) {
   const std::vector<std::tuple<std::size_t, int, std::string>> cases = {
       {0, 805, read + "Enabled!"},
       {1, 806, read + "Main Char!"},
-      {2, 807, read + "Before Collection Length!"},
       {3, 807, read + "Before Collection Length!"},
       {4, 808, before + "1),i=(1)"},
-      {5, 808, before + "1),i=(1)"},
       {6, 808, before + "1),i=(2)"},
-      {9, 808, before + "2),i=(1)"},
       {12, 808, before + "2),i=(2)"},
-      {15, 808, before + "3),i=(1)"},
       {19, 808, before + "3),i=(2)"},
-      {20, 809, read + "After Collection Length!"},
       {21, 809, read + "After Collection Length!"},
       {22, 810, after + "1),i=(1)"},
-      {24, 810, after + "2),i=(1)"},
       {27, 810, after + "3),i=(1)"},
-      {29, 811, read + "a char from Translation!"},
       {31, 811, read + "a char from Translation!"},
       {32, 812, read + "a Chars Translated!"},
-      {33, 813, read + "a Counter!"},
       {36, 813, read + "a Counter!"},
   };
   for (const auto& c : cases) {
