@@ -300,22 +300,6 @@ TEST(VLibReportTest, ReportLineAndMessageBox) {
   VLib::RemoveErrorFile();  // nothing there: fine
 }
 
-TEST(VLibReportTest, TimeStampIsTheLocalTimeNow) {
-  TempDir dir;
-  ScopedCwd cwd(dir.path());
-  MessageRecorder boxes;
-  const std::time_t before = std::time(nullptr);
-  VLib::ReportError("when");
-  const std::time_t after = std::time(nullptr);
-  const std::string line = ReadLines(dir / "TamrinError.txt").at(0);
-  std::tm tm{};
-  ASSERT_NE(strptime(line.substr(0, 14).c_str(), "%Y%m%d%H%M%S", &tm), nullptr) << line;
-  tm.tm_isdst = -1;
-  const std::time_t stamped = std::mktime(&tm);
-  EXPECT_GE(stamped, before - 1);
-  EXPECT_LE(stamped, after + 1);
-}
-
 TEST(VLibTraceTest, TraceWritesTextAsItStands) {
   TestInstallation inst;
   const std::string file = inst.workDir() + "/trace.txt";
@@ -332,17 +316,6 @@ TEST(VLibTraceTest, TraceWritesTextAsItStands) {
   VLib::Trace("to the log", "a", true);
   EXPECT_EQ(ReadFile(inst.path("log.txt")), "to the log\n");
   EXPECT_FALSE(FileExists(inst.workDir() + "/TamrinError.txt"));
-}
-
-TEST(VLibTraceTest, DebugEntryPointsWriteNothing) {
-  TestInstallation inst;
-  MessageRecorder boxes;
-  VLib::DebugTrace("VLayer::check(int pos)@Invalid 'pos' pointer: [%i] / [%i]", 3, 4);
-  VLib::DebugReport("progress");
-  VLib::DebugTrace();
-  EXPECT_FALSE(FileExists(inst.path("log.txt")));
-  EXPECT_FALSE(FileExists(inst.workDir() + "/TamrinError.txt"));
-  EXPECT_TRUE(boxes.messages().empty());
 }
 
 TEST(VLibDeathTest, TraceToAnUnopenableFileReportsItsPathAndExits550) {
