@@ -91,9 +91,6 @@ TEST_F(DataLintTest, EachProblemIsOneLine) {
        },
        {"config.txt: Logger.Directory [logs\\x0D] holds a carriage return",
         "config.txt: Logger.Directory [logs\\x0D] is not a directory"}},
-      {"missing directory",
-       [](const InstallationBuilder& inst) { std::filesystem::remove_all(inst.path("v58")); },
-       {"config.txt: V58Compiler.Directory [v58] is not a directory"}},
       {"missing key",
        [](const InstallationBuilder& inst) { ConfigWithout(inst, "Lexicon.EForm"); },
        {"config.txt: Lexicon.EForm is not set"}},
@@ -101,12 +98,6 @@ TEST_F(DataLintTest, EachProblemIsOneLine) {
        [](const InstallationBuilder& inst) { FontWith(inst, "VM_LayerWord.Lexicon", "words"); },
        {"fonts/default.vof: VM_LayerWord.Lexicon names [words], which does not end with "
         "Lexicon.Suffix [.lex] (the file is words.lex)"}},
-      {"resource that does not exist",
-       [](const InstallationBuilder& inst) {
-         FontWith(inst, "VM_DurationTristate.Compiler", "slow.3st");
-       },
-       {"fonts/default.vof: VM_DurationTristate.Compiler names [slow.3st], which is not a file "
-        "of 3States.Directory [tristate]"}},
       {"second name of a chain missing",
        [](const InstallationBuilder& inst) {
          FontWith(inst, "VM_TextFeeder.FileChain", "upper.rul-lower.rul");
@@ -147,13 +138,6 @@ TEST_F(DataLintTest, EachProblemIsOneLine) {
        [](const InstallationBuilder& inst) {
          inst.Rules("rules/nophone.rul", kNoPhoneRules);
          inst.Text("rules/broken.rul", "");
-       },
-       {}},
-      {"no voice fonts at all",
-       [](const InstallationBuilder& inst) {
-         inst.Rules("rules/nophone.rul", kNoPhoneRules);
-         std::filesystem::remove_all(inst.path("fonts"));
-         ConfigWithout(inst, "VoiceFonts.Directory");
        },
        {}},
       {"a phone table that cannot be read",

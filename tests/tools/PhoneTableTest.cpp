@@ -180,7 +180,6 @@ TEST_F(PhoneTableTest, TheShippedGreekTableCompilesAndAnswers) {
       {"b", true, false, false, true, false, false, "stop"},
       {"T", true, false, false, false, false, false, "fricative"},
       {"m", true, false, false, true, false, false, "nasal"},
-      {"r", true, false, false, true, false, false, "liquid"},
       {"#", false, false, false, false, false, false, "pause"},
       {"/", false, false, false, false, true, false, "break"},
       {";", false, false, false, false, true, false, "break"},
