@@ -190,14 +190,6 @@ TEST_F(VCharacterPoolTest, KeyMissingFromDefaultFontIsReportedWithItsPath) {
   EXPECT_EQ(Reported().size(), 1u);
 }
 
-TEST_F(VCharacterPoolTest, WithoutDefaultFontMissingKeysReadEmptyWithoutReport) {
-  Configure();
-  Font("a.vof", "Settings.DisplayName=Anna\n");
-  ASSERT_TRUE(pool_.Load());
-  EXPECT_EQ(pool_.Find("a.vof")->GetParameter("Playback.Method"), "");
-  EXPECT_TRUE(Reported().empty());
-}
-
 TEST_F(VCharacterPoolTest, CharacterWithoutComposerOrPoolAnswersFromItsOwnFile) {
   Configure();
   Font("a.vof", "Settings.DisplayName=Anna\nPlayback.Method=\n");
@@ -216,8 +208,13 @@ TEST_F(VCharacterPoolTest, CharacterWithoutComposerOrPoolAnswersFromItsOwnFile) 
   bound.Load(install_.path("fonts/a.vof"));
   EXPECT_EQ(bound.GetParameter("Playback.Method"), "");
 
-  // Bound to the composer whose pool holds default.vof, it falls back.
+  // A pool without default.vof: a missing key reads empty, unreported.
+  VCharacterPool empty;
+  composer_.pool = &empty;
   alone.SetComposer(&composer_);
+  EXPECT_EQ(alone.GetParameter("Playback.Method"), "");
+  // The composer's pool holds default.vof: the key falls back.
+  composer_.pool = &pool_;
   EXPECT_EQ(alone.GetParameter("Playback.Method"), "mbrola");
   EXPECT_TRUE(Reported().empty());
 }
@@ -285,20 +282,6 @@ TEST_F(VCharacterPoolTest, MissingDirectoryIsReportedAndLoadFails) {
   EXPECT_FALSE(pool_.Load());
   EXPECT_EQ(pool_.Count(), 0);
   EXPECT_EQ(Reported(), Names{"Error reading VoiceFonts.Directory " + install_.path("nofonts")});
-}
-
-TEST_F(VCharacterPoolTest, PlainFileInPlaceOfDirectoryFailsAndLeavesThePool) {
-  Configure();
-  Font("a.vof");
-  ASSERT_TRUE(pool_.Load());
-  ASSERT_EQ(pool_.Count(), 1);
-  // The folder goes and a file of its name takes its place.
-  ASSERT_EQ(std::remove(install_.path("fonts/a.vof").c_str()), 0);
-  ASSERT_EQ(std::remove(install_.path("fonts").c_str()), 0);
-  install_.write("fonts", "not a folder");
-  EXPECT_FALSE(pool_.Load());
-  EXPECT_EQ(Keys(), Names{"a.vof"});
-  EXPECT_EQ(Reported(), Names{"Error reading VoiceFonts.Directory " + install_.path("fonts")});
 }
 
 TEST_F(VCharacterPoolTest, FontsBeyondCapacityAreSkippedWithOneReport) {
