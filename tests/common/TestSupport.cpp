@@ -85,6 +85,14 @@ std::vector<std::pair<std::string, std::string>> MessageRecorder::messages() con
   return shared_->messages;
 }
 
+std::vector<std::string> MessageRecorder::reports() const {
+  std::vector<std::string> out;
+  for (const auto& box : messages()) {
+    out.push_back(box.second.size() > 15 ? box.second.substr(15) : box.second);
+  }
+  return out;
+}
+
 void MessageRecorder::clear() {
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->messages.clear();
@@ -138,6 +146,14 @@ std::vector<std::string> ReadLines(const std::string& path) {
   std::string line;
   while (std::getline(in, line)) lines.push_back(line);
   return lines;
+}
+
+std::vector<std::string> ErrorLines(const std::string& path) {
+  std::vector<std::string> out;
+  for (const std::string& line : ReadLines(path)) {
+    if (line.rfind("*** ERROR:\t", 0) == 0) out.push_back(line);
+  }
+  return out;
 }
 
 }  // namespace testing_support

@@ -60,6 +60,8 @@ class MessageRecorder {
   MessageRecorder(const MessageRecorder&) = delete;
   MessageRecorder& operator=(const MessageRecorder&) = delete;
   std::vector<std::pair<std::string, std::string>> messages() const;  // (caption, text)
+  // The texts of the error reports, without their time stamp and tab.
+  std::vector<std::string> reports() const;
   void clear();
 
  private:
@@ -92,5 +94,7 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
+// The lines of a log that begin with "*** ERROR:\t".
+std::vector<std::string> ErrorLines(const std::string& path);
 
 }  // namespace testing_support

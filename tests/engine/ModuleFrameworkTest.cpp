@@ -59,28 +59,16 @@ TEST(VMapTest, FindIsExactAndTheEarlierEntryWins) {
   {
     VMap<Item> map;
     auto* first = new Item(&deleted);
-    auto* second = new Item(&deleted);
     ASSERT_TRUE(map.Add("greek.ac", first));
-    ASSERT_TRUE(map.Add("greek.ac", second));
+    ASSERT_TRUE(map.Add("greek.ac", new Item(&deleted)));
     EXPECT_EQ(map.Find("greek.ac"), first);
     EXPECT_EQ(map.Find("greek"), nullptr);
     EXPECT_EQ(map.Find("Greek.ac"), nullptr);
-    map.Dump();
-  }
-  EXPECT_EQ(deleted, 2);
-}
-
-TEST(VMapTest, DumpListsDeletesAndEmpties) {
-  TestInstallation install;
-  int deleted = 0;
-  {
-    VMap<Item> map;
-    map.Add("a", new Item(&deleted));
-    map.Add("b", new Item(&deleted));
+    // A dump lists, deletes and empties.
     map.Dump();
     EXPECT_EQ(deleted, 2);
     EXPECT_EQ(map.Count(), 0);
-    EXPECT_EQ(map.Find("a"), nullptr);
+    EXPECT_EQ(map.Find("greek.ac"), nullptr);
     map.Dump();
   }
   const std::vector<std::string> lines = ReadLines(install.path("log.txt"));
@@ -88,7 +76,7 @@ TEST(VMapTest, DumpListsDeletesAndEmpties) {
   EXPECT_EQ(lines[0], "2");
   EXPECT_EQ(lines[1].rfind("0:", 0), 0u);
   EXPECT_NE(lines[1].find("->"), std::string::npos);
-  EXPECT_EQ(lines[1].substr(lines[1].size() - 2), ":a");
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 9), ":greek.ac");
   EXPECT_EQ(lines[2].rfind("1:", 0), 0u);
   EXPECT_EQ(lines[3], "0");
   EXPECT_EQ(lines[4], "~VMap()");
@@ -141,13 +129,22 @@ class FrameworkTest : public ::testing::Test {
     EXPECT_TRUE(composer.directory.AddModule(m));
     return m;
   }
+  // The chain of the modules, with the journal emptied.
+  void Build(std::initializer_list<VModule*> modules) {
+    chain.SetComposer(&composer);
+    for (VModule* m : modules) chain.AddModule(m);
+    journal.clear();
+  }
   void TearDown() override { composer.directory.ReleaseAll(); }
 
   TestInstallation install;
   MessageRecorder messages;
   std::vector<std::string> journal;
   FakeComposer composer;
+  VModuleChain chain;
 };
+
+using Journal = std::vector<std::string>;
 
 TEST_F(FrameworkTest, RegistrationInitialisesAndEnables) {
   auto* a = Register("VM_A");
@@ -196,20 +193,16 @@ TEST_F(FrameworkTest, ChainRunsEnabledModulesInOrder) {
   auto* a = Register("VM_A");
   auto* b = Register("VM_B");
   auto* c = Register("VM_C");
-  VModuleChain chain;
-  chain.SetComposer(&composer);
-  for (VModule* m : {static_cast<VModule*>(a), static_cast<VModule*>(b), static_cast<VModule*>(c)})
-    chain.AddModule(m);
+  Build({a, b, c});
   b->SetEnabled(false);
-  journal.clear();
   chain.Run(nullptr);
   EXPECT_EQ(composer.resets, 1);
-  EXPECT_EQ(journal, (std::vector<std::string>{"run VM_A", "run VM_C"}));
+  EXPECT_EQ(journal, (Journal{"run VM_A", "run VM_C"}));
 
   // After a given module only the ones behind it run; after the last, none.
   journal.clear();
   chain.Run(a);
-  EXPECT_EQ(journal, (std::vector<std::string>{"run VM_C"}));
+  EXPECT_EQ(journal, (Journal{"run VM_C"}));
   journal.clear();
   chain.Run(c);
   EXPECT_TRUE(journal.empty());
@@ -223,30 +216,17 @@ TEST_F(FrameworkTest, ChainRunsEnabledModulesInOrder) {
 }
 
 TEST_F(FrameworkTest, ChainStopsAtAFailingModule) {
-  auto* a = Register("VM_A");
-  auto* failing = Register("VM_Fail", false);
-  auto* c = Register("VM_C");
-  VModuleChain chain;
-  chain.SetComposer(&composer);
-  chain.AddModule(a);
-  chain.AddModule(failing);
-  chain.AddModule(c);
-  journal.clear();
+  Build({Register("VM_A"), Register("VM_Fail", false), Register("VM_C")});
   chain.Run(nullptr);
-  EXPECT_EQ(journal, (std::vector<std::string>{"run VM_A", "run VM_Fail"}));
+  EXPECT_EQ(journal, (Journal{"run VM_A", "run VM_Fail"}));
 }
 
 TEST_F(FrameworkTest, ChainEndsOnAbort) {
   auto* a = Register("VM_A");
-  auto* b = Register("VM_B");
-  VModuleChain chain;
-  chain.SetComposer(&composer);
-  chain.AddModule(a);
-  chain.AddModule(b);
+  Build({a, Register("VM_B")});
   a->onRun = [] { VControl::SetAbort(true); };
-  journal.clear();
   chain.Run(nullptr);
-  EXPECT_EQ(journal, (std::vector<std::string>{"run VM_A"}));
+  EXPECT_EQ(journal, (Journal{"run VM_A"}));
 
   // A run entered while the flag is set runs no module.
   a->onRun = nullptr;
@@ -258,42 +238,30 @@ TEST_F(FrameworkTest, ChainEndsOnAbort) {
 
 TEST_F(FrameworkTest, ModuleNamedTwiceStandsOnceAtItsLaterPlace) {
   auto* a = Register("VM_A");
-  auto* b = Register("VM_B");
-  VModuleChain chain;
-  chain.SetComposer(&composer);
-  chain.AddModule(a);
-  chain.AddModule(b);
-  chain.AddModule(a);
+  Build({a, Register("VM_B"), a});
   ASSERT_EQ(chain.Size(), 2);
   EXPECT_EQ(chain.At(0).name, "VM_B");
   EXPECT_EQ(chain.At(1).name, "VM_A");
   EXPECT_EQ(chain.IndexOf("VM_A"), 1);
   EXPECT_EQ(chain.IndexOf("VM_X"), -1);
   EXPECT_EQ(chain.IndexOf(nullptr), -1);
-  journal.clear();
   chain.Run(nullptr);
-  EXPECT_EQ(journal, (std::vector<std::string>{"run VM_B", "run VM_A"}));
+  EXPECT_EQ(journal, (Journal{"run VM_B", "run VM_A"}));
 }
 
 TEST_F(FrameworkTest, SetUpAllSetsUpDisabledModulesAndStopsAtAFailure) {
   auto* a = Register("VM_A");
   auto* b = Register("VM_B");
-  auto* c = Register("VM_C");
-  VModuleChain chain;
-  chain.SetComposer(&composer);
-  chain.AddModule(a);
-  chain.AddModule(b);
-  chain.AddModule(c);
+  Build({a, b, Register("VM_C")});
   a->SetEnabled(false);
-  journal.clear();
   EXPECT_EQ(chain.SetUpAll(), 0);
-  EXPECT_EQ(journal, (std::vector<std::string>{"setup VM_A", "setup VM_B", "setup VM_C"}));
+  EXPECT_EQ(journal, (Journal{"setup VM_A", "setup VM_B", "setup VM_C"}));
   EXPECT_EQ(composer.lastError, 0);
 
   b->setUpResult = false;
   journal.clear();
   EXPECT_EQ(chain.SetUpAll(), -1110);
-  EXPECT_EQ(journal, (std::vector<std::string>{"setup VM_A", "setup VM_B"}));
+  EXPECT_EQ(journal, (Journal{"setup VM_A", "setup VM_B"}));
   EXPECT_EQ(composer.lastError, -1110);
   const auto shown = messages.messages();
   ASSERT_FALSE(shown.empty());
@@ -305,12 +273,12 @@ TEST_F(FrameworkTest, SetUpAllSetsUpDisabledModulesAndStopsAtAFailure) {
 
 TEST_F(FrameworkTest, ChainWithoutComposerReportsAndRunsNothing) {
   auto* a = Register("VM_A");
-  VModuleChain chain;
-  chain.AddModule(a);  // reports, and leaves the module without a composer
+  VModuleChain lone;
+  lone.AddModule(a);  // reports, and leaves the module without a composer
   EXPECT_EQ(a->PeekComposer(), nullptr);
   messages.clear();
   journal.clear();
-  chain.Run(nullptr);
+  lone.Run(nullptr);
   EXPECT_TRUE(journal.empty());
   const auto shown = messages.messages();
   ASSERT_EQ(shown.size(), 1u);
@@ -333,8 +301,7 @@ TEST(VControlTest, FlagsKeepTheirInvariants) {
   EXPECT_FALSE(control.IsStopped());
   control.SetPaused(true);
   control.SetStopped(true);
-  EXPECT_FALSE(control.IsPaused());
-  EXPECT_FALSE(control.IsPlaying());
+  EXPECT_FALSE(control.IsPaused() || control.IsPlaying());
   control.SetSpeaking(true);
   EXPECT_FALSE(control.IsIdle());
   control.SetIdle(true);

@@ -23,13 +23,6 @@ using testing_support::MessageRecorder;
 using testing_support::ReadLines;
 using testing_support::TestInstallation;
 
-// Report texts without their time stamps.
-std::vector<std::string> Reported(const MessageRecorder& boxes) {
-  std::vector<std::string> out;
-  for (const auto& box : boxes.messages()) out.push_back(box.second.substr(15));
-  return out;
-}
-
 template <class Pool>
 std::vector<std::string> Keys(const Pool& pool) {
   std::vector<std::string> keys;
@@ -61,19 +54,17 @@ class ResourcePoolsTest : public testing::Test {
     files_.Text("config.txt", config);
     holder_.GetConfiguration()->Load(inst_.path("config.txt"));
   }
-
-  std::vector<std::string> LogLines() const {
-    if (!testing_support::FileExists(inst_.path("log.txt"))) return {};
-    return ReadLines(inst_.path("log.txt"));
-  }
 };
 
 TEST_F(ResourcePoolsTest, OnlyRegularFilesEndingWithTheSuffixLoadUnderTheirFullName) {
+  files_.Folder("user");
+  VSR_VUserLexicon& pool = *holder_.GetVUserLexicon();
+  EXPECT_TRUE(pool.Load(&holder_));  // an empty folder loads nothing and succeeds
+  EXPECT_EQ(pool.Count(), 0);
   for (const char* name : {"greek.usr", "GREEK.USR", "usr", "notes.txt", ".usr", "greek.usr.bak"}) {
     files_.Text(std::string("user/") + name, std::string(name) + "=1\n");
   }
   files_.Folder("user/sub.usr");
-  VSR_VUserLexicon& pool = *holder_.GetVUserLexicon();
   ASSERT_TRUE(pool.Load(&holder_));
   EXPECT_EQ(Keys(pool), (std::vector<std::string>{".usr", "greek.usr"}));
   EXPECT_EQ(Value(pool.Find("greek.usr"), "greek.usr"), "1");
@@ -81,7 +72,6 @@ TEST_F(ResourcePoolsTest, OnlyRegularFilesEndingWithTheSuffixLoadUnderTheirFullN
   EXPECT_EQ(pool.Find("greek"), nullptr);
   EXPECT_EQ(pool.Find("Greek.usr"), nullptr);
   EXPECT_EQ(pool.Find("sub.usr"), nullptr);
-  EXPECT_EQ(pool.GetHolder(), &holder_);
   EXPECT_TRUE(boxes_.messages().empty());
   pool.Unload();
 }
@@ -95,19 +85,10 @@ TEST_F(ResourcePoolsTest, AnEmptySuffixLoadsEveryRegularFile) {
   ASSERT_TRUE(pool.Load(&holder_));
   EXPECT_EQ(Keys(pool), (std::vector<std::string>{"one.vof", "two.txt"}));
   EXPECT_EQ(pool.Find("two.txt")->GetParam("A", false), "2");
-  EXPECT_EQ(Reported(boxes_),
+  EXPECT_EQ(boxes_.reports(),
             std::vector<std::string>{"Error: parameter [Characters.Suffix] was not found in [" +
                                      inst_.path("config.txt") + "]"});
   pool.Unload();
-}
-
-TEST_F(ResourcePoolsTest, APoolOverAnEmptyFolderLoadsNothingAndSucceeds) {
-  files_.Folder("v58");
-  files_.Folder("user");
-  VSR_VUserLexicon& pool = *holder_.GetVUserLexicon();
-  EXPECT_TRUE(pool.Load(&holder_));
-  EXPECT_EQ(pool.Count(), 0);
-  EXPECT_TRUE(boxes_.messages().empty());
 }
 
 TEST_F(ResourcePoolsTest, AFolderThatIsNotThereIsReportedAndRefused) {
@@ -128,7 +109,7 @@ TEST_F(ResourcePoolsTest, AFolderThatIsNotThereIsReportedAndRefused) {
     // A file in the folder's place is not a folder either.
     files_.Text(c.folder, "not a folder");
     EXPECT_FALSE(c.pool(holder_)->Load(&holder_)) << c.folder;
-    EXPECT_EQ(Reported(boxes_), std::vector<std::string>{c.message + inst_.path(c.folder)});
+    EXPECT_EQ(boxes_.reports(), std::vector<std::string>{c.message + inst_.path(c.folder)});
   }
 }
 
@@ -141,7 +122,7 @@ TEST_F(ResourcePoolsTest, ANullHolderIsReportedAndRefused) {
   for (VSR_Resource* pool : std::vector<VSR_Resource*>{&ac, &tree, &states, &user, &characters}) {
     boxes_.clear();
     EXPECT_FALSE(pool->Load(nullptr));
-    EXPECT_EQ(Reported(boxes_), std::vector<std::string>{"Null TMShared."});
+    EXPECT_EQ(boxes_.reports(), std::vector<std::string>{"Null TMShared."});
     EXPECT_EQ(pool->GetHolder(), nullptr);
   }
 }
@@ -158,7 +139,7 @@ TEST_F(ResourcePoolsTest, MoreThanAHundredFilesAreReportedOnceAndTheRestSkipped)
   EXPECT_EQ(pool.KeyAt(99), "w099.usr");
   EXPECT_EQ(Value(pool.Find("w099.usr"), "w"), "99");
   EXPECT_EQ(pool.Find("w100.usr"), nullptr);
-  EXPECT_EQ(Reported(boxes_),
+  EXPECT_EQ(boxes_.reports(),
             std::vector<std::string>{"Error: too many files in User.Lexicon.Directory " +
                                      inst_.path("user") + ", w100.usr and later files skipped"});
   pool.Unload();
@@ -183,7 +164,7 @@ TEST_F(ResourcePoolsTest, ABrokenRuleFileEndsTheLoadAndKeepsTheCollectionsBefore
   VSR_AC& pool = *holder_.GetAC();
   EXPECT_FALSE(pool.Load(&holder_));
   EXPECT_EQ(Keys(pool), std::vector<std::string>{"a.rul"});
-  EXPECT_EQ(Reported(boxes_),
+  EXPECT_EQ(boxes_.reports(),
             std::vector<std::string>{
                 "b.rul:\n\tError code 801\n\tCRuleCollection:loadFromStream(): cannot read fond "
                 "header!"});
@@ -208,12 +189,8 @@ TEST_F(ResourcePoolsTest, TreeLexiconsAreScrambledOnlyForExactlyYes) {
     VSR_TreeLexicon& pool = *holder.GetTreeLexicon();
     ASSERT_TRUE(pool.Load(&holder));
     EXPECT_EQ(pool.IsEnciphered(), c.enciphered) << c.eForm;
-    // Read the other way, a file gives nothing sensible under "to".
     EXPECT_EQ(Value(pool.Find(c.enciphered ? "scrambled.lex" : "plain.lex"), "to"),
               c.enciphered ? "scrambled" : "plain")
-        << c.eForm;
-    EXPECT_NE(Value(pool.Find(c.enciphered ? "plain.lex" : "scrambled.lex"), "to"),
-              c.enciphered ? "plain" : "scrambled")
         << c.eForm;
     pool.Unload();
   }
@@ -224,7 +201,7 @@ TEST_F(ResourcePoolsTest, AMissingEFormIsReportedBeforeTheFolderIsTested) {
   TMShared holder;
   holder.GetConfiguration()->Load(inst_.path("config.txt"));
   EXPECT_FALSE(holder.GetTreeLexicon()->Load(&holder));
-  EXPECT_EQ(Reported(boxes_),
+  EXPECT_EQ(boxes_.reports(),
             (std::vector<std::string>{"Error: parameter [Lexicon.EForm] was not found in [" +
                                           inst_.path("config.txt") + "]",
                                       "Error reading Lexicon.Directory " + inst_.path("nowhere")}));
@@ -239,7 +216,6 @@ TEST_F(ResourcePoolsTest, TriStateRulesReachThePhoneTableThroughTheHolder) {
   ASSERT_TRUE(pool.Load(&holder_));
   const VTriStateCompiler* rules = pool.Find("durations.3st");
   ASSERT_NE(rules, nullptr);
-  EXPECT_EQ(rules->GetHolder(), &holder_);
   EXPECT_FLOAT_EQ(rules->Lookup('k', 'a', 't'), 1.2f);
   EXPECT_EQ(rules->Lookup('a', 'k', 'a'), 1.0f);
   pool.Unload();
@@ -254,7 +230,7 @@ TEST_F(ResourcePoolsTest, UnloadListsAndReleasesTheItems) {
   EXPECT_EQ(pool.Count(), 0);
   EXPECT_EQ(pool.Find("a.usr"), nullptr);
   EXPECT_TRUE(pool.Unload());
-  const std::vector<std::string> lines = LogLines();
+  const std::vector<std::string> lines = ReadLines(inst_.path("log.txt"));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "2");
   EXPECT_EQ(lines[1].rfind("0:", 0), 0u);
@@ -276,7 +252,6 @@ TEST_F(ResourcePoolsTest, ItemsLeftLoadedAreReleasedWithThePool) {
     ASSERT_TRUE(holder.GetVUserLexicon()->Load(&holder));
     ASSERT_TRUE(holder.GetAC()->Load(&holder));
   }  // the leak checker of the sanitizer build sees nothing left
-  SUCCEED();
 }
 
 }  // namespace

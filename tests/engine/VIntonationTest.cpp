@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/VLib.h"
@@ -27,31 +28,36 @@ class VIntonationTest : public testing_support::ArraysTestBed {
     for (size_t i = 0; i < factors.size(); ++i) duration_.Multiply(static_cast<int>(i), factors[i]);
     return intonation_.Prepare();
   }
+  // Finalises the text's durations, sets some in ms, and builds.
+  int BuildWithMs(const std::string& text, const std::vector<std::pair<int, float>>& ms) {
+    SetText(text);
+    duration_.Reset();
+    intonation_.Reset();
+    EXPECT_EQ(duration_.Finalise(), 1);
+    for (const auto& m : ms) duration_.Set(m.first, m.second);
+    return intonation_.Prepare();
+  }
 
   Cells AllCells() {
     const float* c = intonation_.GetCells();
     return c == nullptr ? Cells() : Cells(c, c + intonation_.GetCellCount());
   }
-
-  // The cells of character i.
   Cells CellsOf(int i) {
     int n = -1;
     const float* c = intonation_.CellsAt(At(i), &n);
     return c == nullptr ? Cells() : Cells(c, c + n);
   }
-
-  // The index of a cell pointer, -1 for null.
   int IndexOf(const float* cell) {
     return cell == nullptr ? -1 : static_cast<int>(cell - intonation_.GetCells());
+  }
+  void Multiply(int from, int to, float f, bool setCursor) {
+    intonation_.MultiplyRange(At(from), At(to), &f, setCursor);
   }
 
   static void ExpectCells(const Cells& actual, const Cells& expected) {
     ASSERT_EQ(actual.size(), expected.size());
-    for (size_t i = 0; i < actual.size(); ++i) {
-      EXPECT_NEAR(actual[i], expected[i], 1e-5) << "cell " << i;
-    }
+    for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5) << i;
   }
-
   static Cells Repeat(float v, int n) { return Cells(static_cast<size_t>(n), v); }
   static Cells Join(std::initializer_list<Cells> parts) {
     Cells out;
@@ -60,7 +66,6 @@ class VIntonationTest : public testing_support::ArraysTestBed {
   }
 };
 
-// Links or cells that cannot be allocated.
 class FailingIntonation : public VIntonation {
  public:
   bool failLinks = false;
@@ -75,129 +80,87 @@ class FailingIntonation : public VIntonation {
   }
 };
 
-// Building
-
 TEST_F(VIntonationTest, ThreePhonesGetFiveCellsEach) {
   EXPECT_EQ(Build("mat"), 1);
-  EXPECT_TRUE(intonation_.IsPrepared());
-  EXPECT_TRUE(duration_.IsFinalised());
-  EXPECT_EQ(intonation_.GetSize(), 3);
-  EXPECT_EQ(intonation_.GetCellCount(), 15);
   EXPECT_EQ(AllCells(), Repeat(1.0f, 15));
-  EXPECT_EQ(intonation_.GetTimeQuantum(), 20);
   EXPECT_EQ(intonation_.GetReference(), 120);
   for (int i = 0; i < 3; ++i) {
-    const _link_* link = intonation_.GetLink(i);
-    ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->start, At(i));
-    EXPECT_EQ(link->first, 5 * i);
-    EXPECT_EQ(link->last, 5 * i + 4);
-    int n = 0;
-    EXPECT_EQ(intonation_.CellsAt(At(i), &n), intonation_.GetCells() + 5 * i);
-    EXPECT_EQ(n, 5);
+    EXPECT_EQ(intonation_.GetLink(i)->start, At(i));
+    EXPECT_EQ(intonation_.GetLink(i)->last, 5 * i + 4);
+    EXPECT_EQ(IndexOf(intonation_.CellsAt(At(i), nullptr)), 5 * i);
   }
   EXPECT_EQ(intonation_.GetLink(3), nullptr);
-  EXPECT_EQ(intonation_.GetLink(-1), nullptr);
   EXPECT_TRUE(Reported().empty());
 }
 
 TEST_F(VIntonationTest, ACharacterThatIsNotAPhoneHasNoCells) {
   EXPECT_EQ(Build("m.a_", {1.5f, 1.0f, 1.0f, 1.0f}), 1);
-  // 140 ms and 100 ms: 7 + 5 cells; '.' and '_' take none.
-  EXPECT_EQ(intonation_.GetCellCount(), 12);
+  EXPECT_EQ(intonation_.GetCellCount(), 12);  // 140 ms + 100 ms
   int n = -1;
   EXPECT_EQ(intonation_.CellsAt(At(1), &n), nullptr);
   EXPECT_EQ(n, 0);
   EXPECT_EQ(intonation_.CellsAt(At(3), &n), nullptr);
-  EXPECT_EQ(n, 0);
-  EXPECT_FALSE(intonation_.GetLink(1)->IsPhone());
   EXPECT_EQ(IndexOf(intonation_.CellsAt(At(2), &n)), 7);
   EXPECT_EQ(n, 5);
-  EXPECT_EQ(duration_.Get(1), 100.0f);  // its duration is finalised all the same
+  EXPECT_EQ(duration_.Get(1), 100.0f);  // finalised all the same
 }
 
 TEST_F(VIntonationTest, PreparationResults) {
   EXPECT_EQ(Build(""), VIntonation::kEmptyText);
-  EXPECT_EQ(intonation_.GetSize(), 0);
-  EXPECT_EQ(intonation_.GetCellCount(), 0);
   EXPECT_EQ(intonation_.GetCells(), nullptr);
 
-  // Phones without duration: links but no cells, not prepared.
   EXPECT_EQ(Build("ma", {0.0f, 0.0f}), VIntonation::kNoDuration);
   EXPECT_FALSE(intonation_.IsPrepared());
   EXPECT_EQ(intonation_.GetSize(), 2);
-  EXPECT_EQ(intonation_.GetCellCount(), 0);
-  int n = -1;
-  intonation_.CellsAt(At(1), &n);
-  EXPECT_EQ(n, 0);
-
   EXPECT_EQ(Build("._."), VIntonation::kNoDuration);
-  EXPECT_EQ(intonation_.GetSize(), 3);
 
-  // Prepared once, a second preparation changes nothing.
+  // A second preparation changes nothing.
   EXPECT_EQ(Build("a"), 1);
   intonation_.GetCells()[0] = 3.0f;
   EXPECT_EQ(intonation_.Prepare(), 1);
   EXPECT_EQ(intonation_.GetCells()[0], 3.0f);
 }
 
-TEST_F(VIntonationTest, APhoneShorterThanAQuantumHasItsFirstCellOnePastItsLast) {
-  SetText("mat");
-  ASSERT_EQ(duration_.Finalise(), 1);
-  duration_.Set(1, 10.0f);
-  ASSERT_EQ(intonation_.Prepare(), 1);
-  EXPECT_EQ(intonation_.GetCellCount(), 10);
-  const _link_* a = intonation_.GetLink(1);
-  EXPECT_EQ(a->first, 5);
-  EXPECT_EQ(a->last, 4);
-  int n = -1;
-  EXPECT_EQ(IndexOf(intonation_.CellsAt(At(1), &n)), 5);
-  EXPECT_EQ(n, 0);
-  EXPECT_EQ(intonation_.GetLink(2)->first, 5);
-  EXPECT_EQ(intonation_.CellAtPercent(At(1), 0), nullptr);
-  EXPECT_EQ(intonation_.CellAtPercent(At(1), 100), nullptr);
-}
-
 TEST_F(VIntonationTest, NegativeDurationsCountAsNoCells) {
-  SetText("mat");
-  ASSERT_EQ(duration_.Finalise(), 1);
-  duration_.Set(0, -60.0f);
-  ASSERT_EQ(intonation_.Prepare(), 1);
-  // m has none; a and t keep theirs, and the total does not lose m's 60 ms.
-  EXPECT_EQ(intonation_.GetCellCount(), 10);
-  EXPECT_EQ(CellsOf(0).size(), 0u);
-  EXPECT_EQ(intonation_.GetLink(0)->first, 0);
-  EXPECT_EQ(intonation_.GetLink(0)->last, -1);
-  EXPECT_EQ(intonation_.GetLink(1)->first, 0);
-  EXPECT_EQ(intonation_.GetLink(2)->last, 9);
-
-  // Every phone negative: no cells at all.
-  SetText("ma");
-  duration_.Reset();
-  intonation_.Reset();
-  ASSERT_EQ(duration_.Finalise(), 1);
-  duration_.Set(0, -100.0f);
-  duration_.Set(1, -100.0f);
-  EXPECT_EQ(intonation_.Prepare(), VIntonation::kNoDuration);
+  struct Case {
+    std::vector<std::pair<int, float>> ms;   // durations set after finalising
+    std::vector<std::pair<int, int>> links;  // first and last cell of m, a, t
+    int empty;                               // the phone without cells
+  };
+  const Case cases[] = {
+      {{{0, -60.0f}}, {{0, -1}, {0, 4}, {5, 9}}, 0},  // the total keeps none of m's 60 ms
+      {{{1, 10.0f}}, {{0, 4}, {5, 4}, {5, 9}}, 1},    // shorter than a quantum
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.empty);
+    ASSERT_EQ(BuildWithMs("mat", c.ms), 1);
+    EXPECT_EQ(intonation_.GetCellCount(), 10);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(intonation_.GetLink(i)->first, c.links[i].first);
+      EXPECT_EQ(intonation_.GetLink(i)->last, c.links[i].second);
+    }
+    int n = -1;
+    EXPECT_EQ(IndexOf(intonation_.CellsAt(At(c.empty), &n)), c.links[c.empty].first);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(intonation_.CellAtPercent(At(c.empty), 0), nullptr);
+    EXPECT_EQ(intonation_.CellAtPercent(At(c.empty), 100), nullptr);
+  }
+  EXPECT_EQ(BuildWithMs("ma", {{0, -100.0f}, {1, -100.0f}}), VIntonation::kNoDuration);
   EXPECT_EQ(intonation_.GetCellCount(), 0);
 }
 
 TEST_F(VIntonationTest, EveryRebuildDropsTheOldCellsCountAndCursor) {
   ASSERT_EQ(Build("mat"), 1);
-  const float two = 2.0f;
-  intonation_.MultiplyRange(At(0), At(2), &two, true);
+  Multiply(0, 2, 2.0f, true);
   ASSERT_EQ(intonation_.GetCursorIndex(), 9);
-  ASSERT_EQ(intonation_.CurrentValue(), 2.0f);
 
   ASSERT_EQ(Build("a"), 1);
-  EXPECT_EQ(intonation_.GetCellCount(), 5);
   EXPECT_EQ(AllCells(), Repeat(1.0f, 5));
   EXPECT_EQ(intonation_.GetCursorIndex(), -1);
   EXPECT_EQ(intonation_.CurrentValue(), 1.0f);
   EXPECT_EQ(intonation_.GetSize(), 1);
 
   // A rebuild that fails leaves nothing of the old array either.
-  intonation_.MultiplyRange(At(0), At(0), &two, false);
   UseFont(0, 100, 120);
   intonation_.Reset();
   EXPECT_EQ(intonation_.Prepare(), VIntonation::kBadTimeQuantum);
@@ -206,168 +169,109 @@ TEST_F(VIntonationTest, EveryRebuildDropsTheOldCellsCountAndCursor) {
 }
 
 TEST_F(VIntonationTest, TimeQuantumOfZeroOrBelowFailsThePreparation) {
-  struct Case {
-    std::string settings;
-    std::string report;
+  const std::string base = "Intonation reference=120\nDuration reference=100\n";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"TIMEQUANTUM=0\n" + base, "[0]"},
+      {"TIMEQUANTUM=-20\n" + base, "[-20]"},
+      {"Intonation reference=120\n", "[0]"},
   };
-  const std::vector<Case> cases = {
-      {"TIMEQUANTUM=0\nIntonation reference=120\nDuration reference=100\n",
-       "VIntonation::Prepare()@TIMEQUANTUM must be positive: [0]"},
-      {"TIMEQUANTUM=-20\nIntonation reference=120\nDuration reference=100\n",
-       "VIntonation::Prepare()@TIMEQUANTUM must be positive: [-20]"},
-      {"Intonation reference=120\n", "VIntonation::Prepare()@TIMEQUANTUM must be positive: [0]"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
     MessageRecorder boxes;
-    UseFont(c.settings);
+    UseFont(c.first);
     SetText("mat");
     duration_.Reset();
     intonation_.Reset();
-    EXPECT_EQ(intonation_.Prepare(), VIntonation::kBadTimeQuantum) << c.settings;
+    EXPECT_EQ(intonation_.Prepare(), VIntonation::kBadTimeQuantum);
     EXPECT_FALSE(intonation_.IsPrepared());
     EXPECT_EQ(intonation_.SetFlat(), 0);
-    EXPECT_EQ(intonation_.GetCellCount(), 0);
     EXPECT_GT(intonation_.GetTimeQuantum(), 0);
     ASSERT_EQ(boxes.messages().size(), 2u);  // Prepare, then SetFlat's Prepare
-    EXPECT_EQ(boxes.messages()[0].second.substr(15), c.report);
-    EXPECT_EQ(boxes.messages()[1].second.substr(15), c.report);
+    for (const auto& box : boxes.messages())
+      EXPECT_EQ(box.second.substr(15),
+                "VIntonation::Prepare()@TIMEQUANTUM must be positive: " + c.second);
   }
 }
 
-TEST_F(VIntonationTest, AnArrayWithoutComposerReportsAndFails) {
+TEST_F(VIntonationTest, PreparationFailuresAreReported) {
   VIntonation lone;
-  EXPECT_EQ(lone.GetName(), "VIntonation");
-  EXPECT_EQ(lone.GetTimeQuantum(), 20);
-  EXPECT_EQ(lone.GetScale(), 1.0f);
+  EXPECT_EQ(lone.CurrentValue(), 1.0f);
   EXPECT_EQ(lone.Prepare(), VIntonation::kNoComposer);
   EXPECT_EQ(Reported(), (Strings{"Null Tamrin.", "VIntonation::Prepare"}));
-  EXPECT_EQ(lone.CurrentValue(), 1.0f);
-  EXPECT_EQ(lone.GetCells(), nullptr);
-}
 
-TEST_F(VIntonationTest, LinksOrCellsThatCannotBeAllocatedGiveALogLine) {
+  // Links or cells that cannot be allocated give a log line.
   FailingIntonation failing;
   failing.SetComposer(&composer_);
   SetText("mat");
   failing.failLinks = true;
   EXPECT_EQ(failing.Prepare(), VIntonation::kLinksFailed);
-  EXPECT_FALSE(failing.IsPrepared());
   EXPECT_EQ(failing.GetSize(), 0);
-
   failing.failLinks = false;
   failing.failCells = true;
   EXPECT_EQ(failing.Prepare(), VIntonation::kCellsFailed);
   EXPECT_FALSE(failing.IsPrepared());
-  EXPECT_EQ(failing.GetCellCount(), 0);
-
   EXPECT_EQ(LogErrors(), (Strings{"*** ERROR:\tVIntonation::Prepare()new _link_[len] failed",
                                   "*** ERROR:\tVIntonation::Prepare()new float[cells] failed"}));
-  EXPECT_TRUE(Reported().empty());
-
+  EXPECT_EQ(Reported().size(), 2u);
   failing.failCells = false;
   EXPECT_EQ(failing.Prepare(), 1);
   EXPECT_EQ(failing.GetCellCount(), 15);
 }
 
-// Positions
-
-TEST_F(VIntonationTest, IndexAtFindsTheLinkOfACharacter) {
-  ASSERT_EQ(Build("mat"), 1);
-  EXPECT_EQ(intonation_.IndexAt(At(0)), 0);
+TEST_F(VIntonationTest, PositionsFindTheirLinksAndCells) {
+  ASSERT_EQ(Build("ma."), 1);
   EXPECT_EQ(intonation_.IndexAt(At(2)), 2);
   EXPECT_EQ(intonation_.IndexAt(At(3)), -1);  // past the last character
-  const char elsewhere[] = "mat";
+  const char elsewhere[] = "ma.";
   EXPECT_EQ(intonation_.IndexAt(elsewhere), -1);
-  EXPECT_EQ(intonation_.IndexAt(nullptr), -1);
-  int n = -1;
-  EXPECT_EQ(intonation_.CellsAt(At(3), &n), nullptr);
-  EXPECT_EQ(n, 0);
-}
+  EXPECT_EQ(intonation_.CellsAt(At(3), nullptr), nullptr);
 
-TEST_F(VIntonationTest, CellAtPercentCountsFromThePhonesFirstCell) {
-  ASSERT_EQ(Build("ma."), 1);
-  struct Case {
-    int pct;
-    int cell;
-  };
   // 'a' owns the cells 5 to 9.
-  for (const Case& c : {Case{0, 5}, Case{100, 9}, Case{50, 7}, Case{99, 8}, Case{25, 6},
-                        Case{-10, 5}, Case{250, 9}}) {
-    EXPECT_EQ(IndexOf(intonation_.CellAtPercent(At(1), c.pct)), c.cell) << c.pct;
+  const std::vector<std::pair<int, int>> percents = {{0, 5},  {100, 9}, {50, 7},
+                                                     {99, 8}, {-10, 5}, {250, 9}};
+  for (const auto& c : percents) {
+    EXPECT_EQ(IndexOf(intonation_.CellAtPercent(At(1), c.first)), c.second) << c.first;
   }
   EXPECT_EQ(intonation_.CellAtPercent(At(2), 50), nullptr);  // not a phone
-}
-
-TEST_F(VIntonationTest, CellAtPercentOfAPositionWithoutLinkGivesTheCursorWhenThereIsOne) {
-  ASSERT_EQ(Build("ma"), 1);
-  EXPECT_EQ(intonation_.CellAtPercent(At(2), 50), nullptr);
-  const float half = 0.5f;
-  intonation_.MultiplyRange(At(0), At(1), &half, true);
+  // Without a link: the cursor, when there is one.
+  EXPECT_EQ(intonation_.CellAtPercent(At(3), 50), nullptr);
+  Multiply(0, 1, 0.5f, true);
   ASSERT_EQ(intonation_.GetCursorIndex(), 4);
-  EXPECT_EQ(IndexOf(intonation_.CellAtPercent(At(2), 50)), 4);
-  EXPECT_EQ(intonation_.CellAtPercent(At(2), 50), intonation_.GetCursor());
+  EXPECT_EQ(intonation_.CellAtPercent(At(3), 50), intonation_.GetCursor());
 }
 
-// Range check
-
-TEST_F(VIntonationTest, CheckedRangeGivesTheLinksOfTwoPositions) {
-  ASSERT_EQ(Build("mat."), 1);
-  int first = -1;
-  int last = -1;
-  EXPECT_TRUE(intonation_.CheckedRange(At(1), At(3), &first, &last));
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(last, 3);
-  EXPECT_TRUE(intonation_.CheckedRange(At(2), At(2), &first, &last));
-  EXPECT_EQ(first, 2);
-  EXPECT_EQ(last, 2);
-  EXPECT_TRUE(Reported().empty());
-}
-
-TEST_F(VIntonationTest, CheckedRangeWithoutLinksIsReported) {
+TEST_F(VIntonationTest, CheckedRange) {
   SetText("mat");
   int first = 7;
   int last = 7;
   EXPECT_FALSE(intonation_.CheckedRange(At(0), At(2), &first, &last));
-  EXPECT_EQ(Reported(), (Strings{"VIntonation:203\n\tError: m_links are NULL"}));
-  EXPECT_EQ(first, 7);
-  EXPECT_EQ(last, 7);
-}
-
-TEST_F(VIntonationTest, CheckedRangeAfterABuildOverAnEmptyTextIsReported) {
   ASSERT_EQ(Build(""), VIntonation::kEmptyText);
-  int first = 0;
-  int last = 0;
   const char other[] = "ma";
   EXPECT_FALSE(intonation_.CheckedRange(other, other + 1, &first, &last));
-  EXPECT_EQ(Reported(), (Strings{"VIntonation:210\n\tError: m_size is 0"}));
-}
 
-TEST_F(VIntonationTest, CheckedRangeOfABadRangeIsReportedWithBothTexts) {
   ASSERT_EQ(Build("mat."), 1);
-  int first = 7;
-  int last = 7;
-  // Reversed.
-  EXPECT_FALSE(intonation_.CheckedRange(At(2), At(0), &first, &last));
-  // Ending past the last character.
-  EXPECT_FALSE(intonation_.CheckedRange(At(1), At(4), &first, &last));
-  EXPECT_EQ(Reported(), (Strings{"VIntonation:221\n\tm_size=4\n\tl_s=2\n\tl_e=0\n\tt.\n\tmat.",
-                                 "VIntonation:221\n\tm_size=4\n\tl_s=1\n\tl_e=4\n\tat.\n\t"}));
+  EXPECT_FALSE(intonation_.CheckedRange(At(2), At(0), &first, &last));  // reversed
+  EXPECT_FALSE(intonation_.CheckedRange(At(1), At(4), &first, &last));  // past the end
   EXPECT_EQ(first, 7);
   EXPECT_EQ(last, 7);
-  // The report file holds the same.
+  EXPECT_EQ(Reported(), (Strings{"VIntonation:203\n\tError: m_links are NULL",
+                                 "VIntonation:210\n\tError: m_size is 0",
+                                 "VIntonation:221\n\tm_size=4\n\tl_s=2\n\tl_e=0\n\tt.\n\tmat.",
+                                 "VIntonation:221\n\tm_size=4\n\tl_s=1\n\tl_e=4\n\tat.\n\t"}));
   const std::string file = testing_support::ReadFile(inst_.workDir() + "/" + VLib::kErrorFileName);
   EXPECT_NE(file.find("\tVIntonation:221\n\tm_size=4\n\tl_s=2\n\tl_e=0\n\tt.\n\tmat.\n"),
             std::string::npos);
+  EXPECT_TRUE(intonation_.CheckedRange(At(1), At(3), &first, &last));
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(last, 3);
 }
 
 TEST_F(VIntonationTest, ARangeThatFailsTheCheckChangesNoCellAndNoCursor) {
   ASSERT_EQ(Build("mat"), 1);
-  const float two = 2.0f;
-  intonation_.MultiplyRange(At(0), At(1), &two, true);
+  Multiply(0, 1, 2.0f, true);
   ASSERT_EQ(intonation_.GetCursorIndex(), 4);
   const Cells before = AllCells();
-
-  intonation_.MultiplyRange(At(2), At(0), &two, true);
+  Multiply(2, 0, 2.0f, true);
   _contour_ contour({0.0f, 1.0f}, {3.0f, 3.0f});
   intonation_.ApplyContour(At(2), At(1), &contour, false, false);
   intonation_.ApplyTargets(At(2), At(3), "vowel:1", 2.0f, 0.5f, 0.5f, false);
@@ -376,85 +280,47 @@ TEST_F(VIntonationTest, ARangeThatFailsTheCheckChangesNoCellAndNoCursor) {
   EXPECT_EQ(Reported().size(), 3u);
 }
 
-// Multiplying and the cursor
-
-TEST_F(VIntonationTest, MultiplyRangeMultipliesThePhonesOfTheRange) {
+TEST_F(VIntonationTest, MultiplyRangeAndTheCursor) {
   ASSERT_EQ(Build("m.at"), 1);
-  const float f = 1.5f;
-  intonation_.MultiplyRange(At(1), At(2), &f, false);
+  EXPECT_EQ(intonation_.CurrentValue(), 1.0f);  // before any contour
+  Multiply(1, 2, 1.5f, false);
   ExpectCells(AllCells(), Join({Repeat(1.0f, 5), Repeat(1.5f, 5), Repeat(1.0f, 5)}));
   EXPECT_EQ(intonation_.GetCursorIndex(), -1);
 
   // The cursor: the cell just before the first cell of the last character.
-  intonation_.MultiplyRange(At(2), At(3), &f, true);
+  Multiply(2, 3, 1.5f, true);
   EXPECT_EQ(intonation_.GetCursorIndex(), 9);
   EXPECT_FLOAT_EQ(intonation_.CurrentValue(), 2.25f);
   EXPECT_EQ(intonation_.GetCursor(), intonation_.GetCells() + 9);
-
   // The last character is not a phone: no cursor.
-  intonation_.MultiplyRange(At(0), At(1), &f, true);
+  Multiply(0, 1, 1.5f, true);
   EXPECT_EQ(intonation_.GetCursorIndex(), -1);
   EXPECT_EQ(intonation_.CurrentValue(), 1.0f);
-}
-
-TEST_F(VIntonationTest, NoCursorPointsBeforeTheFirstCell) {
-  ASSERT_EQ(Build("ma"), 1);
-  const float f = 3.0f;
-  // m's first cell is cell 0: the cell before it does not exist.
-  intonation_.MultiplyRange(At(0), At(0), &f, true);
-  EXPECT_EQ(intonation_.GetCursorIndex(), -1);
+  // The last character's first cell is cell 0: no cursor either.
+  Multiply(0, 0, 3.0f, true);
   EXPECT_EQ(intonation_.GetCursor(), nullptr);
-  EXPECT_EQ(intonation_.CurrentValue(), 1.0f);
-  EXPECT_EQ(intonation_.CellAtPercent(At(2), 0), nullptr);
 
-  // A one-point contour puts the cursor before its range: none here either.
-  intonation_.MultiplyRange(At(0), At(1), &f, true);
-  ASSERT_EQ(intonation_.GetCursorIndex(), 4);
-  _contour_ one({0.0f}, {2.0f});
-  intonation_.ApplyContour(At(0), At(1), &one, false, false);
-  EXPECT_EQ(intonation_.GetCursorIndex(), -1);
-  EXPECT_EQ(intonation_.CurrentValue(), 1.0f);
-}
-
-TEST_F(VIntonationTest, TheCursorBeforeAPhoneWithoutCellsAtTheEndStaysInTheCells) {
-  SetText("ma");
-  ASSERT_EQ(duration_.Finalise(), 1);
-  duration_.Set(1, 0.0f);
-  ASSERT_EQ(intonation_.Prepare(), 1);
+  // Before a phone without cells at the end the cursor stays in the cells.
+  ASSERT_EQ(BuildWithMs("ma", {{1, 0.0f}}), 1);
   ASSERT_EQ(intonation_.GetCellCount(), 5);
-  const float f = 2.0f;
-  intonation_.MultiplyRange(At(0), At(0), &f, false);
-  intonation_.MultiplyRange(At(1), At(1), &f, true);
-  // a's first cell would be cell 5, one past the end; the cursor is cell 4.
+  Multiply(0, 0, 2.0f, false);
+  Multiply(1, 1, 2.0f, true);
   EXPECT_EQ(intonation_.GetCursorIndex(), 4);
   EXPECT_EQ(intonation_.CurrentValue(), 2.0f);
 }
 
-TEST_F(VIntonationTest, CurrentValueIsOneBeforeAnyContour) {
-  ASSERT_EQ(Build("mat"), 1);
-  EXPECT_EQ(intonation_.GetCursorIndex(), -1);
-  EXPECT_EQ(intonation_.CurrentValue(), 1.0f);
-  VIntonation fresh;
-  EXPECT_EQ(fresh.CurrentValue(), 1.0f);
-}
-
-// Contours
-
 TEST_F(VIntonationTest, ContourRisesLinearlyThenStaysFlat) {
   ASSERT_EQ(Build("a", {2.0f}), 1);
-  ASSERT_EQ(intonation_.GetCellCount(), 10);
   _contour_ contour({0.0f, 0.5f, 1.0f}, {1.0f, 2.0f, 2.0f});
   intonation_.ApplyContour(At(0), At(0), &contour, false, false);
   ExpectCells(AllCells(), {1.0f, 1.2f, 1.4f, 1.6f, 1.8f, 2.0f, 2.0f, 2.0f, 2.0f, 2.0f});
   EXPECT_EQ(intonation_.GetCursorIndex(), 9);
   EXPECT_FLOAT_EQ(intonation_.CurrentValue(), 2.0f);
-}
 
-TEST_F(VIntonationTest, ContourOverSeveralCharactersSkipsThoseThatAreNotPhones) {
+  // Over several characters those that are not phones are skipped.
   ASSERT_EQ(Build(".m.a.t."), 1);
-  // The range runs from m's first cell to a's last: 10 cells.
-  _contour_ contour({0.0f, 1.0f}, {1.0f, 2.0f});
-  intonation_.ApplyContour(At(0), At(4), &contour, false, false);
+  _contour_ line({0.0f, 1.0f}, {1.0f, 2.0f});
+  intonation_.ApplyContour(At(0), At(4), &line, false, false);
   ExpectCells(AllCells(), {1.0f, 1.1f, 1.2f, 1.3f, 1.4f, 1.5f, 1.6f, 1.7f, 1.8f, 1.9f, 1.0f, 1.0f,
                            1.0f, 1.0f, 1.0f});
   EXPECT_EQ(intonation_.GetCursorIndex(), 9);
@@ -462,180 +328,134 @@ TEST_F(VIntonationTest, ContourOverSeveralCharactersSkipsThoseThatAreNotPhones) 
 
 TEST_F(VIntonationTest, ContourJoinsUseTheNeighbourCellsOnACopy) {
   ASSERT_EQ(Build("mat"), 1);
-  const float two = 2.0f;
-  const float three = 3.0f;
-  intonation_.MultiplyRange(At(0), At(0), &two, false);
-  intonation_.MultiplyRange(At(2), At(2), &three, false);
+  Multiply(0, 0, 2.0f, false);
+  Multiply(2, 2, 3.0f, false);
   _contour_ contour({0.0f, 1.0f}, {1.0f, 1.0f});
   intonation_.ApplyContour(At(1), At(1), &contour, true, true);
   ExpectCells(CellsOf(1), {2.0f, 2.2f, 2.4f, 2.6f, 2.8f});
-  EXPECT_EQ(contour.y, (std::vector<float>{1.0f, 1.0f}));
-  EXPECT_EQ(contour.x, (std::vector<float>{0.0f, 1.0f}));
-
   // At the ends of the cells there is nothing to join.
   intonation_.ApplyContour(At(0), At(0), &contour, true, false);
   intonation_.ApplyContour(At(2), At(2), &contour, false, true);
   ExpectCells(CellsOf(0), Repeat(2.0f, 5));
   ExpectCells(CellsOf(2), Repeat(3.0f, 5));
   EXPECT_EQ(contour.y, (std::vector<float>{1.0f, 1.0f}));
+  EXPECT_EQ(contour.x, (std::vector<float>{0.0f, 1.0f}));
 }
 
-TEST_F(VIntonationTest, ContourOverNoCellsDoesNothing) {
-  SetText("m.a");
-  ASSERT_EQ(duration_.Finalise(), 1);
-  duration_.Set(2, 0.0f);
-  ASSERT_EQ(intonation_.Prepare(), 1);
-  const float two = 2.0f;
-  intonation_.MultiplyRange(At(0), At(1), &two, true);
-  intonation_.MultiplyRange(At(0), At(0), &two, false);
-  intonation_.MultiplyRange(At(0), At(2), &two, true);
+TEST_F(VIntonationTest, ContourOverNoCellsOrOfOnePoint) {
+  ASSERT_EQ(BuildWithMs("m.a", {{2, 0.0f}}), 1);
+  Multiply(0, 0, 2.0f, false);
+  Multiply(0, 2, 2.0f, true);
   ASSERT_EQ(intonation_.GetCursorIndex(), 4);
   const Cells before = AllCells();
-
   _contour_ contour({0.0f, 1.0f}, {5.0f, 5.0f});
   _contour_ one({0.0f}, {5.0f});
-  struct Case {
-    int from;
-    int to;
-    const _contour_* contour;
-  };
   // Not a phone; a phone without cells; both.
-  for (const Case& c : {Case{1, 1, &contour}, Case{2, 2, &contour}, Case{1, 2, &contour},
-                        Case{1, 1, &one}, Case{2, 2, &one}}) {
-    intonation_.ApplyContour(At(c.from), At(c.to), c.contour, true, true);
-    EXPECT_EQ(AllCells(), before) << c.from << ".." << c.to;
-    EXPECT_EQ(intonation_.GetCursorIndex(), 4) << c.from << ".." << c.to;
+  for (const auto& c : {std::pair{1, 1}, {2, 2}, {1, 2}}) {
+    SCOPED_TRACE(std::to_string(c.first) + ".." + std::to_string(c.second));
+    intonation_.ApplyContour(At(c.first), At(c.second), &contour, true, true);
+    intonation_.ApplyContour(At(c.first), At(c.second), &one, true, true);
+    EXPECT_EQ(AllCells(), before);
+    EXPECT_EQ(intonation_.GetCursorIndex(), 4);
   }
   EXPECT_TRUE(Reported().empty());
-}
 
-TEST_F(VIntonationTest, ContourOfOnePointOnlyMovesTheCursorBeforeTheRange) {
+  // One point only moves the cursor before the range: none before cell 0.
   ASSERT_EQ(Build("mat"), 1);
-  _contour_ one({0.0f}, {4.0f});
   intonation_.ApplyContour(At(1), At(2), &one, false, false);
   EXPECT_EQ(AllCells(), Repeat(1.0f, 15));
   EXPECT_EQ(intonation_.GetCursorIndex(), 4);
+  intonation_.ApplyContour(At(0), At(1), &one, false, false);
+  EXPECT_EQ(intonation_.GetCursorIndex(), -1);
 }
 
-// Target movements
-
-TEST_F(VIntonationTest, TargetsWithOneAnchorReachBaseTimesRatio) {
-  ASSERT_EQ(Build("mat"), 1);
-  intonation_.ApplyTargets(At(0), At(2), "vowel:1", 1.2f, 0.5f, 0.4f, false);
-  // n = 2: m keeps the start level 1.2; a rises over its first 40 % from
-  // 1.2 to 1.2 x 0.5 = 0.6; t stays at 0.6.
-  ExpectCells(AllCells(), Join({Repeat(1.2f, 5), {1.2f, 0.9f, 0.6f, 0.6f, 0.6f}, Repeat(0.6f, 5)}));
-  EXPECT_EQ(intonation_.GetCursorIndex(), 9);
-  EXPECT_FLOAT_EQ(intonation_.CurrentValue(), 0.6f);
-}
-
-TEST_F(VIntonationTest, TargetsWithSeveralAnchorsFollowValueInRange) {
-  ASSERT_EQ(Build("mamaA"), 1);
-  const float base = 1.2f;
-  const float ratio = 0.5f;
-  intonation_.ApplyTargets(At(0), At(4), "stressed:1 vowel:1", base, ratio, 0.4f, false);
-  // Anchors a, a, A: n = 4; the levels after them are ValueInRange at k = 2, 3, 4.
-  const auto level = [&](int k) {
-    return static_cast<float>(VLib::ValueInRange(ratio, base, 4, k, false));
-  };
-  const float l1 = level(1);
-  const float l2 = level(2);
-  const float l3 = level(3);
-  const float l4 = level(4);
-  EXPECT_FLOAT_EQ(l1, base);
-  EXPECT_FLOAT_EQ(l4, base * ratio);
+TEST_F(VIntonationTest, TargetMovements) {
+  const Cells fall12 = {1.2f, 0.9f, 0.6f, 0.6f, 0.6f};
+  const Cells fall1 = {1.0f, 0.75f, 0.5f, 0.5f, 0.5f};
+  // Several anchors: the levels after them follow VLib::ValueInRange.
+  Cells l;
+  for (int k = 1; k <= 4; ++k)
+    l.push_back(static_cast<float>(VLib::ValueInRange(0.5, 1.2, 4, k, false)));
+  EXPECT_FLOAT_EQ(l[0], 1.2f);
+  EXPECT_FLOAT_EQ(l[3], 0.6f);
   const auto rise = [](float from, float to) {
     return Cells{from, (from + to) / 2.0f, to, to, to};
   };
-  ExpectCells(AllCells(),
-              Join({Repeat(l1, 5), rise(l1, l2), Repeat(l2, 5), rise(l2, l3), rise(l3, l4)}));
-  // The last phone is an anchor: the cursor is on its last cell.
+  struct Case {
+    const char* text;
+    int from, to;
+    const char* labels;
+    float base;
+    bool doubleFirst;  // the first phone multiplied by 2 beforehand
+    bool continuePrevious;
+    Cells cells;
+  };
+  const std::vector<Case> cases = {
+      // One anchor: n = 2, the level goes from base to base x ratio.
+      {"mat", 0, 2, "vowel:1", 1.2f, false, false,
+       Join({Repeat(1.2f, 5), fall12, Repeat(0.6f, 5)})},
+      {"mamaA", 0, 4, "stressed:1 vowel:1", 1.2f, false, false,
+       Join({Repeat(l[0], 5), rise(l[0], l[1]), Repeat(l[1], 5), rise(l[1], l[2]),
+             rise(l[2], l[3])})},
+      // The labels end at the first empty item: only A is an anchor.
+      {"mAma", 0, 3, "stressed:1  vowel:1", 1.0f, false, false,
+       Join({Repeat(1.0f, 5), fall1, Repeat(0.5f, 10)})},
+      // No anchor: the level is base x ratio.
+      {"mat.", 0, 3, "stressed:1", 1.2f, false, false, Repeat(0.6f, 15)},
+      {"mat.", 0, 3, nullptr, 1.2f, false, false, Repeat(0.6f, 15)},
+      // Continuing from the last cell before the span (the '.' has none).
+      {"m.at", 2, 3, "vowel:1", 1.0f, true, true,
+       Join({Repeat(2.0f, 5), {2.0f, 1.5f, 1.0f, 1.0f, 1.0f}, Repeat(1.0f, 5)})},
+      {"m.at", 2, 3, "vowel:1", 1.0f, true, false, Join({Repeat(2.0f, 5), fall1, Repeat(0.5f, 5)})},
+      {"at", 0, 1, "vowel:1", 1.0f, false, true, Join({fall1, Repeat(0.5f, 5)})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " " + (c.labels ? c.labels : "null"));
+    ASSERT_EQ(Build(c.text), 1);
+    if (c.doubleFirst) Multiply(0, 0, 2.0f, false);
+    intonation_.ApplyTargets(At(c.from), At(c.to), c.labels, c.base, 0.5f, 0.4f,
+                             c.continuePrevious);
+    ExpectCells(AllCells(), c.cells);
+  }
+  // The cursor ends on the last cell of the last anchor, or before the phone after it.
+  ASSERT_EQ(Build("mat"), 1);
+  intonation_.ApplyTargets(At(0), At(2), "vowel:1", 1.2f, 0.5f, 0.4f, false);
+  EXPECT_EQ(intonation_.GetCursorIndex(), 9);
+  EXPECT_FLOAT_EQ(intonation_.CurrentValue(), 0.6f);
+  ASSERT_EQ(Build("mamaA"), 1);
+  intonation_.ApplyTargets(At(0), At(4), "stressed:1 vowel:1", 1.2f, 0.5f, 0.4f, false);
   EXPECT_EQ(intonation_.GetCursorIndex(), 24);
-  EXPECT_FLOAT_EQ(intonation_.CurrentValue(), l4);
-}
 
-TEST_F(VIntonationTest, TargetLabelsEndAtTheFirstEmptyItem) {
-  ASSERT_EQ(Build("mAma"), 1);
-  // Only "stressed:1" counts: one anchor, A.
-  intonation_.ApplyTargets(At(0), At(3), "stressed:1  vowel:1", 1.0f, 0.5f, 0.4f, false);
-  ExpectCells(
-      AllCells(),
-      Join({Repeat(1.0f, 5), {1.0f, 0.75f, 0.5f, 0.5f, 0.5f}, Repeat(0.5f, 5), Repeat(0.5f, 5)}));
-}
-
-TEST_F(VIntonationTest, TargetsWithoutAnchorsSetTheLevelToBaseTimesRatio) {
-  ASSERT_EQ(Build("mat."), 1);
-  intonation_.ApplyTargets(At(0), At(3), "stressed:1", 1.2f, 0.5f, 0.4f, false);
-  ExpectCells(AllCells(), Repeat(0.6f, 15));
-  ASSERT_EQ(Build("mat."), 1);
-  intonation_.ApplyTargets(At(0), At(3), nullptr, 1.2f, 0.5f, 0.4f, false);
-  ExpectCells(AllCells(), Repeat(0.6f, 15));
-}
-
-TEST_F(VIntonationTest, TargetsContinuingStartFromTheCellBeforeTheSpan) {
-  ASSERT_EQ(Build("m.at"), 1);
-  const float two = 2.0f;
-  intonation_.MultiplyRange(At(0), At(0), &two, false);
-  // The nearest link before the span with cells is m (the '.' has none).
-  intonation_.ApplyTargets(At(2), At(3), "vowel:1", 1.0f, 0.5f, 0.4f, true);
-  ExpectCells(AllCells(), Join({Repeat(2.0f, 5), {2.0f, 1.5f, 1.0f, 1.0f, 1.0f}, Repeat(1.0f, 5)}));
-
-  ASSERT_EQ(Build("m.at"), 1);
-  intonation_.MultiplyRange(At(0), At(0), &two, false);
-  intonation_.ApplyTargets(At(2), At(3), "vowel:1", 1.0f, 0.5f, 0.4f, false);
-  ExpectCells(AllCells(),
-              Join({Repeat(2.0f, 5), {1.0f, 0.75f, 0.5f, 0.5f, 0.5f}, Repeat(0.5f, 5)}));
-
-  // At the start of the text there is nothing to continue from.
-  ASSERT_EQ(Build("at"), 1);
-  intonation_.ApplyTargets(At(0), At(1), "vowel:1", 1.0f, 0.5f, 0.4f, true);
-  ExpectCells(AllCells(), Join({{1.0f, 0.75f, 0.5f, 0.5f, 0.5f}, Repeat(0.5f, 5)}));
-}
-
-TEST_F(VIntonationTest, TargetsOnATokenRunFromItsFirstToItsLastCharacter) {
+  // On a token: from its first to its last character; nothing for null.
   ASSERT_EQ(Build("mmat"), 1);
   char* text = composer_.text.GetData();
   const _token_ syllable(text + 1, text + 3);
   intonation_.ApplyTargetsToToken(&syllable, "vowel:1", 1.2f, 0.5f, 0.4f, false);
-  ExpectCells(
-      AllCells(),
-      Join({Repeat(1.0f, 5), Repeat(1.2f, 5), {1.2f, 0.9f, 0.6f, 0.6f, 0.6f}, Repeat(0.6f, 5)}));
   intonation_.ApplyTargetsToToken(nullptr, "vowel:1", 9.0f, 9.0f, 0.4f, false);
+  ExpectCells(AllCells(), Join({Repeat(1.0f, 5), Repeat(1.2f, 5), fall12, Repeat(0.6f, 5)}));
   EXPECT_TRUE(Reported().empty());
 }
 
-// Hz
-
 TEST_F(VIntonationTest, SetFlatTurnsTheFactorsIntoHz) {
+  SetText("a");
+  EXPECT_EQ(intonation_.SetFlat(), 1);  // prepares first
+  ExpectCells(AllCells(), Repeat(120.0f, 5));
+
   ASSERT_EQ(Build("ma."), 1);
-  const float f = 1.5f;
-  intonation_.MultiplyRange(At(1), At(1), &f, false);
-  EXPECT_EQ(intonation_.GetBaseF0(), 120);
+  Multiply(1, 1, 1.5f, false);
   EXPECT_EQ(intonation_.SetFlat(), 1);
   ExpectCells(AllCells(), Join({Repeat(120.0f, 5), Repeat(180.0f, 5)}));
-}
-
-TEST_F(VIntonationTest, SetFlatPreparesFirstAndFailsWithoutCells) {
-  SetText("a");
-  EXPECT_EQ(intonation_.SetFlat(), 1);
-  ExpectCells(AllCells(), Repeat(120.0f, 5));
 
   EXPECT_EQ(Build("._"), VIntonation::kNoDuration);
   EXPECT_EQ(intonation_.SetFlat(), 0);
 }
 
 TEST_F(VIntonationTest, BaseF0IsReferenceTimesScaleTruncated) {
-  struct Case {
-    int reference;
-    float scale;
-    int base;
-  };
-  for (const Case& c :
-       {Case{120, 1.0f, 120}, Case{120, 1.5f, 180}, Case{125, 0.5f, 62}, Case{100, 1.999f, 199}}) {
-    UseFont(20, 100, c.reference);
-    intonation_.SetScale(c.scale);
+  for (const auto& [reference, scale, base] : {std::tuple{120, 1.5f, 180}, {125, 0.5f, 62}}) {
+    UseFont(20, 100, reference);
+    intonation_.SetScale(scale);
     ASSERT_EQ(Build("a"), 1);
-    EXPECT_EQ(intonation_.GetBaseF0(), c.base) << c.reference << " x " << c.scale;
+    EXPECT_EQ(intonation_.GetBaseF0(), base) << reference << " x " << scale;
   }
 }
 

@@ -44,59 +44,51 @@ TEST(VStrTest, EqualAndIsEmpty) {
   EXPECT_TRUE(VStr::Equal(nullptr, nullptr));
   EXPECT_FALSE(VStr::Equal(nullptr, ""));
   EXPECT_FALSE(VStr::Equal("", nullptr));
-  EXPECT_TRUE(VStr::Equal("", ""));
   EXPECT_TRUE(VStr::Equal("abc", "abc"));
-  EXPECT_FALSE(VStr::Equal("abc", "abd"));
   EXPECT_FALSE(VStr::Equal("abc", "ab"));
   EXPECT_FALSE(VStr::Equal("Abc", "abc"));
-
   EXPECT_TRUE(VStr::IsEmpty(nullptr));
   EXPECT_TRUE(VStr::IsEmpty(""));
   EXPECT_FALSE(VStr::IsEmpty(" "));
+  EXPECT_EQ(VStr::Length(nullptr), 0);
+  EXPECT_EQ(VStr::Length("abc"), 3);
 }
 
-TEST(VStrTest, AllocateGivesZeroedBlocksAndNullForMinusOne) {
+TEST(VStrTest, AllocateAndResetGiveZeroedBlocksAndNegativeSizesAreSafe) {
   Owned five(VStr::Allocate(5));
   ASSERT_NE(five.p, nullptr);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(five.p[i], '\0') << i;
-
   EXPECT_EQ(VStr::Allocate(-1), nullptr);
-}
+  Owned r(VStr::Duplicate("previous"));
+  VStr::Reset(&r.p, 10);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(r.p[i], '\0');
 
-TEST(VStrTest, NegativeSizesAreSafe) {
-  // Sizes below zero count as zero and still give a usable empty text.
-  for (int n : {0, -2, -100, INT_MIN}) {
+  // Other sizes below zero count as zero and give a usable empty text.
+  for (int n : {0, -2, INT_MIN}) {
+    SCOPED_TRACE(n);
     Owned block(VStr::Allocate(n));
-    ASSERT_NE(block.p, nullptr) << n;
-    EXPECT_STREQ(block.p, "") << n;
-
+    ASSERT_NE(block.p, nullptr);
+    EXPECT_STREQ(block.p, "");
     Owned dup(VStr::DuplicateN("abc", n));
-    ASSERT_NE(dup.p, nullptr) << n;
-    EXPECT_STREQ(dup.p, "") << n;
-
-    Owned reset(VStr::Duplicate("old"));
-    VStr::Reset(&reset.p, n);
-    ASSERT_NE(reset.p, nullptr) << n;
-    EXPECT_STREQ(reset.p, "") << n;
-
-    Owned assigned(VStr::Duplicate("old"));
-    VStr::AssignN(&assigned.p, "abc", n);
-    ASSERT_NE(assigned.p, nullptr) << n;
-    EXPECT_STREQ(assigned.p, "") << n;
+    ASSERT_NE(dup.p, nullptr);
+    EXPECT_STREQ(dup.p, "");
+    VStr::Reset(&r.p, n);
+    ASSERT_NE(r.p, nullptr);
+    EXPECT_STREQ(r.p, "");
+    VStr::AssignN(&r.p, "abc", n);
+    ASSERT_NE(r.p, nullptr);
+    EXPECT_STREQ(r.p, "");
   }
 }
 
 TEST(VStrTest, ReleaseDuplicateAssign) {
   char* p = VStr::Duplicate("text");
-  ASSERT_NE(p, nullptr);
   EXPECT_STREQ(p, "text");
   VStr::Release(&p);
   EXPECT_EQ(p, nullptr);
   VStr::Release(&p);  // releasing null is harmless
   VStr::Release(nullptr);
-
   EXPECT_EQ(VStr::Duplicate(nullptr), nullptr);
-
   Owned a(VStr::Duplicate("first"));
   VStr::Assign(&a.p, "second");
   EXPECT_STREQ(a.p, "second");
@@ -107,22 +99,15 @@ TEST(VStrTest, ReleaseDuplicateAssign) {
 }
 
 TEST(VStrTest, DuplicateN) {
-  struct Case {
-    const char* s;
-    int n;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"abc", 5, "abc"}, {"abcdef", 3, "abc"}, {"abc", 3, "abc"}, {"abc", 0, ""}, {"", 4, ""},
-  };
-  for (const Case& c : cases) {
-    Owned d(VStr::DuplicateN(c.s, c.n));
+  const std::pair<const char*, int> cases[] = {{"abc", 5}, {"abcdef", 3}, {"abc", 0}, {"", 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.first) + " " + std::to_string(c.second));
+    Owned d(VStr::DuplicateN(c.first, c.second));
     ASSERT_NE(d.p, nullptr);
-    EXPECT_STREQ(d.p, c.expected) << c.s << " " << c.n;
+    const std::string expected = std::string(c.first).substr(0, c.second);
+    EXPECT_EQ(d.p, expected);
     // The block has n + 1 bytes, zero from the copied text to the end.
-    for (int i = static_cast<int>(std::strlen(c.expected)); i <= c.n; ++i) {
-      EXPECT_EQ(d.p[i], '\0') << c.s << " " << c.n << " at " << i;
-    }
+    for (int i = static_cast<int>(expected.size()); i <= c.second; ++i) EXPECT_EQ(d.p[i], '\0');
   }
   EXPECT_EQ(VStr::DuplicateN(nullptr, 3), nullptr);
 
@@ -133,15 +118,6 @@ TEST(VStrTest, DuplicateN) {
   EXPECT_EQ(a.p, nullptr);
 }
 
-TEST(VStrTest, ResetGivesAnEmptyTextWithRoom) {
-  Owned r(VStr::Duplicate("previous"));
-  VStr::Reset(&r.p, 10);
-  ASSERT_NE(r.p, nullptr);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(r.p[i], '\0');
-  std::strcpy(r.p, "123456789");  // room for n - 1 characters
-  EXPECT_STREQ(r.p, "123456789");
-}
-
 TEST(VStrTest, LastCharScansNothingOnEmptyOrNull) {
   EXPECT_EQ(VStr::LastChar("abc"), 2);
   EXPECT_EQ(VStr::LastChar("a"), 0);
@@ -150,10 +126,6 @@ TEST(VStrTest, LastCharScansNothingOnEmptyOrNull) {
     for (int i = 0; i <= VStr::LastChar(s); ++i) ++visits;
     EXPECT_EQ(visits, 0);
   }
-  const char* text = "xyz";
-  std::string seen;
-  for (int i = 0; i <= VStr::LastChar(text); ++i) seen += text[i];
-  EXPECT_EQ(seen, "xyz");
 }
 
 TEST(VStrTest, NextTokenConsumesExactlyOneDelimiter) {
@@ -175,18 +147,11 @@ TEST(VStrTest, NextTokenConsumesExactlyOneDelimiter) {
       {"no delimiters", "", {"no delimiters", "", "<null>"}},
       {"abc", nullptr, {"abc", "", "<null>"}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Tokens(c.text, c.delimiters), c.expected) << "text: [" << c.text << "]";
-  }
-}
-
-TEST(VStrTest, NextTokenReportsTheDelimiterMet) {
+  for (const Case& c : cases) EXPECT_EQ(Tokens(c.text, c.delimiters), c.expected) << c.text;
+  // With met given: the delimiter met, or the zero at the end.
   std::vector<char> met;
-  EXPECT_EQ(Tokens("a;b", ";", &met), (std::vector<std::string>{"a", "b", "", "<null>"}));
-  ASSERT_GE(met.size(), 2u);
-  EXPECT_EQ(met[0], ';');
-  EXPECT_EQ(met[1], '\0');
-
+  Tokens("a;b", ";", &met);
+  EXPECT_EQ(met, (std::vector<char>{';', '\0', '\0'}));
   met.clear();
   Tokens("w1 w2,w3", " ,", &met);
   EXPECT_EQ(met, (std::vector<char>{' ', ',', '\0', '\0'}));
@@ -261,22 +226,17 @@ TEST(VStrTest, SplitKeyValueHasNoValueLimitAndNeedsAColon) {
   key = VStr::Duplicate("k");
   EXPECT_FALSE(VStr::SplitKeyValue(noColon.data(), &key, &value));
   EXPECT_STREQ(key, "k");
-  EXPECT_EQ(value, nullptr);
   EXPECT_EQ(noColon, "no colon here");
   EXPECT_FALSE(VStr::SplitKeyValue(nullptr, &key, &value));
   VStr::Release(&key);
 }
 
 TEST(VStrTest, FromIntFitsEveryInt) {
-  const std::pair<int, const char*> cases[] = {
-      {0, "0"},
-      {7, "7"},
-      {-5, "-5"},
-      {123456789, "123456789"},
-      {-999999999, "-999999999"},
-      {INT_MAX, "2147483647"},
-      {INT_MIN, "-2147483648"},
-  };
+  const std::pair<int, const char*> cases[] = {{0, "0"},
+                                               {-5, "-5"},
+                                               {-999999999, "-999999999"},
+                                               {INT_MAX, "2147483647"},
+                                               {INT_MIN, "-2147483648"}};
   for (const auto& c : cases) {
     Owned s(VStr::FromInt(c.first));
     EXPECT_STREQ(s.p, c.second);
@@ -288,26 +248,13 @@ TEST(VStrTest, ConcatAndAssignConcat) {
   EXPECT_STREQ(c.p, "abcde");
   Owned n1(VStr::Concat(nullptr, "x"));
   EXPECT_STREQ(n1.p, "x");
-  Owned n2(VStr::Concat("x", nullptr));
-  EXPECT_STREQ(n2.p, "x");
   Owned n3(VStr::Concat(nullptr, nullptr));
   EXPECT_STREQ(n3.p, "");
-
-  Owned p(VStr::Duplicate("ab"));
-  VStr::AssignConcat(&p.p, p.p, "-");
-  EXPECT_STREQ(p.p, "ab-");
+  Owned p(VStr::Duplicate("ab-"));
   VStr::AssignConcat(&p.p, p.p, p.p);
   EXPECT_STREQ(p.p, "ab-ab-");
   VStr::AssignConcat(&p.p, nullptr, "z");
   EXPECT_STREQ(p.p, "z");
-  VStr::AssignConcat(&p.p, nullptr, nullptr);
-  EXPECT_STREQ(p.p, "");
-}
-
-TEST(VStrTest, Length) {
-  EXPECT_EQ(VStr::Length(nullptr), 0);
-  EXPECT_EQ(VStr::Length(""), 0);
-  EXPECT_EQ(VStr::Length("abc"), 3);
 }
 
 TEST(VStrTest, AppendGrowsIntoANewBlock) {
@@ -318,7 +265,6 @@ TEST(VStrTest, AppendGrowsIntoANewBlock) {
   EXPECT_STREQ(p.p, "abcdefghijklmnop");
   EXPECT_NE(p.p, before);
   VStr::Append(&p.p, p.p);
-  EXPECT_STREQ(p.p, "abcdefghijklmnopabcdefghijklmnop");
   VStr::Append(&p.p, nullptr);
   EXPECT_STREQ(p.p, "abcdefghijklmnopabcdefghijklmnop");
 

@@ -75,24 +75,12 @@ TEST(CodepageTest, EveryDefinedByteConvertsBothWays) {
   }
 }
 
-TEST(CodepageTest, KnownLetters) {
-  const std::pair<unsigned, const char*> known[] = {
-      {0xC1, "Α"}, {0xE1, "α"}, {0xF2, "ς"}, {0xDC, "ά"}, {0xA2, "Ά"},
-      {0x80, "€"}, {0xFE, "ώ"}, {0xC0, "ΐ"}, {0xE0, "ΰ"}, {0xB4, "΄"},
-  };
-  for (const auto& [byte, utf8] : known) {
-    EXPECT_EQ(Cp1253ToUtf8(Byte(byte)), utf8) << std::hex << byte;
-    EXPECT_EQ(Utf8ToCp1253(utf8), Byte(byte)) << utf8;
-  }
-}
-
-TEST(CodepageTest, AsciiPassesUnchanged) {
+TEST(CodepageTest, AsciiAndZeroBytesPassUnchanged) {
   std::string ascii;
   for (int c = 0; c < 0x80; ++c) ascii += static_cast<char>(c);
   EXPECT_EQ(Cp1253ToUtf8(ascii), ascii);
   EXPECT_EQ(Utf8ToCp1253(ascii), ascii);
   EXPECT_EQ(Utf8ToCp1253(""), "");
-  EXPECT_EQ(Cp1253ToUtf8(""), "");
 }
 
 TEST(CodepageTest, UndefinedBytesBecomeBlanks) {
@@ -104,11 +92,7 @@ TEST(CodepageTest, UndefinedBytesBecomeBlanks) {
 
 TEST(CodepageTest, CharactersTheCodePageLacksBecomeOneBlankEach) {
   const std::pair<const char*, const char*> rows[] = {
-      {"ж", " "},     {"中", " "},           {"😀", " "},
-      {"aжb", "a b"}, {"中文", "  "},        {"x😀y", "x y"},
-      {"ÿ", " "},     {"\xC2\x81", " "},     {"ἀ", " "},
-      {"Ϗ", " "},     {"\xEF\xBF\xBF", " "}, {"\xF4\x8F\xBF\xBF", " "},
-  };
+      {"aжb", "a b"}, {"中文", "  "}, {"x😀y", "x y"}, {"ÿ", " "}, {"\xC2\x81", " "}, {"Ϗ", " "}};
   for (const auto& [in, out] : rows) EXPECT_EQ(Utf8ToCp1253(in), out) << in;
   EXPECT_EQ(platform::CodePointToCp1253(U'ж'), 0);
   EXPECT_EQ(platform::CodePointToCp1253(0x110000), 0);
@@ -116,26 +100,16 @@ TEST(CodepageTest, CharactersTheCodePageLacksBecomeOneBlankEach) {
 
 TEST(CodepageTest, MalformedUtf8BecomesBlanks) {
   const std::pair<std::string, std::string> rows[] = {
-      {"\x80", " "},  // lone continuation byte
-      {"a\xBF"
-       "b",
-       "a b"},        // lone continuation byte inside text
-      {"\xCE", " "},  // truncated two-byte sequence at the end
-      {"\xCE"
-       "a",
-       " a"},             // truncated two-byte sequence before text
-      {"\xE2\x82", " "},  // truncated three-byte sequence
-      {"\xE2\x82"
-       "A",
-       " A"},                                 // ... before text
+      {"\x80", " "},                          // lone continuation byte
+      {"\xCE", " "},                          // truncated two-byte sequence at the end
+      {std::string("\xCE") + "a", " a"},      // ... before text
+      {std::string("\xE2\x82") + "A", " A"},  // truncated three-byte sequence
       {"\xE2\x82\xE2\x82\xAC", " \x80"},      // truncated, then a whole euro sign
       {"\xF0\x9F\x98", " "},                  // truncated four-byte sequence
       {"\xC0\xAF", "  "},                     // overlong '/' in two bytes
-      {"\xC1\x81", "  "},                     // overlong 'A'
       {"\xE0\x80\xAF", "   "},                // overlong '/' in three bytes
       {"\xF0\x80\x80\xAF", "    "},           // overlong '/' in four bytes
       {"\xED\xA0\x80", "   "},                // high surrogate
-      {"\xED\xBF\xBF", "   "},                // low surrogate
       {"\xF4\x90\x80\x80", "    "},           // above U+10FFFF
       {"\xF8\x88\x80\x80\x80", "     "},      // five-byte form
       {"\xFE\xFF", "  "},                     // bytes never used in UTF-8
@@ -146,15 +120,6 @@ TEST(CodepageTest, MalformedUtf8BecomesBlanks) {
   }
 }
 
-TEST(CodepageTest, RoundTripOfEveryDefinedByte) {
-  std::string all;
-  for (int c = 1; c < 0x80; ++c) all += static_cast<char>(c);
-  for (const auto& entry : DefinedBytes()) all += Byte(entry.first);
-  const std::string utf8 = Cp1253ToUtf8(all);
-  EXPECT_EQ(Utf8ToCp1253(utf8), all);
-  EXPECT_EQ(Cp1253ToUtf8(Utf8ToCp1253(utf8)), utf8);
-}
-
 TEST(CodepageTest, GreekSentence) {
   const std::string utf8 = "Καλημέρα σας! Ώρα για ΰ, ΐ και «εισαγωγικά» — 5€.";
   const std::string cp1253 =
@@ -162,12 +127,6 @@ TEST(CodepageTest, GreekSentence) {
       "\xEA\xE1\xE9 \xAB\xE5\xE9\xF3\xE1\xE3\xF9\xE3\xE9\xEA\xDC\xBB \x97 5\x80.";
   EXPECT_EQ(Utf8ToCp1253(utf8), cp1253);
   EXPECT_EQ(Cp1253ToUtf8(cp1253), utf8);
-}
-
-TEST(CodepageTest, ZeroBytesPassThrough) {
-  const std::string withZero("a\0b", 3);
-  EXPECT_EQ(Utf8ToCp1253(withZero), withZero);
-  EXPECT_EQ(Cp1253ToUtf8(withZero), withZero);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,27 +27,33 @@ constexpr int kRate = 22050;
 
 inline std::string VoicePath() { return std::string(TM_SOURCE_DIR) + "/data/voices/gr.voice"; }
 
-// The 18 entry points of the built library, resolved once per process.
+// The 18 entry points of the built library: name, result, parameters.
+#define TM_MBR_ENTRY_POINTS(X)                 \
+  X(init_MBR, int, char*)                      \
+  X(init_rename_MBR, int, char*, char*, char*) \
+  X(write_MBR, int, char*)                     \
+  X(flush_MBR, int)                            \
+  X(read_MBR, int, short*, int)                \
+  X(readtype_MBR, int, void*, int, int)        \
+  X(close_MBR, void)                           \
+  X(reset_MBR, void)                           \
+  X(lastError_MBR, int)                        \
+  X(lastErrorStr_MBR, int, char*, int)         \
+  X(setNoError_MBR, void, int)                 \
+  X(getNoError_MBR, int)                       \
+  X(setFreq_MBR, void, int)                    \
+  X(getFreq_MBR, int)                          \
+  X(setVolumeRatio_MBR, void, float)           \
+  X(getVolumeRatio_MBR, float)                 \
+  X(getVersion_MBR, int, char*, int)           \
+  X(getDatabaseInfo_MBR, int, char*, int, int)
+
+// The entry points of the built library, resolved once per process.
 struct Library {
   void* handle = nullptr;
-  int (*init_MBR)(char*) = nullptr;
-  int (*init_rename_MBR)(char*, char*, char*) = nullptr;
-  int (*write_MBR)(char*) = nullptr;
-  int (*flush_MBR)() = nullptr;
-  int (*read_MBR)(short*, int) = nullptr;
-  int (*readtype_MBR)(void*, int, int) = nullptr;
-  void (*close_MBR)() = nullptr;
-  void (*reset_MBR)() = nullptr;
-  int (*lastError_MBR)() = nullptr;
-  int (*lastErrorStr_MBR)(char*, int) = nullptr;
-  void (*setNoError_MBR)(int) = nullptr;
-  int (*getNoError_MBR)() = nullptr;
-  void (*setFreq_MBR)(int) = nullptr;
-  int (*getFreq_MBR)() = nullptr;
-  void (*setVolumeRatio_MBR)(float) = nullptr;
-  float (*getVolumeRatio_MBR)() = nullptr;
-  int (*getVersion_MBR)(char*, int) = nullptr;
-  int (*getDatabaseInfo_MBR)(char*, int, int) = nullptr;
+#define TM_MBR_POINTER(name, result, ...) result (*name)(__VA_ARGS__) = nullptr;
+  TM_MBR_ENTRY_POINTS(TM_MBR_POINTER)
+#undef TM_MBR_POINTER
   int resolved = 0;
 
   template <typename F>
@@ -60,24 +67,9 @@ struct Library {
       Library l;
       l.handle = dlopen(TM_MBROLA_LIBRARY, RTLD_NOW | RTLD_LOCAL);
       if (l.handle == nullptr) return l;
-      l.Bind(l.init_MBR, "init_MBR");
-      l.Bind(l.init_rename_MBR, "init_rename_MBR");
-      l.Bind(l.write_MBR, "write_MBR");
-      l.Bind(l.flush_MBR, "flush_MBR");
-      l.Bind(l.read_MBR, "read_MBR");
-      l.Bind(l.readtype_MBR, "readtype_MBR");
-      l.Bind(l.close_MBR, "close_MBR");
-      l.Bind(l.reset_MBR, "reset_MBR");
-      l.Bind(l.lastError_MBR, "lastError_MBR");
-      l.Bind(l.lastErrorStr_MBR, "lastErrorStr_MBR");
-      l.Bind(l.setNoError_MBR, "setNoError_MBR");
-      l.Bind(l.getNoError_MBR, "getNoError_MBR");
-      l.Bind(l.setFreq_MBR, "setFreq_MBR");
-      l.Bind(l.getFreq_MBR, "getFreq_MBR");
-      l.Bind(l.setVolumeRatio_MBR, "setVolumeRatio_MBR");
-      l.Bind(l.getVolumeRatio_MBR, "getVolumeRatio_MBR");
-      l.Bind(l.getVersion_MBR, "getVersion_MBR");
-      l.Bind(l.getDatabaseInfo_MBR, "getDatabaseInfo_MBR");
+#define TM_MBR_BIND(name, ...) l.Bind(l.name, #name);
+      TM_MBR_ENTRY_POINTS(TM_MBR_BIND)
+#undef TM_MBR_BIND
       return l;
     }();
     return lib;
@@ -163,6 +155,26 @@ struct Phone {
   double ms;
   std::vector<std::pair<double, double>> points;  // (percent, F0)
 };
+
+// Phones written "symbol ms pct:f0 pct:f0, symbol ms, ...".
+inline std::vector<Phone> Phones(const std::string& text) {
+  std::vector<Phone> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    std::istringstream in(text.substr(start, end - start));
+    Phone p;
+    in >> p.symbol >> p.ms;
+    for (std::string point; in >> point;) {
+      const std::size_t colon = point.find(':');
+      p.points.emplace_back(std::stod(point.substr(0, colon)), std::stod(point.substr(colon + 1)));
+    }
+    out.push_back(p);
+    start = end + 1;
+  }
+  return out;
+}
 
 inline std::string PhoneText(const std::vector<Phone>& phones) {
   std::string text;
@@ -355,30 +367,28 @@ inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
 
 // A 16-bit mono PCM WAVE file with its 44-byte header.
 inline bool WriteWave(const std::string& path, const std::vector<int16_t>& samples, int rate) {
+  std::string bytes;
+  const auto put = [&bytes](uint32_t v, int size) {
+    for (int k = 0; k < size; ++k) bytes += static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  const auto data = static_cast<uint32_t>(samples.size() * 2);
+  bytes += "RIFF";
+  put(36 + data, 4);
+  bytes += "WAVEfmt ";
+  for (const auto& [value, size] : {std::pair<uint32_t, int>{16, 4},
+                                    {1, 2},
+                                    {1, 2},
+                                    {static_cast<uint32_t>(rate), 4},
+                                    {static_cast<uint32_t>(rate * 2), 4},
+                                    {2, 2},
+                                    {16, 2}}) {
+    put(value, size);
+  }
+  bytes += "data";
+  put(data, 4);
+  for (int16_t s : samples) put(static_cast<uint16_t>(s), 2);
   std::ofstream out(path, std::ios::binary);
-  auto u32 = [&](uint32_t v) {
-    const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                       char((v >> 24) & 0xFF)};
-    out.write(b, 4);
-  };
-  auto u16 = [&](uint16_t v) {
-    const char b[2] = {char(v & 0xFF), char((v >> 8) & 0xFF)};
-    out.write(b, 2);
-  };
-  const uint32_t bytes = static_cast<uint32_t>(samples.size() * 2);
-  out.write("RIFF", 4);
-  u32(36 + bytes);
-  out.write("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(static_cast<uint32_t>(rate));
-  u32(static_cast<uint32_t>(rate * 2));
-  u16(2);
-  u16(16);
-  out.write("data", 4);
-  u32(bytes);
-  for (int16_t s : samples) u16(static_cast<uint16_t>(s));
+  out << bytes;
   return static_cast<bool>(out);
 }
 

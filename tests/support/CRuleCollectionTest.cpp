@@ -74,46 +74,24 @@ const rule_file::Element kEnd{"=", "1", "\\0"};
 
 // ------------------------------------------------------------------ loading
 
-TEST(CRuleCollectionLoadTest, ConstructionValues) {
-  CRuleCollection collection(400, 1, 1);
-  EXPECT_TRUE(collection.rules().empty());
-  EXPECT_EQ(collection.fontPresent(), 0);
-  EXPECT_TRUE(collection.flag());
-  EXPECT_TRUE(collection.outputUnknown());
-  EXPECT_TRUE(collection.countUsage());
-  EXPECT_EQ(collection.longestTranslation(), -1);
-  EXPECT_EQ(collection.error().getErrorCode(), 0);
-  EXPECT_EQ(collection.tracer().name(), "crulecollection");
-  EXPECT_EQ(collection.tracer().fileCount(), 1);
-  EXPECT_EQ(collection.tracer().linesPerFile(), 10000);
-  EXPECT_FALSE(collection.tracer().enabled());
-  CRuleCollection other(0, 0, 0);
-  EXPECT_FALSE(other.flag());
-  EXPECT_FALSE(other.outputUnknown());
-}
-
 TEST(CRuleCollectionLoadTest, LoadsRulesInFileOrderFromAFile) {
   testing_support::TempDir dir;
   Rule second = WithAfter('b', "B!", {{"=", "1-2", "c"}});
   second.counter = 9;
   testing_support::WriteFile(dir / "greek.ac",
-                             rule_file::File({Simple('a', "A"), second, Simple('b', "bb")}, false));
+                             rule_file::File({Simple('c', "C"), second, Simple('a', "aa")}, false));
   CRuleCollection collection(400, 1, 1);
   ASSERT_TRUE(collection.loadFromFile(dir / "greek.ac")) << collection.error().getErrorTextRef();
   ASSERT_EQ(collection.rules().size(), 3u);
-  EXPECT_EQ(collection.rules()[0].mainChar(), 'a');
+  EXPECT_EQ(collection.rules()[0].mainChar(), 'c');  // not sorted
   EXPECT_EQ(collection.rules()[1].translation(), "B!");
   EXPECT_EQ(collection.rules()[1].after().repetitions, (std::vector<std::string>{"1-2"}));
   EXPECT_EQ(collection.rules()[1].counter(), 9);
-  EXPECT_EQ(collection.rules()[2].translation(), "bb");
+  EXPECT_EQ(collection.rules()[2].mainChar(), 'a');
   EXPECT_FALSE(collection.outputUnknown());
   EXPECT_EQ(collection.fontPresent(), 0);
   EXPECT_EQ(collection.longestTranslation(), 2);
-}
 
-TEST(CRuleCollectionLoadTest, MissingFileGives800) {
-  testing_support::TempDir dir;
-  CRuleCollection collection(400, 1, 1);
   EXPECT_FALSE(collection.loadFromFile(dir / "missing.ac"));
   std::string text;
   EXPECT_EQ(collection.error().getErrorText(text), 800);
@@ -128,25 +106,24 @@ TEST(CRuleCollectionLoadTest, ShortHeadersFail) {
     std::string text;
     uint8_t fontPresent;
   };
+  const std::string read = "CRuleCollection:loadFromStream(): cannot read ";
   const Case cases[] = {
-      {"empty", "", 801, "CRuleCollection:loadFromStream(): cannot read fond header!", 0},
-      {"font_cut_short", std::string("\x05") + std::string(49, 'f'), 802,
-       "CRuleCollection:loadFromStream(): cannot read logical font!", 0},
-      {"font_flag_only", "\x01", 802, "CRuleCollection:loadFromStream(): cannot read logical font!",
-       0},
-      {"no_output_unknown", std::string(1, '\0'), 803,
-       "CRuleCollection:loadFromStream(): cannot read output unknown!", 0},
-      {"font_without_output_unknown", std::string("\x02") + std::string(50, 'f'), 803,
-       "CRuleCollection:loadFromStream(): cannot read output unknown!", 2},
+      {"empty", "", 801, read + "fond header!", 0},
+      {"font_cut_short", "\x05" + std::string(49, 'f'), 802, read + "logical font!", 0},
+      {"font_flag_only", "\x01", 802, read + "logical font!", 0},
+      {"no_output_unknown", std::string(1, '\0'), 803, read + "output unknown!", 0},
+      {"font_without_output_unknown", "\x02" + std::string(50, 'f'), 803, read + "output unknown!",
+       2},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     CRuleCollection collection(400, 1, 1);
-    EXPECT_FALSE(LoadBytes(collection, c.bytes)) << c.name;
+    EXPECT_FALSE(LoadBytes(collection, c.bytes));
     std::string text;
-    EXPECT_EQ(collection.error().getErrorText(text), c.code) << c.name;
-    EXPECT_EQ(text, c.text) << c.name;
-    EXPECT_EQ(collection.fontPresent(), c.fontPresent) << c.name;
-    EXPECT_TRUE(collection.rules().empty()) << c.name;
+    EXPECT_EQ(collection.error().getErrorText(text), c.code);
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(collection.fontPresent(), c.fontPresent);
+    EXPECT_TRUE(collection.rules().empty());
   }
 }
 
@@ -158,14 +135,6 @@ TEST(CRuleCollectionLoadTest, HeaderFailureKeepsThePreviousRules) {
   EXPECT_EQ(collection.rules().size(), 2u);
   EXPECT_FALSE(collection.outputUnknown());  // cleared before its byte is read
   EXPECT_EQ(collection.convert("ab", 3, -1), std::string("AB"));
-}
-
-TEST(CRuleCollectionLoadTest, HeaderAloneLoadsNoRule) {
-  CRuleCollection collection(400, 1, 0);
-  ASSERT_TRUE(LoadBytes(collection, rule_file::Header(true)));
-  EXPECT_TRUE(collection.rules().empty());
-  EXPECT_TRUE(collection.outputUnknown());
-  EXPECT_EQ(collection.error().getErrorCode(), 0);
 }
 
 TEST(CRuleCollectionLoadTest, FontBlockIsKeptAsRead) {
@@ -199,63 +168,41 @@ TEST(CRuleCollectionLoadTest, ReadErrorInARecordGives804WithItsNumber) {
   const std::string second = rule_file::Record(WithAfter('b', "Bee", {{"=", "1", "c"}}));
   const std::string whole = header + first + second + rule_file::Record(Simple('c', "C"));
   struct Case {
-    std::size_t good;  // bytes served before the read error
-    std::size_t rulesKept;
+    std::size_t good, rulesKept;  // bytes served before the read error, rules kept
     int ruleNumber;
   };
   const Case cases[] = {
-      {header.size(), 0, 1},                                     // at the first record
       {header.size() + 3, 0, 1},                                 // inside the first record
       {header.size() + first.size(), 1, 2},                      // right after the first record
       {header.size() + first.size() + second.size() - 2, 1, 2},  // in the second's Counter
       {header.size() + first.size() + second.size() + 1, 2, 3},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.good);
     FailingBuffer buffer(whole, c.good);
     std::istream in(&buffer);
     CRuleCollection collection(400, 1, 1);
-    EXPECT_FALSE(collection.loadFromStream(in)) << c.good;
+    EXPECT_FALSE(collection.loadFromStream(in));
     std::string text;
-    EXPECT_EQ(collection.error().getErrorText(text), 804) << c.good;
-    EXPECT_EQ(text, kLoadRule + ": rule number= " + std::to_string(c.ruleNumber)) << c.good;
-    EXPECT_EQ(collection.rules().size(), c.rulesKept) << c.good;
+    EXPECT_EQ(collection.error().getErrorText(text), 804);
+    EXPECT_EQ(text, kLoadRule + ": rule number= " + std::to_string(c.ruleNumber));
+    EXPECT_EQ(collection.rules().size(), c.rulesKept);
   }
 }
 
 TEST(CRuleCollectionLoadTest, ReadErrorInsideARecordLeavesTheFieldCodeOnTheRule) {
   const std::string record = rule_file::Record(WithAfter('b', "Bee", {{"=", "1", "c"}}));
-  struct Case {
-    std::size_t good;
-    int code;
-  };
-  // Enabled, Main Char, Before length, After length, After operator,
-  // Translation, Chars Translated, Counter.
-  const Case cases[] = {{0, 805},
-                        {1, 806},
-                        {2, 807},
-                        {4, 809},
-                        {6, 810},
-                        {record.size() - 7, 811},
-                        {record.size() - 5, 812},
-                        {record.size() - 1, 813}};
-  for (const Case& c : cases) {
-    FailingBuffer buffer(record, c.good);
+  // Enabled, Before length, After operator, Chars Translated, Counter.
+  const std::pair<std::size_t, int> cases[] = {
+      {0, 805}, {2, 807}, {6, 810}, {record.size() - 5, 812}, {record.size() - 1, 813}};
+  for (const auto& c : cases) {
+    FailingBuffer buffer(record, c.first);
     std::istream in(&buffer);
     CRule rule;
-    EXPECT_FALSE(rule.loadFromStream(in)) << c.good;
-    EXPECT_FALSE(in.eof()) << c.good;
-    EXPECT_EQ(rule.error().getErrorCode(), c.code) << c.good;
+    EXPECT_FALSE(rule.loadFromStream(in)) << c.first;
+    EXPECT_FALSE(in.eof()) << c.first;
+    EXPECT_EQ(rule.error().getErrorCode(), c.second) << c.first;
   }
-}
-
-TEST(CRuleCollectionLoadTest, LoadingDoesNotSortTheRules) {
-  CRuleCollection collection(400, 1, 1);
-  ASSERT_TRUE(LoadBytes(
-      collection, rule_file::File({Simple('c', "C"), Simple('a', "A"), Simple('b', "B")}, true)));
-  ASSERT_EQ(collection.rules().size(), 3u);
-  EXPECT_EQ(collection.rules()[0].mainChar(), 'c');
-  EXPECT_EQ(collection.rules()[1].mainChar(), 'a');
-  EXPECT_EQ(collection.rules()[2].mainChar(), 'b');
 }
 
 TEST(CRuleCollectionLoadTest, LongestTranslationIsRecomputedAtEveryLoad) {
@@ -266,7 +213,6 @@ TEST(CRuleCollectionLoadTest, LongestTranslationIsRecomputedAtEveryLoad) {
 
   ASSERT_TRUE(LoadBytes(collection, rule_file::File({Simple('a', "x"), Simple('b', "yz")}, true)));
   EXPECT_EQ(collection.longestTranslation(), 2);
-  EXPECT_EQ(collection.convert("aaaa", 5, -1), std::string("xxxx"));
 
   const std::string longText(40, 'L');
   ASSERT_TRUE(LoadBytes(
@@ -285,7 +231,6 @@ TEST(CRuleCollectionLoadTest, LongestTranslationIsRecomputedAtEveryLoad) {
 TEST(CRuleCollectionLoadTest, NotCopyable) {
   static_assert(!std::is_copy_constructible<CRuleCollection>::value, "copyable");
   static_assert(!std::is_copy_assignable<CRuleCollection>::value, "assignable");
-  SUCCEED();
 }
 
 TEST(CRuleCollectionLoadTest, QueryInterface) {
@@ -297,12 +242,12 @@ TEST(CRuleCollectionLoadTest, QueryInterface) {
   EXPECT_EQ(out, static_cast<const void*>(&collection.error()));
   EXPECT_TRUE(collection.queryInterface(IID_TRACER, &out));
   EXPECT_EQ(out, static_cast<const void*>(&collection.tracer()));
-  for (int id : {3, 4, -1}) {
+  for (int id : {3, -1}) {
     out = &collection;
     EXPECT_FALSE(collection.queryInterface(id, &out)) << id;
     EXPECT_EQ(out, nullptr) << id;
   }
-  for (int id : {0, 1, 2, 3}) EXPECT_FALSE(collection.queryInterface(id, nullptr)) << id;
+  EXPECT_FALSE(collection.queryInterface(IID_SELF, nullptr));
 }
 
 // --------------------------------------------------------------- conversion
@@ -319,13 +264,10 @@ TEST(CRuleCollectionConvertTest, UnknownCharactersCopiedOrDropped) {
 }
 
 TEST(CRuleCollectionConvertTest, FirstMatchingRuleOfTheRunApplies) {
-  Rule third = Simple('a', "3");
-  Loaded loaded({Simple(' ', "_"), WithAfter('a', "1", {{"=", "1", "x"}}), Simple('a', "2"), third,
-                 Simple('x', "X")});
+  Loaded loaded({Simple(' ', "_"), WithAfter('a', "1", {{"=", "1", "x"}}), Simple('a', "2"),
+                 Simple('a', "3"), Simple('x', "X")});
   EXPECT_EQ(loaded.convert("axa a"), "1X2_2");
-  EXPECT_EQ(loaded.collection.rules()[1].counter(), 1);
-  EXPECT_EQ(loaded.collection.rules()[2].counter(), 2);
-  EXPECT_EQ(loaded.collection.rules()[3].counter(), 0);
+  EXPECT_EQ(loaded.collection.rules()[3].counter(), 0);  // never tried
 }
 
 TEST(CRuleCollectionConvertTest, BinarySearchFindsTheStartOfEveryRun) {
@@ -345,17 +287,19 @@ TEST(CRuleCollectionConvertTest, BinarySearchFindsTheStartOfEveryRun) {
   EXPECT_EQ(loaded.convert("-" + alphabet + "~"), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
 }
 
-TEST(CRuleCollectionConvertTest, CharsTranslatedTwoConsumesTheNextCharacter) {
-  Loaded loaded({Simple('h', "H"), WithAfter('t', "8", {{"=", "1", "h"}}, 2), Simple('t', "T")});
-  EXPECT_EQ(loaded.convert("thth"), "88");
-  EXPECT_EQ(loaded.convert("that"), "8aT");
-  EXPECT_EQ(loaded.collection.rules()[0].counter(), 0);
-}
-
-TEST(CRuleCollectionConvertTest, CharsTranslatedBeyondTheTextEndsTheConversion) {
-  Loaded loaded({Simple('a', "A", 5), Simple('b', "B")});
-  EXPECT_EQ(loaded.convert("ba"), "BA");
-  EXPECT_EQ(loaded.convert("ab"), "A");
+TEST(CRuleCollectionConvertTest, CharsTranslatedConsumesThatManyCharacters) {
+  // Two consumes the next character too; beyond the text ends the
+  // conversion; zero advances by one.
+  Loaded two({Simple('h', "H"), WithAfter('t', "8", {{"=", "1", "h"}}, 2), Simple('t', "T")});
+  EXPECT_EQ(two.convert("thth"), "88");
+  EXPECT_EQ(two.convert("that"), "8aT");
+  EXPECT_EQ(two.collection.rules()[0].counter(), 0);
+  Loaded five({Simple('a', "A", 5), Simple('b', "B")});
+  EXPECT_EQ(five.convert("ba"), "BA");
+  EXPECT_EQ(five.convert("ab"), "A");
+  Loaded zero({Simple('a', "A", 0), Simple('b', "B")});
+  EXPECT_EQ(zero.convert("aab"), "AAB");
+  EXPECT_EQ(zero.collection.rules()[0].counter(), 2);
 }
 
 TEST(CRuleCollectionConvertTest, CountThreeOnAbcdef) {
@@ -374,7 +318,6 @@ TEST(CRuleCollectionConvertTest, CountIncludingTheTerminatingZero) {
 
   Loaded withZeroRule({Simple('\0', "."), Simple('a', "A"), Simple('b', "B")});
   EXPECT_EQ(std::string(withZeroRule.collection.convert("ab", 3, 3)), "AB.");
-  EXPECT_EQ(std::string(withZeroRule.collection.convert("ab", 3, 2)), "AB");
   EXPECT_EQ(std::string(withZeroRule.collection.convert("ab", 3, -1)), "AB");
 }
 
@@ -389,37 +332,25 @@ TEST(CRuleCollectionConvertTest, EndOfTextRuleFiresWhenTheZeroIsCountedIn) {
   EXPECT_EQ(loaded.collection.convertToString("abab", 2), "aB$");
 }
 
-TEST(CRuleCollectionConvertTest, CounterGrowsAtEachApplication) {
-  Rule a = Simple('a', "A");
+TEST(CRuleCollectionConvertTest, CounterGrowsAndASecondConversionReplacesTheFirst) {
+  Rule a = Simple('a', "AAAA");
   a.counter = 10;
-  Loaded loaded({a});
-  loaded.convert("aaa");
+  Loaded loaded({a, Simple('b', "B")});
+  const std::string first = loaded.convert("aaa");
   EXPECT_EQ(loaded.collection.rules()[0].counter(), 13);
-  loaded.collection.convertToString("a-a");
-  EXPECT_EQ(loaded.collection.rules()[0].counter(), 15);
-}
-
-TEST(CRuleCollectionConvertTest, SecondConversionReplacesTheFirst) {
-  Loaded loaded({Simple('a', "AAAA"), Simple('b', "B")});
-  const std::string first = loaded.collection.convert("aa", 3, -1);
-  const char* second = loaded.collection.convert("b", 2, -1);
-  EXPECT_EQ(first, "AAAAAAAA");
-  EXPECT_EQ(std::string(second), "B");
+  EXPECT_EQ(loaded.collection.convertToString("a-b"), "AAAA-B");
+  EXPECT_EQ(loaded.collection.rules()[0].counter(), 14);
+  EXPECT_EQ(first, "AAAAAAAAAAAA");
+  EXPECT_EQ(std::string(loaded.collection.convert("b", 2, -1)), "B");
 }
 
 TEST(CRuleCollectionConvertTest, CountsAreClampedToTheText) {
   Loaded loaded({Simple('\0', "#"), Simple('a', "A"), Simple('b', "B"), Simple('c', "C")});
-  struct Case {
-    int count;
-    const char* expected;
-  };
-  const Case cases[] = {{-1, "ABC"}, {-2, "ABC"}, {-1000, "ABC"}, {0, ""},      {1, "A"},
-                        {3, "ABC"},  {4, "ABC#"}, {5, "ABC"},     {1000, "ABC"}};
-  for (const Case& c : cases) {
-    const char* result = loaded.collection.convert("abc", 4, c.count);
-    ASSERT_NE(result, nullptr) << c.count;
-    EXPECT_EQ(std::string(result), c.expected) << c.count;
-    EXPECT_EQ(loaded.collection.convertToString("abc", c.count), c.expected) << c.count;
+  const std::pair<int, const char*> cases[] = {{-2, "ABC"}, {0, ""},    {1, "A"},
+                                               {4, "ABC#"}, {5, "ABC"}, {1000, "ABC"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(std::string(loaded.collection.convert("abc", 4, c.first)), c.second) << c.first;
+    EXPECT_EQ(loaded.collection.convertToString("abc", c.first), c.second) << c.first;
   }
   // A text without a terminating zero inside the count is read no further.
   const char unterminated[3] = {'a', 'b', 'c'};
@@ -429,35 +360,25 @@ TEST(CRuleCollectionConvertTest, CountsAreClampedToTheText) {
   EXPECT_EQ(std::string(loaded.collection.convert(nullptr, 0, -1)), "");
 }
 
-TEST(CRuleCollectionConvertTest, EmptyOutputIsAnEmptyTerminatedText) {
-  Loaded loaded({Simple('a', "")}, false);
-  const char* result = loaded.collection.convert("aaa", 4, -1);
-  ASSERT_NE(result, nullptr);
-  EXPECT_EQ(result[0], '\0');
-  EXPECT_EQ(loaded.collection.longestTranslation(), 0);
-}
-
-TEST(CRuleCollectionConvertTest, CharsTranslatedZeroAdvancesByOne) {
-  Loaded loaded({Simple('a', "A", 0), Simple('b', "B")});
-  EXPECT_EQ(loaded.convert("aab"), "AAB");
-  EXPECT_EQ(loaded.collection.rules()[0].counter(), 2);
-}
-
 TEST(CRuleCollectionConvertTest, CollectionWithoutRulesTreatsEveryByteAsUnknown) {
-  CRuleCollection copying(400, 1, 1);
-  ASSERT_TRUE(LoadBytes(copying, rule_file::Header(true)));
+  CRuleCollection copying(400, 1, 0);
+  ASSERT_TRUE(LoadBytes(copying, rule_file::Header(true)));  // a header alone loads no rule
+  EXPECT_TRUE(copying.rules().empty());
+  EXPECT_EQ(copying.error().getErrorCode(), 0);
   const char* result = copying.convert("xyz", 4, 4);
   EXPECT_EQ(std::string(result), "xyz");
   EXPECT_EQ(std::strlen(result), 3u);
-  EXPECT_EQ(copying.convertToString("\xE1\xE2"), "\xE1\xE2");
 
   CRuleCollection dropping(400, 1, 1);
   ASSERT_TRUE(LoadBytes(dropping, rule_file::Header(false)));
   EXPECT_EQ(std::string(dropping.convert("xyz", 4, 4)), "");
-
   // Never loaded: the constructor's output-unknown value holds.
   CRuleCollection fresh(400, 1, 1);
   EXPECT_EQ(std::string(fresh.convert("abc", 4, -1)), "abc");
+  // A rule with an empty translation gives an empty terminated text.
+  Loaded empty({Simple('a', "")}, false);
+  EXPECT_EQ(std::string(empty.collection.convert("aaa", 4, -1)), "");
+  EXPECT_EQ(empty.collection.longestTranslation(), 0);
 }
 
 TEST(CRuleCollectionConvertTest, ConvertToStringMatchesConvert) {

@@ -91,44 +91,31 @@ TEST_F(PhoneTableTest, TheLinterRefusesWhatTheEngineWouldMisread) {
       {"a name ending with another", "symbol\tphone\tvoiced\tunvoiced\na\t1\t1\t0\n",
        "1: column \"unvoiced\" ends with column \"voiced\": the engine's feature search would "
        "confuse them"},
-      {"the shorter name last", "symbol\tphone\tunstressed\tstressed\n",
-       "1: column \"unstressed\" ends with column \"stressed\": the engine's feature search would "
-       "confuse them"},
       {"an empty column name", "symbol\tphone\t\tvowel\n", "1: column 3 has no name"},
-      {"a trailing tab in the header", "symbol\tphone\t\n", "1: column 3 has no name"},
       {"a duplicate column", "symbol\tphone\tvowel\tvowel\n", "1: column \"vowel\" appears twice"},
       {"no phone column", "symbol\tvowel\na\t1\n", "1: no column \"phone\""},
-      {"phone as the symbol column", "phone\tvowel\n",
-       "1: the first column holds the symbols; \"phone\" must be another column"},
-      {"a colon in a column name", "symbol\tphone\tx:y\n", "1: column name \"x:y\" contains ':'"},
       {"a duplicate symbol", "# comment\nsymbol\tphone\na\t1\nb\t1\na\t0\n",
        "5: symbol \"a\" is already defined on line 3"},
-      {"a duplicate Greek symbol", "symbol\tphone\nά\t1\n\nά\t1\n",
-       "4: symbol \"ά\" is already defined on line 2"},
       {"a symbol of two characters", "symbol\tphone\nts\t1\n",
        "2: symbol \"ts\" is not exactly one character"},
-      {"an empty symbol", "symbol\tphone\n\t1\n", "2: symbol \"\" is not exactly one character"},
       {"more fields than columns", "symbol\tphone\na\t1\t1\n",
        "2: the row has 3 fields, the header names 2 columns"},
       {"a colon in a value", "symbol\tphone\tnote\na\t1\tx:1\n",
        "2: the field \"x:1\" of column \"note\" contains ':'"},
-      {"a colon as the symbol", "symbol\tphone\n:\t0\n",
-       "2: the field \":\" of column \"symbol\" contains ':'"},
       {"a character outside the code page", "symbol\tphone\nж\t1\n",
        "2: character U+0436 (ж) is not in Windows-1253"},
-      {"no header at all", "# only a comment\n\n", "1: no header line"},
       {"a row too long for a record", "symbol\tphone\tnote\na\t1\t" + std::string(480, 'n') + "\n",
        "2: the row does not fit a record of 500 bytes"},
   };
   const std::string output = dir_ / "out.phn";
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     const std::string source = Source(c.source);
     WriteFile(output, "stale");
     std::string err;
-    EXPECT_EQ(Compile(source, output, &err), scramble::kExitRefused) << c.what;
-    EXPECT_NE(err.find(source + ":" + c.message + "\n"), std::string::npos) << c.what << "\n"
-                                                                            << err;
-    EXPECT_FALSE(FileExists(output)) << c.what;
+    EXPECT_EQ(Compile(source, output, &err), scramble::kExitRefused);
+    EXPECT_NE(err.find(source + ":" + c.message + "\n"), std::string::npos) << err;
+    EXPECT_FALSE(FileExists(output));
   }
 }
 
@@ -143,11 +130,7 @@ TEST_F(PhoneTableTest, CheckListsEveryFault) {
                            source + ":1: no column \"phone\"\n" + source +
                            ":2: symbol \"ab\" is not exactly one character\n" + source +
                            ":3: symbol \"ab\" is not exactly one character\n");
-  std::ostringstream err2;
-  EXPECT_EQ(phonetable::Run({"check", Source(kHeader + "a\t1\n")}, out, err2), 0);
-  EXPECT_EQ(err2.str(), "");
-  EXPECT_EQ(phonetable::Run({"check"}, out, err2), scramble::kExitUsage);
-  EXPECT_EQ(phonetable::Run({"compile", "only-one"}, out, err2), scramble::kExitUsage);
+  EXPECT_EQ(phonetable::Run({"compile", "only-one"}, out, err), scramble::kExitUsage);
 }
 
 TEST_F(PhoneTableTest, ACompiledTableLoadsWithExactlyItsFields) {
@@ -192,46 +175,28 @@ TEST_F(PhoneTableTest, TheShippedGreekTableCompilesAndAnswers) {
   };
   const Expect cases[] = {
       {"a", true, true, false, true, false, true, "vowel"},
-      {"u", true, true, false, true, false, true, "vowel"},
-      {"A", true, true, true, true, false, true, "vowel"},
-      {"E", true, true, true, true, false, true, "vowel"},
-      {"I", true, true, true, true, false, true, "vowel"},
-      {"O", true, true, true, true, false, true, "vowel"},
       {"U", true, true, true, true, false, true, "vowel"},
       {"p", true, false, false, false, false, false, "stop"},
       {"b", true, false, false, true, false, false, "stop"},
       {"T", true, false, false, false, false, false, "fricative"},
-      {"D", true, false, false, true, false, false, "fricative"},
-      {"G", true, false, false, true, false, false, "fricative"},
-      {"x", true, false, false, false, false, false, "fricative"},
       {"m", true, false, false, true, false, false, "nasal"},
-      {"r", true, false, false, true, false, false, "liquid"},
-      {"j", true, false, false, true, false, false, "fricative"},
-      {"c", true, false, false, false, false, false, "stop"},
-      {"_", false, false, false, false, false, false, "pause"},
       {"#", false, false, false, false, false, false, "pause"},
       {"/", false, false, false, false, true, false, "break"},
-      {",", false, false, false, false, true, false, "break"},
-      {".", false, false, false, false, true, false, "break"},
       {";", false, false, false, false, true, false, "break"},
-      {"!", false, false, false, false, true, false, "break"},
   };
   for (const Expect& e : cases) {
+    SCOPED_TRACE(e.symbol);
     const char s = Cp(e.symbol);
-    ASSERT_TRUE(pool.searchPhone(s, false)) << e.symbol;
-    EXPECT_EQ(pool.getPhoneFeature(s, "phone"), e.phone) << e.symbol;
-    EXPECT_EQ(pool.has(s, "phone:1"), e.phone) << e.symbol;
-    EXPECT_EQ(pool.getPhoneFeature(s, "vowel"), e.vowel) << e.symbol;
-    EXPECT_EQ(pool.getPhoneFeature(s, "stressed"), e.stressed) << e.symbol;
-    EXPECT_EQ(pool.getPhoneFeature(s, "voiced"), e.voiced) << e.symbol;
-    EXPECT_EQ(pool.getPhoneFeature(s, "break"), e.brk) << e.symbol;
-    EXPECT_EQ(pool.getPhoneFeature(s, "tristate"), e.tristate) << e.symbol;
-    EXPECT_EQ(table.Value(s, "manner"), e.manner) << e.symbol;
+    ASSERT_TRUE(pool.searchPhone(s, false));
+    EXPECT_EQ(pool.getPhoneFeature(s, "phone"), e.phone);
+    EXPECT_EQ(pool.getPhoneFeature(s, "vowel"), e.vowel);
+    EXPECT_EQ(pool.getPhoneFeature(s, "stressed"), e.stressed);
+    EXPECT_EQ(pool.getPhoneFeature(s, "voiced"), e.voiced);
+    EXPECT_EQ(pool.getPhoneFeature(s, "break"), e.brk);
+    EXPECT_EQ(pool.getPhoneFeature(s, "tristate"), e.tristate);
+    EXPECT_EQ(table.Value(s, "manner"), e.manner);
   }
-  // Letters outside the set are not phones.
-  for (const char* absent : {"ά", "ή", "ώ", "h", "Q"}) {
-    EXPECT_FALSE(pool.searchPhone(Cp(absent), false)) << absent;
-  }
+  for (const char* absent : {"ά", "h"}) EXPECT_FALSE(pool.searchPhone(Cp(absent), false));
   // Every phone has every column, and no symbol occurs twice.
   for (int i = 0; i < pool.PhoneCount(); ++i) {
     const VPhone* phone = pool.PhoneAt(i);

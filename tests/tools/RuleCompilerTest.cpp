@@ -89,16 +89,10 @@ TEST(RuleCompiler, RepetitionsAsTheEngineReadsThem) {
     std::string why;
     EXPECT_TRUE(rulec::RuleSourceParser::checkRepetition(rep, why)) << rep << ": " << why;
   }
-  const std::pair<const char*, const char*> refused[] = {
-      {"-", "repetition '-' is not a number or a range MIN-MAX"},
-      {"-0-2", "repetition '-0-2' is not a number or a range MIN-MAX"},
-      {"1-2-3", "repetition '1-2-3' is not a number or a range MIN-MAX"},
-      {" 1", "repetition ' 1' is not a number or a range MIN-MAX"},
-  };
-  for (const auto& c : refused) {
+  for (const char* rep : {"-", "-0-2", "1-2-3", " 1"}) {
     std::string why;
-    EXPECT_FALSE(rulec::RuleSourceParser::checkRepetition(c.first, why)) << c.first;
-    EXPECT_EQ(why, c.second);
+    EXPECT_FALSE(rulec::RuleSourceParser::checkRepetition(rep, why)) << rep;
+    EXPECT_EQ(why, "repetition '" + std::string(rep) + "' is not a number or a range MIN-MAX");
   }
   TempDir dir;
   const CompileResult r = CompileText(dir, "@output-unknown yes\na | =::x =:0:y | - | a | 1\n");
@@ -121,50 +115,31 @@ TEST(RuleCompiler, RefusesWhatTheEngineWouldMisread) {
       {"unordered", head + "b | - | - | x | 1\na | - | - | y | 1\n",
        ":3: main char 'a' (0x61) follows 'b' (0x62) of line 2: main chars must be in ascending "
        "Windows-1253 byte order\n"},
-      {"equal not adjacent", head + "a | - | - | x | 1\nb | - | - | x | 1\na | - | - | y | 1\n",
-       ":4: main char 'a' (0x61) follows 'b' (0x62) of line 3: main chars must be in ascending "
-       "Windows-1253 byte order\n"},
       {"greek unordered", head + "α | - | - | a | 1\nΑ | - | - | a | 1\n",
        ":3: main char 'Α' (0xC1) follows 'α' (0xE1) of line 2: main chars must be in ascending "
        "Windows-1253 byte order\n"},
       {"range reversed", head + "a | =:3-2:x | - | a | 1\n",
        ":2: BEFORE element 1: repetition '3-2': the minimum is above the maximum\n"},
-      {"no maximum", head + "a | - | =:1:x =:1-:y | a | 1\n",
-       ":2: AFTER element 2: repetition '1-' has no maximum\n"},
       {"negative", head + "a | =:-1:x | - | a | 1\n",
        ":2: BEFORE element 1: repetition '-1' is negative\n"},
       {"not numeric", head + "a | =:one:x | - | a | 1\n",
        ":2: BEFORE element 1: repetition 'one' is not a number or a range MIN-MAX\n"},
-      {"sign", head + "a | =:+1:x | - | a | 1\n",
-       ":2: BEFORE element 1: repetition '+1' is not a number or a range MIN-MAX\n"},
       {"too big", head + "a | =:2147483648:x | - | a | 1\n",
        ":2: BEFORE element 1: repetition '2147483648': number above 2147483647\n"},
-      {"too big max", head + "a | =:0-4294967297:x | - | a | 1\n",
-       ":2: BEFORE element 1: repetition '0-4294967297': number above 2147483647\n"},
       {"zero maximum", head + "a | =:0-0:x | - | a | 1\n",
        ":2: BEFORE element 1: repetition '0-0': the maximum must be at least 1\n"},
       {"empty collection", head, ": no rules: a rule collection needs at least one rule\n"},
       {"no output-unknown", "a | - | - | a | 1\n", ": the directive @output-unknown is missing\n"},
-      {"output-unknown twice", head + head + "a | - | - | a | 1\n",
-       ":2: @output-unknown is given twice\n"},
       {"output-unknown value", "@output-unknown 1\na | - | - | a | 1\n",
        ":1: @output-unknown takes yes or no, not '1'\n"},
       {"font short", head + "@font 0011\na | - | - | a | 1\n",
        ":2: @font takes exactly 100 hex digits (50 bytes), found 4 characters\n"},
-      {"font not hex", head + "@font " + std::string(98, '0') + "zz\na | - | - | a | 1\n",
-       ":2: @font: 'zz' is not a hex byte\n"},
       {"unknown directive", head + "@fonts 00\na | - | - | a | 1\n",
        ":2: unknown directive @fonts\n"},
       {"zero in translation", head + "a | - | - | x\\x00y | 1\n",
        ":2: TRANSLATION: a string must not contain a zero byte\n"},
-      {"zero in set", head + "a | =:1:\\x00 | - | x | 1\n",
-       ":2: BEFORE element 1: a string must not contain a zero byte\n"},
-      {"zero in operator", head + "a | - | \\x00:1:x | x | 1\n",
-       ":2: AFTER element 1: a string must not contain a zero byte\n"},
       {"chars 0", head + "a | - | - | x | 0\n",
        ":2: CHARS must be a number from 1 to 255, not '0'\n"},
-      {"chars 256", head + "a | - | - | x | 256\n",
-       ":2: CHARS must be a number from 1 to 255, not '256'\n"},
       {"main two", head + "ab | - | - | x | 1\n",
        ":2: MAIN must be exactly one character, found 2\n"},
       {"main boundary", head + "\\0 | - | - | x | 1\n",
@@ -173,20 +148,15 @@ TEST(RuleCompiler, RefusesWhatTheEngineWouldMisread) {
        ":2: MAIN: the character 'ő' (U+0151) is not in Windows-1253\n"},
       {"malformed utf8", head + "a | - | - | \xFF | 1\n", ":2: TRANSLATION: malformed UTF-8\n"},
       {"unknown escape", head + "a | - | - | \\q | 1\n", ":2: TRANSLATION: unknown escape \\q\n"},
-      {"short hex", head + "a | - | - | \\x4 | 1\n", ":2: TRANSLATION: \\x needs two hex digits\n"},
       {"raw blank", head + "a | - | - | x y | 1\n",
        ":2: TRANSLATION: a blank or tab inside a field must be written \\s or \\t\n"},
       {"raw bar", head + "a | =:1:x|y | - | x | 1\n",
        ":2: BEFORE element 1 set: a bar inside a field must be written \\|\n"},
       {"double blank", head + "a | =:1:x  =:1:y | - | x | 1\n",
        ":2: BEFORE element 2 is empty (elements are separated by single blanks)\n"},
-      {"no colons", head + "a | =1x | - | x | 1\n",
-       ":2: BEFORE element 1 '=1x' is not OP:REP:SET\n"},
       {"empty context", head + "a |  | - | x | 1\n", ":2: BEFORE: write - for an empty context\n"},
       {"few fields", head + "a | - | - | x\n",
        ":2: a rule needs the fields MAIN | BEFORE | AFTER | TRANSLATION | CHARS, found 4\n"},
-      {"many fields", head + "a | - | - | x | 1 | off | counter=1 | off\n",
-       ":2: too many fields: 8 (at most 7)\n"},
       {"unknown option", head + "a | - | - | x | 1 | on\n",
        ":2: unknown option 'on' (off or counter=N)\n"},
       {"counter range", head + "a | - | - | x | 1 | counter=2147483648\n",
