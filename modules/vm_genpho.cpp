@@ -1,14 +1,135 @@
 #include "modules/vm_genpho.h"
 
-VM_GeneratorPHO::VM_GeneratorPHO() : VModule("VM_GeneratorPHO") {}
+#include <charconv>
+#include <system_error>
 
-// Runs nothing yet.
+#include "engine/Log.h"
+#include "engine/VCharacter.h"
+#include "engine/VComposer.h"
+#include "engine/VDuration.h"
+#include "engine/VIntonation.h"
+#include "engine/VLib.h"
+#include "engine/VModuleDirectory.h"
+#include "engine/VTextBuffer.h"
+
+namespace {
+
+constexpr const char* kModuleName = "VM_GeneratorPHO";
+// The silence at both ends of the text, in ms.
+constexpr const char* kEdgeSilence = "_ 60";
+// Room reserved per phone of the phone string.
+constexpr std::size_t kRoomPerPhone = 100;
+
+// v as printf's "%.0f" writes it (round half to even, "-0" for a small
+// negative value, "nan" and "inf"), whatever the locale.
+void AppendWhole(std::string& out, double v) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 0);
+  if (result.ec == std::errc()) out.append(buffer, result.ptr);
+}
+
+}  // namespace
+
+VM_GeneratorPHO::VM_GeneratorPHO() : VModule(kModuleName) {}
+
 bool VM_GeneratorPHO::ReleaseResources() { return true; }
 
 bool VM_GeneratorPHO::Init() { return true; }
 
-bool VM_GeneratorPHO::SetUp() { return true; }
+bool VM_GeneratorPHO::SetUp() {
+  quantum_ = 0;
+  VComposer* composer = GetComposer();
+  const VCharacter* character = composer != nullptr ? composer->GetCharacter() : nullptr;
+  if (character != nullptr) quantum_ = VLib::ParseInt(character->GetParameter(kQuantumKey));
+  if (quantum_ <= 0) {
+    Log::Error("VM_GeneratorPHO::SetUp()@quantum must be positive: [" + std::to_string(quantum_) +
+               "]");
+  }
+  return true;
+}
 
-bool VM_GeneratorPHO::Run() { return true; }
+bool VM_GeneratorPHO::Run() {
+  Generate();
+  return true;
+}
 
 bool VM_GeneratorPHO::Release() { return true; }
+
+std::string VM_GeneratorPHO::Symbol(char c) {
+  switch (c) {
+    case '!':
+    case ',':
+    case '.':
+    case '/':
+    case ';':
+      return "_";
+    case 'A':
+      return "a";
+    case 'E':
+      return "e";
+    case 'I':
+    case '7':
+      return "i";
+    case 'O':
+      return "o";
+    case 'U':
+    case 'W':
+      return "u";
+    default:
+      return std::string(1, c);
+  }
+}
+
+VM_GeneratorPHO* VM_GeneratorPHO::Find(VComposer* composer) {
+  VModuleDirectory* directory = composer != nullptr ? composer->GetModuleDirectory() : nullptr;
+  if (directory == nullptr) return nullptr;
+  return dynamic_cast<VM_GeneratorPHO*>(directory->Find(kModuleName));
+}
+
+void VM_GeneratorPHO::Generate() {
+  pho_.clear();
+  VComposer* composer = GetComposer();
+  if (composer == nullptr) return;
+  VDuration* duration = composer->GetDuration();
+  VIntonation* intonation = composer->GetIntonation();
+  const VTextBuffer* text = composer->GetText();
+  if (duration == nullptr || intonation == nullptr || text == nullptr) return;
+
+  duration->Finalise();
+  if (intonation->SetFlat() <= 0) return;
+
+  const char* phones = text->GetText();
+  const int length = text->GetLength() > 0 ? text->GetLength() : 1;
+  pho_.reserve(kRoomPerPhone * static_cast<std::size_t>(length));
+
+  pho_ += "_ 60 (0,";
+  pho_ += std::to_string(intonation->GetBaseF0());
+  pho_ += ")\n";
+
+  // The last character (the closing break) is never written.
+  for (int i = 0; i + 1 < length; ++i) {
+    const char c = phones[i];
+    if (c == '_' || c == '#') continue;
+    pho_ += Symbol(c);
+    pho_ += ' ';
+    AppendWhole(pho_, duration->Get(i));
+
+    const char* pos = phones + i;
+    int cells = 0;
+    intonation->CellsAt(pos, &cells);
+    if (cells > 0) {
+      // A quantum of 0 or below gives the point at 0 % alone.
+      const int step = quantum_ > 0 ? quantum_ : 101;
+      for (int pct = 0; pct <= 100; pct += step) {
+        const float* cell = intonation->CellAtPercent(pos, pct);
+        pho_ += " (";
+        pho_ += std::to_string(pct);
+        pho_ += ',';
+        AppendWhole(pho_, cell != nullptr ? *cell : 0.0f);
+        pho_ += ')';
+      }
+    }
+    pho_ += '\n';
+  }
+  pho_ += kEdgeSilence;
+}

@@ -1,24 +1,68 @@
-# Runs tm_host in a fresh installation and checks the WAVE file it writes.
-# -DHOST=<tm_host> -DWORK=<scratch folder>
+# Runs tm_host over an installation assembled from the build tree's data
+# (with the built mbrola.so in its bin folder) and checks the WAVE files it
+# writes: once through --install, with no installation registered, and once
+# through the registered installation with another voice font.
+# -DHOST=<tm_host> -DWORK=<scratch folder> -DSOURCE=<source tree>
+# -DDATA=<the build tree's data folder> -DMBROLA=<the built mbrola.so>
 file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}/install/voices" "${WORK}/install/logs" "${WORK}/work"
-     "${WORK}/install/rules" "${WORK}/install/lexicon" "${WORK}/install/tristate"
-     "${WORK}/install/v58" "${WORK}/install/user"
-     "${WORK}/config/Quenmoor/ZORVALIS")
-file(WRITE "${WORK}/config/Quenmoor/ZORVALIS/path" "${WORK}/install")
-file(WRITE "${WORK}/install/config.txt"
-  "Logger.Directory=logs\nLogger.Preffix=log_\nLogger.ErrorPreffix=err_\nLogger.Suffix=.html\n"
-  "VoiceFonts.Directory=voices\nVoiceFonts.Suffix=.vof\nDefault.VoiceFont=default.vof\n"
-  "Phones.Filename=phones/absent.phn\n"
-  "AC.Directory=rules\nAC.Suffix=.rul\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
-  "Lexicon.EForm=no\n3States.Directory=tristate\n3States.Suffix=.3st\n"
-  "V58Compiler.Directory=v58\nV58Compiler.Suffix=.v58\n"
-  "User.Lexicon.Directory=user\nUser.Lexicon.Suffix=.usr\n")
-file(WRITE "${WORK}/install/voices/default.vof"
-  "VModuleChain.Modules=VM_TextFeeder;VM_FeederPre;VM_GeneratorPHO;VM_Mbrola\n"
-  "Playback.Method=cplayback\nSpeechBuffer.SampleRate=22050\n")
-file(WRITE "${WORK}/install/voices/other.vof" "SpeechBuffer.SampleRate=16000\n")
+set(install "${WORK}/install")
+file(MAKE_DIRECTORY "${install}/bin" "${install}/logs" "${install}/user" "${install}/voices"
+     "${WORK}/work" "${WORK}/config")
+foreach(folder phones rules lexicon tristate v58 voicefonts)
+  file(COPY "${DATA}/${folder}" DESTINATION "${install}")
+endforeach()
+file(COPY "${SOURCE}/data/config.txt" DESTINATION "${install}")
+file(GLOB voices "${SOURCE}/data/voices/*.voice")
+file(COPY ${voices} DESTINATION "${install}/voices")
+file(COPY_FILE "${MBROLA}" "${install}/bin/mbrola.so")
+# A second font: the default font's settings at another rate.
+file(WRITE "${install}/voicefonts/other.vof" "SpeechBuffer.SampleRate=16000\n")
 
+find_program(SOXI soxi)
+
+# Checks a WAVE file: its header and length, and with soxi its rate and its
+# sample count.
+function(check_wave file rate min_samples)
+  file(SIZE "${file}" size)
+  file(READ "${file}" riff LIMIT 4 HEX)
+  math(EXPR min_size "44 + 2 * ${min_samples}")
+  if(NOT riff STREQUAL "52494646" OR size LESS min_size)
+    message(FATAL_ERROR "not a WAVE file of ${min_samples} samples at least: ${file} (${size} bytes)")
+  endif()
+  if(SOXI)
+    execute_process(COMMAND "${SOXI}" -r "${file}" RESULT_VARIABLE rc OUTPUT_VARIABLE got
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT rc EQUAL 0 OR NOT got STREQUAL "${rate}")
+      message(FATAL_ERROR "soxi does not read ${file} at ${rate} Hz: ${rc} ${got}")
+    endif()
+    execute_process(COMMAND "${SOXI}" -s "${file}" RESULT_VARIABLE rc OUTPUT_VARIABLE samples
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    math(EXPR expected "(${size} - 44) / 2")
+    if(NOT rc EQUAL 0 OR NOT samples EQUAL expected)
+      message(FATAL_ERROR "soxi counts ${samples} samples in ${file}, the header ${expected}")
+    endif()
+  endif()
+endfunction()
+
+# No installation registered: --install names it.
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env "XDG_CONFIG_HOME=${WORK}/config"
+          "${HOST}" --install "${install}" "kalimEra" "${WORK}/kalimera.wav"
+  WORKING_DIRECTORY "${WORK}/work"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "tm_host --install failed (${rc}): ${out}${err}")
+endif()
+# Eight phones and two silences: more than half a second.
+check_wave("${WORK}/kalimera.wav" 22050 11025)
+file(GLOB left "${WORK}/config/*")
+if(left)
+  message(FATAL_ERROR "tm_host --install wrote into the registry: ${left}")
+endif()
+
+# The registered installation, another font, Greek text.
+file(MAKE_DIRECTORY "${WORK}/config/Quenmoor/ZORVALIS")
+file(WRITE "${WORK}/config/Quenmoor/ZORVALIS/path" "${install}")
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env "XDG_CONFIG_HOME=${WORK}/config"
           "${HOST}" -f other.vof -o "${WORK}/out.wav" "Καλημέρα" "κόσμε"
@@ -27,20 +71,9 @@ execute_process(
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "tm_host failed (${rc}): ${out}${err}")
 endif()
-file(SIZE "${WORK}/out.wav" size)
-file(READ "${WORK}/out.wav" riff LIMIT 4)
-if(NOT riff STREQUAL "RIFF" OR size LESS 44)
-  message(FATAL_ERROR "not a WAVE file: ${WORK}/out.wav (${size} bytes)")
-endif()
-find_program(SOXI soxi)
-if(SOXI)
-  execute_process(COMMAND "${SOXI}" -r "${WORK}/out.wav" RESULT_VARIABLE rc OUTPUT_VARIABLE rate
-                  OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT rc EQUAL 0 OR NOT rate STREQUAL "16000")
-    message(FATAL_ERROR "soxi does not accept ${WORK}/out.wav: ${rc} ${rate}")
-  endif()
-endif()
-if(EXISTS "${WORK}/install/_l1")
+check_wave("${WORK}/out.wav" 16000 0)
+
+if(EXISTS "${install}/_l1")
   message(FATAL_ERROR "the marker _l1 was not removed")
 endif()
 file(REMOVE_RECURSE "${WORK}")

@@ -1,0 +1,28 @@
+# Tests of the processing modules: test_modules (and test_modules_threads for
+# the files named "Threads"). They drive the modules through a composer
+# stand-in, a scripted synthesizer library and the built mbrola.so, and speak
+# through installations assembled from the build tree's data.
+if(TARGET tm_engine_core AND TARGET tm_mbrola)
+  tm_add_test_folder(modules LIBS tm_engine_core ${CMAKE_DL_LIBS})
+
+  # A synthesizer library that lacks one of the 18 entry points.
+  add_library(tm_test_mbrola17 SHARED ${CMAKE_CURRENT_LIST_DIR}/mbrola17/mbrola17.cpp)
+  set_target_properties(tm_test_mbrola17 PROPERTIES OUTPUT_NAME mbrola17 PREFIX "")
+
+  foreach(target test_modules test_modules_threads)
+    if(NOT TARGET ${target})
+      continue()
+    endif()
+    add_dependencies(${target} tm_mbrola tm_test_mbrola17)
+    foreach(data tm_data_phones tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
+                 tm_data_voicefonts)
+      if(TARGET ${data})
+        add_dependencies(${target} ${data})
+      endif()
+    endforeach()
+    target_compile_definitions(${target} PRIVATE
+      TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
+      TM_MBROLA17_LIBRARY="$<TARGET_FILE:tm_test_mbrola17>"
+      TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
+  endforeach()
+endif()
