@@ -12,18 +12,7 @@
 #include "engine/VLib.h"
 #include "engine/VTextBuffer.h"
 
-namespace {
-
-// reference x scale truncated toward zero, kept within int (NaN gives 0).
-int TruncatedProduct(int reference, float scale) {
-  const double v = static_cast<double>(reference) * static_cast<double>(scale);
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(v);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool ReadQuantumAndReference(const VCharacter* character, const char* owner,
                              const char* referenceKey, int& quantum, int& reference) {
@@ -128,7 +117,7 @@ float VDuration::TotalOfPhones() const {
   return static_cast<float>(total);
 }
 
-int VDuration::GetBase() const { return TruncatedProduct(reference_, GetScale()); }
+int VDuration::GetBase() const { return VLib::TruncatedProduct(reference_, GetScale()); }
 
 int VDuration::Reset() {
   SetPrepared(false);

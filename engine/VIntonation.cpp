@@ -19,15 +19,6 @@
 
 namespace {
 
-// reference x scale truncated toward zero, kept within int (NaN gives 0).
-int TruncatedProduct(int reference, float scale) {
-  const double v = static_cast<double>(reference) * static_cast<double>(scale);
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(v);
-}
-
 // The whole number of quanta in a duration; a negative duration has none.
 int QuantaIn(float duration, int quantum) {
   const double q = static_cast<double>(duration) / quantum;
@@ -163,7 +154,7 @@ int VIntonation::SetFlat() {
   return 1;
 }
 
-int VIntonation::GetBaseF0() const { return TruncatedProduct(reference_, GetScale()); }
+int VIntonation::GetBaseF0() const { return VLib::TruncatedProduct(reference_, GetScale()); }
 
 int VIntonation::Reset() {
   SetPrepared(false);

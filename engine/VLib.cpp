@@ -74,6 +74,14 @@ int Round(double v) {
   return static_cast<int>(r);
 }
 
+int TruncatedProduct(int reference, float scale) {
+  const double v = static_cast<double>(reference) * static_cast<double>(scale);
+  if (std::isnan(v)) return 0;
+  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(v);
+}
+
 int Quantize(double v, int step) {
   if (step == 0) return 0;
   const int64_t q = static_cast<int64_t>(Round(v / step)) * step;

@@ -143,15 +143,7 @@ FormantSynth::Amp FormantSynth::Eval(const std::vector<Knot>& profile, double ms
   const Knot& b = profile[j + 1];
   const double span = b.ms - a.ms;
   const double f = span > 0.0 ? (ms - a.ms) / span : 0.0;
-  Amp m;
-  m.av = static_cast<float>(Lerp(a.right.av, b.left.av, f));
-  m.ah = static_cast<float>(Lerp(a.right.ah, b.left.ah, f));
-  m.af = static_cast<float>(Lerp(a.right.af, b.left.af, f));
-  m.g = static_cast<float>(Lerp(a.right.g, b.left.g, f));
-  for (int k = 0; k < kShapeSize; ++k) {
-    m.shape[k] = static_cast<float>(Lerp(a.right.shape[k], b.left.shape[k], f));
-  }
-  return m;
+  return BlendAmp(a.right, b.left, f);
 }
 
 void FormantSynth::Profile(const Queued& q, std::vector<Knot>& out) const {
@@ -335,19 +327,22 @@ double FormantSynth::F0At(double ms) {
   return a.f0 + (b.f0 - a.f0) * (ms - a.ms) / (b.ms - a.ms);
 }
 
+FormantSynth::Amp FormantSynth::BlendAmp(const Amp& a, const Amp& b, double f) {
+  Amp m;
+  m.av = static_cast<float>(Lerp(a.av, b.av, f));
+  m.ah = static_cast<float>(Lerp(a.ah, b.ah, f));
+  m.af = static_cast<float>(Lerp(a.af, b.af, f));
+  m.g = static_cast<float>(Lerp(a.g, b.g, f));
+  for (int k = 0; k < kShapeSize; ++k)
+    m.shape[k] = static_cast<float>(Lerp(a.shape[k], b.shape[k], f));
+  return m;
+}
+
 FormantSynth::Amp FormantSynth::AmpAt(int64_t i) const {
   const Knot& a = knots_[knotIndex_];
   const Knot& b = knots_[knotIndex_ + 1];
   const double f = static_cast<double>(i - a.index) / static_cast<double>(b.index - a.index);
-  Amp m;
-  m.av = static_cast<float>(Lerp(a.right.av, b.left.av, f));
-  m.ah = static_cast<float>(Lerp(a.right.ah, b.left.ah, f));
-  m.af = static_cast<float>(Lerp(a.right.af, b.left.af, f));
-  m.g = static_cast<float>(Lerp(a.right.g, b.left.g, f));
-  for (int k = 0; k < kShapeSize; ++k) {
-    m.shape[k] = static_cast<float>(Lerp(a.right.shape[k], b.left.shape[k], f));
-  }
-  return m;
+  return BlendAmp(a.right, b.left, f);
 }
 
 void FormantSynth::BeginFrame() {

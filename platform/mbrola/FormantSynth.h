@@ -58,6 +58,8 @@ class FormantSynth {
     float av, ah, af, g;
     float shape[kShapeSize];
   };
+  // The amplitudes a fraction f of the way from a to b.
+  static Amp BlendAmp(const Amp& a, const Amp& b, double f);
   struct Knot {
     double ms;
     int64_t index;
