@@ -583,26 +583,23 @@ int ReferenceRangeCode(float value, float low, float high, int tooHigh, int tooL
 }  // namespace
 
 int Tamrin::SetPitch(float pitch) {
-  SetLastError(0);
-  int code = ReferenceRangeCode(pitch, 0.5f, 2.0f, kPitchTooHigh, kPitchTooLow);
-  if (code == 0 && (!IsInitialised() || intonation_ == nullptr)) code = kNoFontSelected;
-  if (code != 0) {
-    SetLastError(code);
-    return code;
-  }
-  intonation_->SetScale(pitch);
-  return 0;
+  return SetArrayScale(intonation_, pitch, kPitchTooHigh, kPitchTooLow);
 }
 
 int Tamrin::SetSpeed(float speed) {
+  return SetArrayScale(duration_, speed, kSpeedTooHigh, kSpeedTooLow);
+}
+
+template <class Array>
+int Tamrin::SetArrayScale(Array* array, float value, int tooHigh, int tooLow) {
   SetLastError(0);
-  int code = ReferenceRangeCode(speed, 0.5f, 2.0f, kSpeedTooHigh, kSpeedTooLow);
-  if (code == 0 && (!IsInitialised() || duration_ == nullptr)) code = kNoFontSelected;
+  int code = ReferenceRangeCode(value, 0.5f, 2.0f, tooHigh, tooLow);
+  if (code == 0 && (!IsInitialised() || array == nullptr)) code = kNoFontSelected;
   if (code != 0) {
     SetLastError(code);
     return code;
   }
-  duration_->SetScale(speed);
+  array->SetScale(value);
   return 0;
 }
 

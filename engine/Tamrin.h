@@ -181,6 +181,11 @@ class Tamrin : public VComposer {
   virtual bool IsErrorFileReadOnly() const;
 
  private:
+  // Sets the speed or pitch scale of an array after the range check of its
+  // reference (0.5 to 2.0).
+  template <class Array>
+  int SetArrayScale(Array* array, float value, int tooHigh, int tooLow);
+
   // The speak lock: held by one request at a time. A request that waits
   // for it looks at the run in between (see BeginRequest).
   class SpeakLock {

@@ -19,6 +19,7 @@
 #include "engine/VIntonation.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/TestSupport.h"
+#include "tests/engine/PhoneTableInMemory.h"
 
 namespace testing_support {
 
@@ -91,12 +92,7 @@ class ArraysTestBed : public testing::Test {
 
  private:
   void AddPhone(char symbol, const char* phone, const char* vowel, const char* stressed) {
-    VSR_PhonePool* pool = shared_.GetPhonePool();
-    pool->AddPhone(symbol);
-    pool->SetFeature("symbol", std::string(1, symbol).c_str());
-    pool->SetFeature("phone", phone);
-    pool->SetFeature("vowel", vowel);
-    pool->SetFeature("stressed", stressed);
+    AddTestPhone(shared_.GetPhonePool(), symbol, phone, vowel, stressed);
   }
 
   int fonts_ = 0;

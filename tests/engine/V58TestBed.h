@@ -26,6 +26,7 @@
 #include "engine/_token_.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/TestSupport.h"
+#include "tests/engine/PhoneTableInMemory.h"
 #include "tests/engine/ScrambledRecords.h"
 
 namespace testing_support {
@@ -234,12 +235,7 @@ class V58TestBed : public testing::Test {
 
  private:
   void AddPhone(char symbol, const char* phone, const char* vowel, const char* stressed) {
-    VSR_PhonePool* pool = shared_.GetPhonePool();
-    pool->AddPhone(symbol);
-    pool->SetFeature("symbol", std::string(1, symbol).c_str());
-    pool->SetFeature("phone", phone);
-    pool->SetFeature("vowel", vowel);
-    pool->SetFeature("stressed", stressed);
+    AddTestPhone(shared_.GetPhonePool(), symbol, phone, vowel, stressed);
   }
 };
 
