@@ -408,28 +408,18 @@ int Tamrin::Speak(std::string text, bool synchronous) {
 
 int Tamrin::SpeakToBuffer(std::string text, bool withHeader, char** block, long* size) {
   RequestLock lock = BeginRequest();
-  SetLastError(0);
-  VCharacter* character = GetCharacter();
-  if (!IsInitialised() || character == nullptr) {
-    SetLastError(kNoFontSelected);
-    return kNoFontSelected;
-  }
-  text_.SetText(text + " .");
-  Enable(kTextFeeder, false);
-  Enable(kFeeder, false);
-  Enable(kSpeechOutMbr, false);
-  Enable(kPlayback, false);
-  Enable(kSaveWave, false);
-  Enable(kFeederPre, true);
-  Enable(kMbrola, true);
-  BeginRun();
-  RunChain(character->GetChain());
-  if (block != nullptr && size != nullptr) speech_.GetWave(withHeader, block, size);
-  return 0;
+  const int r = RunSynchronously(text, kMbrola);
+  if (r == 0 && block != nullptr && size != nullptr) speech_.GetWave(withHeader, block, size);
+  return r;
 }
 
 int Tamrin::SpeakToFile(std::string text, std::string file) {
   RequestLock lock = BeginRequest();
+  if (auto* save = dynamic_cast<VM_SaveWave*>(modules_[kSaveWave])) save->SetFileName(file);
+  return RunSynchronously(text, kSaveWave);
+}
+
+int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
   SetLastError(0);
   VCharacter* character = GetCharacter();
   if (!IsInitialised() || character == nullptr) {
@@ -439,12 +429,8 @@ int Tamrin::SpeakToFile(std::string text, std::string file) {
   text_.SetText(text + " .");
   Enable(kTextFeeder, false);
   Enable(kFeeder, false);
-  Enable(kMbrola, false);
-  Enable(kSpeechOutMbr, false);
-  Enable(kPlayback, false);
+  for (ModuleId id : {kMbrola, kSpeechOutMbr, kPlayback, kSaveWave}) Enable(id, id == output);
   Enable(kFeederPre, true);
-  Enable(kSaveWave, true);
-  if (auto* save = dynamic_cast<VM_SaveWave*>(modules_[kSaveWave])) save->SetFileName(file);
   BeginRun();
   RunChain(character->GetChain());
   return 0;

@@ -211,6 +211,9 @@ class Tamrin : public VComposer {
   bool WorkerRunning();
   // Marks the composer speaking and clears the abort flag, before a run.
   void BeginRun();
+  // Runs the current font's chain on text on this thread, with VM_FeederPre
+  // as the feeder and only `output` of the output modules switched on.
+  int RunSynchronously(const std::string& text, ModuleId output);
   static void SynthesisThread(Tamrin* composer, VModuleChain* chain);
 
   // Stop's work; the composer's own waits call it rather than Stop.

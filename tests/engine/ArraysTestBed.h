@@ -27,13 +27,7 @@ class ArraysTestBed : public testing::Test {
  protected:
   ArraysTestBed() {
     Log::EnableErrors();
-    VSR_PhonePool* pool = shared_.GetPhonePool();
-    for (const char* column : {"symbol", "phone", "vowel", "stressed"})
-      pool->AddFeatureName(column);
-    AddPhone('a', "1", "1", "0");
-    AddPhone('A', "1", "1", "1");
-    AddPhone('m', "1", "0", "0");
-    AddPhone('t', "1", "0", "0");
+    AddTestPhones(shared_.GetPhonePool());
     AddPhone('.', "0", "0", "0");
     AddPhone('_', "0", "0", "0");
 

@@ -185,13 +185,7 @@ class V58TestBed : public testing::Test {
  protected:
   V58TestBed() {
     Log::EnableErrors();
-    VSR_PhonePool* pool = shared_.GetPhonePool();
-    for (const char* column : {"symbol", "phone", "vowel", "stressed"})
-      pool->AddFeatureName(column);
-    AddPhone('a', "1", "1", "0");
-    AddPhone('A', "1", "1", "1");
-    AddPhone('m', "1", "0", "0");
-    AddPhone('t', "1", "0", "0");
+    AddTestPhones(shared_.GetPhonePool());
     for (const char c : std::string("_.,;!/")) AddPhone(c, "0", "0", "0");
     inst_.write(kFont, "TIMEQUANTUM=20\nDuration reference=100\nIntonation reference=120\n");
   }
