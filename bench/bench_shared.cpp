@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/TMShared.h"
+#include "engine/shared/TMShared.h"
 #include "platform/Registry.h"
 
 namespace {

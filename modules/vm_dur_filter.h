@@ -1,7 +1,7 @@
 // Shortens every vowel.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_DurationFilter : public VModule {
  public:

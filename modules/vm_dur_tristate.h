@@ -1,7 +1,7 @@
 // Gives each phone a duration factor from a tri-state rule table.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_DurationTriState : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Lengthens the final phones of phrase-final words.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_DurationWord : public VModule {
  public:

@@ -2,7 +2,7 @@
 // per pass.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_Feeder : public VModule {
  public:

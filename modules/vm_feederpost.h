@@ -1,7 +1,7 @@
 // Converts the working text through a further chain of rule collections.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_FeederPost : public VModule {
  public:

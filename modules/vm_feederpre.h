@@ -2,7 +2,7 @@
 // buffer or a file.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_FeederPre : public VModule {
  public:

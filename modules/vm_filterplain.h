@@ -1,7 +1,7 @@
 // Keeps only the allowed characters of the spelled text and keeps a copy for grammar tagging.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_FilterPlain : public VModule {
  public:

@@ -3,14 +3,14 @@
 #include <charconv>
 #include <system_error>
 
-#include "engine/Log.h"
-#include "engine/VCharacter.h"
-#include "engine/VComposer.h"
-#include "engine/VDuration.h"
-#include "engine/VIntonation.h"
-#include "engine/VLib.h"
-#include "engine/VModuleDirectory.h"
-#include "engine/VTextBuffer.h"
+#include "engine/base/Log.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/composer/VComposer.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VIntonation.h"
+#include "engine/base/VLib.h"
+#include "engine/composer/VModuleDirectory.h"
+#include "engine/data/VTextBuffer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VComposer;
 

@@ -1,7 +1,7 @@
 // Tags the words of the "Word" layer with their grammar from two tree lexicons.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_GrGrammar : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Keeps only the phones of the phone table in the phone string and closes it with a pause.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_InFilter : public VModule {
  public:

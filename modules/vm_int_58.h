@@ -1,7 +1,7 @@
 // Applies the V58 prosodic templates phrase by phrase.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_IntonationV58 : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Puts a pitch contour on every stressed syllable.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_IntonationSyllable : public VModule {
  public:

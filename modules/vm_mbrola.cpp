@@ -7,12 +7,12 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/Log.h"
-#include "engine/VCharacter.h"
-#include "engine/VComposer.h"
-#include "engine/VLib.h"
-#include "engine/VSpeechBuffer.h"
-#include "engine/VStr.h"
+#include "engine/base/Log.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/composer/VComposer.h"
+#include "engine/base/VLib.h"
+#include "engine/data/VSpeechBuffer.h"
+#include "engine/base/VStr.h"
 #include "modules/vm_genpho.h"
 
 namespace {

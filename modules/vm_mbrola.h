@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 #include "platform/mbrola/mbrola.h"
 
 class VComposer;

@@ -1,7 +1,7 @@
 // Converts the spelled text into the phone string, one character per phone.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_Phonemizer : public VModule {
  public:

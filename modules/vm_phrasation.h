@@ -1,7 +1,7 @@
 // Groups the words into the "Phrase" layer at breaks and conjunctions.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_LayerPhrase : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Plays the samples of the speech buffer on the sound card.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_Playback : public VModule {
  public:

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_SaveWave : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Groups the phrases into the "Sentence" layer.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_LayerSentence : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Smooths the jumps between neighbouring pitch cells.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_SmoothF0 : public VModule {
  public:

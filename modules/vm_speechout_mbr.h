@@ -1,7 +1,7 @@
 // Hands the phone text to the MBROLA player library, which plays it on the sound card.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_SpeechOut_Mbr : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Converts the working text through the speller's rule collections.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_Speller : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Cuts the phone string into the "Syllable" layer and marks the stressed syllables.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_LayerSyllable : public VModule {
  public:

@@ -2,7 +2,7 @@
 // pass.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_TextFeeder : public VModule {
  public:

@@ -2,7 +2,7 @@
 // to-sound rules.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_UsEnglish : public VModule {
  public:

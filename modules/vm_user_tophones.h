@@ -2,7 +2,7 @@
 // never registers it.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_User_ToPhones : public VModule {
  public:

@@ -1,7 +1,7 @@
 // Replaces the words that a user lexicon knows, after normalising the text.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_UserToGreek : public VModule {
  public:

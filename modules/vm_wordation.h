@@ -1,7 +1,7 @@
 // Builds the "Word" layer over the syllables and tags words from a lexicon.
 #pragma once
 
-#include "engine/VModule.h"
+#include "engine/composer/VModule.h"
 
 class VM_LayerWord : public VModule {
  public:

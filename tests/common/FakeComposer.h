@@ -7,10 +7,10 @@
 #include <functional>
 #include <string>
 
-#include "engine/VComposer.h"
-#include "engine/VControl.h"
-#include "engine/VModuleDirectory.h"
-#include "engine/VTextBuffer.h"
+#include "engine/composer/VComposer.h"
+#include "engine/composer/VControl.h"
+#include "engine/composer/VModuleDirectory.h"
+#include "engine/data/VTextBuffer.h"
 
 namespace testing_support {
 

@@ -14,15 +14,15 @@
 #include <thread>
 #include <vector>
 
-#include "engine/TMShared.h"
-#include "engine/Tamrin.h"
-#include "engine/VCharacter.h"
-#include "engine/VCharacterPool.h"
-#include "engine/VComposer.h"
-#include "engine/VControl.h"
-#include "engine/VModule.h"
-#include "engine/VTextBuffer.h"
-#include "engine/tmengine.h"
+#include "engine/shared/TMShared.h"
+#include "engine/composer/Tamrin.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/composer/VCharacterPool.h"
+#include "engine/composer/VComposer.h"
+#include "engine/composer/VControl.h"
+#include "engine/composer/VModule.h"
+#include "engine/data/VTextBuffer.h"
+#include "engine/interface/tmengine.h"
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 

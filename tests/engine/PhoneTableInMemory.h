@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/VSR_PhonePool.h"
+#include "engine/shared/VSR_PhonePool.h"
 
 inline void AddTestPhone(VSR_PhonePool* pool, char symbol, const char* phone, const char* vowel,
                          const char* stressed) {

@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/Log.h"
-#include "engine/TMShared.h"
-#include "engine/VCharacter.h"
-#include "engine/VDuration.h"
-#include "engine/VIntonation.h"
-#include "engine/VLayer.h"
-#include "engine/VMLDS.h"
-#include "engine/_token_.h"
+#include "engine/base/Log.h"
+#include "engine/shared/TMShared.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VIntonation.h"
+#include "engine/data/VLayer.h"
+#include "engine/data/VMLDS.h"
+#include "engine/data/_token_.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/PhoneTableInMemory.h"

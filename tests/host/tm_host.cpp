@@ -21,7 +21,7 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/tmengine.h"
+#include "engine/interface/tmengine.h"
 
 namespace {
 

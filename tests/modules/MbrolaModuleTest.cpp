@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Tamrin.h"
+#include "engine/composer/Tamrin.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/modules/SpeechTestBed.h"
 

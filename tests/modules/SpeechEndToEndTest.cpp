@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/VLib.h"
-#include "engine/tmengine.h"
+#include "engine/base/VLib.h"
+#include "engine/interface/tmengine.h"
 #include "tests/modules/SpeechTestBed.h"
 #include "tests/platform/SynthTestSupport.h"
 

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/Log.h"
-#include "engine/TMShared.h"
-#include "engine/VCharacter.h"
-#include "engine/VDuration.h"
-#include "engine/VIntonation.h"
-#include "engine/VSpeechBuffer.h"
+#include "engine/base/Log.h"
+#include "engine/shared/TMShared.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VIntonation.h"
+#include "engine/data/VSpeechBuffer.h"
 #include "modules/vm_genpho.h"
 #include "modules/vm_mbrola.h"
 #include "tests/common/FakeComposer.h"

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/tmengine.h"
+#include "engine/interface/tmengine.h"
 #include "tests/modules/SpeechTestBed.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/TMShared.h"
+#include "engine/shared/TMShared.h"
 #include "platform/Registry.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/InstallationBuilder.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/V58ProsodicCompiler.h"
+#include "engine/shared/V58ProsodicCompiler.h"
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/V58TestBed.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "engine/Descrambler.h"
+#include "engine/shared/Descrambler.h"
 
 namespace scramble {
 namespace {

@@ -1,5 +1,5 @@
 // Writing of the engine's scrambled data files: one text per record of a
-// fixed size (the reverse of engine/Descrambler.h).
+// fixed size (the reverse of engine/shared/Descrambler.h).
 #pragma once
 
 #include <string>

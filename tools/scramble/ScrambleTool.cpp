@@ -4,7 +4,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "engine/Descrambler.h"
+#include "engine/shared/Descrambler.h"
 #include "platform/Codepage.h"
 #include "tools/scramble/DataFileWriter.h"
 #include "tools/scramble/SourceText.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/VLib.h"
+#include "engine/base/VLib.h"
 
 namespace v58 {
 namespace {

@@ -1,0 +1,59 @@
+// Converts a text through an ordered chain of letter-conversion rule
+// collections of the shared VSR_AC pool. Each converting module owns one
+// converter, binds it to the collection names of its settings and converts
+// through it. The collections stay the pool's; a converter keeps only its
+// list of them, and conversions use no shared scratch state, so any number
+// of converters may convert through the same collections at once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/composer/VComponent.h"
+
+class CRuleCollection;
+class TMShared;
+
+class VAlphConverter : public VComponent {
+ public:
+  // The line number that the report of a missing collection names.
+  static constexpr int kMissingCollectionLine = 66;
+  // The characters that separate the names of a chain.
+  static constexpr const char* kNameDelimiters = "-\n";
+
+  VAlphConverter() : VComponent("VAlphConverter") {}
+  ~VAlphConverter() = default;
+  VAlphConverter(const VAlphConverter&) = delete;
+  VAlphConverter& operator=(const VAlphConverter&) = delete;
+
+  // Empties the list; 1.
+  int ClearRuleCollections();
+
+  // Rebuilds the list from names separated by '-' or newlines, taking each
+  // collection by its exact full file name from the holder's VSR_AC pool.
+  // The first empty name ends the list (so a separator that ends the text
+  // adds nothing, and "a--b" refers to a only); a name may repeat, and its
+  // collection is then applied once per occurrence. 1 on success; -1 at the
+  // first name that the pool lacks (reported with the source place and the
+  // name), keeping the collections before it. A null holder is reported
+  // and gives -1 with an empty list.
+  int ReferToRuleCollections(const char* names, TMShared* shared);
+
+  // Converts text through the list: the first collection converts the
+  // first length characters of text (a length above the number of
+  // characters plus one counts as that; a negative one as the whole text),
+  // every later one the whole output of the one before. *result receives a
+  // new text that the caller releases with VStr::Release, or null when the
+  // list is empty (what it held before is overwritten, not released). text
+  // is not changed; a null text reads as the empty text. Always 1.
+  int Convert(const char* text, int length, char** result) const;
+
+  // Convert with the length of text plus one (the terminating zero counted).
+  int ConvertString(const char* text, char** result) const;
+
+  // The collections referred to, in order.
+  const std::vector<const CRuleCollection*>& Collections() const { return collections_; }
+
+ private:
+  std::vector<const CRuleCollection*> collections_;
+};
