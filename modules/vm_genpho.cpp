@@ -4,12 +4,12 @@
 #include <system_error>
 
 #include "engine/base/Log.h"
+#include "engine/base/VLib.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VComposer.h"
+#include "engine/composer/VModuleDirectory.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
-#include "engine/base/VLib.h"
-#include "engine/composer/VModuleDirectory.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {

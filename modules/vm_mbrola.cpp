@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "engine/base/Log.h"
+#include "engine/base/VLib.h"
+#include "engine/base/VStr.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VComposer.h"
-#include "engine/base/VLib.h"
 #include "engine/data/VSpeechBuffer.h"
-#include "engine/base/VStr.h"
 #include "modules/vm_genpho.h"
 
 namespace {

@@ -10,13 +10,13 @@
 #include <system_error>
 #include <utility>
 
-#include "engine/shared/TMShared.h"
+#include "engine/base/VLib.h"
+#include "engine/base/VStr.h"
 #include "engine/composer/VCharacter.h"
+#include "engine/composer/VModuleChain.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
-#include "engine/base/VLib.h"
-#include "engine/composer/VModuleChain.h"
-#include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
 #include "modules/vm_dur_filter.h"
 #include "modules/vm_dur_tristate.h"
 #include "modules/vm_dur_wrd.h"

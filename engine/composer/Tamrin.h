@@ -24,8 +24,8 @@
 #include "engine/composer/VComposer.h"
 #include "engine/composer/VControl.h"
 #include "engine/composer/VLogger.h"
-#include "engine/data/VMLDS.h"
 #include "engine/composer/VModuleDirectory.h"
+#include "engine/data/VMLDS.h"
 #include "engine/data/VSpeechBuffer.h"
 #include "engine/data/VTextBuffer.h"
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "engine/composer/VComposer.h"
 #include "engine/base/VConfiguration.h"
+#include "engine/composer/VComposer.h"
 #include "engine/composer/VModuleChain.h"
 
 class VCharacter : public VConfiguration {

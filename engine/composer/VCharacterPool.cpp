@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "engine/shared/TMShared.h"
 #include "engine/base/VLib.h"
-#include "engine/composer/VModuleDirectory.h"
 #include "engine/base/VStr.h"
+#include "engine/composer/VModuleDirectory.h"
+#include "engine/shared/TMShared.h"
 #include "support/utilities.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "engine/base/VMap.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VComponent.h"
-#include "engine/base/VMap.h"
 
 class VCharacterPool : public VComponent {
  public:

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "engine/shared/TMShared.h"
 #include "engine/base/VLib.h"
+#include "engine/shared/TMShared.h"
 
 namespace {
 constexpr const char* kHeader = "<html><title></title><body>Tamrin Logger, version ";

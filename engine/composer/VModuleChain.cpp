@@ -1,7 +1,7 @@
 #include "engine/composer/VModuleChain.h"
 
-#include "engine/composer/VControl.h"
 #include "engine/base/VLib.h"
+#include "engine/composer/VControl.h"
 
 namespace {
 // Place named in the report of a chain without composer.

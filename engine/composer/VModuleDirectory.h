@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "engine/composer/VComponent.h"
 #include "engine/base/VMap.h"
+#include "engine/composer/VComponent.h"
 #include "engine/composer/VModule.h"
 
 class VModuleDirectory : public VComponent {

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
-#include "engine/composer/VCharacter.h"
 #include "engine/base/VLib.h"
+#include "engine/composer/VCharacter.h"
 #include "engine/data/VTextBuffer.h"
+#include "engine/shared/TMShared.h"
 
 namespace {}  // namespace
 

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
-#include "engine/composer/VCharacter.h"
-#include "engine/data/VDuration.h"
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/data/VDuration.h"
 #include "engine/data/VTextBuffer.h"
 #include "engine/data/_token_.h"
+#include "engine/shared/TMShared.h"
 
 namespace {
 

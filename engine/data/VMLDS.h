@@ -2,9 +2,9 @@
 // structure owns the layers it holds and deletes them when it is cleared.
 #pragma once
 
+#include "engine/base/VMap.h"
 #include "engine/composer/VComponent.h"
 #include "engine/data/VLayer.h"
-#include "engine/base/VMap.h"
 
 class VMLDS : public VComponent {
  public:

@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "engine/composer/VCharacter.h"
 #include "engine/base/VLib.h"
+#include "engine/composer/VCharacter.h"
 
 namespace {
 // Place named in the report of a buffer without composer.

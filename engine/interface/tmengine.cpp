@@ -7,9 +7,9 @@
 #include <mutex>
 #include <string>
 
-#include "engine/shared/TMShared.h"
-#include "engine/composer/Tamrin.h"
 #include "engine/base/VStr.h"
+#include "engine/composer/Tamrin.h"
+#include "engine/shared/TMShared.h"
 #include "platform/Codepage.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <vector>
 
-#include "engine/shared/VDataFile.h"
 #include "engine/base/VStr.h"
+#include "engine/shared/VDataFile.h"
 
 LexTreeNode::~LexTreeNode() {
   // Detach everything below and beside this node onto an explicit stack, and

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "engine/composer/VCharacterPool.h"
 #include "engine/base/VConfiguration.h"
+#include "engine/composer/VCharacterPool.h"
 #include "engine/shared/VSR_3States.h"
 #include "engine/shared/VSR_AC.h"
 #include "engine/shared/VSR_CharacterPool.h"

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "engine/base/Log.h"
-#include "engine/composer/VComposer.h"
-#include "engine/shared/VDataFile.h"
-#include "engine/data/VLayer.h"
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
+#include "engine/composer/VComposer.h"
+#include "engine/data/VLayer.h"
 #include "engine/data/_token_.h"
+#include "engine/shared/VDataFile.h"
 
 namespace {
 

@@ -29,9 +29,9 @@
 #include <memory>
 #include <string>
 
+#include "engine/base/VMap.h"
 #include "engine/shared/V58ProsodicCollection.h"
 #include "engine/shared/V58ProsodicTemplateElement.h"
-#include "engine/base/VMap.h"
 
 class VComposer;
 class VLayer;

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "engine/shared/V58ProsodicTemplateElement.h"
 #include "engine/composer/VComponent.h"
+#include "engine/shared/V58ProsodicTemplateElement.h"
 
 class _token_;
 

@@ -1,8 +1,8 @@
 #include "engine/shared/VAlphConverter.h"
 
-#include "engine/shared/TMShared.h"
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
 #include "support/alphconv.h"
 
 int VAlphConverter::ClearRuleCollections() {

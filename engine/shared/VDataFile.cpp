@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/shared/Descrambler.h"
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
+#include "engine/shared/Descrambler.h"
 #include "support/utilities.h"
 
 namespace VLib {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "engine/shared/TMShared.h"
 #include "engine/base/VConfiguration.h"
 #include "engine/base/VLib.h"
+#include "engine/shared/TMShared.h"
 #include "support/utilities.h"
 
 bool VSR_TablePoolBase::Matches(const std::string& name, const std::string& suffix) {

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
-#include "engine/shared/VDataFile.h"
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
+#include "engine/shared/VDataFile.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
+#include "engine/shared/TMShared.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/PhoneTableInMemory.h"

@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "engine/shared/TMShared.h"
 #include "engine/composer/Tamrin.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VCharacterPool.h"
@@ -23,6 +22,7 @@
 #include "engine/composer/VModule.h"
 #include "engine/data/VTextBuffer.h"
 #include "engine/interface/tmengine.h"
+#include "engine/shared/TMShared.h"
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 

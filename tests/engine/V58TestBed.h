@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VLayer.h"
 #include "engine/data/VMLDS.h"
 #include "engine/data/_token_.h"
+#include "engine/shared/TMShared.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/PhoneTableInMemory.h"

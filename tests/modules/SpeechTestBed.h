@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VSpeechBuffer.h"
+#include "engine/shared/TMShared.h"
 #include "modules/vm_genpho.h"
 #include "modules/vm_mbrola.h"
 #include "tests/common/FakeComposer.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/VStr.h"
 #include "engine/shared/TMShared.h"
 #include "engine/shared/VSR_PhonePool.h"
-#include "engine/base/VStr.h"
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 #include "tools/phonetable/PhoneTableSource.h"

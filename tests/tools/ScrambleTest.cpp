@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/VStr.h"
 #include "engine/shared/Descrambler.h"
 #include "engine/shared/VDataFile.h"
-#include "engine/base/VStr.h"
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 #include "tools/scramble/DataFileWriter.h"

@@ -8,12 +8,12 @@
 #include <set>
 #include <utility>
 
-#include "engine/shared/Descrambler.h"
 #include "engine/base/VConfiguration.h"
+#include "engine/base/VStr.h"
+#include "engine/shared/Descrambler.h"
 #include "engine/shared/VSR_AC.h"
 #include "engine/shared/VSR_PhonePool.h"
 #include "engine/shared/VSR_TablePool.h"
-#include "engine/base/VStr.h"
 #include "support/alphconv.h"
 #include "support/utilities.h"
 

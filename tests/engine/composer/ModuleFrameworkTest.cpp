@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/composer/VControl.h"
 #include "engine/base/VMap.h"
+#include "engine/composer/VControl.h"
 #include "engine/composer/VModuleChain.h"
 #include "engine/composer/VModuleDirectory.h"
 #include "tests/common/FakeComposer.h"

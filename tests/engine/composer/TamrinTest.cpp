@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/shared/TMShared.h"
+#include "engine/base/VStr.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VControl.h"
+#include "engine/composer/VModuleChain.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
-#include "engine/composer/VModuleChain.h"
 #include "engine/data/VSpeechBuffer.h"
-#include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
 #include "modules/vm_playback.h"
 #include "modules/vm_savewavembr.h"
 #include "modules/vm_speechout_mbr.h"

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "engine/base/VStr.h"
 #include "engine/composer/Tamrin.h"
 #include "engine/composer/VControl.h"
-#include "engine/base/VStr.h"
 #include "engine/interface/tmengine.h"
 #include "tests/engine/EngineTestSupport.h"
 

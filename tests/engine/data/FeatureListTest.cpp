@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/data/VPhone.h"
 #include "engine/base/VStr.h"
+#include "engine/data/VPhone.h"
 #include "engine/data/_feature_list_.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/shared/TMShared.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VCharacterPool.h"
+#include "engine/shared/TMShared.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/TestSupport.h"
 

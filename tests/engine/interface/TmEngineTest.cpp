@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/shared/TMShared.h"
+#include "engine/base/VStr.h"
 #include "engine/composer/Tamrin.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VSpeechBuffer.h"
-#include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/shared/TMShared.h"
 #include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/InstallationBuilder.h"
 

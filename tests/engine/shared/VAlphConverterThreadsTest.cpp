@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
+#include "engine/base/VStr.h"
 #include "engine/shared/TMShared.h"
 #include "engine/shared/VAlphConverter.h"
-#include "engine/base/VStr.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/InstallationBuilder.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/base/Log.h"
-#include "engine/shared/TMShared.h"
 #include "engine/base/VStr.h"
+#include "engine/shared/TMShared.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/ScrambledRecords.h"
 
