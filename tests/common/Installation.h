@@ -121,7 +121,7 @@ class Installation {
     Font("second.vof", FontText("Test_Probe", "none", "Settings.DisplayName=Second voice\n"));
   }
 
-#ifdef TM_DATA_BUILD_DIR
+#ifdef TM_MBROLA_LIBRARY
   void Assemble(const std::string& library = TM_MBROLA_LIBRARY) const {
     namespace fs = std::filesystem;
     const fs::path root(install_);
