@@ -47,13 +47,13 @@ endfunction()
 # No installation registered: --install names it.
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env "XDG_CONFIG_HOME=${WORK}/config"
-          "${HOST}" --install "${install}" "kalimEra" "${WORK}/kalimera.wav"
+          "${HOST}" --install "${install}" "καλημέρα" "${WORK}/kalimera.wav"
   WORKING_DIRECTORY "${WORK}/work"
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "tm_host --install failed (${rc}): ${out}${err}")
 endif()
-# Eight phones and two silences: more than half a second.
+# Eight phones, a break and two silences: more than half a second.
 check_wave("${WORK}/kalimera.wav" 22050 11025)
 file(GLOB left "${WORK}/config/*")
 if(left)

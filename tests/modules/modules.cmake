@@ -14,7 +14,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
       continue()
     endif()
     add_dependencies(${target} tm_mbrola tm_test_mbrola17)
-    foreach(data tm_data_phones tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
+    foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
                  tm_data_voicefonts)
       if(TARGET ${data})
         add_dependencies(${target} ${data})
