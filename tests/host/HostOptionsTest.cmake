@@ -4,7 +4,8 @@
 #    tmengine_TextToFile: the phone string that its rules predict, and a
 #    WAVE file of speech;
 #  - the default font's phone string in IPA and its phone text;
-#  - "-": one answer line per line of standard input, after one load.
+#  - "-": one answer line per line of standard input, after one load;
+#  - the language cases of GreekPhones.txt through the default font.
 # -DHOST=<tm_host> -DRULEC=<tm_rulec> -DWORK=<scratch folder>
 # -DSOURCE=<source tree> -DDATA=<the build tree's data folder>
 # -DMBROLA=<the built mbrola.so>
@@ -52,6 +53,15 @@ set(INPUT_FILE "${WORK}/lines.txt")
 expect_host("kalimEra_kOzme.\t${ipa}\nti_kAnis;\tt i | k ˈa n i s ;\n" --phones --ipa -)
 expect_host("${WORK}/out_1.wav\n${WORK}/out_2.wav\n" - "${WORK}/out.wav")
 check_wave("${WORK}/out_2.wav" 22050 4410)
+
+# The language cases: the texts in, the phone strings out.
+file(READ "${CMAKE_CURRENT_LIST_DIR}/GreekPhones.txt" cases)
+string(REGEX REPLACE "#[^\n]*\n" "" cases "${cases}")
+string(REGEX REPLACE "([^\t\n]*)\t[^\n]*\n" "\\1\n" texts "${cases}")
+string(REGEX REPLACE "[^\t\n]*\t([^\n]*)\n" "\\1\n" phones "${cases}")
+file(WRITE "${WORK}/cases.txt" "${texts}")
+set(INPUT_FILE "${WORK}/cases.txt")
+expect_host("${phones}" --phones -)
 unset(INPUT_FILE)
 
 # The phone text: the opening silence with the font's base pitch, a line

@@ -2,8 +2,6 @@
 // the rest of the chain, and their decided faults.
 #include <string>
 
-#include "engine/data/FeatureNames.h"
-#include "engine/data/VMLDS.h"
 #include "tests/modules/TextTestBed.h"
 
 namespace {
@@ -39,10 +37,8 @@ TEST_F(TextFeederTest, ChoppingRunsTheRestOfTheChainOncePerPass) {
       {"10", "", "Ab cd. Ef gh", {"Ab cd."}, true},
   };
   for (const ChopCase& c : cases) {
-    Font(std::string("chop") + c.size + c.boundary + ".vof", "P1;VM_TextFeeder;P2",
-         std::string("VM_TextFeeder.FileChain=same.rul\nVM_TextFeeder.ChopInputText=yes\n") +
-             "VM_TextFeeder.OnePassSize=" + c.size +
-             "\nVM_TextFeeder.EndOfSentenceBoundary=" + c.boundary + "\n");
+    ChopFont(std::string("chop") + c.size + c.boundary + ".vof", "P1;VM_TextFeeder;P2", c.size,
+             std::string("VM_TextFeeder.EndOfSentenceBoundary=") + c.boundary + "\n");
   }
   Start("default.vof");
   for (const ChopCase& c : cases) {
@@ -95,18 +91,14 @@ TEST_F(TextFeederTest, EachPassConvertsItsRawTextOnce) {
   // Converting twice doubles an 'a' twice; "3." is no sentence end.
   files_.Rules("rules/twice.rul",
                "@output-unknown yes\n. | =:1:3 | - | , | 1\na | - | - | aa | 1\n");
-  Font("twice.vof", "VM_TextFeeder;P1",
-       "VM_TextFeeder.FileChain=twice.rul\nVM_TextFeeder.ChopInputText=yes\n"
-       "VM_TextFeeder.OnePassSize=4\n");
+  ChopFont("twice.vof", "VM_TextFeeder;P1", "4", "", "twice.rul");
   Start("twice.vof");
   Speak("a3. b. c");
   EXPECT_EQ(Seen("P1"), (Texts{"aa3, b.", " c ."}));
 }
 
 TEST_F(TextFeederTest, EachEngineFeedsByItsOwnFontsChopFlag) {
-  Font("chop.vof", "VM_TextFeeder;P1",
-       "VM_TextFeeder.FileChain=same.rul\nVM_TextFeeder.ChopInputText=yes\n"
-       "VM_TextFeeder.OnePassSize=4\n");
+  ChopFont("chop.vof", "VM_TextFeeder;P1", "4");
   Font("whole.vof", "VM_TextFeeder;P1", "VM_TextFeeder.FileChain=same.rul\n");
   Start("chop.vof");
   engine_testing::TestTamrin other;
@@ -118,14 +110,9 @@ TEST_F(TextFeederTest, EachEngineFeedsByItsOwnFontsChopFlag) {
 }
 
 TEST_F(TextFeederTest, EveryRunAndPassStartsWithEmptyLayers) {
-  Font("chop.vof", "VM_TextFeeder;P1",
-       "VM_TextFeeder.FileChain=same.rul\nVM_TextFeeder.ChopInputText=yes\n"
-       "VM_TextFeeder.OnePassSize=4\n");
+  ChopFont("chop.vof", "VM_TextFeeder;P1", "4");
   Start("chop.vof");
-  VMLDS* mlds = composer_.GetMLDS();
-  int hint = layers::kWordHint;
-  if (mlds->GetLayer(layers::kWord) == nullptr) mlds->AddLayer(new VLayer(layers::kWord, &hint));
-  VLayer* words = mlds->GetLayer(layers::kWord);
+  VLayer* words = WordLayer();
   std::vector<int> sizes;
   onProbe = [&](const std::string&) {
     // A token of this pass, which the next pass must not see.

@@ -5,7 +5,6 @@
 #include "engine/base/Log.h"
 #include "engine/base/VStr.h"
 #include "engine/data/FeatureNames.h"
-#include "engine/data/VMLDS.h"
 #include "modules/vm_grgrammar.h"
 #include "modules/vm_user_tophones.h"
 #include "platform/Codepage.h"
@@ -150,10 +149,7 @@ TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
       {"..logos", {"NOUN", ""}},
   };
   Start("grammar.vof");
-  VMLDS* mlds = composer_.GetMLDS();
-  int hint = layers::kWordHint;
-  if (mlds->GetLayer(layers::kWord) == nullptr) mlds->AddLayer(new VLayer(layers::kWord, &hint));
-  VLayer* words = mlds->GetLayer(layers::kWord);
+  VLayer* words = WordLayer();
   char span[] = "w";
   for (const GrammarCase& c : cases) {
     SCOPED_TRACE(c.text);

@@ -12,6 +12,8 @@
 
 #include "engine/composer/Tamrin.h"
 #include "engine/composer/VControl.h"
+#include "engine/data/FeatureNames.h"
+#include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/InstallationBuilder.h"
@@ -23,36 +25,6 @@ using Texts = std::vector<std::string>;
 // Copies the text unchanged.
 constexpr const char* kSameRules = "@output-unknown yes\n~ | - | - | ~ | 1\n";
 
-// Every key that the text modules read, so that a font's missing key falls
-// back to an empty value in "default.vof" without a report.
-inline std::string DefaultFont() {
-  std::string text = "VModuleChain.Modules=P1\nPlayback.Method=none\n";
-  for (const char* key : {"VM_TextFeeder.FileChain",
-                          "VM_TextFeeder.ChopInputText",
-                          "VM_TextFeeder.OnePassSize",
-                          "VM_TextFeeder.EndOfSentenceBoundary",
-                          "VM_Feeder.FileChain",
-                          "VM_Feeder.ChopInputText",
-                          "VM_Feeder.OnePassSize",
-                          "VM_Feeder_Pre.FileChain",
-                          "VM_Feeder_Post.FileChain",
-                          "VM_Phonemizer.FileChain",
-                          "VM_Speller.FileChain",
-                          "VM_User_ToGreek.Lexicon",
-                          "VM_User_ToGreek.Delimiters",
-                          "VM_User_ToPhones.Lexicon",
-                          "VM_User_ToPhones.Delimiters",
-                          "VM_UsEnglish.Lexicon",
-                          "VM_UsEnglish.L2s",
-                          "VM_UsEnglish.Delimiters",
-                          "VM_FilterPlain.AllowedCharacters",
-                          "VM_GrGrammar.Exceptions",
-                          "VM_GrGrammar.Endings"}) {
-    text += std::string(key) + "=\n";
-  }
-  return text;
-}
-
 class TextBed : public testing::Test {
  protected:
   TextBed() {
@@ -61,13 +33,21 @@ class TextBed : public testing::Test {
                                   "Logger.Preffix=log_\nLogger.ErrorPreffix=err_\n"
                                   "Logger.Suffix=.html\nDefault.VoiceFont=default.vof\n");
     files_.Rules("rules/same.rul", kSameRules);
-    files_.Text("fonts/default.vof", DefaultFont());
+    files_.Text("fonts/default.vof", "VModuleChain.Modules=P1\n");
   }
 
   // A voice font of that chain and settings.
   void Font(const std::string& name, const std::string& chain, const std::string& settings) {
     files_.Text("fonts/" + name,
                 "VModuleChain.Modules=" + chain + "\nPlayback.Method=none\n" + settings);
+  }
+
+  // A font chaining the text feeder with chopping on (then a probe).
+  void ChopFont(const std::string& name, const std::string& chain, const std::string& size,
+                const std::string& more = "", const std::string& rules = "same.rul") {
+    Font(name, chain,
+         "VM_TextFeeder.FileChain=" + rules + "\nVM_TextFeeder.ChopInputText=yes\n" +
+             "VM_TextFeeder.OnePassSize=" + size + "\n" + more);
   }
 
   // Loads the shared resources, initialises the composer with font and
@@ -104,6 +84,14 @@ class TextBed : public testing::Test {
     composer_.GetText()->SetText(text);
     composer_.GetModule(id)->Run();
     return composer_.GetText()->Str();
+  }
+
+  // The composer's "Word" layer, made when no module has made it.
+  VLayer* WordLayer() {
+    VMLDS* mlds = composer_.GetMLDS();
+    int hint = layers::kWordHint;
+    if (mlds->GetLayer(layers::kWord) == nullptr) mlds->AddLayer(new VLayer(layers::kWord, &hint));
+    return mlds->GetLayer(layers::kWord);
   }
 
   // The texts that probe saw, one per run.
