@@ -16,7 +16,20 @@ namespace {
 using platform::Utf8ToCp1253;
 using text_testing::Texts;
 
-class TextModulesTest : public text_testing::TextBed {};
+class TextModulesTest : public text_testing::TextBed {
+ protected:
+  // English fonts whose letter-to-sound collection is upper.rul
+  // ("english.vof") or missing ("nol2s.vof").
+  void EnglishFonts() {
+    files_.Text("lexicon/english.lex", "hello\tH@lo\n");
+    for (const char* font : {"english", "nol2s"}) {
+      Font(std::string(font) + ".vof", "VM_UsEnglish;P1",
+           "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=" +
+               std::string(font[0] == 'e' ? "upper" : "missing") +
+               ".rul\nVM_UsEnglish.Delimiters=\" \"\n");
+    }
+  }
+};
 
 TEST_F(TextModulesTest, ConvertersApplyTheirKeysCollectionsInOrder) {
   files_.Rules("rules/dup.rul", "@output-unknown yes\nA | - | - | AA | 1\n");
@@ -48,15 +61,12 @@ struct ReplaceCase {
 
 TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
   files_.Text("user/abc.usr", "abc=xyz\n" + Utf8ToCp1253("καλη=kali\n"));
-  files_.Text("lexicon/english.lex", "hello\tH@lo\n");
+  EnglishFonts();
   Font("user.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,;\"\n"
        "VM_User_ToPhones.Lexicon=abc.usr\nVM_User_ToPhones.Delimiters=\" .,;\"\n");
   Font("nosemi.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,\"\n");
-  Font("english.vof", "VM_UsEnglish;P1",
-       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=upper.rul\n"
-       "VM_UsEnglish.Delimiters=\" \"\n");
   const ReplaceCase cases[] = {
       {"user.vof", "ABC, abc?", "xyz, xyz; ."},
       {"nosemi.vof", "ABC, abc?", "xyz, abc; ."},
@@ -83,13 +93,7 @@ TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
 }
 
 TEST_F(TextModulesTest, EnglishWithoutItsLetterToSoundRulesFailsSetUpAndCopiesWords) {
-  files_.Text("lexicon/english.lex", "hello\tH@lo\n");
-  Font("english.vof", "VM_UsEnglish;P1",
-       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=upper.rul\n"
-       "VM_UsEnglish.Delimiters=\" \"\n");
-  Font("nol2s.vof", "VM_UsEnglish;P1",
-       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=missing.rul\n"
-       "VM_UsEnglish.Delimiters=\" \"\n");
+  EnglishFonts();
   Start("english.vof");
   boxes_.clear();
   EXPECT_EQ(composer_.SetCharacter("nol2s.vof"), Tamrin::kSetUpFailed);
