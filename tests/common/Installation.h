@@ -97,7 +97,10 @@ class Installation {
 
   void Complete() const {
     write("config.txt", Configuration());
-    Rules("rules/upper.rul", "@output-unknown yes\na | - | - | A | 1\nb | - | - | B | 1\n");
+    std::string upper = "@output-unknown yes\n";  // a to f in capitals
+    for (char c = 'a'; c <= 'f'; ++c)
+      upper += std::string(1, c) + " | - | - | " + char(c - 32) + " | 1\n";
+    Rules("rules/upper.rul", upper);
     Rules("rules/phonemes.rul",
           "@output-unknown no\n\\s | - | - | _ | 1\n. | - | - | . | 1\na | - | - | a | 1\n"
           "e | - | - | e | 1\nk | - | - | k | 1\no | - | =:1:u | u | 2\no | - | - | o | 1\n"

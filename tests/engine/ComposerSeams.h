@@ -1,11 +1,12 @@
 // The composer with test seams, for the composer and interface tests:
 // modules whose runs the tests steer and observe, a composer whose module
 // creation and thread start the tests replace, and a fixture with a
-// complete installation (fonts chaining "Test_Probe").
+// complete installation (its fonts chain "Test_Probe").
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -18,7 +19,6 @@
 #include "engine/composer/Tamrin.h"
 #include "engine/composer/VCharacterPool.h"
 #include "engine/composer/VControl.h"
-#include "engine/composer/VModule.h"
 #include "engine/shared/TMShared.h"
 #include "tests/common/Installation.h"
 
@@ -36,46 +36,40 @@ class Events {
     std::lock_guard<std::mutex> guard(mutex_);
     return events_;
   }
-  // Waits until event has been added (ten seconds at most, so that a fault
-  // fails the test instead of hanging it).
+  // Waits for event ten seconds at most, so that a fault fails the test
+  // instead of hanging it.
   bool WaitFor(const std::string& event) {
     std::unique_lock<std::mutex> guard(mutex_);
-    return changed_.wait_for(guard, std::chrono::seconds(10), [&] { return Find(event) >= 0; });
-  }
-  int IndexOf(const std::string& event) const {
-    std::lock_guard<std::mutex> guard(mutex_);
-    return Find(event);
+    return changed_.wait_for(guard, std::chrono::seconds(10),
+                             [&] { return Occurrences(event) > 0; });
   }
   int Count(const std::string& event) const {
     std::lock_guard<std::mutex> guard(mutex_);
-    int n = 0;
-    for (const std::string& e : events_) n += e == event ? 1 : 0;
-    return n;
+    return Occurrences(event);
+  }
+  int IndexOf(const std::string& event) const {
+    const std::vector<std::string> events = Get();
+    return static_cast<int>(std::find(events.begin(), events.end(), event) - events.begin());
   }
 
  private:
-  int Find(const std::string& event) const {
-    for (size_t i = 0; i < events_.size(); ++i) {
-      if (events_[i] == event) return static_cast<int>(i);
-    }
-    return -1;
+  int Occurrences(const std::string& event) const {
+    return static_cast<int>(std::count(events_.begin(), events_.end(), event));
   }
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::string> events_;
 };
 
-// A gate that a module waits at until the test opens it, the run aborts,
-// or five seconds pass (only a lost stop comes near that).
+// A gate that a module waits at until the test opens it, the run aborts, or
+// five seconds pass (only a lost stop comes near that).
 class Gate {
  public:
   void Open() { open_ = true; }
-  // "passed", "aborted" or "gave up".
-  std::string Pass() {
-    for (int ms = 0; ms < 5000; ++ms) {
+  std::string Pass() {  // "passed", "aborted" or "gave up"
+    for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
       if (open_) return "passed";
       if (VControl::IsAbort()) return "aborted";
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return "gave up";
   }
@@ -100,9 +94,9 @@ class HookModule : public VModule {
   }
   bool Run() override {
     ++runs;
-    if (VComposer* composer = PeekComposer()) {
+    {
       std::lock_guard<std::mutex> guard(mutex_);
-      lastText_ = composer->GetText()->Str();
+      lastText_ = PeekComposer()->GetText()->Str();
     }
     return onRun ? onRun() : true;
   }
@@ -133,9 +127,8 @@ inline std::function<bool()> RunThrough(const std::string& name, Events* events,
   };
 }
 
-// Plays the part of an output module: it waits while the run is paused and
-// plays nothing once the run is aborted ("Out:waiting", then "Out:played"
-// or "Out:aborted").
+// An output module's part: it waits while the run is paused ("Out:waiting")
+// and plays nothing once the run is aborted ("Out:played", "Out:aborted").
 inline std::function<bool()> OutputRun(HookModule* module, Events* events) {
   return [module, events] {
     VControl* control = module->PeekComposer()->GetControl();
@@ -161,11 +154,9 @@ class TestTamrin : public Tamrin {
     return module != nullptr ? module : Tamrin::CreateModule(id);
   }
   bool StartThread(std::thread& thread, std::function<void()> body) override {
-    if (failThreads) return false;
     Gate* gate = threadStart;
-    if (gate == nullptr) return Tamrin::StartThread(thread, std::move(body));
-    return Tamrin::StartThread(thread, [gate, body] {
-      gate->Pass();
+    return !failThreads && Tamrin::StartThread(thread, [gate, body] {
+      if (gate != nullptr) gate->Pass();
       body();
     });
   }
@@ -188,16 +179,15 @@ class ComposerTest : public testing::Test {
     composer_.SetShared(&shared_);
     return composer_.Init(font, 1, 0);
   }
-  // Registers a module of the test (the installation's fonts chain "Test_Probe").
-  HookModule* Register(const std::string& name = "Test_Probe") {
-    auto* module = new HookModule(name);
-    EXPECT_TRUE(composer_.RegisterModule(module));
-    return module;
-  }
   // Init with a font "chain.vof" of this chain selected.
   int InitWith(const std::string& chain, const std::string& method = "none") {
     install_.Font("chain.vof", testing_support::Installation::FontText(chain, method));
     return Init("chain.vof");
+  }
+  HookModule* Register(const std::string& name = "Test_Probe") {
+    auto* module = new HookModule(name);
+    EXPECT_TRUE(composer_.RegisterModule(module));
+    return module;
   }
   std::string CurrentKey() {
     VCharacterPool* pool = composer_.GetCharacterPool();

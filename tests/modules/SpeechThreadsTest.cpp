@@ -17,7 +17,7 @@ TEST(SpeechThreadsTest, TwoEnginesSavingAtOnceWriteTheFilesTheyWriteAlone) {
   inst.Assemble();
   ASSERT_EQ(tmengine__LoadSharedResources(), 0);
   Tamrin* engines[2] = {nullptr, nullptr};
-  const std::string texts[2] = {"kalimEra sas kalimEra sas", "kalinIxta ke kalO ksimEroma"};
+  const std::string texts[2] = {"καλημέρα σας καλημέρα σας", "καληνύχτα και καλό ξημέρωμα"};
   std::string alone[2];
   for (int e = 0; e < 2; ++e) {
     ASSERT_EQ(tmengine__New(&engines[e]), 0);

@@ -82,109 +82,72 @@ CRule Load(const Rule& def) {
   return rule;
 }
 
+// A case: "BEFORE AFTER TEXT RESULT", the Main Char in brackets in the text,
+// "-" for an empty context; a text ending in "$" counts its terminating
+// zero in.
 TEST(CRuleTest, MatchesTheContextsAroundAPosition) {
-  const std::string ab0("ab\0", 3);
-  struct Case {
-    const char *before, *after;
-    std::string text;  // the Main Char stands at position
-    std::size_t position;
-    bool expected;
-    bool countZero = false;  // the converted characters include the terminating zero
-    uint8_t enabled = 1;
-  };
-  const Case cases[] = {
-      {"", "", "abc", 1, false, false, 0},  // Enabled 0 never matches
-      {"", "", "abc", 1, true, false, 2},
-      {"", "", "a", 0, true},
-      // "\0": the text boundary, or a backslash or a '0' inside the text.
-      {"=:1:\\0", "", "abc", 0, true},
-      {"=:1:\\0", "", "abc", 1, false},
-      {"=:1:\\0", "", "\\b", 1, true},
-      {"", "=:1:\\0", "a0c", 0, true},
-      {"", "=:2:\\0", "abc", 2, false},  // the boundary needs "=", "1" exactly
-      {"", "=:1-1:\\0", "abc", 2, false},
-      {"", "!=:1:\\0", "abc", 2, false},
-      // The terminating zero counted in is the boundary as well.
-      {"", "=:1:\\0", ab0, 1, true, true},
-      {"", "=:1:a", ab0, 1, false, true},
-      {"", "=:1:\\0", ab0, 2, true, true},
+  const char* const cases[] = {
+      "- - [a] 1", "=:1:\\0 - [a]bc 1", "=:1:\\0 - a[b]c 0", "=:1:\\0 - \\[b] 1",
+      "- =:1:\\0 [a]0c 1",
+      // The boundary needs "=" and "1" exactly; the zero counted in is one.
+      "- =:2:\\0 ab[c] 0", "- =:1-1:\\0 ab[c] 0", "- !=:1:\\0 ab[c] 0", "- =:1:\\0 a[b]$ 1",
+      "- =:1:a a[b]$ 0", "- =:1:\\0 ab[$] 1",
       // Minimum 0 decides the boundary at once.
-      {"=:0-1:x|=:1:y", "", "ab", 0, true},
-      {"", "=:0-2:x|=:2:y", "ab", 1, true},
-      {"", "=:1-2:x", "ab", 1, false},
-      {"", "=:1:b|=:1:\\0", "ab", 0, true},
-      {"", "=:1:b|=:1:\\0", "abc", 0, false},
+      "=:0-1:x|=:1:y - [a]b 1", "- =:0-2:x|=:2:y a[b] 1", "- =:1-2:x a[b] 0",
+      "- =:1:b|=:1:\\0 [a]b 1", "- =:1:b|=:1:\\0 [a]bc 0",
       // Repetitions extend while text remains.
-      {"", "=:1-2:a", "Xa", 0, true},
-      {"", "=:1-2:a", "Xaab", 0, true},
-      {"", "=:1-2:a", "Xab", 0, false},
-      {"=:1-2:a", "", "baX", 2, false},
-      {"", "=:1-2:a|=:1:b", "Xab", 0, true},
-      {"", "=:1-2:a|=:1:b", "Xabc", 0, false},
-      {"", "=:2-2:a|=:1:b", "Xaab", 0, true},
-      {"", "=:2-3:a|=:1:b", "Xab", 0, false},
-      // Operators compare bytes.
-      {"", "!=:1:x", "ax", 0, false},
-      {"", "<>:1:x", "ax", 0, true},
-      {"", "=:1:\xE1", "a\xE1", 0, true},
-      {"", "=:1:\xE1", "a\xC1", 0, false},
-      // Invalid repetitions fail wherever the element is reached.
-      {"", "=:3-2:a", "Xaaa", 0, false},
-      {"=:3-2:a", "", "Xa", 0, false},
-      {"", "=:1:a|=:3-2:b", "Xab", 0, false},
+      "- =:1-2:a [X]a 1", "- =:1-2:a [X]aab 1", "- =:1-2:a [X]ab 0", "=:1-2:a - ba[X] 0",
+      "- =:1-2:a|=:1:b [X]ab 1", "- =:1-2:a|=:1:b [X]abc 0", "- =:2-2:a|=:1:b [X]aab 1",
+      "- =:2-3:a|=:1:b [X]ab 0",
+      // Operators compare bytes; invalid repetitions fail wherever reached.
+      "- !=:1:x [a]x 0", "- <>:1:x [a]x 1", "- =:1:\xE1 [a]\xE1 1", "- =:1:\xE1 [a]\xC1 0",
+      "- =:3-2:a [X]aaa 0", "=:3-2:a - X[a] 0", "- =:1:a|=:3-2:b [X]ab 0",
       // An optional element leaves a rejected character to the next one.
-      {"", "=:0-1:x|=:2:y", "Ayy", 0, true},
-      {"", "=:0-1:x|=:2:y", "Ayz", 0, false},
-      {"=:1:a", "=:1:z", "abc", 1, false},
-      {"=:1:a", "=:1:c", "abc", 1, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.before) + " / " + c.after + " at " + std::to_string(c.position));
-    Rule def = With(c.text[c.position], "", c.before, c.after);
-    def.enabled = c.enabled;
-    const CRule rule = Load(def);
-    const char* first = c.text.c_str();
-    const char* last = first + c.text.size() - (c.countZero ? 0 : 1);
-    EXPECT_EQ(rule.matches(first, last, first + c.position), c.expected);
+      "- =:0-1:x|=:2:y [A]yy 1", "- =:0-1:x|=:2:y [A]yz 0", "=:1:a =:1:z a[b]c 0",
+      "=:1:a =:1:c a[b]c 1"};
+  for (const char* c : cases) {
+    SCOPED_TRACE(c);
+    std::istringstream in(c);
+    std::string before, after, text, result;
+    in >> before >> after >> text >> result;
+    const size_t at = text.find('[');
+    text.erase(text.find(']'), 1).erase(at, 1);
+    const bool zero = text.back() == '$';
+    text.back() = zero ? '\0' : text.back();
+    const CRule rule =
+        Load(With(text[at], "", before == "-" ? "" : before, after == "-" ? "" : after));
+    EXPECT_EQ(rule.matches(text.data(), text.data() + text.size() - 1, text.data() + at),
+              result == "1");
   }
-  // The After limit is the last converted character, not the text's end.
-  const CRule boundary = Load(With('c', "", "", "=:1:\\0"));
+  // Enabled 0 never matches, any other value does; the After limit is the
+  // last converted character, not the text's end.
+  Rule def = With('b', "", "", "=:1:\\0");
   const char* abcdef = "abcdef";
-  EXPECT_TRUE(boundary.matches(abcdef, abcdef + 2, abcdef + 2));
-  EXPECT_FALSE(boundary.matches(abcdef, abcdef + 5, abcdef + 2));
+  EXPECT_TRUE(Load(def).matches(abcdef, abcdef + 1, abcdef + 1));
+  EXPECT_FALSE(Load(def).matches(abcdef, abcdef + 5, abcdef + 1));
+  def.enabled = 0;
+  EXPECT_FALSE(Load(def).matches(abcdef, abcdef + 1, abcdef + 1));
+  def.enabled = 2;
+  EXPECT_TRUE(Load(def).matches(abcdef, abcdef + 1, abcdef + 1));
 }
 
 TEST(CRuleTest, ParsesRepetitions) {
-  struct Case {
-    const char* text;
-    bool valid;
-    int32_t minimum = 0, maximum = 0;
-  };
-  const Case cases[] = {
-      {"2-4", true, 2, 4},
-      {"2-2", true, 2, 2},
-      {"", true, 0, 0},
-      {" 7", true, 7, 7},
-      {"+5", true, 5, 5},
-      {" 2- 4", true, 2, 4},
-      {"2147483647", true, INT32_MAX, INT32_MAX},
-      {"1-", false},
-      {"3-2", false},
-      {"0-0", false},
-      {"-1", false},
-      {"7 ", false},
-      {"2147483648", false},
-      {"4294967297", false},
-      {"1-2-3", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE('"' + std::string(c.text) + '"');
+  // "TEXT=MIN,MAX" for a valid repetition, "TEXT!" for an invalid one.
+  const char* const cases[] = {"2-4=2,4",   "2-2=2,2",     "=0,0",        " 7=7,7", "+5=5,5",
+                               " 2- 4=2,4", "1-!",         "3-2!",        "0-0!",   "-1!",
+                               "7 !",       "2147483648!", "4294967297!", "1-2-3!"};
+  for (const std::string c : cases) {
+    const bool valid = c.back() != '!';
+    const std::string text = valid ? c.substr(0, c.find('=')) : c.substr(0, c.size() - 1);
     int32_t minimum = -99, maximum = -99;
-    ASSERT_EQ(CRule::parseRepetition(c.text, minimum, maximum), c.valid);
-    if (c.valid) {
-      EXPECT_EQ(std::make_pair(minimum, maximum), std::make_pair(c.minimum, c.maximum));
+    ASSERT_EQ(CRule::parseRepetition(text, minimum, maximum), valid) << '"' << text << '"';
+    if (valid) {
+      EXPECT_EQ(c.substr(c.find('=') + 1), std::to_string(minimum) + "," + std::to_string(maximum));
     }
   }
+  int32_t minimum = 0, maximum = 0;
+  EXPECT_TRUE(CRule::parseRepetition("2147483647", minimum, maximum));
+  EXPECT_EQ(maximum, INT32_MAX);
 }
 
 TEST(CRuleTest, ARecordCutShortGivesTheCodeOfTheFieldBeingRead) {

@@ -165,8 +165,8 @@ TEST_F(ResourcesTest, TheLetterConverterRunsItsCollectionsInTurn) {
     int length;  // -2: ConvertString
     const char* result;
   } cases[] = {
-      {"upper.rul-dbl.rul\nupper.rul", 1, "abcx", -2, "AABcx"},
-      {"dbl.rul-upper.rul", 1, "abc", -2, "ABc"},
+      {"upper.rul-dbl.rul\nupper.rul", 1, "abcx", -2, "AABCx"},
+      {"dbl.rul-upper.rul", 1, "abc", -2, "ABC"},
       {"upper.rul--dbl.rul", 1, "a", -2, "A"},  // the names end at the first empty one
       {"upper.rul-x.rul-dbl.rul", -1, "a", -2, "A"},
       {"zero.rul", 1, "ab", 2, "ab"},
