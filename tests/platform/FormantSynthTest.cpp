@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/mbrola/FormantVoice.h"
-#include "platform/mbrola/SynthChannel.h"
 #include "tests/common/TestSupport.h"
 #include "tests/platform/SynthTestSupport.h"
 
@@ -58,14 +57,6 @@ class FormantSynthTest : public ::testing::Test {
 
   Library& lib_ = Library::Get();
   formant::FormantVoice voice_;
-};
-
-// The channel of the static library, driven in this process.
-struct InProcess {
-  formant::SynthChannel channel;
-  int Write(const std::string& text) { return channel.Write(text.c_str()); }
-  int Read(int16_t* out, int count) { return channel.Read(out, count); }
-  int Flush() { return channel.Flush(); }
 };
 
 // A sentence with every phone of the voice, a moving contour, phones with
@@ -208,16 +199,6 @@ TEST_F(FormantSynthTest, NoClippingAndNoLargeStepsOverPitchExtremes) {
   for (int16_t s : loud) loudPeak = std::max(loudPeak, std::abs(static_cast<int>(s)));
   EXPECT_GT(loudPeak, kKnee);
   EXPECT_LE(loudPeak, 32000);
-}
-
-TEST_F(FormantSynthTest, LibraryAndInProcessChannelGiveTheSameSamples) {
-  const std::string text = PhoneText(Sentence());
-  lib_.reset_MBR();
-  const std::vector<int16_t> fromLibrary = Drive(lib_, text);
-  InProcess local;
-  ASSERT_EQ(local.channel.Init(synth_test::VoicePath().c_str(), nullptr, nullptr), 0);
-  const std::vector<int16_t> inProcess = Drive(local, text);
-  EXPECT_EQ(fromLibrary, inProcess);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/base/VMap.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VCharacterPool.h"
 #include "engine/composer/VControl.h"
@@ -85,21 +84,6 @@ class FrameworkTest : public testing::Test {
   Names journal_;
   std::vector<JournalModule*> modules_;
 };
-
-TEST(VMapTest, RefusesBeyondCapacityAndTheSameItemTwice) {
-  testing_support::Installation inst;
-  int item = 0;
-  VMap<int> map;
-  for (int i = 0; i < VMap<int>::kCapacity; ++i) ASSERT_TRUE(map.Add("item", new int(i)));
-  EXPECT_FALSE(map.Add("extra", &item));
-  EXPECT_EQ(*map.Find("item"), 0);  // the earlier entry wins
-  VMap<int> small;
-  EXPECT_TRUE(small.Add("x", &item));
-  EXPECT_FALSE(small.Add("y", &item));
-  EXPECT_EQ(small.Count(), 1);
-  EXPECT_EQ(inst.Logged("VMap::Add"), 2);
-  map.Dump();  // deletes the items
-}
 
 TEST_F(FrameworkTest, AChainRunsItsEnabledModulesInOrderAndStopsAtAFailureOrAnAbort) {
   VModuleChain chain;

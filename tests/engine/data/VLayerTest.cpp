@@ -130,6 +130,8 @@ TEST(FeatureListTest, NamesMatchAtTheStartOrAfterATab) {
   EXPECT_NE(list.Contains("use:\tphr"), nullptr);  // a plain search
 }
 
+// The table (a VMap) refuses the same layer twice and a layer beyond its
+// capacity, each with a log line.
 TEST(VMLDSTest, TheTableRefusesALayerItHoldsAndAddsOneWithoutComposerAfterTwoReports) {
   testing_support::Installation inst;
   testing_support::MessageRecorder boxes;
