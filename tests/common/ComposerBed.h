@@ -36,6 +36,20 @@ constexpr const char* kBedFont =
     "VM_GeneratorPHO.Quantum=50\nSpeechBuffer.InitAllocation=16\nSpeechBuffer.SampleRate=22050\n"
     "VM_Mbrola.Database=voices/test.voice\nVM_Mbrola.Quantum=25\n";
 
+// F0 cells: n of one value, several runs joined, and a comparison within
+// float rounding.
+using Cells = std::vector<float>;
+inline Cells Repeat(float v, int n = 5) { return Cells(static_cast<size_t>(n), v); }
+inline Cells Join(std::initializer_list<Cells> parts) {
+  Cells out;
+  for (const Cells& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+inline void ExpectCells(const Cells& actual, const Cells& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5) << i;
+}
+
 inline void AddBedPhones(VSR_PhonePool* pool) {
   for (const char* column : {"symbol", "phone", "vowel", "stressed"}) pool->AddFeatureName(column);
   const auto add = [pool](const std::string& symbols, const char* phone, const char* vowel,

@@ -11,19 +11,11 @@
 
 namespace {
 
-using Cells = std::vector<float>;
+using testing_support::Cells;
+using testing_support::ExpectCells;
+using testing_support::Join;
+using testing_support::Repeat;
 using Strings = std::vector<std::string>;
-
-Cells Repeat(float v, int n = 5) { return Cells(static_cast<size_t>(n), v); }
-Cells Join(std::initializer_list<Cells> parts) {
-  Cells out;
-  for (const Cells& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-void ExpectCells(const Cells& actual, const Cells& expected) {
-  ASSERT_EQ(actual.size(), expected.size());
-  for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5) << i;
-}
 
 class ArraysTest : public testing_support::ComposerBed {
  protected:

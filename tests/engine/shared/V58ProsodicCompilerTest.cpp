@@ -19,7 +19,10 @@
 
 namespace {
 
-using Cells = std::vector<float>;
+using testing_support::Cells;
+using testing_support::ExpectCells;
+using testing_support::Join;
+using testing_support::Repeat;
 using Strings = std::vector<std::string>;
 
 // An element whose movements are steps on the vowels.
@@ -27,16 +30,6 @@ std::string Element(const char* name, const char* start, const char* position = 
                     const char* end = "1", const char* endPosition = "1") {
   return std::string(name) + "\t" + start + "\t" + position + "\tvowel:1\t0\t" + end + "\t" +
          endPosition + "\tvowel:1\t0";
-}
-Cells Repeat(float v, int n = 5) { return Cells(static_cast<size_t>(n), v); }
-Cells Join(std::initializer_list<Cells> parts) {
-  Cells out;
-  for (const Cells& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-void ExpectCells(const Cells& actual, const Cells& expected) {
-  ASSERT_EQ(actual.size(), expected.size());
-  for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5) << i;
 }
 
 class V58ProsodicCompilerTest : public testing_support::ComposerBed {
