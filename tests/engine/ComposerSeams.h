@@ -36,12 +36,12 @@ class Events {
     std::lock_guard<std::mutex> guard(mutex_);
     return events_;
   }
-  // Waits for event ten seconds at most, so that a fault fails the test
+  // Waits for the event's times-th occurrence ten seconds at most, so that a fault fails the test
   // instead of hanging it.
-  bool WaitFor(const std::string& event) {
+  bool WaitFor(const std::string& event, int times = 1) {
     std::unique_lock<std::mutex> guard(mutex_);
     return changed_.wait_for(guard, std::chrono::seconds(10),
-                             [&] { return Occurrences(event) > 0; });
+                             [&] { return Occurrences(event) >= times; });
   }
   int Count(const std::string& event) const {
     std::lock_guard<std::mutex> guard(mutex_);

@@ -148,7 +148,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   ASSERT_TRUE(events.WaitFor("text:sync ."));
   ASSERT_EQ(composer_.Pause(), 0);
   second.Open();
-  ASSERT_TRUE(events.WaitFor("Out:waiting"));
+  ASSERT_TRUE(events.WaitFor("Out:waiting", 2));
   EXPECT_EQ(composer_.SpeakToBuffer("buffer", true, nullptr, nullptr), 0);
   speaker.join();
   EXPECT_EQ(result, 0);
