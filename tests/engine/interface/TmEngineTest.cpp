@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "engine/base/VStr.h"
@@ -62,46 +63,46 @@ TEST_F(TmEngineTest, NullArgumentsAndFailuresGiveTheirCodeAndText) {
   char* block = nullptr;
   long size = 0;
   int count = 0;
-  const std::string nul = "Null Tamrin handler as argument";
+  const std::function<int()> nullHandles[] = {
+      [] { return tmengine__New(nullptr); },
+      [] { return tmengine__Delete(nullptr); },
+      [] { return tmengine__TextToSpeech(nullptr, "x", 0); },
+      [&] { return tmengine__TextToBuffer(nullptr, "x", 1, &block, &size); },
+      [] { return tmengine_TextToFile(nullptr, "x", "out.wav"); },
+      [] { return tmengine__Stop(nullptr); },
+      [] { return tmengine__SpeakPause(nullptr); },
+      [] { return tmengine__SpeakResume(nullptr); },
+      [] { return tmengine__SelectVoiceFont(nullptr, "a.vof"); },
+      [&] { return tmengine__ListVoiceFonts(nullptr, &block, &count); },
+      [&] { return tmengine__GetVoiceFontParameter(nullptr, "a", "k", &block); },
+      [] { return tmengine__SetPitchReference(nullptr, 1.0); },
+      [] { return tmengine__SetSpeedReference(nullptr, 1.0); },
+      [] { return tmengine__SetVolumeReference(nullptr, 1.0); }};
+  for (size_t i = 0; i < std::size(nullHandles); ++i) {
+    EXPECT_EQ(nullHandles[i](), TMENGINE_NULL_HANDLE) << i;
+    EXPECT_EQ(LastError(), "Null Tamrin handler as argument") << i;
+  }
+  const std::pair<std::function<int()>, const char*> nullArguments[] = {
+      {[&] { return tmengine__TextToSpeech(h, nullptr, 1); }, "Text"},
+      {[&] { return tmengine__TextToBuffer(h, "x", 1, nullptr, &size); }, "Buffer"},
+      {[&] { return tmengine__TextToBuffer(h, "x", 1, &block, nullptr); }, "BufferSize"},
+      {[&] { return tmengine_TextToFile(h, "x", nullptr); }, "FileName"},
+      {[&] { return tmengine__SelectVoiceFont(h, nullptr); }, "VoiceFont"},
+      {[&] { return tmengine__ListVoiceFonts(h, nullptr, &count); }, "ListVoiceFonts"},
+      {[&] { return tmengine__ListVoiceFonts(h, &block, nullptr); }, "NumberOfVoiceFonts"},
+      {[&] { return tmengine__GetVoiceFontParameter(h, "a", nullptr, &block); }, "ParameterKey"},
+      {[&] { return tmengine__GetVoiceFontParameter(h, "a", "k", nullptr); }, "ParameterValue"},
+      {[] { return tmengine__GetLastError(nullptr); }, "LastError"}};
+  for (const auto& [call, name] : nullArguments) {
+    EXPECT_EQ(call(), TMENGINE_NULL_ARGUMENT) << name;
+    EXPECT_EQ(LastError(), std::string("Null ") + name + " have been passed as argument.");
+  }
   const std::string missing = install_.workDir() + "/no/folder/speech.wav";
   const struct {
     std::function<int()> call;
     int code;
     std::string text;
-  } rows[] = {
-      {[] { return tmengine__New(nullptr); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__Delete(nullptr); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__TextToSpeech(nullptr, "x", 0); }, TMENGINE_NULL_HANDLE, nul},
-      {[&] { return tmengine__TextToBuffer(nullptr, "x", 1, &block, &size); }, TMENGINE_NULL_HANDLE,
-       nul},
-      {[] { return tmengine_TextToFile(nullptr, "x", "out.wav"); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__Stop(nullptr); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__SpeakPause(nullptr); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__SpeakResume(nullptr); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__SelectVoiceFont(nullptr, "a.vof"); }, TMENGINE_NULL_HANDLE, nul},
-      {[&] { return tmengine__ListVoiceFonts(nullptr, &block, &count); }, TMENGINE_NULL_HANDLE,
-       nul},
-      {[&] { return tmengine__GetVoiceFontParameter(nullptr, "a", "k", &block); },
-       TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__SetPitchReference(nullptr, 1.0); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__SetSpeedReference(nullptr, 1.0); }, TMENGINE_NULL_HANDLE, nul},
-      {[] { return tmengine__SetVolumeReference(nullptr, 1.0); }, TMENGINE_NULL_HANDLE, nul},
-      {[&] { return tmengine__TextToSpeech(h, nullptr, 1); }, TMENGINE_NULL_ARGUMENT, "Text"},
-      {[&] { return tmengine__TextToBuffer(h, "x", 1, nullptr, &size); }, TMENGINE_NULL_ARGUMENT,
-       "Buffer"},
-      {[&] { return tmengine__TextToBuffer(h, "x", 1, &block, nullptr); }, TMENGINE_NULL_ARGUMENT,
-       "BufferSize"},
-      {[&] { return tmengine_TextToFile(h, "x", nullptr); }, TMENGINE_NULL_ARGUMENT, "FileName"},
-      {[&] { return tmengine__SelectVoiceFont(h, nullptr); }, TMENGINE_NULL_ARGUMENT, "VoiceFont"},
-      {[&] { return tmengine__ListVoiceFonts(h, nullptr, &count); }, TMENGINE_NULL_ARGUMENT,
-       "ListVoiceFonts"},
-      {[&] { return tmengine__ListVoiceFonts(h, &block, nullptr); }, TMENGINE_NULL_ARGUMENT,
-       "NumberOfVoiceFonts"},
-      {[&] { return tmengine__GetVoiceFontParameter(h, "a", nullptr, &block); },
-       TMENGINE_NULL_ARGUMENT, "ParameterKey"},
-      {[&] { return tmengine__GetVoiceFontParameter(h, "a", "k", nullptr); },
-       TMENGINE_NULL_ARGUMENT, "ParameterValue"},
-      {[] { return tmengine__GetLastError(nullptr); }, TMENGINE_NULL_ARGUMENT, "LastError"},
+  } failures[] = {
       {[&] { return tmengine__SetPitchReference(h, 2.5); }, -1200, "PitchReference out of limits."},
       {[&] { return tmengine__SetSpeedReference(h, -1e300); }, -1205,
        "SpeedReference out of limits."},
@@ -120,14 +121,10 @@ TEST_F(TmEngineTest, NullArgumentsAndFailuresGiveTheirCodeAndText) {
        "Error in soundboard version of TextToSpeech conversion."},
       {[&] { return tmengine__TextToBuffer(h, "x", 1, &block, &size); }, TMENGINE_NO_FONT_SELECTED,
        "Error in buffer version of TextToSpeech conversion."},
-      {[&] { return tmengine__SetSpeedReference(h, 1.0); }, 0, ""},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.text);
-    EXPECT_EQ(row.call(), row.code);
-    EXPECT_EQ(LastError(), row.code == TMENGINE_NULL_ARGUMENT
-                               ? "Null " + row.text + " have been passed as argument."
-                               : row.text);
+      {[&] { return tmengine__SetSpeedReference(h, 1.0); }, 0, ""}};
+  for (const auto& row : failures) {
+    EXPECT_EQ(row.call(), row.code) << row.text;
+    EXPECT_EQ(LastError(), row.text);
   }
   EXPECT_EQ(block, nullptr);
 }
