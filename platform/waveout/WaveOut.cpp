@@ -54,14 +54,15 @@ namespace {
 
 constexpr uint32_t kHeaderQueued = kHeaderInQueue;
 
-// The live handles; a handle that is not here is invalid.
+// The live handles; a handle that is not here is invalid. Both stay until
+// the process ends, so that devices may still be closed while it exits.
 std::mutex& HandlesMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static auto* mutex = new std::mutex;
+  return *mutex;
 }
 std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>>& Handles() {
-  static std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>> handles;
-  return handles;
+  static auto* handles = new std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>>;
+  return *handles;
 }
 
 std::shared_ptr<WaveOutDevice> Find(HWaveOut device) {

@@ -13,7 +13,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
     if(NOT TARGET ${target})
       continue()
     endif()
-    add_dependencies(${target} tm_mbrola tm_test_mbrola17)
+    add_dependencies(${target} tm_mbrola tm_mbrplay tm_test_mbrola17)
     foreach(data tm_data_phones tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
                  tm_data_voicefonts)
       if(TARGET ${data})
@@ -23,6 +23,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
     target_compile_definitions(${target} PRIVATE
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
       TM_MBROLA17_LIBRARY="$<TARGET_FILE:tm_test_mbrola17>"
+      TM_MBRPLAY_LIBRARY="$<TARGET_FILE:tm_mbrplay>"
       TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
   endforeach()
 endif()
