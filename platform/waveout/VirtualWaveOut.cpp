@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 
 namespace platform {
@@ -22,12 +23,23 @@ class VirtualWaveOut::Sink : public WaveSink {
   Sink(VirtualWaveOut* set, unsigned id, const WaveFormat& format)
       : set_(set), id_(id), bytesPerSecond_(format.avgBytesPerSec), align_(format.blockAlign) {}
 
+  void Queued() override {
+    std::lock_guard<std::mutex> lock(set_->mutex_);
+    queuedAt_.push_back(set_->Now());
+  }
+
   void Begin(const char* data, std::size_t bytes) override {
     std::lock_guard<std::mutex> lock(set_->mutex_);
     data_ = data;
     bytes_ = bytes;
     heard_ = 0;
-    begun_ = set_->Now();
+    // A block starts when it was written, or when the one before it ended.
+    double at = set_->Now();
+    if (!queuedAt_.empty()) {
+      at = queuedAt_.front();
+      queuedAt_.pop_front();
+    }
+    begun_ = std::max(at, freeAt_);
     block_ = set_->blocks_.size();
     Block block;
     block.device = id_;
@@ -41,11 +53,14 @@ class VirtualWaveOut::Sink : public WaveSink {
     std::size_t due = static_cast<std::size_t>(elapsed * bytesPerSecond_ / 1e6);
     due -= due % std::max<std::size_t>(align_, 1);
     Hear(std::min(due, bytes_));
+    if (heard_ == bytes_) freeAt_ = begun_ + static_cast<double>(bytes_) * 1e6 / bytesPerSecond_;
     return bytes_ - heard_;
   }
 
   void Stop() override {
     std::lock_guard<std::mutex> lock(set_->mutex_);
+    queuedAt_.clear();
+    freeAt_ = set_->Now();
     if (data_ == nullptr) return;
     if (heard_ < bytes_) set_->blocks_[block_].cut = true;
     data_ = nullptr;
@@ -79,6 +94,8 @@ class VirtualWaveOut::Sink : public WaveSink {
   std::size_t heard_ = 0;
   double begun_ = 0.0;
   std::size_t block_ = 0;
+  std::deque<double> queuedAt_;  // when the blocks not yet begun were written
+  double freeAt_ = 0.0;          // when the last block ended
 };
 
 VirtualWaveOut::VirtualWaveOut() : start_(std::chrono::steady_clock::now()) {

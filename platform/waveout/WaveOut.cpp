@@ -198,6 +198,7 @@ MmResult WaveOutWrite(HWaveOut device, WaveHeader* header) {
   std::lock_guard<std::mutex> lock(d->mutex);
   header->flags.store((flags & ~kHeaderDone) | kHeaderQueued);
   d->queue.push_back(header);
+  d->sink->Queued();
   d->changed.notify_all();
   return kMmNoError;
 }

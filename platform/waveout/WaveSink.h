@@ -14,6 +14,9 @@ namespace platform {
 class WaveSink {
  public:
   virtual ~WaveSink() = default;
+  // A block was written (on the writer's thread); it begins once the
+  // blocks before it have played.
+  virtual void Queued() {}
   // Starts playing bytes at data; the sink may read data until Remaining
   // gives 0 or Stop returns.
   virtual void Begin(const char* data, std::size_t bytes) = 0;
