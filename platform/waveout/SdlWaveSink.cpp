@@ -1,10 +1,11 @@
-// Wave-out devices on SDL2 audio: a block is queued on an SDL output device
-// and counts as heard once SDL's queue is empty and one device buffer more
-// has gone by.
+// Wave-out devices on SDL2 audio: blocks are queued on an SDL output device
+// as they are written and count as heard once SDL has taken them from its
+// queue; closing the device lets SDL's last buffer play first.
 #include <SDL.h>
 
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/waveout/WaveSink.h"
 
@@ -32,37 +33,35 @@ class SdlSink : public WaveSink {
       : device_(device),
         tail_(std::chrono::microseconds(1000000LL * spec.samples / spec.freq)) {}
   ~SdlSink() override {
+    // SDL has taken the last samples from its queue but may not have
+    // played them yet.
+    if (!stopped_) std::this_thread::sleep_for(tail_);
     std::lock_guard<std::mutex> lock(SdlMutex());
     SDL_CloseAudioDevice(device_);
     StopAudio();
   }
 
-  void Begin(const char* data, std::size_t bytes) override {
+  void Submit(const char* data, std::size_t bytes) override {
     SDL_QueueAudio(device_, data, static_cast<Uint32>(bytes));
-    drained_ = false;
+    submitted_ += bytes;
+    stopped_ = false;
   }
 
-  std::size_t Remaining() override {
-    const std::size_t queued = SDL_GetQueuedAudioSize(device_);
-    if (queued > 0) return queued;
-    // The last buffer SDL took from the queue is still being heard.
-    const auto now = std::chrono::steady_clock::now();
-    if (!drained_) {
-      drained_ = true;
-      drainedAt_ = now;
-    }
-    return now - drainedAt_ < tail_ ? 1 : 0;
-  }
+  uint64_t Heard() override { return submitted_ - SDL_GetQueuedAudioSize(device_); }
 
-  void Stop() override { SDL_ClearQueuedAudio(device_); }
+  void Stop() override {
+    SDL_ClearQueuedAudio(device_);
+    stopped_ = true;
+  }
 
   std::chrono::microseconds PollInterval() const override { return kSdlPoll; }
 
  private:
   SDL_AudioDeviceID device_;
   std::chrono::microseconds tail_;
-  bool drained_ = false;
-  std::chrono::steady_clock::time_point drainedAt_;
+  // Written and read under the device's lock.
+  uint64_t submitted_ = 0;
+  bool stopped_ = true;
 };
 
 }  // namespace

@@ -17,85 +17,87 @@ constexpr auto kVirtualPoll = std::chrono::microseconds(500);
 
 }  // namespace
 
-// Plays one device's blocks against the set's clock.
+// Plays one device's blocks against the set's clock: each block begins when
+// it is written or when the block before it ends, whichever is later.
 class VirtualWaveOut::Sink : public WaveSink {
  public:
   Sink(VirtualWaveOut* set, unsigned id, const WaveFormat& format)
       : set_(set), id_(id), bytesPerSecond_(format.avgBytesPerSec), align_(format.blockAlign) {}
 
-  void Queued() override {
+  void Submit(const char* data, std::size_t bytes) override {
     std::lock_guard<std::mutex> lock(set_->mutex_);
-    queuedAt_.push_back(set_->Now());
-  }
-
-  void Begin(const char* data, std::size_t bytes) override {
-    std::lock_guard<std::mutex> lock(set_->mutex_);
-    data_ = data;
-    bytes_ = bytes;
-    heard_ = 0;
-    // A block starts when it was written, or when the one before it ended.
-    double at = set_->Now();
-    if (!queuedAt_.empty()) {
-      at = queuedAt_.front();
-      queuedAt_.pop_front();
+    Pending block;
+    block.data = data;
+    block.bytes = bytes;
+    block.begins = std::max(set_->Now(), freeAt_);
+    freeAt_ = block.begins + static_cast<double>(bytes) * 1e6 / bytesPerSecond_;
+    block.record = set_->blocks_.size();
+    Block record;
+    record.device = id_;
+    record.written = bytes / sizeof(int16_t);
+    set_->blocks_.push_back(record);
+    if (!set_->heard_) {
+      set_->heard_ = true;
+      set_->firstSample_ = std::chrono::steady_clock::now();
     }
-    begun_ = std::max(at, freeAt_);
-    block_ = set_->blocks_.size();
-    Block block;
-    block.device = id_;
-    block.written = bytes / sizeof(int16_t);
-    set_->blocks_.push_back(block);
+    pending_.push_back(block);
   }
 
-  std::size_t Remaining() override {
+  uint64_t Heard() override {
     std::lock_guard<std::mutex> lock(set_->mutex_);
-    const double elapsed = std::max(0.0, set_->Now() - begun_);
-    std::size_t due = static_cast<std::size_t>(elapsed * bytesPerSecond_ / 1e6);
-    due -= due % std::max<std::size_t>(align_, 1);
-    Hear(std::min(due, bytes_));
-    if (heard_ == bytes_) freeAt_ = begun_ + static_cast<double>(bytes_) * 1e6 / bytesPerSecond_;
-    return bytes_ - heard_;
+    const double now = set_->Now();
+    while (!pending_.empty()) {
+      Pending& block = pending_.front();
+      std::size_t due = static_cast<std::size_t>(std::max(0.0, now - block.begins) *
+                                                 bytesPerSecond_ / 1e6);
+      due -= due % std::max<std::size_t>(align_, 1);
+      Hear(block, std::min(due, block.bytes));
+      if (block.heard < block.bytes) return heard_ + block.heard;
+      heard_ += block.bytes;
+      pending_.pop_front();
+    }
+    return heard_;
   }
 
   void Stop() override {
     std::lock_guard<std::mutex> lock(set_->mutex_);
-    queuedAt_.clear();
+    for (const Pending& block : pending_) {
+      set_->blocks_[block.record].cut = true;
+      heard_ += block.bytes;
+    }
+    pending_.clear();
     freeAt_ = set_->Now();
-    if (data_ == nullptr) return;
-    if (heard_ < bytes_) set_->blocks_[block_].cut = true;
-    data_ = nullptr;
   }
 
   std::chrono::microseconds PollInterval() const override { return kVirtualPoll; }
 
  private:
+  struct Pending {
+    const char* data = nullptr;
+    std::size_t bytes = 0;
+    std::size_t heard = 0;
+    double begins = 0.0;
+    std::size_t record = 0;
+  };
+
   // Reads the block up to byte `upto` as a device would, into the record.
-  void Hear(std::size_t upto) {
-    if (data_ == nullptr || upto <= heard_) return;
-    std::vector<int16_t>& samples = set_->blocks_[block_].samples;
-    for (std::size_t at = heard_; at + 1 < upto; at += 2) {
+  void Hear(Pending& block, std::size_t upto) {
+    std::vector<int16_t>& samples = set_->blocks_[block.record].samples;
+    for (std::size_t at = block.heard; at + 1 < upto; at += 2) {
       int16_t s = 0;
-      std::memcpy(&s, data_ + at, sizeof s);
+      std::memcpy(&s, block.data + at, sizeof s);
       samples.push_back(s);
     }
-    if (!set_->heard_) {
-      set_->heard_ = true;
-      set_->firstSample_ = std::chrono::steady_clock::now();
-    }
-    heard_ = upto;
+    block.heard = std::max(block.heard, upto);
   }
 
   VirtualWaveOut* set_;
   unsigned id_;
   uint32_t bytesPerSecond_;
   uint16_t align_;
-  const char* data_ = nullptr;
-  std::size_t bytes_ = 0;
-  std::size_t heard_ = 0;
-  double begun_ = 0.0;
-  std::size_t block_ = 0;
-  std::deque<double> queuedAt_;  // when the blocks not yet begun were written
-  double freeAt_ = 0.0;          // when the last block ended
+  std::deque<Pending> pending_;
+  uint64_t heard_ = 0;   // bytes of the blocks no longer pending
+  double freeAt_ = 0.0;  // when the last block handed over ends
 };
 
 VirtualWaveOut::VirtualWaveOut() : start_(std::chrono::steady_clock::now()) {

@@ -59,7 +59,7 @@ class VirtualWaveOut {
   std::vector<unsigned> OpenedIds() const;
   // Resets and closes refused because they came from a device's thread.
   int CallsFromDeviceThread() const;
-  // When the first sample of the first block was heard.
+  // When the first block reached a device.
   std::chrono::steady_clock::time_point FirstSampleTime() const;
 
   // The set in use: the installed one, else the environment's, else null.

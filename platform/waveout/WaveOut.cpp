@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/waveout/VirtualWaveOut.h"
 #include "platform/waveout/WaveSink.h"
@@ -25,7 +26,10 @@ struct WaveOutDevice {
 
   std::mutex mutex;
   std::condition_variable changed;
-  std::deque<WaveHeader*> queue;  // the front one is playing
+  // The written headers not yet done, each with the count of bytes handed
+  // to the sink up to its end.
+  std::deque<std::pair<WaveHeader*, uint64_t>> queue;
+  uint64_t submitted = 0;
   bool resetting = false;
   bool closing = false;
   bool delivering = false;  // a kWomDone callback is running
@@ -38,7 +42,7 @@ struct WaveOutDevice {
   }
   void Run();
   // Calls the callback for each finished header, without the lock.
-  void Deliver(std::unique_lock<std::mutex>& lock, const std::deque<WaveHeader*>& done) {
+  void Deliver(std::unique_lock<std::mutex>& lock, const std::vector<WaveHeader*>& done) {
     delivering = true;
     lock.unlock();
     for (WaveHeader* header : done) Notify(kWomDone, header);
@@ -97,42 +101,34 @@ void MarkDone(WaveHeader* header) {
 
 }  // namespace
 
-bool WaveOutDevice::PlayFront(std::unique_lock<std::mutex>& lock) {
-  WaveHeader* header = queue.front();
-  lock.unlock();
-  sink->Begin(header->data, header->bufferLength);
-  lock.lock();
-  for (;;) {
-    if (resetting || closing) return false;
-    lock.unlock();
-    const std::size_t remaining = sink->Remaining();
-    lock.lock();
-    if (remaining == 0) return true;
-    changed.wait_for(lock, sink->PollInterval());
-  }
-}
-
 void WaveOutDevice::Run() {
   Notify(kWomOpen, nullptr);
   std::unique_lock<std::mutex> lock(mutex);
   for (;;) {
     changed.wait(lock, [this] { return closing || resetting || !queue.empty(); });
     if (closing && queue.empty()) break;
-    if (!queue.empty() && PlayFront(lock)) {
-      WaveHeader* header = queue.front();
-      queue.pop_front();
-      MarkDone(header);
-      Deliver(lock, {header});
+    std::vector<WaveHeader*> done;
+    const bool reset = resetting;
+    if (reset) {
+      // Every queued header is done; whatever was not heard is dropped.
+      sink->Stop();
+      for (const auto& entry : queue) done.push_back(entry.first);
+      queue.clear();
+    } else {
+      const uint64_t heard = sink->Heard();
+      while (!queue.empty() && queue.front().second <= heard) {
+        done.push_back(queue.front().first);
+        queue.pop_front();
+      }
+    }
+    for (WaveHeader* header : done) MarkDone(header);
+    if (!done.empty() || reset) {
+      Deliver(lock, done);
+      if (reset) resetting = false;
+      changed.notify_all();
       continue;
     }
-    // A reset (or a close with headers left): every queued header is done.
-    sink->Stop();
-    std::deque<WaveHeader*> dropped;
-    dropped.swap(queue);
-    for (WaveHeader* header : dropped) MarkDone(header);
-    Deliver(lock, dropped);
-    resetting = false;
-    changed.notify_all();
+    changed.wait_for(lock, sink->PollInterval());
   }
   lock.unlock();
   Notify(kWomClose, nullptr);
@@ -197,8 +193,9 @@ MmResult WaveOutWrite(HWaveOut device, WaveHeader* header) {
   if ((flags & kHeaderQueued) != 0) return kWaveStillPlaying;
   std::lock_guard<std::mutex> lock(d->mutex);
   header->flags.store((flags & ~kHeaderDone) | kHeaderQueued);
-  d->queue.push_back(header);
-  d->sink->Queued();
+  d->submitted += header->bufferLength;
+  d->queue.emplace_back(header, d->submitted);
+  d->sink->Submit(header->data, header->bufferLength);
   d->changed.notify_all();
   return kMmNoError;
 }

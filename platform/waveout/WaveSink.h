@@ -1,10 +1,11 @@
 // What a wave-out device plays into: SDL's audio output or a virtual
-// device. A device's thread hands it one block at a time and looks at its
-// progress until the block has played.
+// device. Blocks are handed over as they are written; the device's thread
+// follows how much has been heard and reports each block's end.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "platform/waveout/WaveOut.h"
@@ -14,17 +15,15 @@ namespace platform {
 class WaveSink {
  public:
   virtual ~WaveSink() = default;
-  // A block was written (on the writer's thread); it begins once the
-  // blocks before it have played.
-  virtual void Queued() {}
-  // Starts playing bytes at data; the sink may read data until Remaining
-  // gives 0 or Stop returns.
-  virtual void Begin(const char* data, std::size_t bytes) = 0;
-  // How many bytes of the block have not been heard yet (0: done).
-  virtual std::size_t Remaining() = 0;
-  // Drops the rest of the block.
+  // Appends a block after those handed over before; the sink may read data
+  // until the block has been heard or Stop returns.
+  virtual void Submit(const char* data, std::size_t bytes) = 0;
+  // The bytes heard since the sink opened (a stop counts what was dropped
+  // as heard).
+  virtual uint64_t Heard() = 0;
+  // Drops whatever has not been heard.
   virtual void Stop() = 0;
-  // How long the device's thread waits between looks at Remaining.
+  // How long the device's thread waits between looks at Heard.
   virtual std::chrono::microseconds PollInterval() const = 0;
 };
 
