@@ -56,7 +56,7 @@ void WaitForBlock() {
 
 VM_Playback::VM_Playback() : VModule("VM_Playback") {}
 
-VM_Playback::~VM_Playback() { Release(); }
+VM_Playback::~VM_Playback() { VM_Playback::Release(); }
 
 bool VM_Playback::ReleaseResources() { return Release(); }
 
@@ -65,8 +65,7 @@ bool VM_Playback::Init() { return true; }
 bool VM_Playback::SetUp() {
   VComposer* composer = GetComposer();
   const VCharacter* character = composer != nullptr ? composer->GetCharacter() : nullptr;
-  const bool openAtPlay =
-      character != nullptr && character->GetParameter(kOpenAtPlayKey) == "yes";
+  const bool openAtPlay = character != nullptr && character->GetParameter(kOpenAtPlayKey) == "yes";
   blockAfter_ = character != nullptr && character->GetParameter(kBlockAfterKey) == "yes";
 
   std::lock_guard<std::mutex> lock(g_playerMutex);

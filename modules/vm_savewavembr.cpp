@@ -13,7 +13,7 @@ VM_SaveWave::VM_SaveWave() : VModule(kModuleName) {}
 
 VM_SaveWave::VM_SaveWave(const MbrPlayApi& api) : VModule(kModuleName), library_(api) {}
 
-VM_SaveWave::~VM_SaveWave() { ReleaseResources(); }
+VM_SaveWave::~VM_SaveWave() { library_.WaitForEnd(); }
 
 bool VM_SaveWave::ReleaseResources() {
   library_.WaitForEnd();

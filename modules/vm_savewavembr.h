@@ -25,8 +25,8 @@ class VM_SaveWave : public VModule {
   // Waits for the end of any play. True.
   bool ReleaseResources() override;
   bool Init() override;
-  // Loads the library (the first time), sets the database ("VM_SaveWave.Database"), finds the generator, sets
-  // the message base and logs a pending player error. True.
+  // Loads the library (the first time), sets the database ("VM_SaveWave.Database"), finds the
+  // generator, sets the message base and logs a pending player error. True.
   bool SetUp() override;
   // Waits for the previous play, sets the database again and, when a file
   // name is set, writes the generator's phone text to it; logs a pending

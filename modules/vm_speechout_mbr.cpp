@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+
 #include "engine/base/Log.h"
 #include "engine/base/VLib.h"
 #include "engine/composer/VCharacter.h"
@@ -24,14 +26,18 @@ void Bind(void* handle, F& f, const char* name) {
 }  // namespace
 
 const char* const MbrPlayApi::kNames[MbrPlayApi::kCount] = {
-    "MBR_SetDatabase", "MBR_SetCallbackMsgBase", "MBR_Play",    "MBR_WaitForEnd",
+    "MBR_SetDatabase", "MBR_SetCallbackMsgBase", "MBR_Play",      "MBR_WaitForEnd",
     "MBR_Stop",        "MBR_SetVolumeRatio",     "MBR_LastError",
 };
 
 bool MbrPlayApi::IsComplete() const {
-  return MBR_SetDatabase != nullptr && MBR_SetCallbackMsgBase != nullptr && MBR_Play != nullptr &&
-         MBR_WaitForEnd != nullptr && MBR_Stop != nullptr && MBR_SetVolumeRatio != nullptr &&
-         MBR_LastError != nullptr;
+  const bool set[kCount] = {
+      MBR_SetDatabase != nullptr, MBR_SetCallbackMsgBase != nullptr,
+      MBR_Play != nullptr,        MBR_WaitForEnd != nullptr,
+      MBR_Stop != nullptr,        MBR_SetVolumeRatio != nullptr,
+      MBR_LastError != nullptr,
+  };
+  return std::count(set, set + kCount, true) == kCount;
 }
 
 // ---------------------------------------------------------------------------
@@ -106,7 +112,10 @@ VM_SpeechOut_Mbr::VM_SpeechOut_Mbr() : VModule(kModuleName) {}
 
 VM_SpeechOut_Mbr::VM_SpeechOut_Mbr(const MbrPlayApi& api) : VModule(kModuleName), library_(api) {}
 
-VM_SpeechOut_Mbr::~VM_SpeechOut_Mbr() { ReleaseResources(); }
+VM_SpeechOut_Mbr::~VM_SpeechOut_Mbr() {
+  library_.Stop();
+  library_.WaitForEnd();
+}
 
 bool VM_SpeechOut_Mbr::ReleaseResources() {
   library_.Stop();
@@ -123,8 +132,8 @@ bool VM_SpeechOut_Mbr::SetUp() {
     return character != nullptr && character->GetParameter(key) == "yes";
   };
   library_.Load();
-  library_.SetDatabase(VLib::MakePath(character != nullptr ? character->GetParameter(kDatabaseKey)
-                                                           : std::string()));
+  library_.SetDatabase(
+      VLib::MakePath(character != nullptr ? character->GetParameter(kDatabaseKey) : std::string()));
   outputToFile_ = yes(kOutputToFileKey);
   outputToBoard_ = yes(kOutputToBoardKey);
   outputToBuffer_ = yes(kOutputToBufferKey);

@@ -89,8 +89,7 @@ const std::string CPB_RESET_INVALHANDLE =
     "CPlayBack: waveOutReset() reports an invalid device handle";
 const std::string CPB_RESET_NODRIVER =
     "CPlayBack: waveOutReset() reports that no driver is installed";
-const std::string CPB_RESET_NOMEM =
-    "CPlayBack: waveOutReset() is unable to allocate / lock memory";
+const std::string CPB_RESET_NOMEM = "CPlayBack: waveOutReset() is unable to allocate / lock memory";
 const std::string CPB_RESET_NOTSUPPORTED =
     "CPlayBack: waveOutReset() is a synchronous device and does not support pausing";
 const std::string CPB_PREPARE_UNKNOWN =

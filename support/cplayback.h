@@ -54,8 +54,8 @@ class CPlayBack : public CInterface {
   // released only then), else the caller's block, which must stay
   // unchanged until the block has finished.
   bool playWAVfromMemoryDeviceAlreadyOpen(platform::HWaveOut device, const char* data,
-                                          std::size_t size, bool copy,
-                                          platform::WaveHeader* header, bool unprepareFirst);
+                                          std::size_t size, bool copy, platform::WaveHeader* header,
+                                          bool unprepareFirst);
   // Opens the default device, or, when it is busy and there are several
   // devices, the first of the devices 0, 1, ... that opens.
   bool openWaveOutDevice(platform::HWaveOut* device, platform::WaveFormat format,

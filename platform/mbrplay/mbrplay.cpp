@@ -230,7 +230,8 @@ class Player {
     auto anyBusy = [&] { return std::any_of(ring.begin(), ring.end(), busy); };
     const bool whole = Render(text, [&](const int16_t* s, int n) {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return stop_.load() || !std::all_of(ring.begin(), ring.end(), busy); });
+      changed_.wait(lock,
+                    [&] { return stop_.load() || !std::all_of(ring.begin(), ring.end(), busy); });
       if (stop_.load()) return false;
       lock.unlock();
       Block& block = *std::find_if_not(ring.begin(), ring.end(), busy);

@@ -30,8 +30,7 @@ void StopAudio() { SDL_QuitSubSystem(SDL_INIT_AUDIO); }
 class SdlSink : public WaveSink {
  public:
   SdlSink(SDL_AudioDeviceID device, const SDL_AudioSpec& spec)
-      : device_(device),
-        tail_(std::chrono::microseconds(1000000LL * spec.samples / spec.freq)) {}
+      : device_(device), tail_(std::chrono::microseconds(1000000LL * spec.samples / spec.freq)) {}
   ~SdlSink() override {
     // SDL has taken the last samples from its queue but may not have
     // played them yet.

@@ -35,11 +35,8 @@ class VirtualWaveOut::Sink : public WaveSink {
     Block record;
     record.device = id_;
     record.written = bytes / sizeof(int16_t);
+    record.writtenAt = std::chrono::steady_clock::now();
     set_->blocks_.push_back(record);
-    if (!set_->heard_) {
-      set_->heard_ = true;
-      set_->firstSample_ = std::chrono::steady_clock::now();
-    }
     pending_.push_back(block);
   }
 
@@ -48,8 +45,8 @@ class VirtualWaveOut::Sink : public WaveSink {
     const double now = set_->Now();
     while (!pending_.empty()) {
       Pending& block = pending_.front();
-      std::size_t due = static_cast<std::size_t>(std::max(0.0, now - block.begins) *
-                                                 bytesPerSecond_ / 1e6);
+      std::size_t due =
+          static_cast<std::size_t>(std::max(0.0, now - block.begins) * bytesPerSecond_ / 1e6);
       due -= due % std::max<std::size_t>(align_, 1);
       Hear(block, std::min(due, block.bytes));
       if (block.heard < block.bytes) return heard_ + block.heard;
@@ -204,7 +201,8 @@ std::vector<VirtualWaveOut::Block> VirtualWaveOut::Blocks() const {
 std::vector<int16_t> VirtualWaveOut::Played() const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<int16_t> all;
-  for (const Block& block : blocks_) all.insert(all.end(), block.samples.begin(), block.samples.end());
+  for (const Block& block : blocks_)
+    all.insert(all.end(), block.samples.begin(), block.samples.end());
   return all;
 }
 
@@ -221,11 +219,6 @@ std::vector<unsigned> VirtualWaveOut::OpenedIds() const {
 int VirtualWaveOut::CallsFromDeviceThread() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return deviceThreadCalls_;
-}
-
-std::chrono::steady_clock::time_point VirtualWaveOut::FirstSampleTime() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return firstSample_;
 }
 
 }  // namespace platform

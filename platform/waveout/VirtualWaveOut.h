@@ -29,10 +29,11 @@ class VirtualWaveOut {
 
   // One block as a device played it (16-bit samples).
   struct Block {
-    unsigned device = 0;           // the identifier it was opened with
-    std::size_t written = 0;       // samples written
-    std::vector<int16_t> samples;  // samples heard
-    bool cut = false;              // a reset dropped the rest
+    unsigned device = 0;                              // the identifier it was opened with
+    std::size_t written = 0;                          // samples written
+    std::vector<int16_t> samples;                     // samples heard
+    bool cut = false;                                 // a reset dropped the rest
+    std::chrono::steady_clock::time_point writtenAt;  // when it reached the device
   };
 
   // Installs the set, with a real-time clock and one device.
@@ -59,8 +60,6 @@ class VirtualWaveOut {
   std::vector<unsigned> OpenedIds() const;
   // Resets and closes refused because they came from a device's thread.
   int CallsFromDeviceThread() const;
-  // When the first block reached a device.
-  std::chrono::steady_clock::time_point FirstSampleTime() const;
 
   // The set in use: the installed one, else the environment's, else null.
   static VirtualWaveOut* Active();
@@ -90,8 +89,6 @@ class VirtualWaveOut {
   std::vector<unsigned> opened_;
   int open_ = 0;
   int deviceThreadCalls_ = 0;
-  bool heard_ = false;
-  std::chrono::steady_clock::time_point firstSample_;
 };
 
 }  // namespace platform

@@ -134,8 +134,8 @@ void WaveOutDevice::Run() {
   Notify(kWomClose, nullptr);
 }
 
-MmResult WaveOutOpen(HWaveOut* device, unsigned id, const WaveFormat* format,
-                     WaveOutProc callback, uintptr_t instance, uint32_t flags) {
+MmResult WaveOutOpen(HWaveOut* device, unsigned id, const WaveFormat* format, WaveOutProc callback,
+                     uintptr_t instance, uint32_t flags) {
   if (device == nullptr || format == nullptr) return kMmInvalHandle;
   VirtualWaveOut* set = VirtualWaveOut::Active();
   MmResult result = kMmNoError;

@@ -93,8 +93,8 @@ using WaveOutProc = void (*)(HWaveOut device, unsigned message, uintptr_t instan
 // kMmNoDriver (no audio driver), kWaveBadFormat (only PCM, 1 or 2
 // channels, 8 or 16 bits, 8000 to 48000 Hz with consistent sizes),
 // kMmInvalHandle for a null argument.
-MmResult WaveOutOpen(HWaveOut* device, unsigned id, const WaveFormat* format,
-                     WaveOutProc callback, uintptr_t instance, uint32_t flags);
+MmResult WaveOutOpen(HWaveOut* device, unsigned id, const WaveFormat* format, WaveOutProc callback,
+                     uintptr_t instance, uint32_t flags);
 // The number of output devices.
 unsigned WaveOutGetNumDevs();
 // Marks the header prepared: kMmNoError, kMmInvalHandle, kMmNoMem (no

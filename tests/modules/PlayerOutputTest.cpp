@@ -57,8 +57,15 @@ struct Script {
     return error;
   }
   static MbrPlayApi Api() {
-    return MbrPlayApi{&SetDatabase, &SetMessageBase, &Play,      &WaitForEnd,
-                      &Stop,        &SetVolume,      &LastError};
+    MbrPlayApi api;
+    api.MBR_SetDatabase = &SetDatabase;
+    api.MBR_SetCallbackMsgBase = &SetMessageBase;
+    api.MBR_Play = &Play;
+    api.MBR_WaitForEnd = &WaitForEnd;
+    api.MBR_Stop = &Stop;
+    api.MBR_SetVolumeRatio = &SetVolume;
+    api.MBR_LastError = &LastError;
+    return api;
   }
 };
 std::vector<std::string> Script::calls;
@@ -115,8 +122,8 @@ TEST_F(PlayerOutputTest, SetUpSetsTheDatabaseAndClearsAPause) {
   Script::error = -2;
   ASSERT_TRUE(out_.SetUp());
   EXPECT_FALSE(composer_.control.IsPaused());
-  EXPECT_EQ(Script::calls, (std::vector<std::string>{"database " + inst_.path("voices/p.voice"),
-                                                     "base 9191"}));
+  EXPECT_EQ(Script::calls,
+            (std::vector<std::string>{"database " + inst_.path("voices/p.voice"), "base 9191"}));
   EXPECT_EQ(LogErrors(), (std::vector<std::string>{"*** ERROR:\tMBROLA bad phone"}));
 }
 
@@ -128,8 +135,8 @@ TEST_F(PlayerOutputTest, EachPassPlaysATextThatStaysUnchangedUntilItsPlayEnded) 
   Generate("mEra");  // the next pass rebuilds the generator's text
   ASSERT_TRUE(out_.Run());
   EXPECT_TRUE(out_.ReleaseResources());
-  EXPECT_EQ(Script::calls, (std::vector<std::string>{"wait", "play 0", "wait", "play 0", "stop",
-                                                     "wait"}));
+  EXPECT_EQ(Script::calls,
+            (std::vector<std::string>{"wait", "play 0", "wait", "play 0", "stop", "wait"}));
   EXPECT_EQ(Script::rewritten, 0);
   EXPECT_NE(Script::played, first);
   EXPECT_TRUE(composer_.control.IsPlaying());
@@ -156,8 +163,8 @@ TEST_F(PlayerOutputTest, ASaveWaitsSetsTheDatabaseAgainAndWritesOnlyANamedFile) 
   EXPECT_TRUE(save_.Run());
   VControl::SetAbort(false);
   const std::string database = "database " + inst_.path("voices/s.voice");
-  EXPECT_EQ(Script::calls, (std::vector<std::string>{"wait", database, "wait", database,
-                                                     "play 2112 out.wav"}));
+  EXPECT_EQ(Script::calls,
+            (std::vector<std::string>{"wait", database, "wait", database, "play 2112 out.wav"}));
 }
 
 }  // namespace

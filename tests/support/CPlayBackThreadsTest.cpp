@@ -36,8 +36,8 @@ class CPlayBackThreadsTest : public testing::Test {
   }
   bool Play() {
     return player_.play(&CPlayBack::waveOutProc, platform::kCallbackFunction, format_,
-                        reinterpret_cast<const char*>(samples_.data()), samples_.size() * 2,
-                        true, &device_, &header_, true);
+                        reinterpret_cast<const char*>(samples_.data()), samples_.size() * 2, true,
+                        &device_, &header_, true);
   }
   // Moves the clock past the block and waits for its end.
   void Finish() {
@@ -104,11 +104,8 @@ TEST_F(CPlayBackThreadsTest, ABusyDefaultDeviceFallsBackToTheFirstNumberedOneTha
     int code;
     std::vector<unsigned> opened;
   } rows[] = {
-      {3, {}, 0, {0}},
-      {3, {0}, 0, {1}},
-      {3, {0, 1}, 0, {2}},
-      {3, {0, 1, 2}, 208, {}},
-      {1, {}, 208, {}},
+      {3, {}, 0, {0}},         {3, {0}, 0, {1}}, {3, {0, 1}, 0, {2}},
+      {3, {0, 1, 2}, 208, {}}, {1, {}, 208, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.count * 10 + row.busy.size());
