@@ -17,62 +17,40 @@ namespace {
 // The scripted player: every call in order, and whether a text handed to a
 // play changed before the play ended.
 struct Script {
-  static std::vector<std::string> calls;
-  static const char* playing;
-  static std::string played;
-  static int rewritten;
-  static int error;
+  static inline std::vector<std::string> calls;
+  static inline const char* playing = nullptr;
+  static inline std::string played;
+  static inline int rewritten = 0;
+  static inline int error = 0;
 
-  static void Note(const std::string& call) { calls.push_back(call); }
-  static int SetDatabase(const char* path) {
-    Note(std::string("database ") + path);
+  static int Note(const std::string& call) {
+    calls.push_back(call);
     return 0;
-  }
-  static int SetMessageBase(int base) {
-    Note("base " + std::to_string(base));
-    return 0;
-  }
-  static int Play(const char* text, uint32_t flags, const char* file, MBR_Callback) {
-    Note("play " + std::to_string(flags) + (file != nullptr ? std::string(" ") + file : ""));
-    playing = text;
-    played = text;
-    return 0;
-  }
-  static int WaitForEnd() {
-    Note("wait");
-    if (playing != nullptr && played != playing) ++rewritten;
-    playing = nullptr;
-    return 0;
-  }
-  static int Stop() {
-    Note("stop");
-    return 0;
-  }
-  static int SetVolume(float ratio) {
-    Note("volume " + std::to_string(ratio));
-    return 0;
-  }
-  static int LastError(char* buffer, int size) {
-    if (buffer != nullptr) std::snprintf(buffer, static_cast<std::size_t>(size), "bad phone");
-    return error;
   }
   static MbrPlayApi Api() {
     MbrPlayApi api;
-    api.MBR_SetDatabase = &SetDatabase;
-    api.MBR_SetCallbackMsgBase = &SetMessageBase;
-    api.MBR_Play = &Play;
-    api.MBR_WaitForEnd = &WaitForEnd;
-    api.MBR_Stop = &Stop;
-    api.MBR_SetVolumeRatio = &SetVolume;
-    api.MBR_LastError = &LastError;
+    api.MBR_SetDatabase = [](const char* path) { return Note(std::string("database ") + path); };
+    api.MBR_SetCallbackMsgBase = [](int base) { return Note("base " + std::to_string(base)); };
+    api.MBR_Play = [](const char* text, uint32_t flags, const char* file, MBR_Callback) {
+      playing = text;
+      played = text;
+      return Note("play " + std::to_string(flags) +
+                  (file != nullptr ? std::string(" ") + file : ""));
+    };
+    api.MBR_WaitForEnd = [] {
+      if (playing != nullptr && played != playing) ++rewritten;
+      playing = nullptr;
+      return Note("wait");
+    };
+    api.MBR_Stop = [] { return Note("stop"); };
+    api.MBR_SetVolumeRatio = [](float ratio) { return Note("volume " + std::to_string(ratio)); };
+    api.MBR_LastError = [](char* buffer, int size) {
+      if (buffer != nullptr) std::snprintf(buffer, static_cast<std::size_t>(size), "bad phone");
+      return error;
+    };
     return api;
   }
 };
-std::vector<std::string> Script::calls;
-const char* Script::playing = nullptr;
-std::string Script::played;
-int Script::rewritten = 0;
-int Script::error = 0;
 
 class PlayerOutputTest : public speech_testing::SpeechBed {
  protected:
