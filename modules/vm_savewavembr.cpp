@@ -42,9 +42,9 @@ bool VM_SaveWave::Run() {
   library_.WaitForEnd();
   library_.SetDatabase(DatabasePath());
   if (!fileName_.empty()) {
-    // The play ends before Play returns, so the text may be a temporary.
-    const std::string text = generator_ != nullptr ? generator_->GetPho() : "";
-    library_.Play(text.c_str(), kSaveFlags, fileName_.c_str(), nullptr);
+    // The module keeps the text that it hands to the player.
+    playing_ = generator_ != nullptr ? generator_->GetPho() : "";
+    library_.Play(playing_.c_str(), kSaveFlags, fileName_.c_str(), nullptr);
   }
   library_.CheckError();
   return true;

@@ -44,4 +44,6 @@ class VM_SaveWave : public VModule {
   MbrPlayLibrary library_;
   const VM_GeneratorPHO* generator_ = nullptr;
   std::string fileName_;
+  // The text of the last save.
+  std::string playing_;
 };

@@ -26,7 +26,7 @@ TSAN_OPTIONS="halt_on_error=1" run_suite tsan threads -DCMAKE_BUILD_TYPE=Debug -
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  run_suite asan "" -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=address,undefined -DTM_BUILD_BENCH=OFF
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" run_suite asan "" -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=address,undefined -DTM_BUILD_BENCH=OFF
 
 echo "== tests (release build)"
 run_suite release "" -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -58,15 +58,14 @@ namespace {
 
 constexpr uint32_t kHeaderQueued = kHeaderInQueue;
 
-// The live handles; a handle that is not here is invalid. Both stay until
-// the process ends, so that devices may still be closed while it exits.
+// The live handles; a handle that is not here is invalid.
 std::mutex& HandlesMutex() {
-  static auto* mutex = new std::mutex;
-  return *mutex;
+  static std::mutex mutex;
+  return mutex;
 }
 std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>>& Handles() {
-  static auto* handles = new std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>>;
-  return *handles;
+  static std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>> handles;
+  return handles;
 }
 
 std::shared_ptr<WaveOutDevice> Find(HWaveOut device) {
