@@ -10,7 +10,8 @@
 //    resources) and voicefonts/second.vof. A test that calls it links the
 //    data tools' libraries.
 //  - Assemble(): the build tree's data as the install step lays it out, with
-//    bin/mbrola.so (the built library, or another one).
+//    bin/mbrola.so (the built library, or another one) and the built player
+//    library bin/mbrplay.so.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -142,6 +143,9 @@ class Installation {
       }
     }
     if (!library.empty()) fs::copy_file(library, root / "bin/mbrola.so", overwrite);
+#ifdef TM_MBRPLAY_LIBRARY
+    fs::copy_file(TM_MBRPLAY_LIBRARY, root / "bin/mbrplay.so", overwrite);
+#endif
   }
 #endif
 

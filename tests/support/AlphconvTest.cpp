@@ -91,7 +91,7 @@ TEST(CRuleTest, MatchesTheContextsAroundAPosition) {
       "- =:1:\\0 [a]0c 1",
       // The boundary needs "=" and "1" exactly; the zero counted in is one.
       "- =:2:\\0 ab[c] 0", "- =:1-1:\\0 ab[c] 0", "- !=:1:\\0 ab[c] 0", "- =:1:\\0 a[b]$ 1",
-      "- =:1:a a[b]$ 0", "- =:1:\\0 ab[$] 1",
+      "- =:1:a a[b]$ 0", "- =:1:\\0 ab[$] 1", "- =:1:\\0|=:1:x a[b]$ 1", "- =:0-1:x|=:1:y a[b]$ 1",
       // Minimum 0 decides the boundary at once.
       "=:0-1:x|=:1:y - [a]b 1", "- =:0-2:x|=:2:y a[b] 1", "- =:1-2:x a[b] 0",
       "- =:1:b|=:1:\\0 [a]b 1", "- =:1:b|=:1:\\0 [a]bc 0",
@@ -119,6 +119,13 @@ TEST(CRuleTest, MatchesTheContextsAroundAPosition) {
     EXPECT_EQ(rule.matches(text.data(), text.data() + text.size() - 1, text.data() + at),
               result == "1");
   }
+  // Sixteen ranges before a b that never comes: trying every way of sharing
+  // the a's among them would not end.
+  std::string ranges;
+  for (int i = 0; i < 16; ++i) ranges += "=:1-64:a|";
+  const std::string aaa = "X" + std::string(64, 'a') + "c";
+  EXPECT_FALSE(Load(With('X', "", "", ranges + "=:1:b"))
+                   .matches(aaa.data(), aaa.data() + aaa.size() - 1, aaa.data()));
   // Enabled 0 never matches, any other value does; the After limit is the
   // last converted character, not the text's end.
   Rule def = With('b', "", "", "=:1:\\0");
@@ -218,8 +225,10 @@ TEST(CRuleCollectionTest, LoadsRulesInFileOrderAndRecomputesTheLongestTranslatio
   EXPECT_EQ(std::string(collection.convert("bab", 4, -1)), "yyyxyyy");
   ASSERT_TRUE(LoadBytes(collection, Header(true)));
   EXPECT_EQ(collection.longestTranslation(), -1);
-  EXPECT_FALSE(collection.loadFromFile(dir / "missing.rul"));
-  EXPECT_EQ(collection.error().getErrorCode(), 800);
+  for (const std::string& path : {dir / "missing.rul", dir.path()}) {
+    EXPECT_FALSE(collection.loadFromFile(path));
+    EXPECT_EQ(collection.error().getErrorCode(), 800) << path;
+  }
 }
 
 TEST(CRuleCollectionTest, ShortFilesAndReadErrorsGiveTheirCodes) {
@@ -280,12 +289,12 @@ TEST(CRuleCollectionTest, ConvertsTexts) {
       {{With('h', "H"), With('t', "8", "", "=:1:h", 2)}, true, "that", -1, "8at"},
       {{With('a', "A", "", "", 5), With('b', "B")}, true, "ab", -1, "A"},
       {{With('a', "A", "", "", 0), With('b', "B")}, true, "aab", -1, "AAB"},
-      // Counts: clamped to the text; the length plus one takes in the zero.
+      // Counts: clamped to the text; beyond it they take in the zero.
       {zeroRule, true, "ab", 3, "AB#"},
       {zeroRule, true, "ab", -1, "AB"},
       {zeroRule, true, "ab", 1, "A"},
       {zeroRule, true, "ab", 0, ""},
-      {zeroRule, true, "ab", 1000, "AB"},
+      {zeroRule, true, "ab", 1000, "AB#"},
       {{With('a', "A")}, true, "ab", 3, "Ab"},
       {{endB, With('b', "b")}, true, "abab", -1, "abaB$"},
       {{endB, With('b', "b")}, true, "abab", 2, "aB$"},

@@ -12,6 +12,7 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/base/Log.h"
@@ -51,6 +52,13 @@ TEST(VLibTest, NumbersRoundHalfDownAndTwoPointsAtOnePlaceGiveMinus666) {
   const std::pair<double, int> rounds[] = {{2.5, 2},   {2.5000001, 3}, {-2.5, -3},      {1.6, 2},
                                            {-1.4, -1}, {0.5, 0},       {1e12, INT_MAX}, {NAN, 0}};
   for (const auto& [v, r] : rounds) EXPECT_EQ(VLib::Round(v), r) << v;
+  // The base duration and F0: a single-precision product truncated (120 x 0.9 is 108).
+  const std::tuple<int, float, int> products[] = {
+      {100, 1.999f, 199}, {100, 0.7f, 70},  {100, 0.9f, 90},    {100, 1.3f, 130},
+      {100, 1.9f, 190},   {120, 0.9f, 108}, {125, 0.5f, 62},    {-125, 0.5f, -62},
+      {2, 3e9f, INT_MAX}, {1, NAN, 0},      {-2, 3e9f, INT_MIN}};
+  for (const auto& [reference, scale, product] : products)
+    EXPECT_EQ(VLib::TruncatedProduct(reference, scale), product) << reference << " x " << scale;
   EXPECT_EQ(VLib::Quantize(45.0, 10), 40);
   EXPECT_EQ(VLib::Quantize(45.1, 10), 50);
   EXPECT_EQ(VLib::Quantize(10.0, 0), 0);

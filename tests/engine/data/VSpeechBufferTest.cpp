@@ -108,12 +108,17 @@ TEST_F(VSpeechBufferTest, AFailedAllocationIsReportedAndAFailedImageIsNullOfSize
   buffer.Append(10);
   buffer.failSamples = true;
   EXPECT_EQ(buffer.Append(11), -1);
+  EXPECT_EQ(buffer.Append(12), -1);  // reported once per run
   EXPECT_EQ(buffer.GetSize(), 1);
+  EXPECT_EQ(boxes_.reports().size(), 2u);
   ASSERT_EQ(Wave(buffer, true).size(), 46u);
   buffer.failWave = true;
   EXPECT_EQ(Wave(buffer, true), Bytes());
   EXPECT_EQ(size_, 0);
   EXPECT_EQ(boxes_.reports().size(), 3u);
+  buffer.Reset();  // a new run reports again
+  for (int16_t s = 0; s < 3; ++s) buffer.Append(s);
+  EXPECT_EQ(boxes_.reports().size(), 4u);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ std::string LastError() {
   char* text = nullptr;
   if (tmengine__GetLastError(&text) != 0) return "(failed)";
   std::string copy = text != nullptr ? text : "(null)";
-  tmengine__FreeBuffer(&text);
+  VStr::Release(&text);  // tmengine__FreeBuffer would empty the text
   return copy;
 }
 
@@ -154,6 +154,9 @@ TEST_F(TmEngineTest, TextCrossesAsUtf8AndTheFileHoldsTheWaveImage) {
   EXPECT_EQ(std::string(block + 44, 6), std::string("\x64\x00\x9c\xff\x07\x00", 6));
   EXPECT_EQ(tmengine__FreeBuffer(&block), 0);
   EXPECT_EQ(block, nullptr);
+  EXPECT_EQ(tmengine__SetPitchReference(handle_, 2.5), -1200);
+  EXPECT_EQ(tmengine__FreeBuffer(nullptr), 0);
+  EXPECT_EQ(LastError(), "");  // emptied first, as by every function but GetLastError
 }
 
 TEST_F(TmEngineTest, ASpeechThreadThatCannotStartAnswers2020) {

@@ -125,6 +125,22 @@ TEST_F(V58ProsodicCompilerTest, RefusalsAreLoggedAndAZeroEndPositionReportsALoca
   EXPECT_FLOAT_EQ(First(*german, "stop", 128), 1.25f);
 }
 
+TEST_F(V58ProsodicCompilerTest, AMalformedRecordIsReportedAndReadingGoesOn) {
+  // The first record and each "lost" one get a length field that is no number.
+  const Strings lines = {
+      "; templates",       "%stop", "#H", "lost", Element("H", "1.5"), "%", "%comma", "#T", "lost",
+      Element("T", "0.5"), "%"};
+  inst_.Scrambled("v58/bad.v58", lines, V58ProsodicCompiler::kRecordSize);
+  std::string content = testing_support::ReadFile(inst_.path("v58/bad.v58"));
+  for (size_t record : {0, 3, 8}) content[record * V58ProsodicCompiler::kRecordSize + 4] = 'x';
+  inst_.write("v58/bad.v58", content);
+  V58ProsodicCompiler compiler;
+  compiler.Load(inst_.path("v58/bad.v58"));
+  EXPECT_FLOAT_EQ(First(compiler, "stop", 128), 1.5f);
+  EXPECT_FLOAT_EQ(First(compiler, "comma", 1), 0.5f);
+  EXPECT_EQ(boxes_.reports(), Strings(3, "malformed entry in file " + inst_.path("v58/bad.v58")));
+}
+
 TEST_F(V58ProsodicCompilerTest, ThePointsOfAPhraseFollowItsStresses) {
   const struct {
     const char* text;
