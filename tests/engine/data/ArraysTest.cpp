@@ -11,13 +11,10 @@
 
 namespace {
 
-using testing_support::Cells;
-using testing_support::ExpectCells;
-using testing_support::Join;
-using testing_support::Repeat;
+using namespace testing_support;
 using Strings = std::vector<std::string>;
 
-class ArraysTest : public testing_support::ComposerBed {
+class ArraysTest : public ComposerBed {
  protected:
   VDuration& duration_ = bed_->duration;
   VIntonation& intonation_ = bed_->intonation;

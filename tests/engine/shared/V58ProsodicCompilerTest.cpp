@@ -19,10 +19,7 @@
 
 namespace {
 
-using testing_support::Cells;
-using testing_support::ExpectCells;
-using testing_support::Join;
-using testing_support::Repeat;
+using namespace testing_support;
 using Strings = std::vector<std::string>;
 
 // An element whose movements are steps on the vowels.
@@ -32,7 +29,7 @@ std::string Element(const char* name, const char* start, const char* position = 
          endPosition + "\tvowel:1\t0";
 }
 
-class V58ProsodicCompilerTest : public testing_support::ComposerBed {
+class V58ProsodicCompilerTest : public ComposerBed {
  protected:
   // A compiler loaded from a template file of these lines (after the first
   // record, which the reader passes over).
@@ -131,7 +128,7 @@ TEST_F(V58ProsodicCompilerTest, AMalformedRecordIsReportedAndReadingGoesOn) {
       "; templates",       "%stop", "#H", "lost", Element("H", "1.5"), "%", "%comma", "#T", "lost",
       Element("T", "0.5"), "%"};
   inst_.Scrambled("v58/bad.v58", lines, V58ProsodicCompiler::kRecordSize);
-  std::string content = testing_support::ReadFile(inst_.path("v58/bad.v58"));
+  std::string content = ReadFile(inst_.path("v58/bad.v58"));
   for (size_t record : {0, 3, 8}) content[record * V58ProsodicCompiler::kRecordSize + 4] = 'x';
   inst_.write("v58/bad.v58", content);
   V58ProsodicCompiler compiler;
