@@ -1,14 +1,59 @@
 #include "modules/vm_dur_tristate.h"
 
+#include <string>
+#include <vector>
+
+#include "engine/base/Log.h"
+#include "engine/data/FeatureNames.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VTextBuffer.h"
+#include "engine/shared/PhoneFeature.h"
+#include "engine/shared/TMShared.h"
+
 VM_DurationTriState::VM_DurationTriState() : VModule("VM_DurationTriState") {}
 
-// Runs nothing yet.
-bool VM_DurationTriState::ReleaseResources() { return true; }
+bool VM_DurationTriState::ReleaseResources() {
+  compiler_ = nullptr;
+  return true;
+}
 
 bool VM_DurationTriState::Init() { return true; }
 
-bool VM_DurationTriState::SetUp() { return true; }
+bool VM_DurationTriState::SetUp() {
+  compiler_ = nullptr;
+  const std::string name = Setting(kCompilerKey);
+  VComposer* composer = GetComposer();
+  TMShared* shared = composer != nullptr ? composer->GetShared() : nullptr;
+  if (shared != nullptr) compiler_ = shared->Get3States()->Find(name);
+  if (compiler_ == nullptr) {
+    Log::Error("VM_DurationTriState::SetUp()@no tri-state rules named [" + name +
+               "]: durations stay unchanged");
+  }
+  return true;
+}
 
-bool VM_DurationTriState::Run() { return true; }
+bool VM_DurationTriState::Run() {
+  VComposer* composer = GetComposer();
+  VDuration* duration = composer != nullptr ? composer->GetDuration() : nullptr;
+  if (duration == nullptr || duration->Prepare() < 1 || compiler_ == nullptr) return true;
+  const std::string& text = composer->GetText()->Str();
+  const std::size_t length = text.size();
+  if (length <= 2) return true;
+
+  // The nearest "tristate" phone before and after every character.
+  PhoneFeature isTriState(PhoneTable(), phone::kTriState);
+  std::vector<char> left(length, kNoNeighbour);
+  std::vector<char> right(length, kNoNeighbour);
+  for (std::size_t i = 1; i < length; ++i) {
+    left[i] = isTriState(text[i - 1]) ? text[i - 1] : left[i - 1];
+  }
+  for (std::size_t i = length - 1; i-- > 0;) {
+    right[i] = isTriState(text[i + 1]) ? text[i + 1] : right[i + 1];
+  }
+  for (std::size_t i = 1; i + 1 < length; ++i) {
+    duration->Multiply(static_cast<int>(i), compiler_->Lookup(left[i], text[i], right[i]));
+  }
+  return true;
+}
 
 bool VM_DurationTriState::Release() { return true; }

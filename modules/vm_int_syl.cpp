@@ -1,14 +1,51 @@
 #include "modules/vm_int_syl.h"
 
+#include <string>
+
+#include "engine/base/Log.h"
+#include "engine/data/FeatureNames.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VIntonation.h"
+#include "engine/data/VLayer.h"
+#include "engine/data/_token_.h"
+
 VM_IntonationSyllable::VM_IntonationSyllable() : VModule("VM_IntonationSyllable") {}
 
-// Runs nothing yet.
 bool VM_IntonationSyllable::ReleaseResources() { return true; }
 
 bool VM_IntonationSyllable::Init() { return true; }
 
-bool VM_IntonationSyllable::SetUp() { return true; }
+bool VM_IntonationSyllable::SetUp() {
+  for (int i = 0; i < kPoints; ++i) contour_.x[static_cast<std::size_t>(i)] = FloatSetting(kXKeys[i]);
+  for (int i = 0; i < kPoints; ++i) contour_.y[static_cast<std::size_t>(i)] = FloatSetting(kYKeys[i]);
+  return true;
+}
 
-bool VM_IntonationSyllable::Run() { return true; }
+bool VM_IntonationSyllable::Run() {
+  VComposer* composer = GetComposer();
+  if (composer == nullptr || composer->GetDuration() == nullptr) return false;
+  composer->GetDuration()->Prepare();
+  VIntonation* intonation = composer->GetIntonation();
+  if (intonation == nullptr || intonation->Prepare() < 1) return false;
+  const VLayer* syllables = nullptr;
+  for (const char* name : {layer::kSyllable, layer::kWord, layer::kPhrase}) {
+    const VLayer* l = Layer(name);
+    if (l == nullptr) {
+      Log::Error(std::string(kSourcePath) + ": " + name + " layer required");
+      return false;
+    }
+    if (syllables == nullptr) syllables = l;
+  }
+  for (const _token_* syllable : syllables->Tokens()) {
+    if (syllable->Contains(feature::kStressed) == nullptr) continue;
+    if (syllable->Contains(marks::kFirstStress) != nullptr ||
+        syllable->Contains(marks::kLastStress) != nullptr ||
+        syllable->Contains(marks::kPreLastStress) != nullptr) {
+      continue;
+    }
+    intonation->ApplyContour(syllable->GetStart(), syllable->GetEnd(), &contour_, false, false);
+  }
+  return true;
+}
 
 bool VM_IntonationSyllable::Release() { return true; }

@@ -6,6 +6,9 @@
 
 #include "engine/composer/VComponent.h"
 
+class VLayer;
+class VSR_PhonePool;
+
 class VModule : public VComponent {
  public:
   explicit VModule(const std::string& name) : VComponent(name) {}
@@ -26,6 +29,23 @@ class VModule : public VComponent {
   void SetEnabled(bool enabled) { enabled_.store(enabled, std::memory_order_relaxed); }
   bool IsEnabled() const { return enabled_.load(std::memory_order_relaxed); }
   bool RunModule() { return Run(); }
+
+ protected:
+  // The current voice font's value of key; "" without a composer (reported
+  // as "Null Tamrin.") or without a current font.
+  std::string Setting(const char* key) const;
+  // The same read as a decimal number with '.' as its point, whatever the
+  // locale; 0.0 when it holds none.
+  float FloatSetting(const char* key) const;
+  // The shared phone table; null without composer or shared resources.
+  const VSR_PhonePool* PhoneTable() const;
+  // The composer's layer of that name; null when it has none.
+  VLayer* Layer(const char* name) const;
+  // Makes the layer of that name with its size hint and gives it to the
+  // composer's multi-layer data structure, which owns it from then on.
+  // False, with nothing made, without a composer or when the structure
+  // refuses it.
+  bool CreateLayer(const char* name, int sizeHint);
 
  private:
   std::atomic<bool> enabled_{true};
