@@ -29,8 +29,9 @@ bool VM_DurationWord::SetUp() {
 
 bool VM_DurationWord::TypeCharge(const _token_* phrase, float* charge) const {
   if (phrase == nullptr) return false;
-  const std::pair<const char*, float> charges[] = {
-      {value::kStop, stopCharge_}, {value::kComma, commaCharge_}, {value::kQuestion, questionCharge_}};
+  const std::pair<const char*, float> charges[] = {{value::kStop, stopCharge_},
+                                                   {value::kComma, commaCharge_},
+                                                   {value::kQuestion, questionCharge_}};
   for (const auto& c : charges) {
     if (phrase->Is(feature::kType, c.first)) {
       *charge = c.second;

@@ -40,8 +40,8 @@ bool VM_IntonationV58::Run() {
   const int prepared = intonation != nullptr ? intonation->Prepare() : VIntonation::kNoDuration;
   if (prepared == VIntonation::kNoDuration) return false;
   if (prepared < 0) {
-    Log::Error("vm_int_58::Run()@the pitch cells cannot be prepared: [" +
-               std::to_string(prepared) + "]");
+    Log::Error("vm_int_58::Run()@the pitch cells cannot be prepared: [" + std::to_string(prepared) +
+               "]");
     return true;
   }
   VLayer* layers[3] = {};

@@ -16,8 +16,10 @@ bool VM_IntonationSyllable::ReleaseResources() { return true; }
 bool VM_IntonationSyllable::Init() { return true; }
 
 bool VM_IntonationSyllable::SetUp() {
-  for (int i = 0; i < kPoints; ++i) contour_.x[static_cast<std::size_t>(i)] = FloatSetting(kXKeys[i]);
-  for (int i = 0; i < kPoints; ++i) contour_.y[static_cast<std::size_t>(i)] = FloatSetting(kYKeys[i]);
+  for (int i = 0; i < kPoints; ++i)
+    contour_.x[static_cast<std::size_t>(i)] = FloatSetting(kXKeys[i]);
+  for (int i = 0; i < kPoints; ++i)
+    contour_.y[static_cast<std::size_t>(i)] = FloatSetting(kYKeys[i]);
   return true;
 }
 

@@ -107,9 +107,9 @@ int VLayer::locate(const char* pos) const {
   // The first token in use that starts after pos; the one before it is the
   // candidate.
   const auto inUse = nodes_.begin() + lastIndex_ + 1;
-  const auto after = std::upper_bound(
-      nodes_.begin(), inUse, pos,
-      [](const char* p, const _token_* t) { return Before(p, t->GetStart()); });
+  const auto after =
+      std::upper_bound(nodes_.begin(), inUse, pos,
+                       [](const char* p, const _token_* t) { return Before(p, t->GetStart()); });
   if (after == nodes_.begin()) return -1;
   const _token_* candidate = *(after - 1);
   if (Before(candidate->GetEnd(), pos)) return -1;

@@ -110,7 +110,9 @@ class VLayer : public VComponent {
     return Walk<const _token_>(Size() > 0 ? &root_ : nullptr, last_);
   }
   // The token in use after t; null after the last one (and for null).
-  _token_* Next(const _token_* t) const { return t == nullptr || t == last_ ? nullptr : t->GetNext(); }
+  _token_* Next(const _token_* t) const {
+    return t == nullptr || t == last_ ? nullptr : t->GetNext();
+  }
 
   // The index of the token whose span holds pos; -1 when none (an empty
   // layer, a position before the first span, after the last or in a gap).

@@ -18,13 +18,14 @@ inline void AddGreekTestPhones(VSR_PhonePool* pool) {
   const char* columns[] = {"symbol", "phone", "vowel", "stressed", "voiced", "break", "tristate"};
   for (const char* column : columns) pool->AddFeatureName(column);
   const std::pair<const char*, const char*> groups[] = {
-      {"aeiou", "110101"},    {"AEIOU", "111101"}, {"ptkfTsxc", "100000"},
-      {"bdgvDzGjmnlr", "100100"}, {"_#", "000000"},  {"/,.;!", "000010"}};
+      {"aeiou", "110101"},        {"AEIOU", "111101"}, {"ptkfTsxc", "100000"},
+      {"bdgvDzGjmnlr", "100100"}, {"_#", "000000"},    {"/,.;!", "000010"}};
   for (const auto& group : groups) {
     for (const char* c = group.first; *c != '\0'; ++c) {
       pool->AddPhone(*c);
       pool->SetFeature(columns[0], std::string(1, *c).c_str());
-      for (int i = 0; i < 6; ++i) pool->SetFeature(columns[i + 1], std::string(1, group.second[i]).c_str());
+      for (int i = 0; i < 6; ++i)
+        pool->SetFeature(columns[i + 1], std::string(1, group.second[i]).c_str());
     }
   }
 }

@@ -18,7 +18,9 @@ constexpr const char* kContour =
     "VM_IntonationSyllable.y2=1.2\nVM_IntonationSyllable.y3=1\n";
 
 // n cells of value v.
-std::vector<float> Flat(int n, float v) { return std::vector<float>(static_cast<std::size_t>(n), v); }
+std::vector<float> Flat(int n, float v) {
+  return std::vector<float>(static_cast<std::size_t>(n), v);
+}
 std::vector<float> Join(std::vector<std::vector<float>> parts) {
   std::vector<float> out;
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
@@ -36,8 +38,8 @@ TEST_F(IntonationModulesTest, ContoursAndTemplatesShapeTheCells) {
   const std::string syllable = std::string(kLayers) + "VM_IntonationSyllable";
   const std::string v58 = std::string(kLayers) + "VM_IntonationV58";
   // kA, 5 + 5 cells: a ramp to 1.2 over the first 30 %, flat to 70 %, back down.
-  const std::vector<float> raised = {1, 1.0666667f, 1.1333333f, 1.2f, 1.2f,
-                                     1.2f, 1.2f, 1.2f, 1.1333333f, 1.0666667f};
+  const std::vector<float> raised = {1,    1.0666667f, 1.1333333f, 1.2f,       1.2f,
+                                     1.2f, 1.2f,       1.2f,       1.1333333f, 1.0666667f};
   // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at
   // 0.5 x 3, i at half of that.
   const std::vector<float> s1t1 =
@@ -65,9 +67,10 @@ TEST_F(IntonationModulesTest, PhrasesWithoutTemplateKeepTheirMarksAndGetNothing)
           std::string(kResources) + kContour);
   Run("kalI,pA.");
   ExpectNear(Cells(), Flat(30, 1));
-  EXPECT_EQ(Tokens(layer::kSyllable),
-            (std::vector<std::string>{"ka word:start", "lI stressed:1\tword:fin\tphrase:firstStress",
-                                      "pA stressed:1\tword:start\tword:fin\tphrase:firstStress"}));
+  EXPECT_EQ(
+      Tokens(layer::kSyllable),
+      (std::vector<std::string>{"ka word:start", "lI stressed:1\tword:fin\tphrase:firstStress",
+                                "pA stressed:1\tword:start\tword:fin\tphrase:firstStress"}));
 
   // Decided: no templates: one log line at set-up, the cells unchanged.
   const std::size_t lines = LogErrors().size();
@@ -109,10 +112,8 @@ TEST_F(IntonationModulesTest, SmoothingSpreadsJumpsOverTheThreshold) {
     std::vector<float> smoothed;
   };
   const std::vector<Case> cases = {
-      {{1, 1, 2, 2}, 0.5f, {1, 1.5f, 2, 2}},
-      {{1, 2, 1}, 0.5f, {2, 1, 1}},  // a one-cell peak moves
-      {{1, 1.5f, 2}, 0.5f, {1, 1.5f, 2}},
-      {{1, 1.5f}, 0, {1.5f, 1.5f}},
+      {{1, 1, 2, 2}, 0.5f, {1, 1.5f, 2, 2}}, {{1, 2, 1}, 0.5f, {2, 1, 1}},  // a one-cell peak moves
+      {{1, 1.5f, 2}, 0.5f, {1, 1.5f, 2}},    {{1, 1.5f}, 0, {1.5f, 1.5f}},
       {{0, 1, 1}, 0.5f, {0, 1, 1}},  // decided: a run from a zero cell is left alone
   };
   for (const Case& c : cases) {

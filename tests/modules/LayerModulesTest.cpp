@@ -24,7 +24,9 @@ TEST_F(LayerModulesTest, SyllablesAndWordsCarryStressAndWordMarks) {
        {"kA stressed:1\tword:start", "li ", "mE stressed:1", "ra word:fin"},
        {"kAlimEra "}},
       // Consonants before a non-phone join the last syllable.
-      {"ast_ke.", {"ast word:start\tword:fin", "ke word:start\tword:fin"}, {"ast ", "ke conjunction:1"}},
+      {"ast_ke.",
+       {"ast word:start\tword:fin", "ke word:start\tword:fin"},
+       {"ast ", "ke conjunction:1"}},
       // Leading consonants without a vowel: one token up to the non-phone.
       {"st_a.", {"st_ word:start\tword:fin", "a word:start\tword:fin"}, {"st ", "a "}},
       // Phones at the end of the text make no word; trailing consonants no syllable.
@@ -50,22 +52,37 @@ TEST_F(LayerModulesTest, PhrasesAndSentencesTakeTheirTypesFromBreaksAndConjuncti
     Texts words;
   };
   const std::vector<Case> cases = {
-      {"pAli_sas.", "pAli_sas.", {"pAli_sas type:stop"}, {"pAli_sas type:stop"},
+      {"pAli_sas.",
+       "pAli_sas.",
+       {"pAli_sas type:stop"},
+       {"pAli_sas type:stop"},
        {"pAli phrase:start", "sas phrase:fin"}},
       {"pAli_sas;", "pAli_sas;", {"pAli_sas type:question"}, {"pAli_sas type:question"}, {}},
       {"pAli_sas!", "pAli_sas!", {"pAli_sas type:exclamation"}, {"pAli_sas type:exclamation"}, {}},
-      {"pA,_sas.", "pA,_sas.", {"pA type:comma", "sas type:stop"}, {"pA,_sas type:stop"},
+      {"pA,_sas.",
+       "pA,_sas.",
+       {"pA type:comma", "sas type:stop"},
+       {"pA,_sas type:stop"},
        {"pA phrase:start\tphrase:fin", "sas phrase:start\tphrase:fin"}},
       {"pA.sas,", "pA.sas,", {"pA type:stop", "sas type:comma"}, {"pA type:stop"}, {}},
       // A pause before a conjunction becomes a comma break.
-      {"pAli_sas_ke_pA.", "pAli_sas/ke_pA.", {"pAli_sas type:comma", "ke_pA type:stop"},
+      {"pAli_sas_ke_pA.",
+       "pAli_sas/ke_pA.",
+       {"pAli_sas type:comma", "ke_pA type:stop"},
        {"pAli_sas/ke_pA type:stop"},
        {"pAli phrase:start", "sas phrase:fin", "ke conjunction:1\tphrase:start", "pA phrase:fin"}},
       // A break two before the conjunction: nothing is rewritten.
-      {"sas,_ke_pA.", "sas,_ke_pA.", {"sas type:comma", "ke_pA type:stop"}, {"sas,_ke_pA type:stop"}, {}},
+      {"sas,_ke_pA.",
+       "sas,_ke_pA.",
+       {"sas type:comma", "ke_pA type:stop"},
+       {"sas,_ke_pA type:stop"},
+       {}},
       // Decided: nor when the break stands right before it (the question stays).
-      {"kalO;ke_pA.", "kalO;ke_pA.", {"kalO type:question", "ke_pA type:stop"},
-       {"kalO type:question", "ke_pA type:stop"}, {}},
+      {"kalO;ke_pA.",
+       "kalO;ke_pA.",
+       {"kalO type:question", "ke_pA type:stop"},
+       {"kalO type:question", "ke_pA type:stop"},
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.phones);

@@ -50,14 +50,13 @@ const std::vector<std::string> kTriStateRules = {
 // vowel from 1.5 to 3 over the first half of the vowel and hands 0.5 of
 // that on; T1's vowel moves to half. H S1 (mask 192) lacks its second
 // element.
-const std::vector<std::string> kTemplates = {
-    "%stop",
-    "#S1 T1",
-    "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
-    "T1\t1\t0.5\tvowel:1\t0\t1\t1\tvowel:1\t0.5",
-    "#H S1",
-    "H\t1.1\t1\tvowel:1\t0\t1\t1\tvowel:1\t0.5",
-    "%"};
+const std::vector<std::string> kTemplates = {"%stop",
+                                             "#S1 T1",
+                                             "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
+                                             "T1\t1\t0.5\tvowel:1\t0\t1\t1\tvowel:1\t0.5",
+                                             "#H S1",
+                                             "H\t1.1\t1\tvowel:1\t0\t1\t1\tvowel:1\t0.5",
+                                             "%"};
 
 // Every font: 5 cells of 20 ms per phone of factor 1.0, 120 Hz, the lexicon.
 constexpr const char* kBaseFont =
@@ -148,7 +147,8 @@ class ProsodyBed : public testing::Test {
 
   std::vector<float> Cells() {
     const float* c = intonation_.GetCells();
-    return c == nullptr ? std::vector<float>() : std::vector<float>(c, c + intonation_.GetCellCount());
+    return c == nullptr ? std::vector<float>()
+                        : std::vector<float>(c, c + intonation_.GetCellCount());
   }
 
   static void ExpectNear(const std::vector<float>& got, const std::vector<float>& want) {

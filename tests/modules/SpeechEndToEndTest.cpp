@@ -31,6 +31,10 @@ class SpeechEndToEndTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     installation_ = new AssembledInstallation();
+    // The default font's chain without its rhythm and melody: every phone
+    // of factor 1.0 at the reference pitch.
+    testing_support::WriteFile(installation_->path("voicefonts/flat.vof"),
+                               "VModuleChain.Modules=VM_GeneratorPHO;VM_Mbrola\n");
     UseInstallation use(*installation_);
     loaded_ = tmengine__LoadSharedResources();
   }
@@ -108,6 +112,7 @@ TEST_F(SpeechEndToEndTest, TheDefaultFontSpeaksInProcessAtTheVoicesRate) {
 }
 
 TEST_F(SpeechEndToEndTest, TheWaveFilesHeaderAgreesWithItsLengthAndTheDurations) {
+  ASSERT_EQ(tmengine__SelectVoiceFont(engine_, "flat.vof"), 0);
   const Wave wave = ReadWave(Speak("kalimEra", "kalimera.wav"));
   ASSERT_TRUE(wave.ok);
   const std::size_t n = wave.samples.size();
@@ -137,6 +142,7 @@ TEST_F(SpeechEndToEndTest, TheWaveFilesHeaderAgreesWithItsLengthAndTheDurations)
 }
 
 TEST_F(SpeechEndToEndTest, TheSpeechIsVoicedAtTheFontsReferencePitch) {
+  ASSERT_EQ(tmengine__SelectVoiceFont(engine_, "flat.vof"), 0);
   const Wave wave = ReadWave(Speak("kalimEEEra", "long.wav"));
   ASSERT_TRUE(wave.ok);
   const int phone = PhoneMs();

@@ -77,8 +77,8 @@ constexpr const char* kModuleDelimiters = ";\n";
 // The modules that rewrite the working text; the layers are built on the
 // text that the last of them leaves.
 constexpr std::array<const char*, 10> kTextRewriters{
-    "VM_TextFeeder", "VM_Feeder",   "VM_FeederPre",   "VM_FeederPost", "VM_UserToGreek",
-    "VM_UsEnglish",  "VM_Speller",  "VM_Phonemizer",  "VM_FilterPlain", "VM_InFilter"};
+    "VM_TextFeeder", "VM_Feeder",  "VM_FeederPre",  "VM_FeederPost",  "VM_UserToGreek",
+    "VM_UsEnglish",  "VM_Speller", "VM_Phonemizer", "VM_FilterPlain", "VM_InFilter"};
 // The layer modules, in the order in which each needs the one before.
 constexpr std::array<const char*, 4> kLayers{"VM_LayerSyllable", "VM_LayerWord", "VM_LayerPhrase",
                                              "VM_LayerSentence"};
@@ -356,7 +356,8 @@ class Linter {
       previous = layer;
     }
     const std::vector<std::string> durations(kDurations.begin(), kDurations.end());
-    const std::string firstIntonation = pick({kIntonationV58, kIntonationSyllable, kSmoothF0}, false);
+    const std::string firstIntonation =
+        pick({kIntonationV58, kIntonationSyllable, kSmoothF0}, false);
     for (const std::string& duration : durations) needs(duration, firstIntonation);
     needs(kIntonationV58, kIntonationSyllable);
     std::vector<std::string> shapers = durations;
