@@ -1,5 +1,6 @@
 // The layer, duration and intonation modules on a generated phone string of
-// 100 kB: once in one pass, once chopped into passes of about 1,000
+// 100 kB, through the programming interface with a voice font that chains
+// only them: once in one pass, once chopped into passes of about 1,000
 // characters (cut after a sentence end), as a text feeder with chopping
 // would run them. Prints characters per second for both and their ratio:
 // the layers' lookups are binary searches, so one long pass must not be
@@ -13,24 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/composer/VCharacterPool.h"
-#include "engine/data/VDuration.h"
-#include "engine/data/VIntonation.h"
-#include "engine/data/VMLDS.h"
-#include "engine/shared/TMShared.h"
-#include "modules/vm_dur_filter.h"
-#include "modules/vm_dur_tristate.h"
-#include "modules/vm_dur_wrd.h"
-#include "modules/vm_int_58.h"
-#include "modules/vm_int_syl.h"
-#include "modules/vm_phrasation.h"
-#include "modules/vm_sentencation.h"
-#include "modules/vm_smoothf0.h"
-#include "modules/vm_syllablation_formal.h"
-#include "modules/vm_wordation.h"
+#include "engine/interface/tmengine.h"
 #include "platform/Registry.h"
-#include "tests/common/FakeComposer.h"
-#include "tests/modules/GreekTestPhones.h"
 #include "tools/scramble/DataFileWriter.h"
 
 namespace {
@@ -74,11 +59,34 @@ std::vector<std::string> Templates() {
   return lines;
 }
 
+// The Greek phone symbols; the blank (which the engine appends before the
+// closing full stop) is a pause.
+std::vector<std::string> PhoneTable() {
+  std::vector<std::string> records = {"symbol\tphone\tvowel\tstressed\tvoiced\tbreak\ttristate"};
+  for (const std::string row : {"aeiou 110101", "AEIOU 111101", "ptkfTsxc 100000",
+                                "bdgvDzGjmnlr 100100", "_# 000000", "/,.;! 000010"}) {
+    const std::size_t blank = row.find(' ');
+    for (std::size_t c = 0; c < blank; ++c) {
+      std::string record(1, row[c]);
+      for (std::size_t i = blank + 1; i < row.size(); ++i) record += std::string("\t") + row[i];
+      records.push_back(record);
+    }
+  }
+  records.push_back(" \t0\t0\t0\t0\t0\t0");
+  return records;
+}
+
 bool MakeInstallation(const fs::path& dir) {
   Write(dir / "config.txt",
-        "Lexicon.Directory=lexicon\nLexicon.Suffix=.lex\nLexicon.EForm=no\n"
+        "AC.Directory=rules\nAC.Suffix=.rul\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
+        "Lexicon.EForm=no\nPhones.Filename=phones/bench.phn\n"
         "3States.Directory=tristate\n3States.Suffix=.3st\n"
-        "V58Compiler.Directory=v58\nV58Compiler.Suffix=.v58\n");
+        "V58Compiler.Directory=v58\nV58Compiler.Suffix=.v58\n"
+        "User.Lexicon.Directory=user\nUser.Lexicon.Suffix=.usr\n"
+        "VoiceFonts.Directory=fonts\nVoiceFonts.Suffix=.vof\nDefault.VoiceFont=bench.vof\n"
+        "Logger.Directory=logs\nLogger.Preffix=log_\nLogger.ErrorPreffix=err_\n"
+        "Logger.Suffix=.html\n");
+  for (const char* folder : {"rules", "user", "logs"}) fs::create_directories(dir / folder);
   Write(dir / "lexicon/words.lex", "ke\tconjunction\nta\tfunction\n");
   Write(dir / "fonts/bench.vof",
         "TIMEQUANTUM=10\nDuration reference=90\nIntonation reference=120\n"
@@ -94,8 +102,10 @@ bool MakeInstallation(const fs::path& dir) {
         "VM_IntonationSyllable.x2=0.7\nVM_IntonationSyllable.x3=1\n"
         "VM_IntonationSyllable.y0=1\nVM_IntonationSyllable.y1=1.08\n"
         "VM_IntonationSyllable.y2=1.08\nVM_IntonationSyllable.y3=1\n"
-        "VM_SmoothF0.GapThreshold=0.04\n");
-  return WriteRecords(dir / "tristate/rules.3st",
+        "VM_SmoothF0.GapThreshold=0.04\nSpeechBuffer.SampleRate=22050\n"
+        "SpeechBuffer.InitAllocation=16\n");
+  return WriteRecords(dir / "phones/bench.phn", PhoneTable(), 500) &&
+         WriteRecords(dir / "tristate/rules.3st",
                       {"[*][stressed:1][break:1]:0.16", "[*][vowel:1][break:1]:0.13",
                        "[*][stressed:1][*]:0.12", "[vowel:1][voiced:1][vowel:1]:0.09"},
                       120) &&
@@ -135,68 +145,6 @@ std::string PhoneString(std::size_t size) {
   return text;
 }
 
-class Bed {
- public:
-  explicit Bed(const fs::path& dir) {
-    AddGreekTestPhones(shared_.GetPhonePool());
-    shared_.GetConfiguration()->Load((dir / "config.txt").string());
-    shared_.Get3States()->Load(&shared_);
-    shared_.GetV58Compiler()->Load(&shared_);
-    shared_.GetTreeLexicon()->Load(&shared_);
-    composer_.shared = &shared_;
-    composer_.mlds = &mlds_;
-    composer_.duration = &duration_;
-    composer_.intonation = &intonation_;
-    composer_.onReset = [this] {
-      duration_.Reset();
-      intonation_.Reset();
-    };
-    mlds_.SetComposer(&composer_);
-    duration_.SetComposer(&composer_);
-    intonation_.SetComposer(&composer_);
-    for (VModule* m :
-         std::vector<VModule*>{&syllables_, &words_, &phrases_, &sentences_, &triState_,
-                               &wordDurations_, &filter_, &v58_, &contours_, &smooth_}) {
-      composer_.directory.AddModule(m);
-    }
-    font_.Load((dir / "fonts/bench.vof").string());
-    font_.SetComposer(&composer_);
-    pool_.SetComposer(&composer_);
-    pool_.BuildChain(&font_);
-    composer_.character = &font_;
-    font_.GetChain()->SetUpAll();
-  }
-  ~Bed() { mlds_.Clear(); }
-  Bed(const Bed&) = delete;
-  Bed& operator=(const Bed&) = delete;
-
-  // Runs the chain on the phone string; gives the number of F0 cells made.
-  int Run(const std::string& phones) {
-    composer_.text.SetText(phones);
-    font_.GetChain()->Run(nullptr);
-    return intonation_.GetCellCount();
-  }
-
- private:
-  TMShared shared_;
-  VMLDS mlds_;
-  VDuration duration_;
-  VIntonation intonation_;
-  testing_support::FakeComposer composer_;
-  VM_LayerSyllable syllables_;
-  VM_LayerWord words_;
-  VM_LayerPhrase phrases_;
-  VM_LayerSentence sentences_;
-  VM_DurationTriState triState_;
-  VM_DurationWord wordDurations_;
-  VM_DurationFilter filter_;
-  VM_IntonationV58 v58_;
-  VM_IntonationSyllable contours_;
-  VM_SmoothF0 smooth_;
-  VCharacterPool pool_;
-  VCharacter font_;
-};
-
 // The text cut into passes of about kPassSize characters, each ending
 // after a sentence end.
 std::vector<std::string> Passes(const std::string& text) {
@@ -209,6 +157,15 @@ std::vector<std::string> Passes(const std::string& text) {
     start = end;
   }
   return passes;
+}
+
+// Speaks the phone string into a buffer (the chain runs on it, plus " .").
+bool Speak(Tamrin* engine, const std::string& phones) {
+  char* buffer = nullptr;
+  long size = 0;
+  const bool ok = tmengine__TextToBuffer(engine, phones.c_str(), 0, &buffer, &size) == 0;
+  tmengine__FreeBuffer(&buffer);
+  return ok;
 }
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -227,27 +184,26 @@ int main() {
 
   const std::string text = PhoneString(kTextSize);
   const std::vector<std::string> passes = Passes(text);
-  double rates[2] = {0, 0};
-  {
-    Bed bed(dir);
-    const auto start = Clock::now();
-    const int cells = bed.Run(text);
-    const double s = Seconds(Clock::now() - start);
-    rates[0] = static_cast<double>(text.size()) / s;
-    std::printf("one pass of %zu characters: %.1f ms, %.0f characters per second (%d F0 cells)\n",
-                text.size(), s * 1000.0, rates[0], cells);
+  Tamrin* engine = nullptr;
+  if (tmengine__LoadSharedResources() != 0 || tmengine__New(&engine) != 0) {
+    std::printf("the bench installation does not load\n");
+    return 1;
   }
-  {
-    Bed bed(dir);
-    const auto start = Clock::now();
-    long cells = 0;
-    for (const std::string& pass : passes) cells += bed.Run(pass);
-    const double s = Seconds(Clock::now() - start);
-    rates[1] = static_cast<double>(text.size()) / s;
-    std::printf("%zu passes of about %zu: %.1f ms, %.0f characters per second (%ld F0 cells)\n",
-                passes.size(), kPassSize, s * 1000.0, rates[1], cells);
-  }
-  std::printf("chopped / one pass: %.2f\n", rates[1] / rates[0]);
+  auto start = Clock::now();
+  Speak(engine, text);
+  double s = Seconds(Clock::now() - start);
+  const double onePass = static_cast<double>(text.size()) / s;
+  std::printf("one pass of %zu characters: %.1f ms, %.0f characters per second\n", text.size(),
+              s * 1000.0, onePass);
+  start = Clock::now();
+  for (const std::string& pass : passes) Speak(engine, pass);
+  s = Seconds(Clock::now() - start);
+  const double chopped = static_cast<double>(text.size()) / s;
+  std::printf("%zu passes of about %zu: %.1f ms, %.0f characters per second\n", passes.size(),
+              kPassSize, s * 1000.0, chopped);
+  std::printf("chopped / one pass: %.2f\n", chopped / onePass);
+  tmengine__Delete(&engine);
+  tmengine__ReleaseSharedResources();
   fs::remove_all(root);
   return 0;
 }

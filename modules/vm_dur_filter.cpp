@@ -16,10 +16,9 @@ bool VM_DurationFilter::Init() { return true; }
 bool VM_DurationFilter::SetUp() { return true; }
 
 bool VM_DurationFilter::Run() {
-  VComposer* composer = GetComposer();
-  VDuration* duration = composer != nullptr ? composer->GetDuration() : nullptr;
-  if (duration == nullptr || duration->Prepare() < 1) return true;
-  const std::string& text = composer->GetText()->Str();
+  VDuration* duration = PreparedDurations();
+  if (duration == nullptr) return true;
+  const std::string& text = GetComposer()->GetText()->Str();
   PhoneFeature isVowel(PhoneTable(), phone::kVowel);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (isVowel(text[i])) duration->Multiply(static_cast<int>(i), kVowelFactor);

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/base/Log.h"
 #include "engine/data/FeatureNames.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VTextBuffer.h"
@@ -20,23 +19,17 @@ bool VM_DurationTriState::ReleaseResources() {
 bool VM_DurationTriState::Init() { return true; }
 
 bool VM_DurationTriState::SetUp() {
-  compiler_ = nullptr;
-  const std::string name = Setting(kCompilerKey);
-  VComposer* composer = GetComposer();
-  TMShared* shared = composer != nullptr ? composer->GetShared() : nullptr;
-  if (shared != nullptr) compiler_ = shared->Get3States()->Find(name);
-  if (compiler_ == nullptr) {
-    Log::Error("VM_DurationTriState::SetUp()@no tri-state rules named [" + name +
-               "]: durations stay unchanged");
-  }
+  TMShared* shared = Shared();
+  compiler_ = shared != nullptr ? shared->Get3States()->FindFor(Setting(kCompilerKey),
+                                                                "VM_DurationTriState::SetUp()")
+                                : nullptr;
   return true;
 }
 
 bool VM_DurationTriState::Run() {
-  VComposer* composer = GetComposer();
-  VDuration* duration = composer != nullptr ? composer->GetDuration() : nullptr;
-  if (duration == nullptr || duration->Prepare() < 1 || compiler_ == nullptr) return true;
-  const std::string& text = composer->GetText()->Str();
+  VDuration* duration = PreparedDurations();
+  if (duration == nullptr || compiler_ == nullptr) return true;
+  const std::string& text = GetComposer()->GetText()->Str();
   const std::size_t length = text.size();
   if (length <= 2) return true;
 

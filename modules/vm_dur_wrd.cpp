@@ -42,9 +42,7 @@ bool VM_DurationWord::TypeCharge(const _token_* phrase, float* charge) const {
 }
 
 bool VM_DurationWord::Run() {
-  VComposer* composer = GetComposer();
-  VDuration* duration = composer != nullptr ? composer->GetDuration() : nullptr;
-  const bool prepared = duration != nullptr && duration->Prepare() >= 1;
+  VDuration* duration = PreparedDurations();
   VLayer* words = Layer(layer::kWord);
   VLayer* phrases = Layer(layer::kPhrase);
   VLayer* syllables = Layer(layer::kSyllable);
@@ -57,8 +55,8 @@ bool VM_DurationWord::Run() {
     Log::Error("vm_dur_wrd::apply()@Syllable layer required");
     return false;
   }
-  if (!prepared) return true;
-  const VTextBuffer* text = composer->GetText();
+  if (duration == nullptr) return true;
+  const VTextBuffer* text = GetComposer()->GetText();
   PhoneFeature isVoiced(PhoneTable(), phone::kVoiced);
 
   std::vector<int> ends;

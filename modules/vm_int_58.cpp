@@ -20,24 +20,15 @@ bool VM_IntonationV58::ReleaseResources() {
 bool VM_IntonationV58::Init() { return true; }
 
 bool VM_IntonationV58::SetUp() {
-  compiler_ = nullptr;
-  const std::string name = Setting(kCompilerKey);
-  VComposer* composer = GetComposer();
-  TMShared* shared = composer != nullptr ? composer->GetShared() : nullptr;
-  if (shared != nullptr) compiler_ = shared->GetV58Compiler()->Find(name);
-  if (compiler_ == nullptr) {
-    Log::Error("VM_IntonationV58::SetUp()@no V58 templates named [" + name +
-               "]: the pitch stays unchanged");
-  }
+  TMShared* shared = Shared();
+  compiler_ = shared != nullptr ? shared->GetV58Compiler()->FindFor(Setting(kCompilerKey),
+                                                                    "VM_IntonationV58::SetUp()")
+                                : nullptr;
   return true;
 }
 
 bool VM_IntonationV58::Run() {
-  VComposer* composer = GetComposer();
-  if (composer == nullptr || composer->GetDuration() == nullptr) return false;
-  composer->GetDuration()->Prepare();
-  VIntonation* intonation = composer->GetIntonation();
-  const int prepared = intonation != nullptr ? intonation->Prepare() : VIntonation::kNoDuration;
+  const int prepared = PrepareCells();
   if (prepared == VIntonation::kNoDuration) return false;
   if (prepared < 0) {
     Log::Error("vm_int_58::Run()@the pitch cells cannot be prepared: [" + std::to_string(prepared) +
@@ -53,7 +44,9 @@ bool VM_IntonationV58::Run() {
       return false;
     }
   }
-  if (compiler_ != nullptr) compiler_->AnalysePhrases(composer, layers[0], layers[1], layers[2]);
+  if (compiler_ != nullptr) {
+    compiler_->AnalysePhrases(GetComposer(), layers[0], layers[1], layers[2]);
+  }
   return true;
 }
 

@@ -24,11 +24,8 @@ bool VM_IntonationSyllable::SetUp() {
 }
 
 bool VM_IntonationSyllable::Run() {
-  VComposer* composer = GetComposer();
-  if (composer == nullptr || composer->GetDuration() == nullptr) return false;
-  composer->GetDuration()->Prepare();
-  VIntonation* intonation = composer->GetIntonation();
-  if (intonation == nullptr || intonation->Prepare() < 1) return false;
+  if (PrepareCells() < VIntonation::kPrepared) return false;
+  VIntonation* intonation = GetComposer()->GetIntonation();
   const VLayer* syllables = nullptr;
   for (const char* name : {layer::kSyllable, layer::kWord, layer::kPhrase}) {
     const VLayer* l = Layer(name);

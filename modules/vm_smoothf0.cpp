@@ -38,11 +38,8 @@ void VM_SmoothF0::Smooth(float* f, int count, float threshold) {
 }
 
 bool VM_SmoothF0::Run() {
-  VComposer* composer = GetComposer();
-  if (composer == nullptr || composer->GetDuration() == nullptr) return true;
-  composer->GetDuration()->Prepare();
-  VIntonation* intonation = composer->GetIntonation();
-  if (intonation == nullptr || intonation->Prepare() <= 0) return true;
+  if (PrepareCells() <= 0) return true;
+  VIntonation* intonation = GetComposer()->GetIntonation();
   Smooth(intonation->GetCells(), intonation->GetCellCount(), gapThreshold_);
   return true;
 }

@@ -26,9 +26,7 @@ bool VM_LayerWord::Init() {
 
 bool VM_LayerWord::SetUp() {
   lexicon_ = nullptr;
-  VComposer* composer = GetComposer();
-  TMShared* shared = composer != nullptr ? composer->GetShared() : nullptr;
-  if (shared != nullptr) lexicon_ = shared->GetTreeLexicon()->Find(Setting(kLexiconKey));
+  if (TMShared* shared = Shared()) lexicon_ = shared->GetTreeLexicon()->Find(Setting(kLexiconKey));
   return true;
 }
 

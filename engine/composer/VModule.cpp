@@ -4,6 +4,8 @@
 
 #include "engine/base/VLib.h"
 #include "engine/composer/VCharacter.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VIntonation.h"
 #include "engine/data/VLayer.h"
 #include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
@@ -18,10 +20,30 @@ float VModule::FloatSetting(const char* key) const {
   return static_cast<float>(VLib::ParseFloat(Setting(key)));
 }
 
-const VSR_PhonePool* VModule::PhoneTable() const {
+TMShared* VModule::Shared() const {
   VComposer* composer = PeekComposer();
-  TMShared* shared = composer != nullptr ? composer->GetShared() : nullptr;
+  return composer != nullptr ? composer->GetShared() : nullptr;
+}
+
+const VSR_PhonePool* VModule::PhoneTable() const {
+  TMShared* shared = Shared();
   return shared != nullptr ? shared->GetPhonePool() : nullptr;
+}
+
+VDuration* VModule::PreparedDurations() const {
+  VComposer* composer = PeekComposer();
+  VDuration* duration = composer != nullptr ? composer->GetDuration() : nullptr;
+  return duration != nullptr && duration->Prepare() >= VDuration::kPrepared ? duration : nullptr;
+}
+
+int VModule::PrepareCells() const {
+  VComposer* composer = PeekComposer();
+  if (composer == nullptr || composer->GetDuration() == nullptr ||
+      composer->GetIntonation() == nullptr) {
+    return VIntonation::kNoComposer;
+  }
+  composer->GetDuration()->Prepare();
+  return composer->GetIntonation()->Prepare();
 }
 
 VLayer* VModule::Layer(const char* name) const {

@@ -1,7 +1,5 @@
 // A short sentence through a test font's whole chain, from the phone string
 // to the phone text, against durations and pitch points worked out by hand.
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "tests/modules/ProsodyTestBed.h"
@@ -19,10 +17,10 @@ TEST_F(ProsodyEndToEndTest, ThePhoneTextHasTheFontsRhythmAndMelody) {
               "VM_DurationWord.StopCharge=1.2\nVM_SmoothF0.GapThreshold=2\n");
   Run("pAli.");
   // Durations, 100 ms x factor in steps of 20 ms:
-  //   p  1                                   100 ms, 5 cells
-  //   A  1.5 (stressed) x 1 x 1.2 x 0.9      162 -> 160 ms, 8 cells
-  //   l  1.2 (voiced between vowels)         120 ms, 6 cells
-  //   i  1.3 (before the end) x 1.25 x 1.2 x 0.9   175.5 -> 180 ms, 9 cells
+  //   p  1                                          100 ms, 5 cells
+  //   A  1.5 (stressed) x 1 x 1.2 x 0.9             162 -> 160 ms, 8 cells
+  //   l  1.2 (voiced between vowels)                120 ms, 6 cells
+  //   i  1.3 (no vowel after) x 1.25 x 1.2 x 0.9    175.5 -> 180 ms, 9 cells
   // Pitch at 0, 50 and 100 % of each phone, 120 Hz x the template S1 T1:
   //   p 1.5; A from 1.5 to 3 over its first 4 cells (cell 3: 2.625); l 0.5 x 3; i half that.
   EXPECT_EQ(generator_.GetPho(),

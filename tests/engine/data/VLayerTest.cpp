@@ -204,19 +204,6 @@ TEST_F(VLayerTest, LocateGivesTheTokenHoldingAPosition) {
   EXPECT_TRUE(Log().empty());
 }
 
-TEST_F(VLayerTest, ALongLayerLocatesEveryPosition) {
-  // Token k spans 3k and 3k + 1; 3k + 2 lies in a gap.
-  constexpr int kTokens = 100000;
-  VTextBuffer text;
-  text.SetText(std::string(3 * kTokens, 'a'));
-  char* p = text.GetData();
-  VLayer layer("Syllable", &syllableHint_);
-  for (int k = 0; k < kTokens; ++k) ASSERT_TRUE(layer.Add(_token_(p + 3 * k, p + 3 * k + 1)));
-  for (int pos = 0; pos < 3 * kTokens; ++pos) {
-    ASSERT_EQ(layer.locate(p + pos), pos % 3 == 2 ? -1 : pos / 3) << pos;
-  }
-}
-
 TEST_F(VLayerTest, TheWalkStopsAtTheLastTokenInUse) {
   VLayer layer("Word", &wordHint_);
   EXPECT_EQ(layer.Tokens().begin(), layer.Tokens().end());
