@@ -1,8 +1,9 @@
 // Speech to a WAVE file through the programming interface and the installed
 // default voice font, in an installation assembled from the build tree's
 // data with the built mbrola.so: the header and the length of the file, the
-// sound itself (not silence, the font's pitch), and the file read back by
-// soxi.
+// sound itself (not silence, the font's pitch; both through a font that
+// leaves out the default font's rhythm and melody), and the file read back
+// by soxi.
 #include <gtest/gtest.h>
 
 #include <cmath>
