@@ -19,7 +19,7 @@ bool VM_DurationFilter::Run() {
   VDuration* duration = PreparedDurations();
   if (duration == nullptr) return true;
   const std::string& text = GetComposer()->GetText()->Str();
-  PhoneFeature isVowel(PhoneTable(), phone::kVowel);
+  PhoneFeature isVowel(PhoneTable(), phone_features::kVowel);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (isVowel(text[i])) duration->Multiply(static_cast<int>(i), kVowelFactor);
   }

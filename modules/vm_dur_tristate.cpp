@@ -20,7 +20,7 @@ bool VM_DurationTriState::Init() { return true; }
 
 bool VM_DurationTriState::SetUp() {
   TMShared* shared = Shared();
-  compiler_ = shared != nullptr ? shared->Get3States()->FindFor(Setting(kCompilerKey),
+  compiler_ = shared != nullptr ? shared->Get3States()->FindFor(FontParameter(kCompilerKey),
                                                                 "VM_DurationTriState::SetUp()")
                                 : nullptr;
   return true;
@@ -34,7 +34,7 @@ bool VM_DurationTriState::Run() {
   if (length <= 2) return true;
 
   // The nearest "tristate" phone before and after every character.
-  PhoneFeature isTriState(PhoneTable(), phone::kTriState);
+  PhoneFeature isTriState(PhoneTable(), phone_features::kTristate);
   std::vector<char> left(length, kNoNeighbour);
   std::vector<char> right(length, kNoNeighbour);
   for (std::size_t i = 1; i < length; ++i) {

@@ -19,21 +19,21 @@ bool VM_DurationWord::ReleaseResources() { return true; }
 bool VM_DurationWord::Init() { return true; }
 
 bool VM_DurationWord::SetUp() {
-  endingCharge1_ = FloatSetting(kEndingCharge1Key);
-  endingCharge2_ = FloatSetting(kEndingCharge2Key);
-  stopCharge_ = FloatSetting(kStopChargeKey);
-  commaCharge_ = FloatSetting(kCommaChargeKey);
-  questionCharge_ = FloatSetting(kQuestionChargeKey);
+  endingCharge1_ = FloatFontParameter(kEndingCharge1Key);
+  endingCharge2_ = FloatFontParameter(kEndingCharge2Key);
+  stopCharge_ = FloatFontParameter(kStopChargeKey);
+  commaCharge_ = FloatFontParameter(kCommaChargeKey);
+  questionCharge_ = FloatFontParameter(kQuestionChargeKey);
   return true;
 }
 
 bool VM_DurationWord::TypeCharge(const _token_* phrase, float* charge) const {
   if (phrase == nullptr) return false;
-  const std::pair<const char*, float> charges[] = {{value::kStop, stopCharge_},
-                                                   {value::kComma, commaCharge_},
-                                                   {value::kQuestion, questionCharge_}};
+  const std::pair<const char*, float> charges[] = {{features::kStop, stopCharge_},
+                                                   {features::kComma, commaCharge_},
+                                                   {features::kQuestion, questionCharge_}};
   for (const auto& c : charges) {
-    if (phrase->Is(feature::kType, c.first)) {
+    if (phrase->Is(features::kType, c.first)) {
       *charge = c.second;
       return true;
     }
@@ -43,9 +43,9 @@ bool VM_DurationWord::TypeCharge(const _token_* phrase, float* charge) const {
 
 bool VM_DurationWord::Run() {
   VDuration* duration = PreparedDurations();
-  VLayer* words = Layer(layer::kWord);
-  VLayer* phrases = Layer(layer::kPhrase);
-  VLayer* syllables = Layer(layer::kSyllable);
+  VLayer* words = Layer(layers::kWord);
+  VLayer* phrases = Layer(layers::kPhrase);
+  VLayer* syllables = Layer(layers::kSyllable);
   if (words == nullptr || phrases == nullptr) {
     Log::Error(std::string(kSourcePath) + (words == nullptr ? ": Word" : ": Phrase") +
                " layer required");
@@ -57,11 +57,11 @@ bool VM_DurationWord::Run() {
   }
   if (duration == nullptr) return true;
   const VTextBuffer* text = GetComposer()->GetText();
-  PhoneFeature isVoiced(PhoneTable(), phone::kVoiced);
+  PhoneFeature isVoiced(PhoneTable(), phone_features::kVoiced);
 
   std::vector<int> ends;
   for (const _token_* word : words->Tokens()) {
-    if (word->Contains(marks::kPhraseFin) == nullptr) continue;
+    if (word->Contains(feature_pairs::kPhraseFin) == nullptr) continue;
     const int s0 = syllables->locate(word->GetStart());
     const int n = syllables->CountBetween(word->GetStart(), word->GetEnd());
     float typeCharge = 0.0f;

@@ -21,7 +21,7 @@ bool VM_IntonationV58::Init() { return true; }
 
 bool VM_IntonationV58::SetUp() {
   TMShared* shared = Shared();
-  compiler_ = shared != nullptr ? shared->GetV58Compiler()->FindFor(Setting(kCompilerKey),
+  compiler_ = shared != nullptr ? shared->GetV58Compiler()->FindFor(FontParameter(kCompilerKey),
                                                                     "VM_IntonationV58::SetUp()")
                                 : nullptr;
   return true;
@@ -36,7 +36,7 @@ bool VM_IntonationV58::Run() {
     return true;
   }
   VLayer* layers[3] = {};
-  const char* names[3] = {layer::kPhrase, layer::kWord, layer::kSyllable};
+  const char* names[3] = {layers::kPhrase, layers::kWord, layers::kSyllable};
   for (int i = 0; i < 3; ++i) {
     layers[i] = Layer(names[i]);
     if (layers[i] == nullptr) {

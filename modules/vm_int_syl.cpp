@@ -17,9 +17,9 @@ bool VM_IntonationSyllable::Init() { return true; }
 
 bool VM_IntonationSyllable::SetUp() {
   for (int i = 0; i < kPoints; ++i)
-    contour_.x[static_cast<std::size_t>(i)] = FloatSetting(kXKeys[i]);
+    contour_.x[static_cast<std::size_t>(i)] = FloatFontParameter(kXKeys[i]);
   for (int i = 0; i < kPoints; ++i)
-    contour_.y[static_cast<std::size_t>(i)] = FloatSetting(kYKeys[i]);
+    contour_.y[static_cast<std::size_t>(i)] = FloatFontParameter(kYKeys[i]);
   return true;
 }
 
@@ -27,7 +27,7 @@ bool VM_IntonationSyllable::Run() {
   if (PrepareCells() < VIntonation::kPrepared) return false;
   VIntonation* intonation = GetComposer()->GetIntonation();
   const VLayer* syllables = nullptr;
-  for (const char* name : {layer::kSyllable, layer::kWord, layer::kPhrase}) {
+  for (const char* name : {layers::kSyllable, layers::kWord, layers::kPhrase}) {
     const VLayer* l = Layer(name);
     if (l == nullptr) {
       Log::Error(std::string(kSourcePath) + ": " + name + " layer required");
@@ -36,10 +36,10 @@ bool VM_IntonationSyllable::Run() {
     if (syllables == nullptr) syllables = l;
   }
   for (const _token_* syllable : syllables->Tokens()) {
-    if (syllable->Contains(feature::kStressed) == nullptr) continue;
-    if (syllable->Contains(marks::kFirstStress) != nullptr ||
-        syllable->Contains(marks::kLastStress) != nullptr ||
-        syllable->Contains(marks::kPreLastStress) != nullptr) {
+    if (syllable->Contains(features::kStressed) == nullptr) continue;
+    if (syllable->Contains(feature_pairs::kFirstStress) != nullptr ||
+        syllable->Contains(feature_pairs::kLastStress) != nullptr ||
+        syllable->Contains(feature_pairs::kPreLastStress) != nullptr) {
       continue;
     }
     intonation->ApplyContour(syllable->GetStart(), syllable->GetEnd(), &contour_, false, false);

@@ -14,7 +14,7 @@ VM_LayerPhrase::VM_LayerPhrase() : VModule("VM_LayerPhrase") {}
 bool VM_LayerPhrase::ReleaseResources() { return true; }
 
 bool VM_LayerPhrase::Init() {
-  CreateLayer(layer::kPhrase, kSizeHint);
+  CreateLayer(layers::kPhrase, layers::kPhraseHint);
   return true;
 }
 
@@ -23,23 +23,23 @@ bool VM_LayerPhrase::SetUp() { return true; }
 const char* VM_LayerPhrase::TypeOf(char breakCharacter) {
   switch (breakCharacter) {
     case '!':
-      return value::kExclamation;
+      return features::kExclamation;
     case ',':
     case '/':
-      return value::kComma;
+      return features::kComma;
     case '.':
-      return value::kStop;
+      return features::kStop;
     case ';':
-      return value::kQuestion;
+      return features::kQuestion;
     default:
       return "";
   }
 }
 
 bool VM_LayerPhrase::Run() {
-  VLayer* phrases = Layer(layer::kPhrase);
+  VLayer* phrases = Layer(layers::kPhrase);
   if (phrases != nullptr) phrases->Reset();
-  VLayer* words = Layer(layer::kWord);
+  VLayer* words = Layer(layers::kWord);
   if (words == nullptr) {
     Log::Error(std::string(kSourcePath) + ": Word layer required");
     return false;
@@ -48,8 +48,8 @@ bool VM_LayerPhrase::Run() {
   if (phrases == nullptr || composer == nullptr) return true;
   VTextBuffer* text = composer->GetText();
   const VSR_PhonePool* table = PhoneTable();
-  PhoneFeature isPhone(table, phone::kPhone);
-  PhoneFeature isBreak(table, phone::kBreak);
+  PhoneFeature isPhone(table, phone_features::kPhone);
+  PhoneFeature isBreak(table, phone_features::kBreak);
 
   char* first = text->GetData();
   const int length = text->GetLength();
@@ -75,11 +75,11 @@ bool VM_LayerPhrase::Run() {
       int end = i - 1;
       while (end > phraseStart && !isPhone(first[end])) --end;
       _token_ phrase(first + phraseStart, first + end);
-      phrase.Set(feature::kType, TypeOf(*c));
+      phrase.Set(features::kType, TypeOf(*c));
       phrases->Add(phrase);
       open = false;
     }
-    if (w >= 0 && words->Contains(w, marks::kConjunction) != nullptr) {
+    if (w >= 0 && words->Contains(w, features::kConjunction) != nullptr) {
       if (conjunctionSeen) {
         conjunctionSeen = false;
         i = after(w);
@@ -97,8 +97,8 @@ bool VM_LayerPhrase::Run() {
   }
 
   for (const _token_* phrase : phrases->Tokens()) {
-    words->SetFeature(words->locate(phrase->GetStart()), feature::kPhrase, value::kStart);
-    words->SetFeature(words->locate(phrase->GetEnd()), feature::kPhrase, value::kFin);
+    words->SetFeature(words->locate(phrase->GetStart()), features::kPhrase, features::kStart);
+    words->SetFeature(words->locate(phrase->GetEnd()), features::kPhrase, features::kFin);
   }
   return true;
 }

@@ -23,8 +23,6 @@
 
 class VM_LayerPhrase : public VModule {
  public:
-  // The size hint of the layer.
-  static constexpr int kSizeHint = 30;
   // The break written before a conjunction.
   static constexpr char kConjunctionBreak = '/';
   // The source name of the log line of a missing "Word" layer.

@@ -10,16 +10,16 @@ VM_LayerSentence::VM_LayerSentence() : VModule("VM_LayerSentence") {}
 bool VM_LayerSentence::ReleaseResources() { return true; }
 
 bool VM_LayerSentence::Init() {
-  CreateLayer(layer::kSentence, kSizeHint);
+  CreateLayer(layers::kSentence, layers::kSentenceHint);
   return true;
 }
 
 bool VM_LayerSentence::SetUp() { return true; }
 
 bool VM_LayerSentence::Run() {
-  VLayer* sentences = Layer(layer::kSentence);
+  VLayer* sentences = Layer(layers::kSentence);
   if (sentences != nullptr) sentences->Reset();
-  const VLayer* phrases = Layer(layer::kPhrase);
+  const VLayer* phrases = Layer(layers::kPhrase);
   if (phrases == nullptr) {
     VLib::ReportError("[Phrase] layer required");
     return false;
@@ -28,10 +28,10 @@ bool VM_LayerSentence::Run() {
   char* sentenceStart = nullptr;
   for (const _token_* phrase : phrases->Tokens()) {
     if (sentenceStart == nullptr) sentenceStart = phrase->GetStart();
-    for (const char* type : {value::kStop, value::kQuestion, value::kExclamation}) {
-      if (!phrase->Is(feature::kType, type)) continue;
+    for (const char* type : {features::kStop, features::kQuestion, features::kExclamation}) {
+      if (!phrase->Is(features::kType, type)) continue;
       _token_ sentence(sentenceStart, phrase->GetEnd());
-      sentence.Set(feature::kType, type);
+      sentence.Set(features::kType, type);
       sentences->Add(sentence);
       sentenceStart = nullptr;
       break;

@@ -9,9 +9,6 @@
 
 class VM_LayerSentence : public VModule {
  public:
-  // The size hint of the layer.
-  static constexpr int kSizeHint = 5;
-
   VM_LayerSentence();
 
   bool ReleaseResources() override;

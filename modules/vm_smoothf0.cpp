@@ -13,7 +13,7 @@ bool VM_SmoothF0::ReleaseResources() { return true; }
 bool VM_SmoothF0::Init() { return true; }
 
 bool VM_SmoothF0::SetUp() {
-  gapThreshold_ = FloatSetting(kGapThresholdKey);
+  gapThreshold_ = FloatFontParameter(kGapThresholdKey);
   return true;
 }
 

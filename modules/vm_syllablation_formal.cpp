@@ -11,22 +11,22 @@ VM_LayerSyllable::VM_LayerSyllable() : VModule("VM_LayerSyllable") {}
 bool VM_LayerSyllable::ReleaseResources() { return true; }
 
 bool VM_LayerSyllable::Init() {
-  CreateLayer(layer::kSyllable, kSizeHint);
+  CreateLayer(layers::kSyllable, layers::kSyllableHint);
   return true;
 }
 
 bool VM_LayerSyllable::SetUp() { return true; }
 
 bool VM_LayerSyllable::Run() {
-  VLayer* syllables = Layer(layer::kSyllable);
+  VLayer* syllables = Layer(layers::kSyllable);
   VComposer* composer = GetComposer();
   if (syllables == nullptr || composer == nullptr) return true;
   syllables->Reset();
   VTextBuffer* text = composer->GetText();
   const VSR_PhonePool* table = PhoneTable();
-  PhoneFeature isPhone(table, phone::kPhone);
-  PhoneFeature isVowel(table, phone::kVowel);
-  PhoneFeature isStressed(table, phone::kStressed);
+  PhoneFeature isPhone(table, phone_features::kPhone);
+  PhoneFeature isVowel(table, phone_features::kVowel);
+  PhoneFeature isStressed(table, phone_features::kStressed);
 
   char* first = text->GetData();
   const int length = text->GetLength();
@@ -41,7 +41,7 @@ bool VM_LayerSyllable::Run() {
       if (isVowel(*c)) {
         // The onset gathered since runStart and this vowel.
         _token_ syllable(runStart, c);
-        if (isStressed(*c)) syllable.SetFlag(feature::kStressed);
+        if (isStressed(*c)) syllable.SetFlag(features::kStressed);
         syllables->Add(syllable);
         lastSyllableStart = runStart;
         open = false;

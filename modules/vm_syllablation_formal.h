@@ -13,9 +13,6 @@
 
 class VM_LayerSyllable : public VModule {
  public:
-  // The size hint of the layer.
-  static constexpr int kSizeHint = 200;
-
   VM_LayerSyllable();
 
   bool ReleaseResources() override;

@@ -20,23 +20,24 @@ bool VM_LayerWord::ReleaseResources() {
 
 bool VM_LayerWord::Init() {
   lexicon_ = nullptr;
-  CreateLayer(layer::kWord, kSizeHint);
+  CreateLayer(layers::kWord, layers::kWordHint);
   return true;
 }
 
 bool VM_LayerWord::SetUp() {
   lexicon_ = nullptr;
-  if (TMShared* shared = Shared()) lexicon_ = shared->GetTreeLexicon()->Find(Setting(kLexiconKey));
+  if (TMShared* shared = Shared())
+    lexicon_ = shared->GetTreeLexicon()->Find(FontParameter(kLexiconKey));
   return true;
 }
 
 bool VM_LayerWord::Run() {
-  VLayer* words = Layer(layer::kWord);
+  VLayer* words = Layer(layers::kWord);
   VComposer* composer = GetComposer();
   if (words == nullptr || composer == nullptr) return true;
   words->Reset();
   VTextBuffer* text = composer->GetText();
-  PhoneFeature isPhone(PhoneTable(), phone::kPhone);
+  PhoneFeature isPhone(PhoneTable(), phone_features::kPhone);
 
   char* first = text->GetData();
   const int length = text->GetLength();
@@ -57,11 +58,11 @@ bool VM_LayerWord::Run() {
     start = -1;
   }
 
-  VLayer* syllables = Layer(layer::kSyllable);
+  VLayer* syllables = Layer(layers::kSyllable);
   if (syllables == nullptr) return true;
   for (const _token_* word : words->Tokens()) {
-    syllables->SetFeature(syllables->locate(word->GetStart()), feature::kWord, value::kStart);
-    syllables->SetFeature(syllables->locate(word->GetEnd()), feature::kWord, value::kFin);
+    syllables->SetFeature(syllables->locate(word->GetStart()), features::kWord, features::kStart);
+    syllables->SetFeature(syllables->locate(word->GetEnd()), features::kWord, features::kFin);
   }
   return true;
 }

@@ -15,8 +15,6 @@ class LexTree;
 class VM_LayerWord : public VModule {
  public:
   static constexpr const char* kLexiconKey = "VM_LayerWord.Lexicon";
-  // The size hint of the layer.
-  static constexpr int kSizeHint = 150;
 
   VM_LayerWord();
   ~VM_LayerWord() override;

@@ -10,14 +10,14 @@
 #include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
 
-std::string VModule::Setting(const char* key) const {
-  VComposer* composer = GetComposer();
+std::string VModule::FontParameter(const std::string& key) const {
+  VComposer* composer = PeekComposer();
   const VCharacter* character = composer != nullptr ? composer->GetCharacter() : nullptr;
   return character != nullptr ? character->GetParameter(key) : std::string();
 }
 
-float VModule::FloatSetting(const char* key) const {
-  return static_cast<float>(VLib::ParseFloat(Setting(key)));
+float VModule::FloatFontParameter(const std::string& key) const {
+  return static_cast<float>(VLib::ParseFloat(FontParameter(key)));
 }
 
 TMShared* VModule::Shared() const {

@@ -33,12 +33,12 @@ class VModule : public VComponent {
   bool RunModule() { return Run(); }
 
  protected:
-  // The current voice font's value of key; "" without a composer (reported
-  // as "Null Tamrin.") or without a current font.
-  std::string Setting(const char* key) const;
+  // The value of key in the composer's current voice font (with the font's
+  // fallback to "default.vof"); "" without a composer or a font.
+  std::string FontParameter(const std::string& key) const;
   // The same read as a decimal number with '.' as its point, whatever the
   // locale; 0.0 when it holds none.
-  float FloatSetting(const char* key) const;
+  float FloatFontParameter(const std::string& key) const;
   // The shared resources; null without composer or shared resources.
   TMShared* Shared() const;
   // The shared phone table; null without composer or shared resources.

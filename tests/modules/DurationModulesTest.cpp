@@ -51,7 +51,7 @@ TEST_F(DurationModulesTest, MissingRulesUncoveredWordsAndFailedPreparationsChang
   // Decided: a phrase-final word that no syllable covers is skipped.
   UseFont(kLayers, std::string(kResources) + kCharges);
   Run("pAli.");
-  mlds_.GetLayer(layer::kSyllable)->Reset();
+  mlds_.GetLayer(layers::kSyllable)->Reset();
   EXPECT_TRUE(wordDurations_.Run());
   Expect({1, 1, 1, 1, 1});
 

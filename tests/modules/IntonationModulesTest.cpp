@@ -47,7 +47,7 @@ TEST_F(IntonationModulesTest, PhrasesWithoutTemplateOrWithoutTemplatesKeepTheCel
   UseFont(kTemplates + ";VM_IntonationSyllable", std::string(kResources) + kContour);
   Run("kalI,pA.");
   Expect(std::vector<float>(30, 1), true);
-  EXPECT_EQ(Tokens(layer::kSyllable),
+  EXPECT_EQ(Tokens(layers::kSyllable),
             "ka word:start | lI stressed:1\tword:fin\tphrase:firstStress | "
             "pA stressed:1\tword:start\tword:fin\tphrase:firstStress");
   // Decided: no templates: one log line at set-up (after the one for the

@@ -24,8 +24,8 @@ TEST_F(LayerModulesTest, SyllablesAndWordsCarryStressAndWordMarks) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
     Run(c[0]);
-    EXPECT_EQ(Tokens(layer::kSyllable), c[1]);
-    EXPECT_EQ(Tokens(layer::kWord), c[2]);
+    EXPECT_EQ(Tokens(layers::kSyllable), c[1]);
+    EXPECT_EQ(Tokens(layers::kWord), c[2]);
   }
 }
 
@@ -52,10 +52,10 @@ TEST_F(LayerModulesTest, PhrasesAndSentencesTakeTheirTypesFromBreaksAndConjuncti
     SCOPED_TRACE(c[0]);
     Run(c[0]);
     EXPECT_EQ(composer_.text.Str(), c[1]);
-    EXPECT_EQ(Tokens(layer::kPhrase), c[2]);
-    EXPECT_EQ(Tokens(layer::kSentence), c[3]);
+    EXPECT_EQ(Tokens(layers::kPhrase), c[2]);
+    EXPECT_EQ(Tokens(layers::kSentence), c[3]);
     if (c[4] != nullptr) {
-      EXPECT_EQ(Tokens(layer::kWord), c[4]);
+      EXPECT_EQ(Tokens(layers::kWord), c[4]);
     }
   }
 }
