@@ -1,13 +1,14 @@
 // Speech to a WAVE file through the programming interface and the default
-// voice font, in an installation assembled from the build tree's data with
-// the built mbrola.so: the file's header and length, its pitch, and the
-// file read back by soxi.
+// voice font's chain without rhythm and melody, in an installation
+// assembled from the build tree's data with the built mbrola.so: the file's
+// header and length, its pitch, and the file read back by soxi.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,21 @@ std::string Output(const std::string& command) {
 TEST(SpeechEndToEndTest, TheDefaultFontSpeaksAWaveFileAtItsRateAndPitch) {
   testing_support::Installation inst;
   inst.Assemble();
+  // The default font's chain without its rhythm and melody: every phone of
+  // factor 1.0 at the reference pitch.
+  std::string chain;
+  for (const std::string& line :
+       testing_support::ReadLines(std::string(TM_SOURCE_DIR) + "/data/voicefonts/default.vof")) {
+    if (line.rfind("VModuleChain.Modules=", 0) == 0) chain = line;
+  }
+  inst.Font("flat.vof",
+            std::regex_replace(chain,
+                               std::regex("VM_(Layer|Duration|Intonation)\\w*;|VM_SmoothF0;"), "") +
+                "\n");
   ASSERT_EQ(tmengine__LoadSharedResources(), 0);
   Tamrin* engine = nullptr;
   ASSERT_EQ(tmengine__New(&engine), 0);
+  ASSERT_EQ(tmengine__SelectVoiceFont(engine, "flat.vof"), 0);
   const auto parameter = [engine](const char* key) {
     char* value = nullptr;
     tmengine__GetVoiceFontParameter(engine, "default.vof", key, &value);

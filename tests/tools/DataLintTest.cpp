@@ -40,6 +40,14 @@ const std::string kQ =
     "voicefonts/default.vof: VM_Phonemizer.FileChain can output [q], not in the phone table "
     "phones/greek.phn";
 
+Lines Chain(const Lines& pairs) {
+  Lines out;
+  for (const std::string& pair : pairs)
+    out.push_back("voicefonts/chain.vof: VModuleChain.Modules runs " + pair +
+                  ", which must run first");
+  return out;
+}
+
 TEST(DataLintTest, ACompleteInstallationIsCleanAndEachProblemIsOneLine) {
   const struct {
     std::function<void(const Installation&)> change;
@@ -96,6 +104,18 @@ TEST(DataLintTest, ACompleteInstallationIsCleanAndEachProblemIsOneLine) {
          i.write("phones/greek.phn", table + std::string(500, 'x'));
        },
        {"phones/greek.phn: record 39 is malformed"}},
+      // A chain out of order, pair by pair; VM_LayerWord, named three times, runs last.
+      {[](const Installation& i) {
+         i.Font("chain.vof",
+                "VModuleChain.Modules=VM_LayerWord;VM_LayerSyllable;VM_InFilter;VM_LayerWord;"
+                "VM_LayerPhrase;VM_LayerSentence;VM_LayerWord;VM_IntonationSyllable;"
+                "VM_DurationWord;VM_IntonationV58;VM_SmoothF0;VM_DurationFilter\n");
+       },
+       Chain({"VM_LayerSyllable before VM_InFilter", "VM_LayerPhrase before VM_LayerWord",
+              "VM_IntonationSyllable before VM_DurationWord",
+              "VM_IntonationSyllable before VM_DurationFilter",
+              "VM_IntonationSyllable before VM_IntonationV58",
+              "VM_SmoothF0 before VM_DurationFilter"})},
   };
   for (const auto& c : cases) {
     Installation inst;

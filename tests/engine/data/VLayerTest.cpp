@@ -53,6 +53,17 @@ TEST_F(VLayerTest, ATokenWithoutStartIsRefusedAndAResetForgetsEverySpan) {
   EXPECT_EQ(words_.locate(At(18)), -1);
 }
 
+TEST_F(VLayerTest, TheWalkStopsAtTheLastTokenInUse) {
+  EXPECT_EQ(words_.Tokens().begin(), words_.Tokens().end());
+  Fill(words_, kWords);
+  Fill(words_, {kWords[0], kWords[1]});  // the nodes behind are spares now
+  std::vector<const _token_*> walked;
+  for (const _token_* t : words_.Tokens()) walked.push_back(t);
+  EXPECT_EQ(walked, (std::vector<const _token_*>{words_.at(0), words_.at(1)}));
+  EXPECT_EQ(words_.Next(words_.at(0)), words_.at(1));
+  EXPECT_EQ(words_.Next(words_.at(1)), nullptr);
+}
+
 TEST_F(VLayerTest, PositionsFindTheirTokens) {
   for (int offset : {1, 5, 18}) EXPECT_EQ(words_.locate(At(offset)), -1) << "empty layer";
   Fill(words_, kWords);
