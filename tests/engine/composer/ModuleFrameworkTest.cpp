@@ -139,6 +139,7 @@ TEST_F(FrameworkTest, ThePoolEntersFontsInNameOrderWithChainsAndTheDefaultFontsV
   VCharacter alone;  // without composer or pool: its own file only
   alone.Load(inst_.path("fonts/f0.vof"));
   EXPECT_EQ(alone.GetParameter("Playback.Method"), "");
+  ASSERT_NE(pool_.Find("nolist.vof"), nullptr);
   EXPECT_EQ(pool_.Find("nolist.vof")->GetParameter("TIMEQUANTUM"), "");
   EXPECT_EQ(boxes_.reports(), Names{"Error: parameter [TIMEQUANTUM] was not found in [" +
                                     inst_.path("fonts/default.vof") + "]"});

@@ -93,7 +93,8 @@ TEST_F(V58ProsodicCompilerTest, TemplateFilesFillTheSlotsOfTheirCollections) {
   ASSERT_EQ(compiler->CollectionCount(), 2);
   EXPECT_EQ(compiler->CollectionNameAt(1), "question");
   EXPECT_FLOAT_EQ(First(*compiler, "comma", 128), 1.5f);
-  EXPECT_FLOAT_EQ(First(*compiler, "question", 1), 0.7f);      // a slot given twice keeps the later
+  EXPECT_FLOAT_EQ(First(*compiler, "question", 1), 0.7f);  // a slot given twice keeps the later
+  ASSERT_NE(compiler->GetCollection("question"), nullptr);
   EXPECT_EQ(compiler->GetCollection("question")->Count(), 1);  // the refused header added nothing
   EXPECT_EQ(compiler->GetCollection("exclamation"), nullptr);  // never closed
   EXPECT_EQ(inst_.Logged("names a point twice"), 1);
@@ -188,7 +189,10 @@ TEST_F(V58ProsodicCompilerTest, TheTemplateOfThePhrasesTypeMovesItsCells) {
   ExpectCells(bed_->Cells(), Join({Repeat(1.2f), Repeat(1.2f), Repeat(1.2f), Repeat(toS1),
                                    Repeat(toS1 * 1.3f), Repeat(sA), Repeat(base), Repeat(toT),
                                    Repeat(toT * 0.9f), Repeat(base * 0.8f * 0.81f)}));
-  EXPECT_FLOAT_EQ(compiler->GetCollection("stop")->Get(193)->GetElement(2)->GetStartValue(), 0.9f);
+  const V58ProsodicCollection* stop = compiler->GetCollection("stop");
+  const V58ProsodicTemplate* t = stop != nullptr ? stop->Get(193) : nullptr;
+  ASSERT_TRUE(t != nullptr && t->GetElementCount() == 3);
+  EXPECT_FLOAT_EQ(t->GetElement(2)->GetStartValue(), 0.9f);
   // Each phrase its own collection (a type without one takes the first);
   // T starts at its value x the level reached.
   ASSERT_EQ(bed_->Build("mA_ma;mA_ma.mA_ma!"), 1);
