@@ -1,8 +1,9 @@
 // The formant synthesizer: turns a queue of phones (targets, duration,
 // pitch points) into 16-bit samples with a cascade/parallel design: a
-// glottal pulse train and aspiration noise through the nasal pole and zero
-// and five cascade resonators, frication noise through five parallel
-// resonators and a bypass.
+// glottal pulse train with breath and aspiration noise through the nasal
+// pole and zero and eight cascade formants, frication noise through five
+// parallel formants and a bypass. platform/mbrola/README.md describes the
+// stages and the figures they give.
 #pragma once
 
 #include <cstddef>
@@ -71,27 +72,49 @@ class FormantSynth {
     double durMs;
     bool endsStream;
   };
+  // Where two phones meet: the amplitude crossfade around the boundary and
+  // the formants on either side (equal where they glide through, different
+  // where the sound switches). Transition lengths below 0 take the phone's
+  // share.
   struct Boundary {
-    bool silent = true;
+    bool silent = true;  // a silence, or the end of the stream, on one side
     Amp mid{};
-    double halfWidthMs = 0.0;  // of the crossfade on the later phone's side
-    float formants[kTrackSize] = {};
+    double leftMs = 0.0;   // crossfade on the earlier phone's side
+    double rightMs = 0.0;  // and on the later phone's side
+    double leftTransitionMs = -1.0;
+    double rightTransitionMs = -1.0;
+    float left[kTrackSize] = {};
+    float right[kTrackSize] = {};
   };
   struct Point {
     double ms;
     double f0;
   };
+  // Coefficients of one resonator and the values they were made from.
+  struct Tuning {
+    float freq = -1.0f, bandwidth = -1.0f;
+    Coefficients k;
+  };
 
   bool FrontReady() const;
+  // The stages of a phone, in the order StartPhone runs them.
   void StartPhone();
+  void PlacePhone(const Queued& p);
+  void ExtendPitch(const Queued& p);
+  void PlanBoundary(const Queued& p, const Queued* following);
+  void AmplitudeKnots(const Queued& p);
+  void FormantTrack(const Queued& p);
   void FinishPhone();
-  void BeginFrame();
-  void ClearFilters();
-  double F0At(double ms);
-  Amp AmpAt(int64_t i) const;
+
   void Profile(const Queued& q, std::vector<Knot>& out) const;
   static Amp Eval(const std::vector<Knot>& profile, double ms);
-  template <bool kParallel>
+  Amp AmpAt(int64_t i) const;
+  double PauseFade(double ms) const;
+  double F0At(double ms);
+  void BeginFrame();
+  void Tune(Tuning& t, float freq, float bandwidth, bool unitPeak);
+  void ClearFilters();
+  template <bool kParallel, bool kNasal>
   void RenderFrame(int16_t* out, std::size_t count);
 
   const FormantVoice* voice_ = nullptr;
@@ -127,27 +150,41 @@ class FormantSynth {
   float track_[4][kTrackSize] =
       {};  // formants at the start, after the onset, before the end, at the end
   double trackMs_[4] = {};
+  double pauseFadeFromMs_ = 0.0;  // the fade into a following silence: start and length
+  double pauseFadeMs_ = 0.0;
   Boundary start_;
   Boundary next_;
 
   // The frame being rendered: values at its start and their steps per sample.
   int64_t frameEnd_ = 0;
-  double av_ = 0, dav_ = 0, ah_ = 0, dah_ = 0, af_ = 0, daf_ = 0, g_ = 0, dg_ = 0;
-  double f0_ = 0, df0_ = 0;
-  double shape_[kShapeSize] = {};
-  double closedNoise_ = 1.0;
+  float av_ = 0, dav_ = 0, ah_ = 0, dah_ = 0, af_ = 0, daf_ = 0, g_ = 0, dg_ = 0;
+  double inc_ = 0, dinc_ = 0;  // glottal phase per sample
+  float modBase_ = 1.0f, modDepth_ = 0.0f;
+  float bypass_ = 0.0f;
   bool nasal_ = false;
   bool parallelOn_ = false;
   int64_t parallelQuiet_ = 0;
 
-  // Sound sources and filters.
+  // Sound sources.
   double phase_ = 0.0;
-  double tiltState_ = 0.0;
+  bool open_ = false;        // the glottis is open (before the closure of this cycle)
+  float held_ = 0.0f;        // the pulse sample held back one step
+  float cycleScale_ = 1.0f;  // jitter: phase step factor of this cycle
+  float cycleGain_ = 1.0f;   // shimmer: pulse factor of this cycle
+  float tiltState_ = 0.0f;
+  float lastNoise_ = 0.0f;
   uint32_t noiseState_ = 0x9E3779B9u;
-  Resonator cascade_[5];
+  uint32_t cycleState_ = 0x2545F491u;
+
+  // Filters.
+  CascadeChain cascade_;
   Resonator nasalPole_;
   AntiResonator nasalZero_;
-  Resonator parallel_[5];  // at F2..F6
+  ParallelBank parallel_;  // at F2..F6
+  Tuning cascadeTuning_[kFormants];
+  Tuning parallelTuning_[kShapeSize - 1];
+  Tuning nasalPoleTuning_;
+  Tuning nasalZeroTuning_;
 };
 
 }  // namespace formant

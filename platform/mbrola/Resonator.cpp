@@ -7,10 +7,21 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kHighestFraction = 0.45;  // of the rate; above it a resonator passes through
+constexpr float kQuiet = 1e-20f;           // a state below it in every lane is cleared
+
+// Whether every lane of the states is below kQuiet.
+bool Quiet(const Float4* y1, const Float4* y2) {
+  float most = 0.0f;
+  for (int v = 0; v < 2; ++v) {
+    for (int k = 0; k < 4; ++k)
+      most = std::fmax(most, std::fmax(std::fabs(y1[v][k]), std::fabs(y2[v][k])));
+  }
+  return most < kQuiet;
+}
 
 // The pole pair's b and c for a frequency and a bandwidth; false when the
 // frequency cannot be represented at the rate.
-bool PoleCoefficients(double freq, double bandwidth, double rate, double& b, double& c) {
+bool Poles(double freq, double bandwidth, double rate, double& b, double& c) {
   if (freq <= 0.0 || freq >= kHighestFraction * rate || rate <= 0.0) return false;
   const double radius = std::exp(-kPi * bandwidth / rate);
   c = -radius * radius;
@@ -20,46 +31,49 @@ bool PoleCoefficients(double freq, double bandwidth, double rate, double& b, dou
 
 }  // namespace
 
-void Resonator::Set(double freq, double bandwidth, double rate, bool unitPeak) {
-  if (freq == freq_ && bandwidth == bandwidth_ && rate == rate_ && unitPeak == unitPeak_) return;
-  freq_ = freq;
-  bandwidth_ = bandwidth;
-  rate_ = rate;
-  unitPeak_ = unitPeak;
+Coefficients PolePair(double freq, double bandwidth, double rate, bool unitPeak) {
   double b = 0.0, c = 0.0;
-  if (!PoleCoefficients(freq, bandwidth, rate, b, c)) {
-    a_ = 1.0;
-    b_ = c_ = 0.0;
-    return;
-  }
-  b_ = b;
-  c_ = c;
+  if (!Poles(freq, bandwidth, rate, b, c)) return Coefficients();
+  double a = 1.0 - b - c;
   if (unitPeak) {
     // |1 - b e^-jw - c e^-2jw| at the resonance frequency.
     const double w = 2.0 * kPi * freq / rate;
     const double re = 1.0 - b * std::cos(w) - c * std::cos(2.0 * w);
     const double im = b * std::sin(w) + c * std::sin(2.0 * w);
-    a_ = std::sqrt(re * re + im * im);
-  } else {
-    a_ = 1.0 - b - c;
+    a = std::sqrt(re * re + im * im);
   }
+  return {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c)};
 }
 
-void AntiResonator::Set(double freq, double bandwidth, double rate) {
-  if (freq == freq_ && bandwidth == bandwidth_ && rate == rate_) return;
-  freq_ = freq;
-  bandwidth_ = bandwidth;
-  rate_ = rate;
+Coefficients ZeroPair(double freq, double bandwidth, double rate) {
   double b = 0.0, c = 0.0;
-  if (!PoleCoefficients(freq, bandwidth, rate, b, c)) {
-    a_ = 1.0;
-    b_ = c_ = 0.0;
-    return;
-  }
+  if (!Poles(freq, bandwidth, rate, b, c)) return Coefficients();
   const double a = 1.0 - b - c;
-  a_ = 1.0 / a;
-  b_ = -b / a;
-  c_ = -c / a;
+  return {static_cast<float>(1.0 / a), static_cast<float>(-b / a), static_cast<float>(-c / a)};
+}
+
+void CascadeChain::SetLane(int lane, const Coefficients& k) {
+  a_[lane / 4][lane % 4] = k.a;
+  b_[lane / 4][lane % 4] = k.b;
+  c_[lane / 4][lane % 4] = k.c;
+}
+
+void CascadeChain::Clear() { y1_[0] = y1_[1] = y2_[0] = y2_[1] = Float4{}; }
+
+void CascadeChain::ClearQuiet() {
+  if (Quiet(y1_, y2_)) Clear();
+}
+
+void ParallelBank::SetLane(int lane, const Coefficients& k, float weight) {
+  a_[lane / 4][lane % 4] = k.a * weight;
+  b_[lane / 4][lane % 4] = k.b;
+  c_[lane / 4][lane % 4] = k.c;
+}
+
+void ParallelBank::Clear() { y1_[0] = y1_[1] = y2_[0] = y2_[1] = Float4{}; }
+
+void ParallelBank::ClearQuiet() {
+  if (Quiet(y1_, y2_)) Clear();
 }
 
 }  // namespace formant

@@ -1,54 +1,129 @@
 // Second-order digital resonators and anti-resonators, the building blocks
-// of the formant synthesizer's cascade and parallel branches.
+// of the formant synthesizer's cascade and parallel branches, in single
+// precision; the cascade and the parallel bank each run eight resonators
+// side by side in vector registers.
 #pragma once
 
 namespace formant {
 
-// y[n] = a x[n] + b y[n-1] + c y[n-2]: a pole pair at a frequency with a
-// bandwidth. The coefficients are remade only when the frequency, the
-// bandwidth or the rate changes.
+// Four floats worked on together (a GCC and Clang vector type).
+typedef float Float4 __attribute__((vector_size(16)));
+
+// y[n] = a x[n] + b y[n-1] + c y[n-2] for a pole pair, or
+// y[n] = a x[n] + b x[n-1] + c x[n-2] for a zero pair.
+struct Coefficients {
+  float a = 1.0f, b = 0.0f, c = 0.0f;
+};
+
+// A pole pair at a frequency with a bandwidth. With unitPeak the gain at the
+// resonance frequency is 1 (for the parallel branch), otherwise the gain at
+// 0 Hz is 1 (for the cascade). A frequency at or above 45 % of the rate, or
+// not above 0, gives a pass-through.
+Coefficients PolePair(double freq, double bandwidth, double rate, bool unitPeak);
+// The inverse of the unit-gain-at-0-Hz pole pair: a zero pair (the nasal
+// anti-resonance); a pass-through where PolePair gives one.
+Coefficients ZeroPair(double freq, double bandwidth, double rate);
+
+// One pole pair (the nasal pole).
 class Resonator {
  public:
-  // Sets the pole pair. With unitPeak the gain at the resonance frequency
-  // is 1 (for the parallel branch), otherwise the gain at 0 Hz is 1 (for the
-  // cascade). A frequency at or above 45 % of the rate, or not above 0,
-  // turns the resonator into a pass-through.
-  void Set(double freq, double bandwidth, double rate, bool unitPeak);
-  void Clear() { y1_ = y2_ = 0.0; }
-  bool Quiet() const { return y1_ == 0.0 && y2_ == 0.0; }
-
-  double Step(double x) {
-    const double y = a_ * x + b_ * y1_ + c_ * y2_;
+  void Set(const Coefficients& k) { k_ = k; }
+  void Clear() { y1_ = y2_ = 0.0f; }
+  float Step(float x) {
+    const float y = (k_.b * y1_ + k_.c * y2_) + k_.a * x;
     y2_ = y1_;
     y1_ = y;
     return y;
   }
 
  private:
-  double a_ = 1.0, b_ = 0.0, c_ = 0.0;
-  double y1_ = 0.0, y2_ = 0.0;
-  double freq_ = -1.0, bandwidth_ = -1.0, rate_ = -1.0;
-  bool unitPeak_ = false;
+  Coefficients k_;
+  float y1_ = 0.0f, y2_ = 0.0f;
 };
 
-// y[n] = a x[n] + b x[n-1] + c x[n-2]: the inverse of a resonator with unit
-// gain at 0 Hz, a zero pair (the nasal anti-resonance).
+// One zero pair (the nasal zero).
 class AntiResonator {
  public:
-  void Set(double freq, double bandwidth, double rate);
-  void Clear() { x1_ = x2_ = 0.0; }
-
-  double Step(double x) {
-    const double y = a_ * x + b_ * x1_ + c_ * x2_;
+  void Set(const Coefficients& k) { k_ = k; }
+  void Clear() { x1_ = x2_ = 0.0f; }
+  float Step(float x) {
+    const float y = k_.a * x + k_.b * x1_ + k_.c * x2_;
     x2_ = x1_;
     x1_ = x;
     return y;
   }
 
  private:
-  double a_ = 1.0, b_ = 0.0, c_ = 0.0;
-  double x1_ = 0.0, x2_ = 0.0;
-  double freq_ = -1.0, bandwidth_ = -1.0, rate_ = -1.0;
+  Coefficients k_;
+  float x1_ = 0.0f, x2_ = 0.0f;
+};
+
+// Eight pole pairs in cascade, run as a pipeline: at each step lane k
+// filters what lane k-1 gave at the step before, so the eight recursions
+// advance together in two vector registers and the chain's output lags its
+// input by kDelay samples. A lane left unset passes its input through.
+class CascadeChain {
+ public:
+  static constexpr int kLanes = 8;
+  static constexpr int kDelay = kLanes - 1;
+
+  void SetLane(int lane, const Coefficients& k);
+  void Clear();
+  // Clears states that have decayed to nothing, so that a long stretch
+  // without input never reaches the slow subnormal numbers.
+  void ClearQuiet();
+
+  float Step(float x) {
+    // Each lane's input: the previous output of the lane before it.
+    const Float4 lo = __builtin_shufflevector(y1_[0], y1_[0], 3, 0, 1, 2);
+    const Float4 hi = __builtin_shufflevector(y1_[1], y1_[1], 3, 0, 1, 2);
+    const Float4 in = {x, 0.0f, 0.0f, 0.0f};
+    const Float4 inLo = __builtin_shufflevector(lo, in, 4, 1, 2, 3);
+    const Float4 inHi = __builtin_shufflevector(hi, lo, 4, 1, 2, 3);
+    const Float4 yLo = (b_[0] * y1_[0] + c_[0] * y2_[0]) + a_[0] * inLo;
+    const Float4 yHi = (b_[1] * y1_[1] + c_[1] * y2_[1]) + a_[1] * inHi;
+    y2_[0] = y1_[0];
+    y2_[1] = y1_[1];
+    y1_[0] = yLo;
+    y1_[1] = yHi;
+    return yHi[3];
+  }
+
+ private:
+  Float4 a_[2] = {{1, 1, 1, 1}, {1, 1, 1, 1}};
+  Float4 b_[2] = {};
+  Float4 c_[2] = {};
+  Float4 y1_[2] = {};
+  Float4 y2_[2] = {};
+};
+
+// Eight pole pairs side by side on one input, each with a weight; the output
+// is the weighted sum. A lane left unset adds nothing.
+class ParallelBank {
+ public:
+  static constexpr int kLanes = 8;
+
+  void SetLane(int lane, const Coefficients& k, float weight);
+  void Clear();
+  void ClearQuiet();
+
+  float Step(float x) {
+    const Float4 yLo = (b_[0] * y1_[0] + c_[0] * y2_[0]) + a_[0] * x;
+    const Float4 yHi = (b_[1] * y1_[1] + c_[1] * y2_[1]) + a_[1] * x;
+    y2_[0] = y1_[0];
+    y2_[1] = y1_[1];
+    y1_[0] = yLo;
+    y1_[1] = yHi;
+    const Float4 s = yLo + yHi;
+    return (s[0] + s[1]) + (s[2] + s[3]);
+  }
+
+ private:
+  Float4 a_[2] = {};
+  Float4 b_[2] = {};
+  Float4 c_[2] = {};
+  Float4 y1_[2] = {};
+  Float4 y2_[2] = {};
 };
 
 }  // namespace formant

@@ -1,0 +1,177 @@
+// Voice quality measured on the synthesizer's own output, one row per
+// feature: the upper spectrum of vowels, fricative spectra by place, a living
+// source, the nasal murmur, voiced-stop bursts, closures, fades into pauses,
+// the tap and the affricate. Each row's figure is also recorded as a test
+// property (--gtest_output=xml shows the table).
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/platform/SynthTestSupport.h"
+
+namespace {
+
+using synth_test::BandShareDb;
+using synth_test::LevelDb;
+using synth_test::Library;
+using synth_test::Slice;
+
+constexpr double kTop = synth_test::kRate / 2.0;
+constexpr long kMs = synth_test::kRate / 1000;  // samples per ms, nearly
+constexpr int kF0 = 105;                        // Hz: a period of exactly 210 samples
+constexpr long kPeriod = synth_test::kRate / kF0;
+
+// A phone text said by the library: its samples and phone boundaries.
+struct Said {
+  std::vector<int16_t> samples;
+  std::vector<long> b;
+  // The middle half of phone i.
+  std::vector<double> Middle(std::size_t i) const {
+    const long quarter = (b[i + 1] - b[i]) / 4;
+    return Slice(samples, b[i] + quarter, b[i + 1] - quarter);
+  }
+  // Levels in dB re the middle of phone `ref`, of windows of `window`
+  // samples ending every half ms from `from` to `to`.
+  std::vector<double> Envelope(long from, long to, long window, std::size_t ref) const {
+    std::vector<double> levels = synth_test::Envelope(samples, from, to, window, kMs / 2);
+    for (double& l : levels) l -= LevelDb(Middle(ref));
+    return levels;
+  }
+};
+
+// The strongest 5 ms of phone i above 3 kHz, in dB re the middle of phone i + 1.
+double Burst(const Said& s, std::size_t i) {
+  double best = -300.0;
+  for (long end = s.b[i] + 5 * kMs; end <= s.b[i + 1]; end += kMs / 2) {
+    const std::vector<double> w = Slice(s.samples, end - 5 * kMs, end);
+    best = std::max(best, LevelDb(w) + BandShareDb(w, 3000, kTop));
+  }
+  return best - LevelDb(s.Middle(i + 1));
+}
+
+// Milliseconds from the last level at -6 dB to the first at -30 dB (re the
+// phone before) after the start of phone i, with windows of one period.
+double Decay(const Said& s, std::size_t i) {
+  const std::vector<double> env = s.Envelope(s.b[i] - 30 * kMs, s.b[i] + 30 * kMs, kPeriod, i - 1);
+  std::size_t first = 0;
+  while (first < env.size() && env[first] > -30.0) ++first;
+  std::size_t last = first;
+  while (last > 0 && env[last - 1] < -6.0) --last;
+  return 0.5 * static_cast<double>(first - last);
+}
+
+// The largest fall in 5 ms, down to -30 dB, as phone i fades into the pause
+// after it; windows of `window` samples.
+double PauseDrop(const Said& s, std::size_t i, long window) {
+  const std::vector<double> env = s.Envelope(s.b[i + 1] - 60 * kMs, s.b[i + 1], window, i);
+  double worst = 0.0;
+  for (std::size_t k = 10; k < env.size() && env[k - 10] > -30.0; ++k) {
+    worst = std::max(worst, env[k - 10] - env[k]);
+  }
+  return worst;
+}
+
+// The longest stretch of phone i 15 dB below phone i - 1, windows of 2.5 ms.
+double Dip(const Said& s, std::size_t i) {
+  double run = 0.0, longest = 0.0;
+  for (double l : s.Envelope(s.b[i], s.b[i + 1], 5 * kMs / 2, i - 1)) {
+    run = l < -15.0 ? run + 0.5 : 0.0;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
+// The frequency of the strongest 500 Hz band of phone i's middle.
+double PeakHz(const Said& s, std::size_t i) {
+  const synth_test::Spectrum sp = synth_test::PowerSpectrum(s.Middle(i));
+  const std::size_t half = static_cast<std::size_t>(250.0 / sp.binHz);
+  double best = -1.0, at = 0.0;
+  for (std::size_t k = half; k + half < sp.power.size(); ++k) {
+    double sum = 0.0;
+    for (std::size_t j = k - half; j <= k + half; ++j) sum += sp.power[j];
+    if (sum > best) best = sum, at = k * sp.binHz;
+  }
+  return at;
+}
+
+struct Row {
+  const char* feature;
+  std::string phones;
+  std::function<double(const Said&)> measure;
+  double min, max;
+};
+
+TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
+  Library& lib = Library::Get();
+  ASSERT_TRUE(lib.ok()) << "cannot load " << TM_MBROLA_LIBRARY;
+  ASSERT_EQ(lib.Fresh(), 0) << lib.ErrorText();
+  const char* vcv = "_ 100 0:110, a 150, %s 100, a 150, _ 100";
+  const auto around = [vcv](const char* phone) {
+    std::string text(vcv);
+    return text.replace(text.find("%s"), 2, phone);
+  };
+  const std::string steady = "_ 50 0:" + std::to_string(kF0) + ", a 1000, _ 50";
+  const auto above4k = [](const Said& s) { return BandShareDb(s.Middle(1), 4000, kTop); };
+  const auto murmur = [](const Said& s) { return LevelDb(s.Middle(2)) - LevelDb(s.Middle(3)); };
+  const std::vector<Row> rows = {
+      {"[a] above 4 kHz, dB of the total", "_ 100 0:110, a 300, _ 100", above4k, -45, 0},
+      {"[i] above 4 kHz, dB of the total", "_ 100 0:110, i 300, _ 100", above4k, -45, 0},
+      {"[s] below 2.5 kHz, dB of the total", "_ 100 0:110, a 150, s 200, a 150, _ 100",
+       [](const Said& s) { return BandShareDb(s.Middle(2), 0, 2500); }, -100, -18},
+      {"[s] spectral peak, Hz", "_ 100 0:110, a 150, s 200, a 150, _ 100",
+       [](const Said& s) { return PeakHz(s, 2); }, 4500, 6500},
+      {"[C] spectral peak, Hz", "_ 100 0:110, a 150, C 200, a 150, _ 100",
+       [](const Said& s) { return PeakHz(s, 2); }, 3500, 4500},
+      {"[a] samples equal one period later, %", steady,
+       [](const Said& s) {
+         long same = 0, from = s.b[1] + 100 * kMs, to = s.b[2] - 100 * kMs;
+         for (long k = from; k < to; ++k) same += s.samples[k] == s.samples[k + kPeriod];
+         return 100.0 * same / (to - from);
+       },
+       0, 10},
+      {"[a] local jitter, %", steady,
+       [](const Said& s) { return 100.0 * synth_test::LocalJitter(s.Middle(1), kF0); }, 0.3, 1.5},
+      {"[m] murmur re the next vowel, dB", around("m"), murmur, -12, -7},
+      {"[n] murmur re the next vowel, dB", around("n"), murmur, -12, -7},
+      {"[b] burst above 3 kHz re the next vowel, dB", around("b"),
+       [](const Said& s) { return Burst(s, 2); }, -20, 10},
+      {"[d] burst above 3 kHz re the next vowel, dB", around("d"),
+       [](const Said& s) { return Burst(s, 2); }, -20, 10},
+      {"[g] burst above 3 kHz re the next vowel, dB", around("g"),
+       [](const Said& s) { return Burst(s, 2); }, -20, 10},
+      {"[t] decay into the closure, ms", around("t"), [](const Said& s) { return Decay(s, 2); }, 0,
+       8},
+      {"[p] decay into the closure, ms", around("p"), [](const Said& s) { return Decay(s, 2); }, 0,
+       8},
+      {"[a] largest 5 ms drop into a pause, dB",
+       "_ 100 0:" + std::to_string(kF0) + ", a 150, _ 100",
+       [](const Said& s) { return PauseDrop(s, 1, kPeriod); }, 0, 12},
+      {"[s] largest 5 ms drop into a pause, dB", "_ 100 0:110, a 150, s 150, _ 100",
+       [](const Said& s) { return PauseDrop(s, 2, 2 * kMs); }, 0, 12},
+      {"[r] longest stretch 15 dB down in 40 ms, ms", "_ 100 0:110, a 150, r 40, a 150, _ 100",
+       [](const Said& s) { return Dip(s, 2); }, 10, 40},
+      {"[S] closure re frication, dB", around("S"),
+       [](const Said& s) {
+         const long n = s.b[3] - s.b[2];
+         return LevelDb(Slice(s.samples, s.b[2] + n / 10, s.b[2] + n / 2)) -
+                LevelDb(Slice(s.samples, s.b[3] - n / 4, s.b[3]));
+       },
+       -1000, -25},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.feature);
+    const std::vector<synth_test::Phone> phones = synth_test::Phones(row.phones);
+    lib.reset_MBR();
+    const Said said{synth_test::Drive(lib, synth_test::PhoneText(phones)),
+                    synth_test::Boundaries(phones)};
+    ASSERT_EQ(static_cast<long>(said.samples.size()), said.b.back());
+    const double value = row.measure(said);
+    ::testing::Test::RecordProperty(row.feature, std::to_string(value));
+    EXPECT_GE(value, row.min);
+    EXPECT_LE(value, row.max);
+  }
+}
+
+}  // namespace
