@@ -7,6 +7,7 @@ namespace formant {
 namespace {
 
 constexpr double kFrameMs = 5.0;        // parameter update period
+constexpr double kGlideFrameMs = 1.0;   // ... while F1 and the nasal settings glide fast
 constexpr double kCrossfadeMs = 8.0;    // half-width of amplitude crossfades between phones
 constexpr double kSwitchMs = 1.5;       // half-width where a nasal or a lateral meets another sound
 constexpr double kClosureFadeMs = 4.0;  // a sound ends this fast into the closure of a stop
@@ -17,6 +18,7 @@ constexpr double kPauseFadeDb = 40.0;          // ... falling evenly in dB to th
 constexpr double kTransitionShare = 0.3;       // share of a phone given to each formant transition
 constexpr double kTransitionMaxMs = 50.0;      // longest formant transition on one side
 constexpr double kReleaseTransitionMs = 40.0;  // from a stop's release to the next phone's targets
+constexpr double kSwitchGlideMs = 10.0;    // F1 and the nasal settings next to a nasal or lateral
 constexpr double kStopReleaseShare = 0.6;  // burst and aspiration take at most this share of a stop
 constexpr double kAffricateShare = 0.7;    // frication takes at most this share of an affricate
 constexpr double kTapShare = 0.6;          // the closure takes at most this share of a tap
@@ -38,6 +40,9 @@ bool IsClosure(const PhoneTargets& t) {
 bool Switches(const PhoneTargets& t) {
   return t.kind == PhoneClass::kNasal || t.kind == PhoneClass::kLiquid;
 }
+
+// F1, B1 and the nasal pole and zero glide fast next to a nasal or lateral.
+bool Glides(int i) { return i == kF1 || i == kB1 || i >= kFnp; }
 
 bool Sonorant(const PhoneTargets& t) {
   return t.kind == PhoneClass::kVowel || t.kind == PhoneClass::kNasal ||
@@ -104,7 +109,7 @@ void FormantSynth::ClearFilters() {
   nasalPole_.Clear();
   nasalZero_.Clear();
   tiltState_ = 0.0f;
-  lastNoise_ = 0.0f;
+  lastNoise_ = in1_ = in2_ = 0.0f;
   held_ = 0.0f;
   phase_ = 0.0;
   open_ = true;
@@ -342,18 +347,14 @@ void FormantSynth::PlanBoundary(const Queued& p, const Queued* following) {
 
   const float wa = t.locusWeight, wb = u.locusWeight;
   for (int i = 0; i < kTrackSize; ++i) {
-    next_.left[i] = next_.right[i] = (wa * t.track[i] + wb * u.track[i]) / (wa + wb);
+    next_.formants[i] = (wa * t.track[i] + wb * u.track[i]) / (wa + wb);
   }
   if (Switches(t) != Switches(u)) {
-    // The nasal or lateral side keeps its own formants to the boundary; the
-    // other side starts with its own first formant and nasal settings and
-    // glides only the higher formants.
-    float* own = Switches(t) ? next_.left : next_.right;
-    float* other = Switches(t) ? next_.right : next_.left;
-    const PhoneTargets& ownT = Switches(t) ? t : u;
-    const PhoneTargets& otherT = Switches(t) ? u : t;
-    std::copy(ownT.track, ownT.track + kTrackSize, own);
-    for (int i : {kF1, kB1, kFnp, kBnp, kFnz, kBnz}) other[i] = otherT.track[i];
+    // The nasal or lateral keeps its own formants to the boundary; the
+    // other side moves from them, F1 and the nasal settings quickly.
+    const PhoneTargets& own = Switches(t) ? t : u;
+    std::copy(own.track, own.track + kTrackSize, next_.formants);
+    (Switches(t) ? next_.rightGlideMs : next_.leftGlideMs) = kSwitchGlideMs;
   }
 }
 
@@ -406,28 +407,38 @@ void FormantSynth::AmplitudeKnots(const Queued& p) {
 
 // The formant track: from the boundary value to the phone's targets, held,
 // then to the next boundary value. Transitions take a share of the phone,
-// or a fixed time around a stop's release and into a closure.
+// or a fixed time around a stop's release and into a closure; F1 and the
+// nasal settings next to a nasal or lateral take a short glide.
 void FormantSynth::FormantTrack(const Queued& p) {
   const PhoneTargets& t = *p.targets;
   const double d = p.durMs;
   const double share = std::min(kTransitionShare * d, kTransitionMaxMs);
-  double in = start_.rightTransitionMs >= 0.0 ? start_.rightTransitionMs : share;
-  double out = next_.leftTransitionMs >= 0.0 ? next_.leftTransitionMs : share;
-  if (in + out > d) {
-    const double scale = d > 0.0 ? d / (in + out) : 0.0;
-    in *= scale;
-    out *= scale;
+  const double in = start_.rightTransitionMs >= 0.0 ? start_.rightTransitionMs : share;
+  const double out = next_.leftTransitionMs >= 0.0 ? next_.leftTransitionMs : share;
+  const double glideIn = start_.rightGlideMs >= 0.0 ? start_.rightGlideMs : in;
+  const double glideOut = next_.leftGlideMs >= 0.0 ? next_.leftGlideMs : out;
+  const double ins[2] = {in, glideIn};
+  const double outs[2] = {out, glideOut};
+  for (int group = 0; group < 2; ++group) {
+    double a = ins[group], b = outs[group];
+    if (a + b > d) {
+      const double scale = d > 0.0 ? d / (a + b) : 0.0;
+      a *= scale;
+      b *= scale;
+    }
+    trackMs_[group][0] = 0.0;
+    trackMs_[group][1] = a;
+    trackMs_[group][2] = d - b;
+    trackMs_[group][3] = d;
   }
+  glideUntilMs_ = start_.rightGlideMs >= 0.0 ? trackMs_[1][1] : 0.0;
+  glideFromMs_ = next_.leftGlideMs >= 0.0 ? trackMs_[1][2] : d;
   std::copy(t.track, t.track + kTrackSize, track_[0]);
-  if (!start_.silent) std::copy(start_.right, start_.right + kTrackSize, track_[0]);
+  if (!start_.silent) std::copy(start_.formants, start_.formants + kTrackSize, track_[0]);
   std::copy(t.track, t.track + kTrackSize, track_[1]);
   std::copy(t.track, t.track + kTrackSize, track_[2]);
   std::copy(t.track, t.track + kTrackSize, track_[3]);
-  if (!next_.silent) std::copy(next_.left, next_.left + kTrackSize, track_[3]);
-  trackMs_[0] = 0.0;
-  trackMs_[1] = in;
-  trackMs_[2] = d - out;
-  trackMs_[3] = d;
+  if (!next_.silent) std::copy(next_.formants, next_.formants + kTrackSize, track_[3]);
 }
 
 void FormantSynth::FinishPhone() {
@@ -482,13 +493,14 @@ void FormantSynth::BeginFrame() {
   const int64_t n = phoneEnd_ - phoneStart_;
   const int64_t i0 = cursor_ - phoneStart_;
   while (knotIndex_ + 2 < knots_.size() && knots_[knotIndex_ + 1].index <= i0) ++knotIndex_;
-  const int64_t frame = std::max<int64_t>(1, std::llround(kFrameMs * rate_ / 1000.0));
+  const double ms0 = static_cast<double>(i0) * msPerSample_;
+  const double frameMs = ms0 < glideUntilMs_ || ms0 >= glideFromMs_ ? kGlideFrameMs : kFrameMs;
+  const int64_t frame = std::max<int64_t>(1, std::llround(frameMs * rate_ / 1000.0));
   const int64_t i1 = std::min({i0 + frame, knots_[knotIndex_ + 1].index, n});
   const float len = static_cast<float>(i1 - i0);
   const Amp a0 = AmpAt(i0);
   const Amp a1 = AmpAt(i1);
   const Amp am = AmpAt((i0 + i1) / 2);
-  const double ms0 = static_cast<double>(i0) * msPerSample_;
   const double ms1 = static_cast<double>(i1) * msPerSample_;
   const float g0 = a0.g * static_cast<float>(PauseFade(ms0));
   const float g1 = a1.g * static_cast<float>(PauseFade(ms1));
@@ -508,21 +520,34 @@ void FormantSynth::BeginFrame() {
 
   // Formants at the middle of the frame.
   const double ms = 0.5 * (ms0 + ms1);
-  int s = 0;
-  while (s < 2 && ms > trackMs_[s + 1]) ++s;
-  const double span = trackMs_[s + 1] - trackMs_[s];
-  const double f = span > 0.0 ? std::clamp((ms - trackMs_[s]) / span, 0.0, 1.0) : 0.0;
+  int s[2] = {0, 0};
+  double f[2] = {0.0, 0.0};
+  for (int group = 0; group < 2; ++group) {
+    const double* at = trackMs_[group];
+    while (s[group] < 2 && ms > at[s[group] + 1]) ++s[group];
+    const double span = at[s[group] + 1] - at[s[group]];
+    f[group] = span > 0.0 ? std::clamp((ms - at[s[group]]) / span, 0.0, 1.0) : 0.0;
+  }
   float v[kTrackSize];
   for (int i = 0; i < kTrackSize; ++i) {
-    v[i] = static_cast<float>(Lerp(track_[s][i], track_[s + 1][i], f));
+    const int group = Glides(i) ? 1 : 0;
+    v[i] = static_cast<float>(Lerp(track_[s[group]][i], track_[s[group] + 1][i], f[group]));
   }
+  // The highest formant first and F1 last: a sudden change of a low formant
+  // then meets no resonator that would ring with it at high frequencies.
   for (int k = 0; k < kFormants; ++k) {
     Tune(cascadeTuning_[k], v[kF1 + k], v[kB1 + k], false);
-    cascade_.SetLane(k, cascadeTuning_[k].k);
+    cascade_.SetLane(kFormants - 1 - k, cascadeTuning_[k].k);
   }
   cascade_.ClearQuiet();
-  // Equal nasal pole and zero cancel: the stage is left out.
+  // Equal nasal pole and zero cancel: the stage is left out, and when it
+  // comes back it starts from the signal that passed meanwhile.
+  const bool wasNasal = nasal_;
   nasal_ = v[kFnp] != v[kFnz] || v[kBnp] != v[kBnz];
+  if (nasal_ && !wasNasal) {
+    nasalZero_.Prime(in1_, in2_);
+    nasalPole_.Prime(in1_, in2_);
+  }
   if (nasal_) {
     Tune(nasalPoleTuning_, v[kFnp], v[kBnp], false);
     nasalPole_.Set(nasalPoleTuning_.k);
@@ -532,9 +557,6 @@ void FormantSynth::BeginFrame() {
       nasalZeroTuning_.k = ZeroPair(v[kFnz], v[kBnz], rate_);
     }
     nasalZero_.Set(nasalZeroTuning_.k);
-  } else {
-    nasalPole_.Clear();
-    nasalZero_.Clear();
   }
 
   const bool frication = a0.af > 0.0f || a1.af > 0.0f;
@@ -581,7 +603,7 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
       kCycleSpread * static_cast<float>(voice_ != nullptr ? voice_->shimmer() : 0.0);
   float cycleScale = cycleScale_, cycleGain = cycleGain_;
   uint32_t cycleState = cycleState_;
-  float held = held_, tiltState = tiltState_, lastNoise = lastNoise_;
+  float held = held_, tiltState = tiltState_, lastNoise = lastNoise_, in1 = in1_, in2 = in2_;
   float av = av_, ah = ah_, af = af_, g = g_;
   const float dav = dav_, dah = dah_, daf = daf_, dg = dg_;
   uint32_t noiseState = noiseState_;
@@ -631,6 +653,8 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
                         (1.0f / 2147483648.0f) * (modBase + modDepth * flow);
     tiltState = untilt * av * glottal + tilt * tiltState;
     float x = tiltState + ah * noise;
+    in2 = in1;
+    in1 = x;
     if (kNasal) x = np.Step(nz.Step(x));
     float y = cascade.Step(x);
     if (kParallel) {
@@ -660,6 +684,8 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
   held_ = held;
   tiltState_ = tiltState;
   lastNoise_ = lastNoise;
+  in1_ = in1;
+  in2_ = in2;
   av_ = av;
   ah_ = ah;
   af_ = af;

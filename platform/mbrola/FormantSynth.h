@@ -72,10 +72,10 @@ class FormantSynth {
     double durMs;
     bool endsStream;
   };
-  // Where two phones meet: the amplitude crossfade around the boundary and
-  // the formants on either side (equal where they glide through, different
-  // where the sound switches). Transition lengths below 0 take the phone's
-  // share.
+  // Where two phones meet: the amplitude crossfade around the boundary, the
+  // formants at the boundary, and how long each side takes to move between
+  // them and its targets (below 0: the phone's share). F1, B1 and the nasal
+  // pole and zero move for their own time (below 0: as the others).
   struct Boundary {
     bool silent = true;  // a silence, or the end of the stream, on one side
     Amp mid{};
@@ -83,8 +83,9 @@ class FormantSynth {
     double rightMs = 0.0;  // and on the later phone's side
     double leftTransitionMs = -1.0;
     double rightTransitionMs = -1.0;
-    float left[kTrackSize] = {};
-    float right[kTrackSize] = {};
+    double leftGlideMs = -1.0;
+    double rightGlideMs = -1.0;
+    float formants[kTrackSize] = {};
   };
   struct Point {
     double ms;
@@ -147,9 +148,13 @@ class FormantSynth {
   std::vector<Knot> profile_;
   std::vector<Knot> nextProfile_;
   std::size_t knotIndex_ = 0;
-  float track_[4][kTrackSize] =
-      {};  // formants at the start, after the onset, before the end, at the end
-  double trackMs_[4] = {};
+  // Formants at the start, after the onset, before the end and at the end,
+  // and the times of these points for the others and for F1, B1 and the
+  // nasal pole and zero; short frames while the latter glide.
+  float track_[4][kTrackSize] = {};
+  double trackMs_[2][4] = {};
+  double glideUntilMs_ = 0.0;
+  double glideFromMs_ = 0.0;
   double pauseFadeFromMs_ = 0.0;  // the fade into a following silence: start and length
   double pauseFadeMs_ = 0.0;
   Boundary start_;
@@ -173,6 +178,7 @@ class FormantSynth {
   float cycleGain_ = 1.0f;   // shimmer: pulse factor of this cycle
   float tiltState_ = 0.0f;
   float lastNoise_ = 0.0f;
+  float in1_ = 0.0f, in2_ = 0.0f;  // the last two inputs of the nasal stage
   uint32_t noiseState_ = 0x9E3779B9u;
   uint32_t cycleState_ = 0x2545F491u;
 

@@ -29,6 +29,11 @@ class Resonator {
  public:
   void Set(const Coefficients& k) { k_ = k; }
   void Clear() { y1_ = y2_ = 0.0f; }
+  // The state of a resonator whose last two outputs were y1 and y2.
+  void Prime(float y1, float y2) {
+    y1_ = y1;
+    y2_ = y2;
+  }
   float Step(float x) {
     const float y = (k_.b * y1_ + k_.c * y2_) + k_.a * x;
     y2_ = y1_;
@@ -46,6 +51,11 @@ class AntiResonator {
  public:
   void Set(const Coefficients& k) { k_ = k; }
   void Clear() { x1_ = x2_ = 0.0f; }
+  // The state of an anti-resonator whose last two inputs were x1 and x2.
+  void Prime(float x1, float x2) {
+    x1_ = x1;
+    x2_ = x2;
+  }
   float Step(float x) {
     const float y = k_.a * x + k_.b * x1_ + k_.c * x2_;
     x2_ = x1_;
