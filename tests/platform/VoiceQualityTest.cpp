@@ -5,6 +5,7 @@
 // property (--gtest_output=xml shows the table).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -151,6 +152,17 @@ TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
        [](const Said& s) { return PauseDrop(s, 1, kPeriod); }, 0, 12},
       {"[s] largest 5 ms drop into a pause, dB", "_ 100 0:110, a 150, s 150, _ 100",
        [](const Said& s) { return PauseDrop(s, 2, 2 * kMs); }, 0, 12},
+      {"[J] [L] loudest sample re the [a] before, dB", "_ 60 0:250, a 100, J 80, o 90, L 80, _ 60",
+       [](const Said& s) {
+         const auto peak = [&s](long from, long to) {
+           int most = 1;
+           for (long k = from; k < to; ++k) most = std::max(most, std::abs(s.samples[k]));
+           return most;
+         };
+         const int nasal = std::max(peak(s.b[2], s.b[3]), peak(s.b[4], s.b[5]));
+         return 20.0 * std::log10(1.0 * nasal / peak(s.b[1], s.b[2]));
+       },
+       -100, 0},
       {"[r] longest stretch 15 dB down in 40 ms, ms", "_ 100 0:110, a 150, r 40, a 150, _ 100",
        [](const Said& s) { return Dip(s, 2); }, 10, 40},
       {"[S] closure re frication, dB", around("S"),
