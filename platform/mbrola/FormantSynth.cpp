@@ -29,6 +29,10 @@ constexpr double kKnee = 24000.0;          // the soft limiter starts here
 constexpr float kClosedNoise = 0.25f;      // noise of a voiced sound while the glottis is closed
 constexpr float kFlowPeak = 27.0f / 4.0f;  // x^2 (1 - x) scaled to peak at 1
 constexpr float kCycleSpread = 1.5f;       // uniform draws in +-1.5 d change by d on average
+constexpr float kNoiseScale = 1.0f / 2147483648.0f;  // 32-bit noise to +-1
+// Noise far below hearing that never stops keeps the filters' states from
+// decaying into the slow subnormal numbers during silences.
+constexpr float kSubnormalGuard = 1e-20f;
 
 bool IsSilence(const PhoneTargets* t) { return t == nullptr || t->kind == PhoneClass::kSilence; }
 
@@ -111,7 +115,7 @@ void FormantSynth::ClearFilters() {
   tiltState_ = 0.0f;
   lastNoise_ = in1_ = in2_ = 0.0f;
   held_ = 0.0f;
-  phase_ = 0.0;
+  phase_ = 0.0f;
   open_ = true;
   cycleScale_ = cycleGain_ = 1.0f;
   parallelOn_ = false;
@@ -504,19 +508,26 @@ void FormantSynth::BeginFrame() {
   const double ms1 = static_cast<double>(i1) * msPerSample_;
   const float g0 = a0.g * static_cast<float>(PauseFade(ms0));
   const float g1 = a1.g * static_cast<float>(PauseFade(ms1));
-  av_ = a0.av;
-  dav_ = (a1.av - a0.av) / len;
-  ah_ = a0.ah;
-  dah_ = (a1.ah - a0.ah) / len;
-  af_ = a0.af;
-  daf_ = (a1.af - a0.af) / len;
-  g_ = g0;
-  dg_ = (g1 - g0) / len;
+  // Per-sample ramps, with the constant factors of the sample loop taken in:
+  // the tilt filter's gain in the voicing, the output scale in the gain; the
+  // noise amplitudes never fall below kSubnormalGuard.
+  const float untilt = 1.0f - static_cast<float>(voice_ != nullptr ? voice_->tilt() : 0.3);
+  const float scale = static_cast<float>(outScale_);
+  const float ah0 = std::max(a0.ah, kSubnormalGuard), ah1 = std::max(a1.ah, kSubnormalGuard);
+  const float af0 = std::max(a0.af, kSubnormalGuard), af1 = std::max(a1.af, kSubnormalGuard);
+  av_ = untilt * a0.av;
+  dav_ = untilt * (a1.av - a0.av) / len;
+  ah_ = ah0;
+  dah_ = (ah1 - ah0) / len;
+  af_ = af0;
+  daf_ = (af1 - af0) / len;
+  g_ = scale * g0;
+  dg_ = scale * (g1 - g0) / len;
   bypass_ = am.shape[kAb];
   // Noise of a voiced sound follows the glottal flow.
   const bool voiced = std::max(a0.av, a1.av) > 0.0f;
-  modBase_ = voiced ? kClosedNoise : 1.0f;
-  modDepth_ = voiced ? 1.0f - kClosedNoise : 0.0f;
+  modBase_ = kNoiseScale * (voiced ? kClosedNoise : 1.0f);
+  modDepth_ = kNoiseScale * (voiced ? 1.0f - kClosedNoise : 0.0f);
 
   // Formants at the middle of the frame.
   const double ms = 0.5 * (ms0 + ms1);
@@ -539,7 +550,6 @@ void FormantSynth::BeginFrame() {
     Tune(cascadeTuning_[k], v[kF1 + k], v[kB1 + k], false);
     cascade_.SetLane(kFormants - 1 - k, cascadeTuning_[k].k);
   }
-  cascade_.ClearQuiet();
   // Equal nasal pole and zero cancel: the stage is left out, and when it
   // comes back it starts from the signal that passed meanwhile.
   const bool wasNasal = nasal_;
@@ -580,21 +590,19 @@ void FormantSynth::BeginFrame() {
   const double t1 = phoneStartMs_ + ms1;
   const double inc0 = F0At(t0) / rate_;
   const double inc1 = F0At(t1) / rate_;
-  inc_ = inc0;
-  dinc_ = (inc1 - inc0) / len;
+  inc_ = static_cast<float>(inc0);
+  dinc_ = static_cast<float>((inc1 - inc0) / len);
   frameEnd_ = phoneStart_ + i1;
 }
 
 template <bool kParallel, bool kNasal>
 void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
-  const double oq = voice_ != nullptr ? voice_->openQuotient() : 0.6;
-  const double invOq = 1.0 / oq;
+  const float oq = voice_ != nullptr ? static_cast<float>(voice_->openQuotient()) : 0.6f;
+  const float invOq = 1.0f / oq;
   const float tilt = voice_ != nullptr ? static_cast<float>(voice_->tilt()) : 0.3f;
-  const float untilt = 1.0f - tilt;
-  const float scale = static_cast<float>(outScale_);
   const float modBase = modBase_, modDepth = modDepth_, bypass = bypass_;
-  double phase = phase_, inc = inc_;
-  const double dinc = dinc_;
+  float phase = phase_, inc = inc_;
+  const float dinc = dinc_;
   bool open = open_;
   // Jitter and shimmer: each cycle draws factors of its period and pulse.
   const float jitter =
@@ -617,22 +625,22 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
     // phase, closes sharply, stays zero while closed. The closure is spread
     // over the samples either side of it (so its timing is not rounded to a
     // sample), which is why the pulse leaves one sample late.
-    const double step = inc * cycleScale;
+    const float step = inc * cycleScale;
     phase += step;
     inc += dinc;
-    if (phase >= 1.0) {
-      phase -= 1.0;
+    if (phase >= 1.0f) {
+      phase -= 1.0f;
       open = true;
     }
     float pulse = 0.0f, flow = 0.0f;
     if (open) {
       if (phase < oq) {
-        const float x = static_cast<float>(phase * invOq);
+        const float x = phase * invOq;
         pulse = x * (2.0f - 3.0f * x) * cycleGain;
         flow = kFlowPeak * x * x * (1.0f - x);
       } else {
         open = false;
-        const float late = static_cast<float>((phase - oq) / step);  // samples since the closure
+        const float late = (phase - oq) / step;  // samples since the closure
         if (late < 1.0f) {
           held += 0.5f * late * late * cycleGain;
           pulse = -0.5f * (1.0f - late) * (1.0f - late) * cycleGain;
@@ -649,9 +657,9 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
     noiseState ^= noiseState << 13;
     noiseState ^= noiseState >> 17;
     noiseState ^= noiseState << 5;
-    const float noise = static_cast<float>(static_cast<int32_t>(noiseState)) *
-                        (1.0f / 2147483648.0f) * (modBase + modDepth * flow);
-    tiltState = untilt * av * glottal + tilt * tiltState;
+    const float noise =
+        static_cast<float>(static_cast<int32_t>(noiseState)) * (modBase + modDepth * flow);
+    tiltState = av * glottal + tilt * tiltState;
     float x = tiltState + ah * noise;
     in2 = in1;
     in1 = x;
@@ -664,15 +672,13 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
       y += parallel.Step(0.5f * (fr - lastNoise)) + bypass * fr;
       lastNoise = fr;
     }
-    float s = y * g * scale;
+    float s = y * g;
     av += dav;
     ah += dah;
     af += daf;
     g += dg;
-    if (s > static_cast<float>(kKnee) || s < -static_cast<float>(kKnee)) {
-      s = static_cast<float>(SoftLimit(s));
-    }
-    out[i] = static_cast<int16_t>(s >= 0.0f ? s + 0.5f : s - 0.5f);
+    if (std::fabs(s) > static_cast<float>(kKnee)) s = static_cast<float>(SoftLimit(s));
+    out[i] = static_cast<int16_t>(s + std::copysign(0.5f, s));
   }
 
   phase_ = phase;

@@ -163,7 +163,7 @@ class FormantSynth {
   // The frame being rendered: values at its start and their steps per sample.
   int64_t frameEnd_ = 0;
   float av_ = 0, dav_ = 0, ah_ = 0, dah_ = 0, af_ = 0, daf_ = 0, g_ = 0, dg_ = 0;
-  double inc_ = 0, dinc_ = 0;  // glottal phase per sample
+  float inc_ = 0, dinc_ = 0;  // glottal phase per sample
   float modBase_ = 1.0f, modDepth_ = 0.0f;
   float bypass_ = 0.0f;
   bool nasal_ = false;
@@ -171,7 +171,7 @@ class FormantSynth {
   int64_t parallelQuiet_ = 0;
 
   // Sound sources.
-  double phase_ = 0.0;
+  float phase_ = 0.0f;
   bool open_ = false;        // the glottis is open (before the closure of this cycle)
   float held_ = 0.0f;        // the pulse sample held back one step
   float cycleScale_ = 1.0f;  // jitter: phase step factor of this cycle

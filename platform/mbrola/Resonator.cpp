@@ -7,17 +7,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kHighestFraction = 0.45;  // of the rate; above it a resonator passes through
-constexpr float kQuiet = 1e-20f;           // a state below it in every lane is cleared
-
-// Whether every lane of the states is below kQuiet.
-bool Quiet(const Float4* y1, const Float4* y2) {
-  float most = 0.0f;
-  for (int v = 0; v < 2; ++v) {
-    for (int k = 0; k < 4; ++k)
-      most = std::fmax(most, std::fmax(std::fabs(y1[v][k]), std::fabs(y2[v][k])));
-  }
-  return most < kQuiet;
-}
 
 // The pole pair's b and c for a frequency and a bandwidth; false when the
 // frequency cannot be represented at the rate.
@@ -60,10 +49,6 @@ void CascadeChain::SetLane(int lane, const Coefficients& k) {
 
 void CascadeChain::Clear() { y1_[0] = y1_[1] = y2_[0] = y2_[1] = Float4{}; }
 
-void CascadeChain::ClearQuiet() {
-  if (Quiet(y1_, y2_)) Clear();
-}
-
 void ParallelBank::SetLane(int lane, const Coefficients& k, float weight) {
   a_[lane / 4][lane % 4] = k.a * weight;
   b_[lane / 4][lane % 4] = k.b;
@@ -71,9 +56,5 @@ void ParallelBank::SetLane(int lane, const Coefficients& k, float weight) {
 }
 
 void ParallelBank::Clear() { y1_[0] = y1_[1] = y2_[0] = y2_[1] = Float4{}; }
-
-void ParallelBank::ClearQuiet() {
-  if (Quiet(y1_, y2_)) Clear();
-}
 
 }  // namespace formant

@@ -79,9 +79,6 @@ class CascadeChain {
 
   void SetLane(int lane, const Coefficients& k);
   void Clear();
-  // Clears states that have decayed to nothing, so that a long stretch
-  // without input never reaches the slow subnormal numbers.
-  void ClearQuiet();
 
   float Step(float x) {
     // Each lane's input: the previous output of the lane before it.
@@ -115,7 +112,6 @@ class ParallelBank {
 
   void SetLane(int lane, const Coefficients& k, float weight);
   void Clear();
-  void ClearQuiet();
 
   float Step(float x) {
     const Float4 yLo = (b_[0] * y1_[0] + c_[0] * y2_[0]) + a_[0] * x;
