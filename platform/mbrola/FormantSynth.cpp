@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace formant {
 namespace {
@@ -135,9 +136,10 @@ void FormantSynth::Reset() {
   inPhone_ = false;
   silent_ = true;
   phoneStart_ = phoneEnd_ = frameEnd_ = 0;
+  framePos_ = frameLen_ = 0;
   start_ = Boundary();
   next_ = Boundary();
-  noiseState_ = 0x9E3779B9u;
+  noiseState_ = UInt4{0x9E3779B9u, 0x7F4A7C15u, 0x2545F491u, 0x94D049BBu};
   cycleState_ = 0x2545F491u;
   ClearFilters();
 }
@@ -170,6 +172,7 @@ bool FormantSynth::FrontReady() const {
 }
 
 bool FormantSynth::CanRender() {
+  if (framePos_ < frameLen_) return true;
   for (;;) {
     if (inPhone_) {
       if (cursor_ < phoneEnd_) return true;
@@ -266,6 +269,7 @@ void FormantSynth::StartPhone() {
     next_ = Boundary();
     return;
   }
+  tunedToTargets_ = false;
   Profile(p, profile_);
   PlanBoundary(p, following);
   AmplitudeKnots(p);
@@ -289,6 +293,12 @@ void FormantSynth::PlacePhone(const Queued& p) {
   inPhone_ = true;
   frameEnd_ = cursor_;
   knotIndex_ = 0;
+  const auto samples = [this](double ms) {
+    return std::clamp<int64_t>(std::llround(ms * rate_ / 1000.0), 1, kMaxFrame);
+  };
+  frameSamples_ = samples(kFrameMs);
+  glideFrame_ = samples(kGlideFrameMs);
+  parallelTail_ = std::llround(kParallelTailMs * rate_ / 1000.0);
 }
 
 // The contour over this phone is decided now: without a later point the
@@ -493,57 +503,8 @@ void FormantSynth::Tune(Tuning& t, float freq, float bandwidth, bool unitPeak) {
   t.k = PolePair(freq, bandwidth, rate_, unitPeak);
 }
 
-void FormantSynth::BeginFrame() {
-  const int64_t n = phoneEnd_ - phoneStart_;
-  const int64_t i0 = cursor_ - phoneStart_;
-  while (knotIndex_ + 2 < knots_.size() && knots_[knotIndex_ + 1].index <= i0) ++knotIndex_;
-  const double ms0 = static_cast<double>(i0) * msPerSample_;
-  const double frameMs = ms0 < glideUntilMs_ || ms0 >= glideFromMs_ ? kGlideFrameMs : kFrameMs;
-  const int64_t frame = std::max<int64_t>(1, std::llround(frameMs * rate_ / 1000.0));
-  const int64_t i1 = std::min({i0 + frame, knots_[knotIndex_ + 1].index, n});
-  const float len = static_cast<float>(i1 - i0);
-  const Amp a0 = AmpAt(i0);
-  const Amp a1 = AmpAt(i1);
-  const Amp am = AmpAt((i0 + i1) / 2);
-  const double ms1 = static_cast<double>(i1) * msPerSample_;
-  const float g0 = a0.g * static_cast<float>(PauseFade(ms0));
-  const float g1 = a1.g * static_cast<float>(PauseFade(ms1));
-  // Per-sample ramps, with the constant factors of the sample loop taken in:
-  // the tilt filter's gain in the voicing, the output scale in the gain; the
-  // noise amplitudes never fall below kSubnormalGuard.
-  const float untilt = 1.0f - static_cast<float>(voice_ != nullptr ? voice_->tilt() : 0.3);
-  const float scale = static_cast<float>(outScale_);
-  const float ah0 = std::max(a0.ah, kSubnormalGuard), ah1 = std::max(a1.ah, kSubnormalGuard);
-  const float af0 = std::max(a0.af, kSubnormalGuard), af1 = std::max(a1.af, kSubnormalGuard);
-  av_ = untilt * a0.av;
-  dav_ = untilt * (a1.av - a0.av) / len;
-  ah_ = ah0;
-  dah_ = (ah1 - ah0) / len;
-  af_ = af0;
-  daf_ = (af1 - af0) / len;
-  g_ = scale * g0;
-  dg_ = scale * (g1 - g0) / len;
-  bypass_ = am.shape[kAb];
-  // Noise of a voiced sound follows the glottal flow.
-  const bool voiced = std::max(a0.av, a1.av) > 0.0f;
-  modBase_ = kNoiseScale * (voiced ? kClosedNoise : 1.0f);
-  modDepth_ = kNoiseScale * (voiced ? 1.0f - kClosedNoise : 0.0f);
-
-  // Formants at the middle of the frame.
-  const double ms = 0.5 * (ms0 + ms1);
-  int s[2] = {0, 0};
-  double f[2] = {0.0, 0.0};
-  for (int group = 0; group < 2; ++group) {
-    const double* at = trackMs_[group];
-    while (s[group] < 2 && ms > at[s[group] + 1]) ++s[group];
-    const double span = at[s[group] + 1] - at[s[group]];
-    f[group] = span > 0.0 ? std::clamp((ms - at[s[group]]) / span, 0.0, 1.0) : 0.0;
-  }
-  float v[kTrackSize];
-  for (int i = 0; i < kTrackSize; ++i) {
-    const int group = Glides(i) ? 1 : 0;
-    v[i] = static_cast<float>(Lerp(track_[s[group]][i], track_[s[group] + 1][i], f[group]));
-  }
+// The cascade and the nasal stage tuned to the formants v.
+void FormantSynth::TuneCascade(const float* v) {
   // The highest formant first and F1 last: a sudden change of a low formant
   // then meets no resonator that would ring with it at high frequencies.
   for (int k = 0; k < kFormants; ++k) {
@@ -568,9 +529,67 @@ void FormantSynth::BeginFrame() {
     }
     nasalZero_.Set(nasalZeroTuning_.k);
   }
+}
 
+void FormantSynth::BeginFrame() {
+  const int64_t n = phoneEnd_ - phoneStart_;
+  const int64_t i0 = cursor_ - phoneStart_;
+  while (knotIndex_ + 2 < knots_.size() && knots_[knotIndex_ + 1].index <= i0) ++knotIndex_;
+  const double ms0 = static_cast<double>(i0) * msPerSample_;
+  const int64_t frame = ms0 < glideUntilMs_ || ms0 >= glideFromMs_ ? glideFrame_ : frameSamples_;
+  const int64_t i1 = std::min({i0 + frame, knots_[knotIndex_ + 1].index, n});
+  const float len = static_cast<float>(i1 - i0);
+  const Amp a0 = AmpAt(i0);
+  const Amp a1 = AmpAt(i1);
+  const double ms1 = static_cast<double>(i1) * msPerSample_;
+  const float g0 = a0.g * static_cast<float>(PauseFade(ms0));
+  const float g1 = a1.g * static_cast<float>(PauseFade(ms1));
+  // Per-sample ramps, with the constant factors of the sample loop taken in:
+  // the tilt filter's gain in the voicing, the output scale in the gain; the
+  // noise amplitudes never fall below kSubnormalGuard.
+  const float untilt = 1.0f - static_cast<float>(voice_ != nullptr ? voice_->tilt() : 0.3);
+  const float scale = static_cast<float>(outScale_);
+  const float ah0 = std::max(a0.ah, kSubnormalGuard), ah1 = std::max(a1.ah, kSubnormalGuard);
+  const float af0 = std::max(a0.af, kSubnormalGuard), af1 = std::max(a1.af, kSubnormalGuard);
+  av_ = untilt * a0.av;
+  dav_ = untilt * (a1.av - a0.av) / len;
+  ah_ = ah0;
+  dah_ = (ah1 - ah0) / len;
+  af_ = af0;
+  daf_ = (af1 - af0) / len;
+  g_ = scale * g0;
+  dg_ = scale * (g1 - g0) / len;
+  // Noise of a voiced sound follows the glottal flow.
+  const bool voiced = std::max(a0.av, a1.av) > 0.0f;
+  modBase_ = kNoiseScale * (voiced ? kClosedNoise : 1.0f);
+  modDepth_ = kNoiseScale * (voiced ? 1.0f - kClosedNoise : 0.0f);
+
+  // Formants at the middle of the frame. While they hold the phone's
+  // targets, the filters tuned to them at the first such frame stay.
+  const double ms = 0.5 * (ms0 + ms1);
+  int s[2] = {0, 0};
+  double f[2] = {0.0, 0.0};
+  for (int group = 0; group < 2; ++group) {
+    const double* at = trackMs_[group];
+    while (s[group] < 2 && ms > at[s[group] + 1]) ++s[group];
+    const double span = at[s[group] + 1] - at[s[group]];
+    f[group] = span > 0.0 ? std::clamp((ms - at[s[group]]) / span, 0.0, 1.0) : 0.0;
+  }
+  const bool hold = s[0] == 1 && s[1] == 1;
+  const bool retune = !(hold && tunedToTargets_);
+  tunedToTargets_ = hold;
   const bool frication = a0.af > 0.0f || a1.af > 0.0f;
+  float v[kTrackSize];
+  if (retune || frication) {
+    for (int i = 0; i < kTrackSize; ++i) {
+      const int group = Glides(i) ? 1 : 0;
+      v[i] = static_cast<float>(Lerp(track_[s[group]][i], track_[s[group] + 1][i], f[group]));
+    }
+  }
+  if (retune) TuneCascade(v);
   if (frication) {
+    const Amp am = AmpAt((i0 + i1) / 2);
+    bypass_ = am.shape[kAb];
     for (int k = 0; k < kShapeSize - 1; ++k) {
       Tune(parallelTuning_[k], v[kF1 + 1 + k], v[kB1 + 1 + k], true);
       parallel_.SetLane(k, parallelTuning_[k].k, am.shape[kA2 + k]);
@@ -580,7 +599,7 @@ void FormantSynth::BeginFrame() {
   } else if (parallelOn_) {
     // Let the parallel resonators ring out, then stop running them.
     parallelQuiet_ += i1 - i0;
-    if (parallelQuiet_ > std::llround(kParallelTailMs * rate_ / 1000.0)) {
+    if (parallelQuiet_ > parallelTail_) {
       parallel_.Clear();
       parallelOn_ = false;
     }
@@ -597,53 +616,88 @@ void FormantSynth::BeginFrame() {
 
 template <bool kParallel, bool kNasal>
 void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
+  // Room for whole blocks of four.
+  float source[kMaxFrame + 4], frication[kMaxFrame + 4], bypassed[kMaxFrame + 4];
+  MakeSources<kParallel, kNasal>(count, source, frication, bypassed);
+  Filter<kParallel>(count, source, frication, bypassed, out);
+}
+
+// The sources of a frame, four samples at a time: what enters the cascade
+// (voicing, breath and aspiration, through the nasal stage), and the
+// frication for the parallel resonators and for the bypass. The glottal
+// phase of four samples is found at once; only a block in which the glottis
+// closes or opens, or the frame's last few samples, take it sample by sample.
+template <bool kParallel, bool kNasal>
+void FormantSynth::MakeSources(std::size_t count, float* source, float* frication,
+                               float* bypassed) {
   const float oq = voice_ != nullptr ? static_cast<float>(voice_->openQuotient()) : 0.6f;
   const float invOq = 1.0f / oq;
-  const float tilt = voice_ != nullptr ? static_cast<float>(voice_->tilt()) : 0.3f;
-  const float modBase = modBase_, modDepth = modDepth_, bypass = bypass_;
-  float phase = phase_, inc = inc_;
-  const float dinc = dinc_;
-  bool open = open_;
+  const float t = voice_ != nullptr ? static_cast<float>(voice_->tilt()) : 0.3f;
   // Jitter and shimmer: each cycle draws factors of its period and pulse.
   const float jitter =
       kCycleSpread * static_cast<float>(voice_ != nullptr ? voice_->jitter() : 0.0);
   const float shimmer =
       kCycleSpread * static_cast<float>(voice_ != nullptr ? voice_->shimmer() : 0.0);
-  float cycleScale = cycleScale_, cycleGain = cycleGain_;
-  uint32_t cycleState = cycleState_;
+  const Float4 lane = {0.0f, 1.0f, 2.0f, 3.0f};
+  const Float4 steps = {1.0f, 2.0f, 3.0f, 4.0f};     // phase steps up to each lane
+  const Float4 stepRamp = {0.0f, 1.0f, 3.0f, 6.0f};  // and the growth of the step meanwhile
+  const Float4 tiltPower = {t, t * t, t * t * t, t * t * t * t};
+  const float modBase = modBase_, modDepth = modDepth_, bypass = bypass_;
+  const float dinc = dinc_, dav = dav_, dah = dah_, daf = daf_;
+  float phase = phase_, inc = inc_, cycleScale = cycleScale_, cycleGain = cycleGain_;
   float held = held_, tiltState = tiltState_, lastNoise = lastNoise_, in1 = in1_, in2 = in2_;
-  float av = av_, ah = ah_, af = af_, g = g_;
-  const float dav = dav_, dah = dah_, daf = daf_, dg = dg_;
-  uint32_t noiseState = noiseState_;
-  CascadeChain cascade = cascade_;
+  float av = av_, ah = ah_, af = af_;
+  bool open = open_;
+  uint32_t cycleState = cycleState_;
+  UInt4 noiseState = noiseState_;
   Resonator np = nasalPole_;
   AntiResonator nz = nasalZero_;
-  ParallelBank parallel = parallel_;
 
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count; i += 4) {
+    const std::size_t n = std::min<std::size_t>(4, count - i);
     // Glottal flow derivative of a polynomial pulse: rises during the open
-    // phase, closes sharply, stays zero while closed. The closure is spread
-    // over the samples either side of it (so its timing is not rounded to a
-    // sample), which is why the pulse leaves one sample late.
-    const float step = inc * cycleScale;
-    phase += step;
-    inc += dinc;
-    if (phase >= 1.0f) {
-      phase -= 1.0f;
-      open = true;
-    }
-    float pulse = 0.0f, flow = 0.0f;
-    if (open) {
-      if (phase < oq) {
-        const float x = phase * invOq;
-        pulse = x * (2.0f - 3.0f * x) * cycleGain;
-        flow = kFlowPeak * x * x * (1.0f - x);
-      } else {
+    // phase, closes sharply, stays zero while closed.
+    Float4 pulse = {}, flow = {};
+    const Float4 ahead = phase + cycleScale * (inc * steps + dinc * stepRamp);
+    if (n == 4 && ahead[3] < (open ? oq : 1.0f + oq)) {
+      // No closure in the block; the glottis may open once.
+      const Float4 opened = __builtin_convertvector(-(ahead >= 1.0f), Float4);
+      const Float4 p = ahead - opened;
+      const Float4 x = p * invOq;
+      const Float4 gate = open ? Float4{1.0f, 1.0f, 1.0f, 1.0f} : opened;
+      pulse = gate * x * (2.0f - 3.0f * x) * cycleGain;
+      flow = gate * kFlowPeak * x * x * (1.0f - x);
+      open = open || opened[3] > 0.0f;
+      phase = p[3];
+      inc += 4.0f * dinc;
+    } else {
+      for (std::size_t k = 0; k < n; ++k) {
+        const float step = inc * cycleScale;
+        phase += step;
+        inc += dinc;
+        if (phase >= 1.0f) {
+          phase -= 1.0f;
+          open = true;
+        }
+        if (!open) continue;
+        if (phase < oq) {
+          const float x = phase * invOq;
+          pulse[k] = x * (2.0f - 3.0f * x) * cycleGain;
+          flow[k] = kFlowPeak * x * x * (1.0f - x);
+          continue;
+        }
+        // The closure fell since the last sample: its step is spread over
+        // the samples either side of it, so its time is not rounded to a
+        // sample (which is why the pulse leaves one sample late).
         open = false;
         const float late = (phase - oq) / step;  // samples since the closure
         if (late < 1.0f) {
-          held += 0.5f * late * late * cycleGain;
-          pulse = -0.5f * (1.0f - late) * (1.0f - late) * cycleGain;
+          if (k == 0) {
+            held += 0.5f * late * late * cycleGain;
+          } else {
+            pulse[k - 1] += 0.5f * late * late * cycleGain;
+          }
+          pulse[k] = -0.5f * (1.0f - late) * (1.0f - late) * cycleGain;
         }
         // The next cycle, from this closure to the next one, draws its
         // length and its pulse.
@@ -651,34 +705,46 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
         cycleGain = 1.0f + shimmer * Draw(cycleState);
       }
     }
-    const float glottal = held;
-    held = pulse;
+    const Float4 glottal = __builtin_shufflevector(Float4{held}, pulse, 0, 4, 5, 6);
+    held = pulse[n - 1];
 
+    // Four noise generators side by side; in a voiced sound the noise
+    // follows the glottal flow.
     noiseState ^= noiseState << 13;
     noiseState ^= noiseState >> 17;
     noiseState ^= noiseState << 5;
-    const float noise =
-        static_cast<float>(static_cast<int32_t>(noiseState)) * (modBase + modDepth * flow);
-    tiltState = av * glottal + tilt * tiltState;
-    float x = tiltState + ah * noise;
-    in2 = in1;
-    in1 = x;
-    if (kNasal) x = np.Step(nz.Step(x));
-    float y = cascade.Step(x);
-    if (kParallel) {
-      // Frication: first differences of the noise through the resonators
-      // (rising 6 dB per octave), the noise itself through the bypass.
-      const float fr = af * noise;
-      y += parallel.Step(0.5f * (fr - lastNoise)) + bypass * fr;
-      lastNoise = fr;
+    const Float4 noise =
+        __builtin_convertvector(reinterpret_cast<const Int4&>(noiseState), Float4) *
+        (modBase + modDepth * flow);
+
+    // The tilt filter y[k] = u[k] + t y[k-1] over the four samples at once.
+    Float4 u = (av + dav * lane) * glottal;
+    u += t * __builtin_shufflevector(u, Float4{}, 4, 0, 1, 2);
+    u += t * t * __builtin_shufflevector(u, Float4{}, 4, 4, 0, 1);
+    u += tiltPower * tiltState;
+    tiltState = u[n - 1];
+    Float4 x = u + (ah + dah * lane) * noise;
+    in2 = n >= 2 ? x[n - 2] : in1;
+    in1 = x[n - 1];
+    if (kNasal) {
+      for (std::size_t k = 0; k < n; ++k) x[k] = np.Step(nz.Step(x[k]));
     }
-    float s = y * g;
-    av += dav;
-    ah += dah;
-    af += daf;
-    g += dg;
-    if (std::fabs(s) > static_cast<float>(kKnee)) s = static_cast<float>(SoftLimit(s));
-    out[i] = static_cast<int16_t>(s + std::copysign(0.5f, s));
+    std::memcpy(source + i, &x, sizeof x);
+    if (kParallel) {
+      // Frication: first differences of the noise for the resonators
+      // (rising 6 dB per octave), the noise itself for the bypass.
+      const Float4 fr = (af + daf * lane) * noise;
+      const Float4 before = __builtin_shufflevector(Float4{lastNoise}, fr, 0, 4, 5, 6);
+      const Float4 diff = 0.5f * (fr - before);
+      const Float4 by = bypass * fr;
+      std::memcpy(frication + i, &diff, sizeof diff);
+      std::memcpy(bypassed + i, &by, sizeof by);
+      lastNoise = fr[n - 1];
+    }
+    const float done = static_cast<float>(n);
+    av += done * dav;
+    ah += done * dah;
+    af += done * daf;
   }
 
   phase_ = phase;
@@ -695,19 +761,47 @@ void FormantSynth::RenderFrame(int16_t* out, std::size_t count) {
   av_ = av;
   ah_ = ah;
   af_ = af;
-  g_ = g;
   noiseState_ = noiseState;
-  cascade_ = cascade;
   if (kNasal) {
     nasalPole_ = np;
     nasalZero_ = nz;
   }
+}
+
+// The filters and the output of a frame: the cascade, the parallel branch,
+// the gain, the soft limiter and the rounding to 16 bits.
+template <bool kParallel>
+void FormantSynth::Filter(std::size_t count, const float* source, const float* frication,
+                          const float* bypassed, int16_t* out) {
+  float g = g_;
+  const float dg = dg_;
+  CascadeChain cascade = cascade_;
+  ParallelBank parallel = parallel_;
+  for (std::size_t i = 0; i < count; ++i) {
+    float y = cascade.Step(source[i]);
+    if (kParallel) y += parallel.Step(frication[i]) + bypassed[i];
+    float s = y * g;
+    g += dg;
+    if (std::fabs(s) > static_cast<float>(kKnee)) s = static_cast<float>(SoftLimit(s));
+    out[i] = static_cast<int16_t>(s + std::copysign(0.5f, s));
+  }
+  g_ = g;
+  cascade_ = cascade;
   if (kParallel) parallel_ = parallel;
 }
 
+// Frames are made whole into frame_ and handed out from there, so the
+// samples never depend on how the caller reads them.
 std::size_t FormantSynth::Render(int16_t* out, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
+    if (framePos_ < frameLen_) {
+      const std::size_t m = std::min(frameLen_ - framePos_, count - done);
+      std::copy(frame_ + framePos_, frame_ + framePos_ + m, out + done);
+      framePos_ += m;
+      done += m;
+      continue;
+    }
     if (!inPhone_) {
       if (!FrontReady()) break;
       StartPhone();
@@ -717,25 +811,30 @@ std::size_t FormantSynth::Render(int16_t* out, std::size_t count) {
       FinishPhone();
       continue;
     }
-    if (!silent_ && cursor_ == frameEnd_) BeginFrame();
-    const int64_t limit = silent_ ? phoneEnd_ : frameEnd_;
-    const std::size_t m = static_cast<std::size_t>(
-        std::min<int64_t>(limit - cursor_, static_cast<int64_t>(count - done)));
     if (silent_) {
+      const std::size_t m = static_cast<std::size_t>(
+          std::min<int64_t>(phoneEnd_ - cursor_, static_cast<int64_t>(count - done)));
       std::fill(out + done, out + done + m, static_cast<int16_t>(0));
-    } else if (parallelOn_) {
+      done += m;
+      cursor_ += static_cast<int64_t>(m);
+      continue;
+    }
+    BeginFrame();
+    const std::size_t m = static_cast<std::size_t>(frameEnd_ - cursor_);
+    if (parallelOn_) {
       if (nasal_) {
-        RenderFrame<true, true>(out + done, m);
+        RenderFrame<true, true>(frame_, m);
       } else {
-        RenderFrame<true, false>(out + done, m);
+        RenderFrame<true, false>(frame_, m);
       }
     } else if (nasal_) {
-      RenderFrame<false, true>(out + done, m);
+      RenderFrame<false, true>(frame_, m);
     } else {
-      RenderFrame<false, false>(out + done, m);
+      RenderFrame<false, false>(frame_, m);
     }
-    done += m;
-    cursor_ += static_cast<int64_t>(m);
+    framePos_ = 0;
+    frameLen_ = m;
+    cursor_ = frameEnd_;
   }
   return done;
 }

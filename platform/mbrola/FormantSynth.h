@@ -49,10 +49,10 @@ class FormantSynth {
   // The output rate; a new rate applies from the next phone that starts.
   void SetRate(int rate) { pendingRate_ = rate; }
   int rate() const { return pendingRate_; }
-  // The output factor, from the next sample rendered.
+  // The output factor, from the next frame made (frames are 5 ms or shorter).
   void SetVolume(double volume);
   // Samples rendered since the last reset.
-  int64_t rendered() const { return cursor_; }
+  int64_t rendered() const { return cursor_ - static_cast<int64_t>(frameLen_ - framePos_); }
 
  private:
   struct Amp {
@@ -113,10 +113,18 @@ class FormantSynth {
   double PauseFade(double ms) const;
   double F0At(double ms);
   void BeginFrame();
+  void TuneCascade(const float* v);
   void Tune(Tuning& t, float freq, float bandwidth, bool unitPeak);
   void ClearFilters();
+  // Samples rendered in one piece: a frame (5 ms) at 48000 Hz fits.
+  static constexpr std::size_t kMaxFrame = 256;
   template <bool kParallel, bool kNasal>
   void RenderFrame(int16_t* out, std::size_t count);
+  template <bool kParallel, bool kNasal>
+  void MakeSources(std::size_t count, float* source, float* frication, float* bypassed);
+  template <bool kParallel>
+  void Filter(std::size_t count, const float* source, const float* frication, const float* bypassed,
+              int16_t* out);
 
   const FormantVoice* voice_ = nullptr;
   double outScale_ = 0.0;
@@ -160,13 +168,22 @@ class FormantSynth {
   Boundary start_;
   Boundary next_;
 
-  // The frame being rendered: values at its start and their steps per sample.
+  // The frame made last, and how much of it was handed out.
+  int16_t frame_[kMaxFrame] = {};
+  std::size_t framePos_ = 0;
+  std::size_t frameLen_ = 0;
+
+  // The frame being made: values at its start and their steps per sample.
+  int64_t frameSamples_ = 1;  // frames at the rate: usual, while gliding, parallel tail
+  int64_t glideFrame_ = 1;
+  int64_t parallelTail_ = 1;
   int64_t frameEnd_ = 0;
   float av_ = 0, dav_ = 0, ah_ = 0, dah_ = 0, af_ = 0, daf_ = 0, g_ = 0, dg_ = 0;
   float inc_ = 0, dinc_ = 0;  // glottal phase per sample
   float modBase_ = 1.0f, modDepth_ = 0.0f;
   float bypass_ = 0.0f;
   bool nasal_ = false;
+  bool tunedToTargets_ = false;  // the cascade holds the phone's own targets
   bool parallelOn_ = false;
   int64_t parallelQuiet_ = 0;
 
@@ -179,7 +196,7 @@ class FormantSynth {
   float tiltState_ = 0.0f;
   float lastNoise_ = 0.0f;
   float in1_ = 0.0f, in2_ = 0.0f;  // the last two inputs of the nasal stage
-  uint32_t noiseState_ = 0x9E3779B9u;
+  UInt4 noiseState_ = {};          // four xorshift generators
   uint32_t cycleState_ = 0x2545F491u;
 
   // Filters.

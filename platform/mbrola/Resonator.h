@@ -4,10 +4,15 @@
 // side by side in vector registers.
 #pragma once
 
+#include <cstdint>
+
 namespace formant {
 
-// Four floats worked on together (a GCC and Clang vector type).
+// Four floats, or four 32-bit integers, worked on together (GCC and Clang
+// vector types).
 typedef float Float4 __attribute__((vector_size(16)));
+typedef int32_t Int4 __attribute__((vector_size(16)));
+typedef uint32_t UInt4 __attribute__((vector_size(16)));
 
 // y[n] = a x[n] + b y[n-1] + c y[n-2] for a pole pair, or
 // y[n] = a x[n] + b x[n-1] + c x[n-2] for a zero pair.
@@ -69,26 +74,27 @@ class AntiResonator {
 };
 
 // Eight pole pairs in cascade, run as a pipeline: at each step lane k
-// filters what lane k-1 gave at the step before, so the eight recursions
-// advance together in two vector registers and the chain's output lags its
-// input by kDelay samples. A lane left unset passes its input through.
+// filters what lane k-1 gave two steps before, so the eight recursions
+// advance together in two vector registers, each waiting only for its own
+// last output, and the chain's output lags its input by kDelay samples. A
+// lane left unset passes its input through.
 class CascadeChain {
  public:
   static constexpr int kLanes = 8;
-  static constexpr int kDelay = kLanes - 1;
+  static constexpr int kDelay = 2 * (kLanes - 1);
 
   void SetLane(int lane, const Coefficients& k);
   void Clear();
 
   float Step(float x) {
-    // Each lane's input: the previous output of the lane before it.
-    const Float4 lo = __builtin_shufflevector(y1_[0], y1_[0], 3, 0, 1, 2);
-    const Float4 hi = __builtin_shufflevector(y1_[1], y1_[1], 3, 0, 1, 2);
+    // Each lane's input: the output of the lane before it two steps ago.
+    const Float4 lo = __builtin_shufflevector(y2_[0], y2_[0], 3, 0, 1, 2);
+    const Float4 hi = __builtin_shufflevector(y2_[1], y2_[1], 3, 0, 1, 2);
     const Float4 in = {x, 0.0f, 0.0f, 0.0f};
     const Float4 inLo = __builtin_shufflevector(lo, in, 4, 1, 2, 3);
     const Float4 inHi = __builtin_shufflevector(hi, lo, 4, 1, 2, 3);
-    const Float4 yLo = (b_[0] * y1_[0] + c_[0] * y2_[0]) + a_[0] * inLo;
-    const Float4 yHi = (b_[1] * y1_[1] + c_[1] * y2_[1]) + a_[1] * inHi;
+    const Float4 yLo = b_[0] * y1_[0] + (c_[0] * y2_[0] + a_[0] * inLo);
+    const Float4 yHi = b_[1] * y1_[1] + (c_[1] * y2_[1] + a_[1] * inHi);
     y2_[0] = y1_[0];
     y2_[1] = y1_[1];
     y1_[0] = yLo;
