@@ -47,7 +47,7 @@ bool Switches(const PhoneTargets& t) {
 }
 
 // F1, B1 and the nasal pole and zero glide fast next to a nasal or lateral.
-bool Glides(int i) { return i == kF1 || i == kB1 || i >= kFnp; }
+constexpr int kGliding[] = {kF1, kB1, kFnp, kBnp, kFnz, kBnz};
 
 bool Sonorant(const PhoneTargets& t) {
   return t.kind == PhoneClass::kVowel || t.kind == PhoneClass::kNasal ||
@@ -581,10 +581,14 @@ void FormantSynth::BeginFrame() {
   const bool frication = a0.af > 0.0f || a1.af > 0.0f;
   float v[kTrackSize];
   if (retune || frication) {
-    for (int i = 0; i < kTrackSize; ++i) {
-      const int group = Glides(i) ? 1 : 0;
-      v[i] = static_cast<float>(Lerp(track_[s[group]][i], track_[s[group] + 1][i], f[group]));
-    }
+    const float* from = track_[s[0]];
+    const float* to = track_[s[0] + 1];
+    const float share = static_cast<float>(f[0]);
+    for (int i = 0; i < kTrackSize; ++i) v[i] = from[i] + (to[i] - from[i]) * share;
+    const float* glideFrom = track_[s[1]];
+    const float* glideTo = track_[s[1] + 1];
+    const float glideShare = static_cast<float>(f[1]);
+    for (int i : kGliding) v[i] = glideFrom[i] + (glideTo[i] - glideFrom[i]) * glideShare;
   }
   if (retune) TuneCascade(v);
   if (frication) {

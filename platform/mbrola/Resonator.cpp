@@ -26,7 +26,7 @@ double Cosine(double w) {
 // exp(-x) for x >= 0: a Taylor polynomial of exp(-t) for t below ln 2
 // (relative error below 2e-6) over a whole power of two.
 double Decay(double x) {
-  const int whole = static_cast<int>(x / kLn2);
+  const int whole = static_cast<int>(x * (1.0 / kLn2));
   if (whole > 60) return 0.0;
   const double t = x - whole * kLn2;
   double p = 1.0;
@@ -44,8 +44,9 @@ double Decay(double x) {
 // when the frequency cannot be represented at the rate.
 bool Poles(double freq, double bandwidth, double rate, double& b, double& c, double& cosW) {
   if (freq <= 0.0 || freq >= kHighestFraction * rate || rate <= 0.0) return false;
-  const double radius = Decay(kPi * bandwidth / rate);
-  cosW = Cosine(2.0 * kPi * freq / rate);
+  const double perHz = kPi / rate;
+  const double radius = Decay(perHz * bandwidth);
+  cosW = Cosine(2.0 * perHz * freq);
   c = -radius * radius;
   b = 2.0 * radius * cosW;
   return true;
