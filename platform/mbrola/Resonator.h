@@ -29,49 +29,32 @@ Coefficients PolePair(double freq, double bandwidth, double rate, bool unitPeak)
 // anti-resonance); a pass-through where PolePair gives one.
 Coefficients ZeroPair(double freq, double bandwidth, double rate);
 
-// One pole pair (the nasal pole).
-class Resonator {
+// One second-order section: a pole pair, y[n] = a x[n] + b y[n-1] +
+// c y[n-2], or with kZeros a zero pair, y[n] = a x[n] + b x[n-1] + c x[n-2].
+// Its state is its last two outputs, or inputs.
+template <bool kZeros>
+class Section {
  public:
   void Set(const Coefficients& k) { k_ = k; }
-  void Clear() { y1_ = y2_ = 0.0f; }
-  // The state of a resonator whose last two outputs were y1 and y2.
-  void Prime(float y1, float y2) {
-    y1_ = y1;
-    y2_ = y2;
+  void Clear() { s1_ = s2_ = 0.0f; }
+  // The state of a section whose last two outputs (or inputs) were s1, s2.
+  void Prime(float s1, float s2) {
+    s1_ = s1;
+    s2_ = s2;
   }
   float Step(float x) {
-    const float y = (k_.b * y1_ + k_.c * y2_) + k_.a * x;
-    y2_ = y1_;
-    y1_ = y;
+    const float y = (k_.b * s1_ + k_.c * s2_) + k_.a * x;
+    s2_ = s1_;
+    s1_ = kZeros ? x : y;
     return y;
   }
 
  private:
   Coefficients k_;
-  float y1_ = 0.0f, y2_ = 0.0f;
+  float s1_ = 0.0f, s2_ = 0.0f;
 };
-
-// One zero pair (the nasal zero).
-class AntiResonator {
- public:
-  void Set(const Coefficients& k) { k_ = k; }
-  void Clear() { x1_ = x2_ = 0.0f; }
-  // The state of an anti-resonator whose last two inputs were x1 and x2.
-  void Prime(float x1, float x2) {
-    x1_ = x1;
-    x2_ = x2;
-  }
-  float Step(float x) {
-    const float y = k_.a * x + k_.b * x1_ + k_.c * x2_;
-    x2_ = x1_;
-    x1_ = x;
-    return y;
-  }
-
- private:
-  Coefficients k_;
-  float x1_ = 0.0f, x2_ = 0.0f;
-};
+using Resonator = Section<false>;     // the nasal pole
+using AntiResonator = Section<true>;  // the nasal zero
 
 // Eight pole pairs in cascade, run as a pipeline: at each step lane k
 // filters what lane k-1 gave two steps before, so the eight recursions
