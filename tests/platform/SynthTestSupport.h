@@ -404,17 +404,6 @@ inline double LevelDb(const std::vector<double>& x) {
   return 10.0 * std::log10(std::max(sum / std::max<std::size_t>(x.size(), 1), 1e-30));
 }
 
-// Levels in dB of windows of `window` samples ending every `hop` samples
-// from `from` to `to`.
-inline std::vector<double> Envelope(const std::vector<int16_t>& x, long from, long to, long window,
-                                    long hop) {
-  std::vector<double> levels;
-  for (long end = from; end <= to; end += hop) {
-    levels.push_back(LevelDb(Slice(x, std::max(0L, end - window), end)));
-  }
-  return levels;
-}
-
 // Local jitter of a voiced stretch near f0: the mean absolute difference
 // of consecutive periods over their mean. Each period is the lag that best
 // aligns a stretch of one period, starting a little before the strongest
