@@ -9,7 +9,7 @@ namespace formant {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kHighestFraction = 0.45;  // of the rate; above it a resonator passes through
+constexpr double kHighestFraction = 0.45;  // of the rate; no resonance at or above it
 
 constexpr double kLn2 = 0.69314718055994530942;
 
@@ -56,7 +56,9 @@ bool Poles(double freq, double bandwidth, double rate, double& b, double& c, dou
 
 Coefficients PolePair(double freq, double bandwidth, double rate, bool unitPeak) {
   double b = 0.0, c = 0.0, cosW = 0.0;
-  if (!Poles(freq, bandwidth, rate, b, c, cosW)) return Coefficients();
+  if (!Poles(freq, bandwidth, rate, b, c, cosW)) {
+    return unitPeak ? Coefficients{0.0f, 0.0f, 0.0f} : Coefficients();
+  }
   double a = 1.0 - b - c;
   if (unitPeak) {
     // |1 - b e^-jw - c e^-2jw| at the resonance frequency.

@@ -23,7 +23,8 @@ struct Coefficients {
 // A pole pair at a frequency with a bandwidth. With unitPeak the gain at the
 // resonance frequency is 1 (for the parallel branch), otherwise the gain at
 // 0 Hz is 1 (for the cascade). A frequency at or above 45 % of the rate, or
-// not above 0, gives a pass-through.
+// not above 0, gives a pass-through in the cascade and silence in the
+// parallel branch.
 Coefficients PolePair(double freq, double bandwidth, double rate, bool unitPeak);
 // The inverse of the unit-gain-at-0-Hz pole pair: a zero pair (the nasal
 // anti-resonance); a pass-through where PolePair gives one.
