@@ -125,12 +125,12 @@ TEST_F(MbrolaLibraryTest, ErrorsGiveTheirCodesAndTexts) {
 }
 
 TEST_F(MbrolaLibraryTest, AnUnknownPhoneIsSkippedOrInNoErrorModeSilent) {
-  ASSERT_GT(lib_.Write("a 50\nQ 100\na 50\n"), 0);
-  EXPECT_EQ(lib_.ErrorText(), "unknown phone: \"Q\"");
+  ASSERT_GT(lib_.Write("a 50\nW 100\na 50\n"), 0);
+  EXPECT_EQ(lib_.ErrorText(), "unknown phone: \"W\"");
   EXPECT_EQ(FlushAndDrain(), 2205u);
   lib_.reset_MBR();
   lib_.setNoError_MBR(1);
-  ASSERT_GT(lib_.Write("a 50\nQ 100\na 50\n"), 0);
+  ASSERT_GT(lib_.Write("a 50\nW 100\na 50\n"), 0);
   EXPECT_EQ(FlushAndDrain(), 4410u);
   EXPECT_EQ(lib_.lastError_MBR(), 0);
   lib_.setVolumeRatio_MBR(0.5f);
