@@ -173,7 +173,8 @@ TEST(RuleCompiler, RefusesWhatTheEngineWouldMisread) {
        ":2: unknown option 'on' (off or counter=N)\n"},
       {"unknown set", head + "a | =:1:$V | - | x | 1\n",
        ":2: BEFORE element 1 set: no set named 'V' (write \\$ for a dollar sign)\n"},
-      {"set twice", head + "@set V a\n@set V b\na | - | - | x | 1\n", ":3: @set V is given twice\n"},
+      {"set twice", head + "@set V a\n@set V b\na | - | - | x | 1\n",
+       ":3: @set V is given twice\n"},
       {"counter range", head + "a | - | - | x | 1 | counter=2147483648\n",
        ":2: counter must be a whole number from -2147483648 to 2147483647, not '2147483648'\n"},
   };
