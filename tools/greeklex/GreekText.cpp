@@ -6,7 +6,7 @@ namespace greeklex {
 namespace {
 
 // Windows-1253 bytes of the letters this file names.
-constexpr unsigned char kAlphaTonos = 0xDC;   // ά
+constexpr unsigned char kAlphaTonos = 0xDC;    // ά
 constexpr unsigned char kIotaDiaTonos = 0xC0;  // ΐ
 constexpr unsigned char kUpsDiaTonos = 0xE0;   // ΰ
 constexpr unsigned char kAlpha = 0xE1;
@@ -56,7 +56,8 @@ std::string Lower(const std::string& word) {
     }
     ch = static_cast<char>(l);
   }
-  if (!out.empty() && At(out, out.size() - 1) == kSigma) out.back() = static_cast<char>(kFinalSigma);
+  if (!out.empty() && At(out, out.size() - 1) == kSigma)
+    out.back() = static_cast<char>(kFinalSigma);
   return out;
 }
 
@@ -83,9 +84,7 @@ bool IsVowel(unsigned char c) {
          (c >= kIotaDia && c <= kOmegaTonos) || c == kIotaDiaTonos || c == kUpsDiaTonos;
 }
 
-bool IsConsonant(unsigned char c) {
-  return c >= kAlpha && c <= kOmega && !IsVowel(c) && c != 0xD2;
-}
+bool IsConsonant(unsigned char c) { return c >= kAlpha && c <= kOmega && !IsVowel(c) && c != 0xD2; }
 
 bool HasAccent(const std::string& word) { return StripAccents(word) != word; }
 
@@ -107,9 +106,8 @@ std::vector<GlidePlace> GlidePlaces(const std::string& word) {
 }
 
 std::string KeepHiatus(const std::string& word, const GlidePlace& place) {
-  const char vowel = static_cast<char>(At(word, place.start + place.length - 1) == kUpsilon
-                                           ? kUpsilonDia
-                                           : kIotaDia);
+  const char vowel = static_cast<char>(
+      At(word, place.start + place.length - 1) == kUpsilon ? kUpsilonDia : kIotaDia);
   return word.substr(0, place.start) + vowel + word.substr(place.start + place.length);
 }
 

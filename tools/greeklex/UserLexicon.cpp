@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/Codepage.h"
 #include "tools/greeklex/GreekText.h"
 
 namespace greeklex {
@@ -13,8 +14,8 @@ namespace {
 // (as written without accents, Windows-1253): α ας ε ες η ης ο ος ου ους οι ων.
 const std::vector<std::string>& Endings() {
   static const std::vector<std::string> kEndings = {
-      "\xE1", "\xE1\xF2", "\xE5", "\xE5\xF2", "\xE7", "\xE7\xF2", "\xEF",
-      "\xEF\xF2", "\xEF\xF5", "\xEF\xF5\xF2", "\xEF\xE9", "\xF9\xED"};
+      "\xE1", "\xE1\xF2", "\xE5",     "\xE5\xF2",     "\xE7",     "\xE7\xF2",
+      "\xEF", "\xEF\xF2", "\xEF\xF5", "\xEF\xF5\xF2", "\xEF\xE9", "\xF9\xED"};
   return kEndings;
 }
 
@@ -30,8 +31,10 @@ std::string StressedGlide(const std::string& plain, const GlidePlace& p) {
 // ending (κύριος beside κυρίου, σχέδιο beside σχεδίου): then the word is a
 // learned one that keeps the hiatus. Only for a glide whose rest of the
 // word is an ending.
-bool FamilyStressesGlide(const std::string& plain, const GlidePlace& p,
+bool FamilyStressesGlide(const std::string& word, const std::string& plain, const GlidePlace& p,
                          const std::unordered_set<std::string>& forms) {
+  // The plural of a neuter in -ι (μάτι, μάτια) has the glide.
+  if (p.length == 1 && forms.count(word.substr(0, p.start + 1)) != 0) return false;
   const std::string rest = plain.substr(p.start + p.length);
   const auto& endings = Endings();
   if (std::find(endings.begin(), endings.end(), rest) == endings.end()) return false;
@@ -60,6 +63,50 @@ bool StemKeepsHiatus(const std::string& stem, const std::string& plain, const Gl
   return true;
 }
 
+// Endings (without accents) of forms that everyday text seldom holds: the
+// plural persons of the past continuous and of the passive, the passive
+// aorist's subjunctive and participle, participles in -μενων/-μενους. They
+// go after the other forms when the budget is short.
+const std::vector<std::string>& RareEndings() {
+  static const std::vector<std::string> kRare = {
+      "μασταν", "σασταν", "ντουσαν", "ουσαμε", "ουσατε", "ηθηκαμε", "ηθηκατε", "ηθουμε", "ηθειτε",
+      "ηθουν",  "ηθεις",  "ηθει",    "ηθω",    "ομαστε", "οσαστε",  "ιεστε",   "μενων",  "μενους",
+      "μενου",  "μενης",  "μενες",   "θηκαμε", "θηκατε", "σαμε",    "σατε",    "ξαμε",   "ξατε",
+      "ψαμε",   "ψατε",   "ουσες",   "ουσε",   "θουμε",  "θειτε"};
+  return kRare;
+}
+
+std::size_t AccentCount(const std::string& w) {
+  const std::string plain = StripAccents(w);
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < w.size(); ++i) n += w[i] != plain[i] ? 1 : 0;
+  return n;
+}
+
+// The index of the last accented letter (0 without one).
+std::size_t LastAccent(const std::string& w) {
+  const std::string plain = StripAccents(w);
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < w.size(); ++i) {
+    if (w[i] != plain[i]) at = i;
+  }
+  return at;
+}
+
+// The place of an entry in the budget: shorter words first, rare endings
+// after the rest.
+std::size_t Priority(const std::string& key) {
+  std::size_t score = key.size();
+  const std::string plain = StripAccents(key);
+  for (const std::string& ending : RareEndings()) {
+    const std::string e = platform::Utf8ToCp1253(ending);
+    if (plain.size() > e.size() && plain.compare(plain.size() - e.size(), e.size(), e) == 0) {
+      return score + 8;
+    }
+  }
+  return score;
+}
+
 }  // namespace
 
 std::map<std::string, std::string> BuildUserLexicon(
@@ -79,7 +126,9 @@ std::map<std::string, std::string> BuildUserLexicon(
     // From the last place to the first, so that earlier indexes stay.
     std::vector<GlidePlace> places = GlidePlaces(w);
     for (auto it = places.rbegin(); it != places.rend(); ++it) {
-      bool keep = FamilyStressesGlide(plain, *it, forms);
+      // The family counts only when the word's stress stands before the
+      // glide (κύριος, not δουλειά beside δουλεία).
+      bool keep = LastAccent(w) < it->start && FamilyStressesGlide(w, plain, *it, forms);
       for (const std::string& stem : sources.hiatusStems) {
         if (keep) break;
         keep = StemKeepsHiatus(stem, plain, *it);
@@ -101,7 +150,18 @@ std::map<std::string, std::string> BuildUserLexicon(
     candidates[key].push_back(w);
   }
   for (auto& [key, list] : candidates) {
-    std::sort(list.begin(), list.end());
+    // Forms with two accents (an enclitic's: πάτωμά) are no candidates; of
+    // the others the one stressed nearest the end goes first (αλλά before
+    // άλλα), then in byte order.
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [](const std::string& w) { return AccentCount(w) != 1; }),
+               list.end());
+    if (list.empty()) continue;
+    std::sort(list.begin(), list.end(), [](const std::string& a, const std::string& b) {
+      const std::size_t fa = a.size() - LastAccent(a);
+      const std::size_t fb = b.size() - LastAccent(b);
+      return fa != fb ? fa < fb : a < b;
+    });
     const std::string plainReading = phones(key);
     bool defaultFits = false;
     for (const std::string& w : list) {
@@ -122,8 +182,13 @@ std::map<std::string, std::string> BuildUserLexicon(
     if (plain != key && forms.count(plain) == 0) out.emplace(plain, value);
   }
   std::vector<std::pair<std::string, std::string>> rest(found.begin(), found.end());
-  std::stable_sort(rest.begin(), rest.end(), [](const auto& a, const auto& b) {
-    return a.first.size() < b.first.size();
+  // Forms that keep a hiatus are written as they stand in accented text:
+  // they go first; then the accentless keys, by priority.
+  std::stable_sort(rest.begin(), rest.end(), [&reading](const auto& a, const auto& b) {
+    const bool ha = reading.count(a.first) != 0;
+    const bool hb = reading.count(b.first) != 0;
+    if (ha != hb) return ha;
+    return Priority(a.first) < Priority(b.first);
   });
   for (const auto& entry : rest) {
     if (out.size() >= budget) break;

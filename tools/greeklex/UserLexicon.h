@@ -32,10 +32,10 @@ struct LexiconSources {
 };
 
 struct LexiconCounts {
-  std::size_t forms = 0;        // distinct lower-case forms read
-  std::size_t hiatus = 0;       // forms that keep a hiatus
-  std::size_t restorable = 0;   // accentless keys that need an entry
-  std::size_t written = 0;      // entries written (within the budget)
+  std::size_t forms = 0;       // distinct lower-case forms read
+  std::size_t hiatus = 0;      // forms that keep a hiatus
+  std::size_t restorable = 0;  // accentless keys that need an entry
+  std::size_t written = 0;     // entries written (within the budget)
 };
 
 // phones: the phone string that the phonemizer makes of a word (lower case,

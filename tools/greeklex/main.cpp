@@ -45,8 +45,8 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
 
 int main(int argc, char** argv) {
   if (argc != 9 || std::strcmp(argv[1], "build") != 0) return Usage();
-  const std::string dic = argv[2], aff = argv[3], rules = argv[4], hand = argv[5],
-                    hiatus = argv[6], output = argv[8];
+  const std::string dic = argv[2], aff = argv[3], rules = argv[4], hand = argv[5], hiatus = argv[6],
+                    output = argv[8];
   const long budget = std::strtol(argv[7], nullptr, 10);
 
   greeklex::LexiconSources sources;
@@ -117,8 +117,9 @@ int main(int argc, char** argv) {
     std::remove(temp.c_str());
     return 1;
   }
-  std::printf("tm_greeklex: %zu forms, %zu keep a hiatus, %zu accentless keys need an entry, "
-              "%zu entries written\n",
-              counts.forms, counts.hiatus, counts.restorable, counts.written);
+  std::printf(
+      "tm_greeklex: %zu forms, %zu keep a hiatus, %zu accentless keys need an entry, "
+      "%zu entries written\n",
+      counts.forms, counts.hiatus, counts.restorable, counts.written);
   return 0;
 }
