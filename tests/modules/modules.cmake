@@ -14,7 +14,10 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
       continue()
     endif()
     add_dependencies(${target} tm_mbrola tm_test_mbrola17)
-    foreach(data tm_data_phones tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
+    # The text modules' tests write rule files, phone tables and lexicons
+    # with the data tools.
+    target_link_libraries(${target} PRIVATE tm_rulec_lib tm_phonetable_lib tm_scramble_lib)
+    foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
                  tm_data_voicefonts)
       if(TARGET ${data})
         add_dependencies(${target} ${data})
