@@ -127,8 +127,10 @@ std::map<std::string, std::string> BuildUserLexicon(
     std::vector<GlidePlace> places = GlidePlaces(w);
     for (auto it = places.rbegin(); it != places.rend(); ++it) {
       // The family counts only when the word's stress stands before the
-      // glide (κύριος, not δουλειά beside δουλεία).
-      bool keep = LastAccent(w) < it->start && FamilyStressesGlide(w, plain, *it, forms);
+      // glide (κύριος, not δουλειά beside δουλεία; not an unaccented word
+      // of one syllable: ποιος beside ποίος).
+      bool keep =
+          HasAccent(w) && LastAccent(w) < it->start && FamilyStressesGlide(w, plain, *it, forms);
       for (const std::string& stem : sources.hiatusStems) {
         if (keep) break;
         keep = StemKeepsHiatus(stem, plain, *it);
