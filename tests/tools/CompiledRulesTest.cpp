@@ -91,8 +91,7 @@ class GreekText : public ::testing::Test {
  protected:
   void SetUp() override {
     std::ostringstream err;
-    ASSERT_EQ(rulec::RuleCompiler::compile(kGreekText, dir_ / "gr_text.rul", err), 0)
-        << err.str();
+    ASSERT_EQ(rulec::RuleCompiler::compile(kGreekText, dir_ / "gr_text.rul", err), 0) << err.str();
     ASSERT_TRUE(rules_.loadFromFile(dir_ / "gr_text.rul")) << rules_.error().getErrorTextRef();
   }
   TempDir dir_;
