@@ -139,10 +139,12 @@ TEST_F(GreekLanguage, TheCasesReadAsTheyAreWritten) {
               words, exact, stress, sentences, sentencesRight);
   EXPECT_GE(words, 600);
   EXPECT_GE(sentences, 50);
-  // Every phone and every key was found.
+  // Every phone and every key was found: no such line in the log, no error
+  // report.
   for (const std::string& l : testing_support::ReadLines(install_->path("log.txt"))) {
     EXPECT_EQ(l.find("not found"), std::string::npos) << l;
   }
+  EXPECT_FALSE(testing_support::FileExists(install_->workDir() + "/TamrinError.txt"));
 }
 
 TEST_F(GreekLanguage, EveryDictionaryFormGivesKnownPhonesAndOneStress) {
