@@ -33,9 +33,10 @@ std::string StressedGlide(const std::string& plain, const GlidePlace& p) {
 // word is an ending.
 bool FamilyStressesGlide(const std::string& word, const std::string& plain, const GlidePlace& p,
                          const std::unordered_set<std::string>& forms) {
-  // The plural of a neuter in -ι (μάτι, μάτια) has the glide.
-  if (p.length == 1 && forms.count(word.substr(0, p.start + 1)) != 0) return false;
   const std::string rest = plain.substr(p.start + p.length);
+  // The plural of a neuter in -ι (μάτι, μάτια, ματιών) has the glide.
+  const bool plural = rest == "\xE1" || rest == "\xF9\xED";
+  if (plural && p.length == 1 && forms.count(word.substr(0, p.start + 1)) != 0) return false;
   const auto& endings = Endings();
   if (std::find(endings.begin(), endings.end(), rest) == endings.end()) return false;
   const std::string head = plain.substr(0, p.start) + StressedGlide(plain, p);
@@ -141,9 +142,24 @@ std::map<std::string, std::string> BuildUserLexicon(
   }
   counts.hiatus = reading.size();
 
-  // Entries besides the hand-written ones.
-  std::map<std::string, std::string> found;
-  for (const auto& [w, spelled] : reading) found[w] = spelled;
+  // The budget: the hand entries, then the forms that keep a hiatus (they
+  // are written as they stand in accented text), then the accentless keys
+  // by priority; a key is examined (read by the phonemizer) only while
+  // there is room, so the work stays within the budget.
+  std::map<std::string, std::string> out;
+  for (const auto& [key, value] : sources.hand) {
+    out[key] = value;
+    const std::string plain = StripAccents(key);
+    if (plain != key && forms.count(plain) == 0) out.emplace(plain, value);
+  }
+  std::vector<std::pair<std::string, std::string>> hiatus(reading.begin(), reading.end());
+  std::sort(hiatus.begin(), hiatus.end(), [](const auto& a, const auto& b) {
+    return std::make_pair(Priority(a.first), a.first) < std::make_pair(Priority(b.first), b.first);
+  });
+  for (const auto& entry : hiatus) {
+    if (out.size() >= budget) break;
+    out.emplace(entry.first, entry.second);
+  }
   // Accentless keys and their candidates.
   std::map<std::string, std::vector<std::string>> candidates;
   for (const std::string& w : forms) {
@@ -151,14 +167,21 @@ std::map<std::string, std::string> BuildUserLexicon(
     if (key == w || forms.count(key) != 0) continue;
     candidates[key].push_back(w);
   }
-  for (auto& [key, list] : candidates) {
+  std::vector<std::pair<std::size_t, const std::string*>> order;
+  for (const auto& entry : candidates) order.emplace_back(Priority(entry.first), &entry.first);
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [priority, keyAt] : order) {
+    if (out.size() >= budget) break;
+    const std::string& key = *keyAt;
+    std::vector<std::string>& list = candidates[key];
     // Forms with two accents (an enclitic's: πάτωμά) are no candidates; of
     // the others the one stressed nearest the end goes first (αλλά before
     // άλλα), then in byte order.
     list.erase(std::remove_if(list.begin(), list.end(),
                               [](const std::string& w) { return AccentCount(w) != 1; }),
                list.end());
-    if (list.empty()) continue;
+    if (list.empty() || out.count(key) != 0) continue;
     std::sort(list.begin(), list.end(), [](const std::string& a, const std::string& b) {
       const std::size_t fa = a.size() - LastAccent(a);
       const std::size_t fb = b.size() - LastAccent(b);
@@ -170,31 +193,11 @@ std::map<std::string, std::string> BuildUserLexicon(
       const auto r = reading.find(w);
       if (phones(r != reading.end() ? r->second : w) == plainReading) defaultFits = true;
     }
+    ++counts.examined;
     if (defaultFits) continue;
     const auto r = reading.find(list.front());
-    found[key] = r != reading.end() ? r->second : list.front();
-    ++counts.restorable;
-  }
-
-  // The budget: hand entries first, then the shortest words.
-  std::map<std::string, std::string> out;
-  for (const auto& [key, value] : sources.hand) {
-    out[key] = value;
-    const std::string plain = StripAccents(key);
-    if (plain != key && forms.count(plain) == 0) out.emplace(plain, value);
-  }
-  std::vector<std::pair<std::string, std::string>> rest(found.begin(), found.end());
-  // Forms that keep a hiatus are written as they stand in accented text:
-  // they go first; then the accentless keys, by priority.
-  std::stable_sort(rest.begin(), rest.end(), [&reading](const auto& a, const auto& b) {
-    const bool ha = reading.count(a.first) != 0;
-    const bool hb = reading.count(b.first) != 0;
-    if (ha != hb) return ha;
-    return Priority(a.first) < Priority(b.first);
-  });
-  for (const auto& entry : rest) {
-    if (out.size() >= budget) break;
-    out.emplace(entry.first, entry.second);
+    out.emplace(key, r != reading.end() ? r->second : list.front());
+    ++counts.restored;
   }
   counts.written = out.size();
   return out;

@@ -32,15 +32,17 @@ struct LexiconSources {
 };
 
 struct LexiconCounts {
-  std::size_t forms = 0;       // distinct lower-case forms read
-  std::size_t hiatus = 0;      // forms that keep a hiatus
-  std::size_t restorable = 0;  // accentless keys that need an entry
-  std::size_t written = 0;     // entries written (within the budget)
+  std::size_t forms = 0;     // distinct lower-case forms read
+  std::size_t hiatus = 0;    // forms that keep a hiatus
+  std::size_t examined = 0;  // accentless keys read within the budget
+  std::size_t restored = 0;  // of them, keys that need an entry
+  std::size_t written = 0;   // entries written (within the budget)
 };
 
 // phones: the phone string that the phonemizer makes of a word (lower case,
 // accents as written). budget: the most entries to write; the hand entries
-// always go in, then the others with the shortest words first.
+// always go in, then the forms that keep a hiatus, then the accentless keys
+// with the shortest words first (rare endings last).
 std::map<std::string, std::string> BuildUserLexicon(
     const LexiconSources& sources, const std::function<std::string(const std::string&)>& phones,
     std::size_t budget, LexiconCounts& counts);

@@ -118,8 +118,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf(
-      "tm_greeklex: %zu forms, %zu keep a hiatus, %zu accentless keys need an entry, "
-      "%zu entries written\n",
-      counts.forms, counts.hiatus, counts.restorable, counts.written);
+      "tm_greeklex: %zu forms, %zu keep a hiatus; of %zu accentless keys read, %zu need an "
+      "entry; %zu entries written\n",
+      counts.forms, counts.hiatus, counts.examined, counts.restored, counts.written);
   return 0;
 }
