@@ -47,19 +47,24 @@ bool FamilyStressesGlide(const std::string& word, const std::string& plain, cons
   return false;
 }
 
-// Whether the word (without accents) starts with the stem, and the stem
-// marks the glide's vowel with ϊ or ϋ.
-bool StemKeepsHiatus(const std::string& stem, const std::string& plain, const GlidePlace& p) {
+// Whether the word (without accents) starts with the stem (or, for a stem
+// written with a leading '-', ends with it), and the stem marks the glide's
+// vowel with ϊ or ϋ.
+bool StemKeepsHiatus(const std::string& written, const std::string& plain, const GlidePlace& p) {
   constexpr unsigned char kIotaDia = 0xFA;
   constexpr unsigned char kUpsilonDia = 0xFB;
+  const bool suffix = !written.empty() && written[0] == '-';
+  const std::string stem = suffix ? written.substr(1) : written;
+  if (plain.size() < stem.size()) return false;
+  const std::size_t offset = suffix ? plain.size() - stem.size() : 0;
   const std::size_t mark = p.start + p.length - 1;
-  if (plain.size() < stem.size() || mark >= stem.size()) return false;
-  const auto marked = static_cast<unsigned char>(stem[mark]);
+  if (mark < offset || mark - offset >= stem.size()) return false;
+  const auto marked = static_cast<unsigned char>(stem[mark - offset]);
   if (marked != kIotaDia && marked != kUpsilonDia) return false;
   for (std::size_t k = 0; k < stem.size(); ++k) {
     const auto s = static_cast<unsigned char>(stem[k]);
     const unsigned char base = s == kIotaDia ? 0xE9 : s == kUpsilonDia ? 0xF5 : s;
-    if (static_cast<unsigned char>(plain[k]) != base) return false;
+    if (static_cast<unsigned char>(plain[offset + k]) != base) return false;
   }
   return true;
 }
