@@ -11,6 +11,9 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_greeklex_lib)
     endif()
   endforeach()
   target_compile_definitions(test_data PRIVATE
-    TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>" TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}"
-    $<$<BOOL:${TM_SANITIZE}>:TM_SWEEP_SAMPLE>)
+    TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>" TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
+  # Under the sanitizers the sweep over the dictionary takes a sample.
+  if(TM_SANITIZE)
+    target_compile_definitions(test_data PRIVATE TM_SWEEP_SAMPLE)
+  endif()
 endif()
