@@ -129,11 +129,11 @@ class Installation {
   void Assemble(const std::string& library = TM_MBROLA_LIBRARY) const {
     namespace fs = std::filesystem;
     const fs::path root(install_);
-    for (const char* folder : {"bin", "logs", "user", "voices"})
-      fs::create_directories(root / folder);
+    for (const char* folder : {"bin", "logs", "voices"}) fs::create_directories(root / folder);
     const auto overwrite = fs::copy_options::overwrite_existing;
     fs::copy_file(fs::path(TM_SOURCE_DIR) / "data/config.txt", root / "config.txt", overwrite);
-    for (const char* folder : {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts"}) {
+    for (const char* folder :
+         {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts"}) {
       fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, root / folder,
                fs::copy_options::recursive | overwrite);
     }

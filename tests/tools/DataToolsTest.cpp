@@ -133,9 +133,11 @@ TEST_F(DataToolsTest, TheCompiledGreekTableLoadsWithItsFeatures) {
   const std::pair<const char*, const char*> cases[] = {
       {"a", "phone:1\tvowel:1\tstressed:0\tvoiced:1\tbreak:0\ttristate:1\tmanner:vowel"},
       {"U", "phone:1\tvowel:1\tstressed:1\tvoiced:1\tbreak:0\ttristate:1\tmanner:vowel"},
-      {"p", "phone:1\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:0\tmanner:stop"},
-      {"#", "phone:0\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:0\tmanner:pause"},
-      {";", "phone:0\tvowel:0\tstressed:0\tvoiced:0\tbreak:1\ttristate:0\tmanner:break"},
+      {"p", "phone:1\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:1\tmanner:stop"},
+      {"J", "phone:1\tvowel:0\tstressed:0\tvoiced:1\tbreak:0\ttristate:1\tmanner:nasal"},
+      {"S", "phone:1\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:1\tmanner:affricate"},
+      {"#", "phone:0\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:1\tmanner:pause"},
+      {";", "phone:0\tvowel:0\tstressed:0\tvoiced:0\tbreak:1\ttristate:1\tmanner:break"},
   };
   for (const auto& [symbol, features] : cases) {
     const VPhone* phone = pool.FindPhone(symbol[0]);

@@ -53,6 +53,15 @@ TEST_F(RuleCompilerTest, WritesContextsEscapesAndOptionsByteForByte) {
                             30) +
                 std::string("\xF2\\\t-A\0\x02\xFB\xFF\xFF\xFF", 11) +
                 std::string("\x01\xD3\0\0\0\0-\0\x01\xFF\xFF\xFF\x7F", 13));
+  // Named sets stand for their characters.
+  ASSERT_EQ(Compile("@output-unknown yes\n@set V ae\n@set W $V\\si\na | =:1:x$W\\$ | - | y | 1\n",
+                    &errors),
+            0)
+      << errors;
+  EXPECT_EQ(ReadFile(dir_ / "out.rul").substr(2, 16), std::string("\x01"
+                                                                  "a\x01\x00=\0"
+                                                                  "1\0xae i$\0",
+                                                                  16));
 }
 
 TEST_F(RuleCompilerTest, RefusesWhatTheEngineWouldMisreadAndWritesNothing) {
@@ -82,6 +91,9 @@ TEST_F(RuleCompilerTest, RefusesWhatTheEngineWouldMisreadAndWritesNothing) {
       {head + "a | - | - | x\n",
        ":2: a rule needs the fields MAIN | BEFORE | AFTER | TRANSLATION | CHARS"},
       {head + "a | - | - | x | 1 | counter=2147483648\n", ":2: counter must be a whole number"},
+      {head + "a | =:1:$V | - | x | 1\n",
+       ":2: BEFORE element 1 set: no set named 'V' (write \\$ for a dollar sign)"},
+      {head + "@set V a\n@set V b\na | - | - | x | 1\n", ":3: @set V is given twice"},
   };
   ASSERT_EQ(Compile(head + "a | - | - | x | 1\n"), 0);
   const std::string earlier = ReadFile(dir_ / "out.rul");
@@ -116,22 +128,26 @@ TEST_F(RuleCompilerTest, ADumpIsReadableAndCompilesToTheSameBytes) {
   EXPECT_EQ(ReadFile(dir_ / "out.rul"), first);
 }
 
-TEST_F(RuleCompilerTest, TheGreekRulesLowerCaseAndWriteTheFinalSigma) {
-  const std::string built = std::string(TM_DATA_BUILD_DIR) + "/rules/greek_normal.rul";
+TEST_F(RuleCompilerTest, TheGreekTextRulesLowerCaseWriteTheFinalSigmaAndMapMarks) {
+  const std::string built = std::string(TM_DATA_BUILD_DIR) + "/rules/gr_text.rul";
   std::ostringstream err;
-  ASSERT_EQ(
-      rulec::RuleCompiler::compile(std::string(TM_SOURCE_DIR) + "/data/rules/greek_normal.src",
-                                   dir_ / "greek.rul", err),
-      0);
+  ASSERT_EQ(rulec::RuleCompiler::compile(std::string(TM_SOURCE_DIR) + "/data/rules/gr_text.src",
+                                         dir_ / "greek.rul", err),
+            0);
   EXPECT_EQ(ReadFile(built), ReadFile(dir_ / "greek.rul"));
   CRuleCollection rules(400, 1, 1);
   ASSERT_TRUE(rules.loadFromFile(built));
-  const std::pair<const char*, const char*> cases[] = {{"ΚΑΛΗΜΕΡΑ ΣΑΣ", "καλημερα σας"},
-                                                       {"ΆΈΉΊΌΎΏ", "άέήίόύώ"},
-                                                       {"ΣΑΣ, ΕΣΕΙΣ; ΟΧΙ.", "σας, εσεις; οχι."},
-                                                       {"σοφόσ είσαι", "σοφός είσαι"},
-                                                       {"ΓΙΑΣ-ΣΟΥ", "γιας-σου"},
-                                                       {"Hello WORLD 42", "hello world 42"}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"ΚΑΛΗΜΕΡΑ ΣΑΣ", "καλημερα σας"},
+      {"ΆΈΉΊΌΎΏ", "άέήίόύώ"},
+      {"ΣΑΣ, ΕΣΕΙΣ; ΟΧΙ.", "σας, εσεις; οχι ."},
+      {"Τι; Ναι? Όχι· ίσως: «ναι» (όχι)...", "τι; ναι; όχι, ίσως, ναι ,όχι,,"},
+      {"δηλ. κ.λπ. π.χ. Κ. Παπάς.", "δηλ. κ.λπ. π.χ. κ. παπάς ."},
+      {"50% 3€ 1.000.000 1.5", "50 τοις εκατό  3 ευρώ  1000000 1 5"},
+      {"Ο ΚΟΣΜΟΣ\nΤΗΣ", "ο κοσμος \n της"},
+      {"ΓΙΑΣ-ΣΟΥ 2-1", "γιας σου 2 1"},
+      {"σοφόσ είσαι", "σοφός είσαι"},
+      {"Hello WORLD 42", "hello world 42"}};
   for (const auto& [in, out] : cases) {
     EXPECT_EQ(platform::Cp1253ToUtf8(rules.convertToString(platform::Utf8ToCp1253(in))), out) << in;
   }
