@@ -83,9 +83,11 @@ class SoundEndToEndThreadsTest : public testing::Test {
               reinterpret_cast<char*>(samples.data()));
     return samples;
   }
-  // Waits until the file holds what a speech of expected makes heard.
+  // Waits until the file holds what a speech of expected makes heard, ten
+  // seconds at most.
   Samples WaitFor(const Samples& expected) {
-    for (int i = 0; i < 500; ++i) {
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         std::chrono::steady_clock::now() < end;) {
       const Samples sound = Sound(File());
       if (sound.size() >= expected.size()) return sound;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -139,7 +141,9 @@ TEST_F(SoundEndToEndThreadsTest, ResumeFromAnotherThreadReplaysTheCutBlockFromIt
   const Samples start(expected.begin(), expected.begin() + kStart);
   Samples heard;
   auto again = heard.end();
-  for (int i = 0; i < 1000; ++i) {
+  // Twenty seconds at most: the file grows while the device is open.
+  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+       std::chrono::steady_clock::now() < end;) {
     heard = Sound(File());
     const auto first = std::search(heard.begin(), heard.end(), start.begin(), start.end());
     again = first == heard.end() ? first
