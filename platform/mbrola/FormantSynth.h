@@ -136,7 +136,6 @@ class FormantSynth {
   double f0_ = 0, df0_ = 0;
   double shape_[kShapeSize] = {};
   double closedNoise_ = 1.0;
-  bool nasal_ = false;
   bool parallelOn_ = false;
   int64_t parallelQuiet_ = 0;
 
