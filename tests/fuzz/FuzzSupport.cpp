@@ -53,8 +53,11 @@ const std::string& Installation() { return g_installationDir; }
 void InstallRealData() {
   const fs::path install = g_installationDir;
   const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
+  // The data folders of the build tree (beside the build system's own files).
   for (const auto& entry : fs::directory_iterator(TM_DATA_DIR)) {
-    fs::copy(entry.path(), install / entry.path().filename(), options);
+    if (entry.is_directory() && entry.path().filename() != "CMakeFiles") {
+      fs::copy(entry.path(), install / entry.path().filename(), options);
+    }
   }
   fs::copy(fs::path(TM_SOURCE_DIR) / "data/config.txt", install / "config.txt", options);
   fs::create_directories(install / "voices");
