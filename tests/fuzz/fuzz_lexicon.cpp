@@ -2,6 +2,7 @@
 // lexicon (tab), a user lexicon ('=') and an enciphered tree lexicon
 // (scrambled records of its lines). Every word of the file is found with the
 // value of its last line, as a plain map of the lines gives it.
+#include <algorithm>
 #include <map>
 
 #include "engine/shared/LexTree.h"
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckLexicon(path, plain, '=', false);
 
   const auto longest = static_cast<size_t>(scramble::MaxTextLength(LexTree::kRecordSize));
-  for (std::string& line : lines) line = line.substr(0, longest);
+  for (std::string& line : lines) line.resize(std::min(line.size(), longest));
   const std::string records = tm_fuzz::ScrambledFile(lines, LexTree::kRecordSize);
   CheckLexicon(tm_fuzz::WriteScratch("lexicon.lex", records), lines, '\t', true);
   return 0;
