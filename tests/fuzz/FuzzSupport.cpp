@@ -146,6 +146,15 @@ std::vector<std::string> Lines(std::string_view bytes) {
   return lines;
 }
 
+std::vector<std::string> TextLines(std::string_view bytes) {
+  std::vector<std::string> lines = Lines(bytes);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const bool endedByLineFeed = i + 1 < lines.size() || bytes.back() == '\n';
+    if (endedByLineFeed && !lines[i].empty() && lines[i].back() == '\r') lines[i].pop_back();
+  }
+  return lines;
+}
+
 std::string ScrambledFile(const std::vector<std::string>& texts, int size) {
   std::string file;
   std::string record;

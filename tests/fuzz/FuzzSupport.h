@@ -57,6 +57,9 @@ inline std::string_view Bytes(const uint8_t* data, size_t size) {
 
 // The input cut at line feeds (a last line without one counts).
 std::vector<std::string> Lines(std::string_view bytes);
+// The same as the readers of text files take them: a line ended by a line
+// feed loses one carriage return before it.
+std::vector<std::string> TextLines(std::string_view bytes);
 
 // The texts as scrambled records of size bytes (a text that does not fit is
 // cut to the longest that does).

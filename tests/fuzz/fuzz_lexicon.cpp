@@ -40,12 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tm_fuzz::NextInput();
   const std::string_view bytes = tm_fuzz::Bytes(data, size);
   std::vector<std::string> lines = tm_fuzz::Lines(bytes);
-  // A plain line ended by a line feed loses one carriage return before it.
-  std::vector<std::string> plain = lines;
-  for (size_t i = 0; i < plain.size(); ++i) {
-    const bool endedByLineFeed = i + 1 < plain.size() || bytes.back() == '\n';
-    if (endedByLineFeed && !plain[i].empty() && plain[i].back() == '\r') plain[i].pop_back();
-  }
+  const std::vector<std::string> plain = tm_fuzz::TextLines(bytes);
   const std::string path = tm_fuzz::WriteScratch("lexicon.txt", bytes);
   CheckLexicon(path, plain, '\t', false);
   CheckLexicon(path, plain, '=', false);

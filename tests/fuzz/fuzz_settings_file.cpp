@@ -22,11 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tm_fuzz::Check(settings.GetParam(VConfiguration::kIdKey, false) == path, "__ID__ is the path");
 
   std::map<std::string, std::string> first{{VConfiguration::kIdKey, path}};
-  std::vector<std::string> lines = tm_fuzz::Lines(bytes);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string& line = lines[i];
-    const bool endedByLineFeed = i + 1 < lines.size() || bytes.back() == '\n';
-    if (endedByLineFeed && !line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string& line : tm_fuzz::TextLines(bytes)) {
     std::string name;
     std::string value;
     if (line.empty() || !UTILITIES::splitAssignment(line, name, value, '#')) continue;
