@@ -155,7 +155,8 @@ std::vector<std::string> TextLines(std::string_view bytes) {
   return lines;
 }
 
-std::string ScrambledFile(const std::vector<std::string>& texts, int size) {
+std::string WriteScrambled(const std::string& relative, const std::vector<std::string>& texts,
+                           int size) {
   std::string file;
   std::string record;
   const auto longest = static_cast<size_t>(scramble::MaxTextLength(size));
@@ -163,7 +164,7 @@ std::string ScrambledFile(const std::vector<std::string>& texts, int size) {
     scramble::EncodeText(text.substr(0, longest), size, record);
     file += record;
   }
-  return file;
+  return WriteScratch(relative, file);
 }
 
 }  // namespace tm_fuzz

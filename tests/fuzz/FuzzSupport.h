@@ -61,8 +61,10 @@ std::vector<std::string> Lines(std::string_view bytes);
 // feed loses one carriage return before it.
 std::vector<std::string> TextLines(std::string_view bytes);
 
-// The texts as scrambled records of size bytes (a text that does not fit is
-// cut to the longest that does).
-std::string ScrambledFile(const std::vector<std::string>& texts, int size);
+// Writes the texts as scrambled records of size bytes (a text that does not
+// fit cut to the longest that does) to a file of the scratch installation
+// and gives its path.
+std::string WriteScrambled(const std::string& relative, const std::vector<std::string>& texts,
+                           int size);
 
 }  // namespace tm_fuzz

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const auto longest = static_cast<size_t>(scramble::MaxTextLength(LexTree::kRecordSize));
   for (std::string& line : lines) line.resize(std::min(line.size(), longest));
-  const std::string records = tm_fuzz::ScrambledFile(lines, LexTree::kRecordSize);
-  CheckLexicon(tm_fuzz::WriteScratch("lexicon.lex", records), lines, '\t', true);
+  CheckLexicon(tm_fuzz::WriteScrambled("lexicon.lex", lines, LexTree::kRecordSize), lines, '\t',
+               true);
   return 0;
 }

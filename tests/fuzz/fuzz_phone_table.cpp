@@ -15,9 +15,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tm_fuzz::NextInput();
   const std::vector<std::string> lines = tm_fuzz::Lines(tm_fuzz::Bytes(data, size));
-  const std::string records = tm_fuzz::ScrambledFile(lines, VSR_PhonePool::kRecordSize);
   VSR_PhonePool phones;
-  phones.ParseFile(tm_fuzz::WriteScratch("phones.phn", records));
+  phones.ParseFile(tm_fuzz::WriteScrambled("phones.phn", lines, VSR_PhonePool::kRecordSize));
   tm_fuzz::Check(phones.PhoneCount() == (lines.empty() ? 0 : static_cast<int>(lines.size()) - 1),
                  "every line after the first is a phone");
   for (int i = 0; i < phones.PhoneCount(); ++i) {

@@ -22,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tm_fuzz::NextInput();
   const std::string_view bytes = tm_fuzz::Bytes(data, size);
   const std::vector<std::string> lines = tm_fuzz::Lines(bytes);
-  const std::string records = tm_fuzz::ScrambledFile(lines, VTriStateCompiler::kRecordSize);
   VTriStateCompiler rules;
-  rules.Load(tm_fuzz::WriteScratch("rules.3st", records));
+  rules.Load(tm_fuzz::WriteScrambled("rules.3st", lines, VTriStateCompiler::kRecordSize));
   rules.SetHolder(&g_holder);
   tm_fuzz::Check(rules.Rules().size() <= lines.size(), "a line gives at most one rule");
 

@@ -15,9 +15,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tm_fuzz::NextInput();
   const std::vector<std::string> lines = tm_fuzz::Lines(tm_fuzz::Bytes(data, size));
-  const std::string records = tm_fuzz::ScrambledFile(lines, V58ProsodicCompiler::kRecordSize);
   V58ProsodicCompiler templates;
-  templates.Load(tm_fuzz::WriteScratch("templates.v58", records));
+  templates.Load(tm_fuzz::WriteScrambled("templates.v58", lines, V58ProsodicCompiler::kRecordSize));
 
   int marks = 0;
   for (const std::string& line : lines) marks += !line.empty() && line[0] == '%' ? 1 : 0;
