@@ -311,6 +311,10 @@ class StressFinder {
       if (weak) {
         for (const char* p : kWeakPrefixes) {
           const std::string prefix = p;
+          // [i] is the weak vowel of be-, de-, re-, pre- only (not of even).
+          if (v0 == "IY" && prefix != "be" && prefix != "de" && prefix != "re" && prefix != "pre") {
+            continue;
+          }
           // A prefix stands before a consonant (de-velop; not per-iod).
           if (!StartsWith(spelling_, prefix) || spelling_.size() < prefix.size() + 2 ||
               IsVowelLetter(spelling_[prefix.size()])) {

@@ -1,0 +1,19 @@
+# Tests of the installation data: test_data reads the English cases, the
+# English lexicon's subset of the CMU pronouncing dictionary and English
+# speech through an installation assembled from the build tree's data (with
+# the built mbrola.so).
+if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_englex_lib)
+  tm_add_test_folder(data LIBS tm_engine_core tm_englex_lib tm_scramble_lib ${CMAKE_DL_LIBS})
+  add_dependencies(test_data tm_mbrola)
+  foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_tristate
+               tm_data_v58 tm_data_voicefonts tm_data_voices)
+    if(TARGET ${data})
+      add_dependencies(test_data ${data})
+    endif()
+  endforeach()
+  target_compile_definitions(test_data PRIVATE
+    TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>" TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}"
+    TM_CMUDICT="${TM_CMUDICT}" TM_ENGLISH_WORDS="${TM_ENGLISH_WORDS}"
+    TM_ENGLISH_LEXICON_BUDGET=${TM_ENGLISH_LEXICON_BUDGET}
+    $<$<BOOL:${TM_SANITIZE}>:TM_SWEEP_SAMPLE>)
+endif()
