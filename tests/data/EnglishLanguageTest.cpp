@@ -1,4 +1,5 @@
-// The English data through the installation built from data/: the cases of
+// The English data through the installation built from data/: the data
+// linter over it, the cases of
 // english_pronunciation.txt (words, names, words only the letter-to-sound
 // rules reach, sentences with their phrase types), every word of the English
 // lexicon's subset of the CMU pronouncing dictionary, and an English
@@ -24,6 +25,7 @@
 #include "support/alphconv.h"
 #include "tests/modules/SpeechTestBed.h"
 #include "tests/platform/SynthTestSupport.h"
+#include "tools/datalint/DataLint.h"
 #include "tools/englex/EnglishLexicon.h"
 #include "tools/scramble/DataFileWriter.h"
 
@@ -101,7 +103,8 @@ class EnglishLanguage : public testing::Test {
         out += c;
       } else {
         const auto found = ipa_.find(c);
-        out += found != ipa_.end() ? found->second : "<" + platform::Cp1253ToUtf8(std::string(1, c)) + ">";
+        out += found != ipa_.end() ? found->second
+                                   : "<" + platform::Cp1253ToUtf8(std::string(1, c)) + ">";
       }
     }
     return out;
@@ -194,7 +197,8 @@ TEST_F(EnglishLanguage, EveryWordOfTheLexiconsSubsetGivesItsPhones) {
       got.erase(std::remove(got.begin(), got.end(), '_'), got.end());
       EXPECT_FALSE(got.empty()) << word;
       for (const char c : got) {
-        if (!table->getPhoneFeature(c, "phone")) ADD_FAILURE() << "unknown phone in " << word, ++unknown;
+        if (!table->getPhoneFeature(c, "phone"))
+          ADD_FAILURE() << "unknown phone in " << word, ++unknown;
       }
       const bool ruleRead = entered.count(word) == 0 && l2sReading(word) == words[i].second;
       if (entered.count(word) != 0 || ruleRead) {
@@ -203,9 +207,15 @@ TEST_F(EnglishLanguage, EveryWordOfTheLexiconsSubsetGivesItsPhones) {
       }
     }
   }
-  std::printf("words %zu (lexicon entries %zu, read by the rules %zu, over the budget %zu): %zu "
-              "exact, %zu unknown phones\n",
-              words.size(), counts.written, counts.ruleRead, counts.overBudget, exact, unknown);
+  std::printf(
+      "words %zu (lexicon entries %zu, read by the rules %zu, over the budget %zu): %zu "
+      "exact, %zu unknown phones\n",
+      words.size(), counts.written, counts.ruleRead, counts.overBudget, exact, unknown);
+}
+
+TEST_F(EnglishLanguage, TheDataLinterFindsNothingInTheInstallation) {
+  const std::vector<std::string> problems = datalint::Lint(install_->dir());
+  EXPECT_TRUE(problems.empty()) << problems.front();
 }
 
 // The lines of a phone text: symbol, duration in ms, pitch points.

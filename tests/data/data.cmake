@@ -2,8 +2,8 @@
 # English lexicon's subset of the CMU pronouncing dictionary and English
 # speech through an installation assembled from the build tree's data (with
 # the built mbrola.so).
-if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_englex_lib)
-  tm_add_test_folder(data LIBS tm_engine_core tm_englex_lib tm_scramble_lib ${CMAKE_DL_LIBS})
+if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_englex_lib AND TARGET tm_datalint_lib)
+  tm_add_test_folder(data LIBS tm_engine_core tm_englex_lib tm_scramble_lib tm_datalint_lib ${CMAKE_DL_LIBS})
   add_dependencies(test_data tm_mbrola)
   foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_tristate
                tm_data_v58 tm_data_voicefonts tm_data_voices)

@@ -11,7 +11,8 @@ namespace {
 
 bool IsWord(const std::string& w) {
   if (w.empty() || w[0] < 'a' || w[0] > 'z') return false;
-  return std::all_of(w.begin(), w.end(), [](char c) { return (c >= 'a' && c <= 'z') || c == '\''; });
+  return std::all_of(w.begin(), w.end(),
+                     [](char c) { return (c >= 'a' && c <= 'z') || c == '\''; });
 }
 
 std::string Lower(std::string s) {
@@ -21,8 +22,10 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// Reads "word phones" lines; keep decides on each word, requireStress
-// whether every vowel must carry its digit.
+// Reads "word phones" lines. With requireStress (hand-written entries) every
+// line must be a word whose vowels all carry their digit, and a later line
+// replaces an earlier one; otherwise lines of other words are passed over
+// and the first pronunciation of a word is kept.
 bool ReadPronunciations(const std::string& path, bool requireStress,
                         std::map<std::string, Pronunciation>& words, std::string& error) {
   std::ifstream in(path, std::ios::binary);
@@ -54,9 +57,8 @@ bool ReadPronunciations(const std::string& path, bool requireStress,
       const std::size_t digits = std::count(rest.begin(), rest.end(), '0') +
                                  std::count(rest.begin(), rest.end(), '1') +
                                  std::count(rest.begin(), rest.end(), '2');
-      const std::size_t vowels = std::count_if(phones.begin(), phones.end(), [](const ArpaPhone& p) {
-        return IsArpaVowel(p.name);
-      });
+      const std::size_t vowels = std::count_if(
+          phones.begin(), phones.end(), [](const ArpaPhone& p) { return IsArpaVowel(p.name); });
       if (digits != vowels) {
         error = path + ":" + std::to_string(number) + ": every vowel needs its stress digit";
         return false;

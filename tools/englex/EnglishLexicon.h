@@ -44,11 +44,11 @@ std::map<std::string, std::string> SelectWords(const std::map<std::string, Pronu
                                                const std::set<std::string>& wordList);
 
 struct LexiconCounts {
-  std::size_t selected = 0;   // words of the subset
-  std::size_t ruleRead = 0;   // of them, read right by the rules: no entry
-  std::size_t tooLong = 0;    // too long for a lexicon record: no entry
+  std::size_t selected = 0;    // words of the subset
+  std::size_t ruleRead = 0;    // of them, read right by the rules: no entry
+  std::size_t tooLong = 0;     // too long for a lexicon record: no entry
   std::size_t overBudget = 0;  // left out for the budget
-  std::size_t written = 0;    // entries
+  std::size_t written = 0;     // entries
 };
 
 // The lexicon entries "word<TAB>phones" (Windows-1253) of the subset: the

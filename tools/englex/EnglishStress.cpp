@@ -77,22 +77,22 @@ const std::vector<NeutralEnding>& NeutralEndings() {
 // Endings of a compound whose first part takes the stress (somebody,
 // everything, anywhere, Sunday, sometimes).
 constexpr const char* kStressedFirstParts[] = {"some", "any", "every", "no"};
-constexpr const char* kUnstressedSecondParts[] = {"body", "thing", "one", "where", "time",
-                                                  "times", "way", "ways", "how"};
+constexpr const char* kUnstressedSecondParts[] = {"body",  "thing", "one",  "where", "time",
+                                                  "times", "way",   "ways", "how"};
 constexpr const char* kDayEndings[] = {"day", "days"};
 // Endings stressed themselves when the word has more than one syllable.
 constexpr const char* kStressedEndings[] = {
-    "self", "selves", "ee",   "ees",   "eer", "eers", "ese", "ette", "ettes", "esque",
-    "ique", "iques",  "oon",  "oons",  "aire", "oo",  "oos", "teen", "teens"};
+    "self", "selves", "ee",  "ees",  "eer",  "eers", "ese", "ette", "ettes", "esque",
+    "ique", "iques",  "oon", "oons", "aire", "oo",   "oos", "teen", "teens"};
 // Words in -ever stressed on its first vowel (however, whatever).
-constexpr const char* kEverFirstParts[] = {"what", "how", "when", "where", "who", "whom", "which",
-                                           "for"};
+constexpr const char* kEverFirstParts[] = {"what", "how",  "when",  "where",
+                                           "who",  "whom", "which", "for"};
 // Prefixes whose reduced vowel passes the stress on (about, begin, decide).
 constexpr const char* kWeakPrefixes[] = {
-    "trans", "with", "con", "com", "col", "cor", "dis", "mis", "per", "pre", "pro", "sub", "suc",
-    "suf",   "sup",  "sur", "sus", "for", "ab",  "ac",  "ad",  "af",  "ag",  "al",  "ap",  "as",
-    "at",    "be",   "de",  "di",  "ef",  "em",  "en",  "es",  "ex",  "im",  "in",  "ir",  "ob",
-    "oc",    "of",   "op",  "re",  "un",  "a",   "e"};
+    "trans", "with", "con", "com", "col", "cor", "dis", "mis", "per", "pre", "pro", "sub",
+    "suc",   "suf",  "sup", "sur", "sus", "for", "ab",  "ac",  "ad",  "af",  "ag",  "al",
+    "ap",    "as",   "at",  "be",  "de",  "di",  "ef",  "em",  "en",  "es",  "ex",  "im",
+    "in",    "ir",   "ob",  "oc",  "of",  "op",  "re",  "un",  "a",   "e"};
 
 bool EndsWith(const std::string& s, const std::string& end) {
   return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
@@ -207,8 +207,7 @@ class StressFinder {
       }
     }
     for (const char* first : kEverFirstParts) {
-      if (spelling_ == std::string(first) + "ever" ||
-          spelling_ == std::string(first) + "soever") {
+      if (spelling_ == std::string(first) + "ever" || spelling_ == std::string(first) + "soever") {
         stressed = n - 2;
         return true;
       }
@@ -224,9 +223,10 @@ class StressFinder {
     // before the ending, whose i or u is a vowel of its own (ma-te-ri-al)
     // or has become a consonant (na-tion, mil-lion).
     static const char* const kIEndings[] = {
-        "tion", "sion", "cion", "xion", "cian", "tian", "sian", "tial", "cial",  "tious", "cious",
-        "cient", "tient", "ion",  "ial",  "ian",  "ious", "ient", "ience", "iency", "ior",   "ium",
-        "ia",   "eous", "uous", "ual",  "uity", "uent", "uence", "iate", "iant", "iance", "iar"};
+        "tion",  "sion",  "cion",  "xion",  "cian",  "tian", "sian", "tial", "cial",
+        "tious", "cious", "cient", "tient", "ion",   "ial",  "ian",  "ious", "ient",
+        "ience", "iency", "ior",   "ium",   "ia",    "eous", "uous", "ual",  "uity",
+        "uent",  "uence", "iate",  "iant",  "iance", "iar"};
     for (const char* e : kIEndings) {
       if (!BaseEndsWith(e)) continue;
       if (IsPalatal(Before(k - 1))) {

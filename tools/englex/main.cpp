@@ -34,7 +34,8 @@ bool ReadSources(const char* cmudict, const char* handPath,
                  std::map<std::string, englex::Pronunciation>& dict,
                  std::map<std::string, englex::Pronunciation>& hand) {
   std::string error;
-  if (!englex::ReadCmuDict(cmudict, dict, error) || !englex::ReadHandEntries(handPath, hand, error)) {
+  if (!englex::ReadCmuDict(cmudict, dict, error) ||
+      !englex::ReadHandEntries(handPath, hand, error)) {
     std::fprintf(stderr, "tm_englex: %s\n", error.c_str());
     return false;
   }
