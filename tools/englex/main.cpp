@@ -21,7 +21,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: tm_englex build CMUDICT WORDLIST HAND L2S BUDGET OUTPUT\n"
                "       tm_englex phones CMUDICT HAND WORD...\n"
-               "  CMUDICT   the CMU pronouncing dictionary (cmudict-en-us.dict)\n"
+               "  CMUDICT   the CMU pronouncing dictionary (cmudict-en-us.dict; missing:\n"
+               "            the hand-written entries only)\n"
                "  WORDLIST  words of common use, one a line (missing: every word)\n"
                "  HAND      hand-written entries: word and ARPAbet phones with stress\n"
                "  L2S       the compiled letter-to-sound rules (words they read right\n"
@@ -30,12 +31,20 @@ int Usage() {
   return 2;
 }
 
+// Reads the dictionary and the hand-written entries. A dictionary that
+// cannot be read leaves the hand-written entries alone, with a warning; a
+// malformed hand-written entry is an error.
 bool ReadSources(const char* cmudict, const char* handPath,
                  std::map<std::string, englex::Pronunciation>& dict,
                  std::map<std::string, englex::Pronunciation>& hand) {
   std::string error;
-  if (!englex::ReadCmuDict(cmudict, dict, error) ||
-      !englex::ReadHandEntries(handPath, hand, error)) {
+  if (!englex::ReadCmuDict(cmudict, dict, error)) {
+    std::fprintf(stderr, "tm_englex: %s: the lexicon holds the hand-written entries only\n",
+                 error.c_str());
+    dict.clear();
+  }
+  error.clear();
+  if (!englex::ReadHandEntries(handPath, hand, error)) {
     std::fprintf(stderr, "tm_englex: %s\n", error.c_str());
     return false;
   }
