@@ -14,6 +14,9 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_englex_lib AND TARGE
   target_compile_definitions(test_data PRIVATE
     TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>" TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}"
     TM_CMUDICT="${TM_CMUDICT}" TM_ENGLISH_WORDS="${TM_ENGLISH_WORDS}"
-    TM_ENGLISH_LEXICON_BUDGET=${TM_ENGLISH_LEXICON_BUDGET}
-    $<$<BOOL:${TM_SANITIZE}>:TM_SWEEP_SAMPLE>)
+    TM_ENGLISH_LEXICON_BUDGET=${TM_ENGLISH_LEXICON_BUDGET})
+  # Under the sanitizers the sweep over the dictionary takes a sample.
+  if(TM_SANITIZE)
+    target_compile_definitions(test_data PRIVATE TM_SWEEP_SAMPLE)
+  endif()
 endif()
