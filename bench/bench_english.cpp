@@ -49,7 +49,6 @@ int main() {
   const fs::path install = root / "install";
   fs::create_directories(install / "bin");
   fs::create_directories(install / "logs");
-  fs::create_directories(install / "user");
   fs::copy_file(fs::path(TM_SOURCE_DIR) / "data/config.txt", install / "config.txt");
   for (const char* folder :
        {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts", "voices"}) {
