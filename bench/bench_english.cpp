@@ -51,7 +51,7 @@ int main() {
   fs::create_directories(install / "logs");
   fs::copy_file(fs::path(TM_SOURCE_DIR) / "data/config.txt", install / "config.txt");
   for (const char* folder :
-       {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts", "voices"}) {
+       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts", "voices"}) {
     fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, install / folder, fs::copy_options::recursive);
   }
   fs::copy_file(TM_MBROLA_LIBRARY, install / "bin/mbrola.so");
