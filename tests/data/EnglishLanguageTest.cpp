@@ -1,14 +1,12 @@
 // The English data through the installation built from data/: the data
-// linter over it, the cases of
-// english_pronunciation.txt (words, names, words only the letter-to-sound
-// rules reach, sentences with their phrase types), every word of the English
-// lexicon's subset of the CMU pronouncing dictionary, and an English
-// question spoken to a WAVE file.
+// linter over it, the cases of english_pronunciation.txt (words, names,
+// words only the letter-to-sound rules reach, sentences with their phrase
+// types), every word of the English lexicon's subset of the CMU
+// pronouncing dictionary, and an English question spoken to a WAVE file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -16,20 +14,20 @@
 #include <vector>
 
 #include "engine/base/VLib.h"
-#include "engine/composer/Tamrin.h"
-#include "engine/data/VTextBuffer.h"
-#include "engine/interface/tmengine.h"
 #include "engine/shared/TMShared.h"
 #include "modules/vm_genpho.h"
 #include "platform/Codepage.h"
 #include "support/alphconv.h"
-#include "tests/modules/SpeechTestBed.h"
+#include "tests/data/LanguageTestBed.h"
 #include "tests/platform/SynthTestSupport.h"
 #include "tools/datalint/DataLint.h"
 #include "tools/englex/EnglishLexicon.h"
 #include "tools/scramble/DataFileWriter.h"
 
 namespace {
+
+using language_testing::IsBreak;
+using language_testing::Types;
 
 constexpr const char* kCases = TM_SOURCE_DIR "/tests/data/english_pronunciation.txt";
 constexpr const char* kHand = TM_SOURCE_DIR "/data/lexicon/english_hand.txt";
@@ -40,106 +38,60 @@ constexpr const char* kPhonesChain =
     "VModuleChain.Modules=VM_FeederPre;VM_UsEnglish;VM_FeederPost;VM_InFilter;VM_LayerSyllable;"
     "VM_LayerWord;VM_LayerPhrase;VM_LayerSentence";
 constexpr const char* kPhonesFont = "english_phones.vof";
-constexpr std::size_t kWordsPerRun = 400;
-constexpr const char* kBreaks = ".,;!/";
 
-bool IsBreak(char c) { return std::string(kBreaks).find(c) != std::string::npos; }
-
-// The types of the phrases that the breaks of a phone string close.
-std::string Types(const std::string& phones) {
-  std::string out;
-  for (const char c : phones) {
-    if (!IsBreak(c)) continue;
-    if (!out.empty()) out += ' ';
-    out += c == '.' ? "stop" : c == ';' ? "question" : c == '!' ? "exclamation" : "comma";
-  }
-  return out;
-}
-
-// One engine over the installation for the whole suite, with a font of the
-// English chain up to the phone string beside the English font.
-class EnglishLanguage : public testing::Test {
+// The English font with the chain up to the phone string beside the English
+// font, and the IPA of the phone symbols.
+class EnglishLanguage : public language_testing::LanguageSuite {
  protected:
   static void SetUpTestSuite() {
-    install_ = new speech_testing::AssembledInstallation;
-    use_ = new speech_testing::UseInstallation(*install_);
+    const std::string fonts = Installation().path("voicefonts/");
     std::string font;
-    for (const std::string& line :
-         testing_support::ReadLines(install_->path(std::string("voicefonts/") + kFont))) {
+    for (const std::string& line : testing_support::ReadLines(fonts + kFont)) {
       font += (line.rfind("VModuleChain.Modules=", 0) == 0 ? kPhonesChain : line) + "\n";
     }
-    testing_support::WriteFile(install_->path(std::string("voicefonts/") + kPhonesFont), font);
-    for (const std::string& line : testing_support::ReadLines(install_->path("phones/ipa.txt"))) {
+    testing_support::WriteFile(fonts + kPhonesFont, font);
+    for (const std::string& line :
+         testing_support::ReadLines(Installation().path("phones/ipa.txt"))) {
       const std::size_t tab = line.find('\t');
       const std::string symbol = platform::Utf8ToCp1253(line.substr(0, tab));
       if (tab != std::string::npos && symbol.size() == 1) ipa_[symbol[0]] = line.substr(tab + 1);
     }
-    ASSERT_EQ(tmengine__LoadSharedResources(), 0);
-    ASSERT_EQ(tmengine__New(&engine_), 0);
-  }
-  static void TearDownTestSuite() {
-    tmengine__Delete(&engine_);
-    tmengine__ReleaseSharedResources();
-    delete use_;
-    delete install_;
+    Start();
   }
   void SetUp() override { ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kPhonesFont), 0); }
 
-  // The phone string (Windows-1253) that the current font makes of text.
-  static std::string Phones(const std::string& utf8) {
-    char* buffer = nullptr;
-    long size = 0;
-    EXPECT_GE(tmengine__TextToBuffer(engine_, utf8.c_str(), 1, &buffer, &size), 0) << utf8;
-    tmengine__FreeBuffer(&buffer);
-    return engine_->GetText()->Str();
-  }
   // A phone string in IPA: a pause is a blank, a break itself.
   static std::string Ipa(const std::string& phones) {
     std::string out;
     for (const char c : phones) {
+      const auto found = ipa_.find(c);
       if (c == '_' || c == '#') {
         out += ' ';
-      } else if (IsBreak(c)) {
+      } else if (IsBreak(c) || found == ipa_.end()) {
         out += c;
       } else {
-        const auto found = ipa_.find(c);
-        out += found != ipa_.end() ? found->second
-                                   : "<" + platform::Cp1253ToUtf8(std::string(1, c)) + ">";
+        out += found->second;
       }
     }
     return out;
   }
 
-  static speech_testing::AssembledInstallation* install_;
-  static speech_testing::UseInstallation* use_;
-  static Tamrin* engine_;
-  static std::map<char, std::string> ipa_;
+  static inline std::map<char, std::string> ipa_;
 };
-speech_testing::AssembledInstallation* EnglishLanguage::install_ = nullptr;
-speech_testing::UseInstallation* EnglishLanguage::use_ = nullptr;
-Tamrin* EnglishLanguage::engine_ = nullptr;
-std::map<char, std::string> EnglishLanguage::ipa_;
 
 TEST_F(EnglishLanguage, TheCasesReadAsTheyAreWritten) {
-  std::ifstream in(kCases, std::ios::binary);
-  ASSERT_TRUE(in) << kCases;
   // Without the phrase layer no break stands before a conjunction.
-  const bool phraseLayer = Phones("cats and dogs").find('/') != std::string::npos;
+  const bool phraseLayer = Phones("cats but dogs").find('/') != std::string::npos;
   int words = 0, sentences = 0;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    for (std::string field; std::getline(fields, field, '\t');) f.push_back(field);
-    ASSERT_GE(f.size(), 3u) << line;
+  for (std::vector<std::string> f : language_testing::CaseFields(kCases)) {
+    ASSERT_GE(f.size(), 3u) << f[0];
     SCOPED_TRACE(f[1]);
     const std::string got = Ipa(Phones(f[1]));
     if (f[0] == "W") {
       ++words;
       EXPECT_EQ(got.substr(0, got.find_last_not_of('.') + 1), f[2]);
     } else {
-      ASSERT_EQ(f.size(), 4u) << line;
+      ASSERT_EQ(f.size(), 4u) << f[1];
       if (!phraseLayer) {
         std::replace(f[2].begin(), f[2].end(), '/', ' ');
         f[3] = Types(f[2]);
@@ -151,10 +103,7 @@ TEST_F(EnglishLanguage, TheCasesReadAsTheyAreWritten) {
   }
   EXPECT_GE(words, 300);
   EXPECT_GE(sentences, 20);
-  for (const std::string& l : testing_support::ReadLines(install_->path("log.txt"))) {
-    EXPECT_EQ(l.find("not found"), std::string::npos) << l;
-  }
-  EXPECT_FALSE(testing_support::FileExists(install_->workDir() + "/TamrinError.txt"));
+  ExpectNothingMissing();
 }
 
 TEST_F(EnglishLanguage, EveryWordOfTheLexiconsSubsetGivesItsPhones) {
@@ -165,7 +114,7 @@ TEST_F(EnglishLanguage, EveryWordOfTheLexiconsSubsetGivesItsPhones) {
   const auto subset = englex::SelectWords(dict, hand, englex::ReadWordList(TM_ENGLISH_WORDS));
   // The words the budget left out of the lexicon are read by the rules.
   CRuleCollection l2s(400, 1, 1);
-  ASSERT_TRUE(l2s.loadFromFile(install_->path("rules/en_l2s.rul")));
+  ASSERT_TRUE(l2s.loadFromFile(Installation().path("rules/en_l2s.rul")));
   englex::LexiconCounts counts;
   const auto l2sReading = [&l2s](const std::string& w) { return l2s.convertToString(w); };
   std::set<std::string> entered;
@@ -180,31 +129,21 @@ TEST_F(EnglishLanguage, EveryWordOfTheLexiconsSubsetGivesItsPhones) {
   for (std::size_t i = 0; i * 25 < words.size(); ++i) words[i] = words[i * 25];
   words.resize((words.size() + 24) / 25);
 #endif
+  std::vector<std::string> spellings;
+  for (const auto& w : words) spellings.push_back(w.first);
+  const std::vector<std::string> phones = WordPhones(spellings);
   VSR_PhonePool* table = engine_->GetShared()->GetPhonePool();
   std::size_t exact = 0, unknown = 0;
-  for (std::size_t first = 0; first < words.size(); first += kWordsPerRun) {
-    const std::size_t end = std::min(words.size(), first + kWordsPerRun);
-    std::string text;
-    for (std::size_t i = first; i < end; ++i) text += words[i].first + " . ";
-    const std::string phones = Phones(text);
-    std::size_t at = 0;
-    for (std::size_t i = first; i < end; ++i) {
-      const std::string& word = words[i].first;
-      const std::size_t stop = phones.find('.', at);
-      ASSERT_NE(stop, std::string::npos) << word;
-      std::string got = phones.substr(at, stop - at);
-      at = stop + 1;
-      got.erase(std::remove(got.begin(), got.end(), '_'), got.end());
-      EXPECT_FALSE(got.empty()) << word;
-      for (const char c : got) {
-        if (!table->getPhoneFeature(c, "phone"))
-          ADD_FAILURE() << "unknown phone in " << word, ++unknown;
-      }
-      const bool ruleRead = entered.count(word) == 0 && l2sReading(word) == words[i].second;
-      if (entered.count(word) != 0 || ruleRead) {
-        exact += got == words[i].second;
-        EXPECT_EQ(Ipa(got), Ipa(words[i].second)) << word;
-      }
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i].first;
+    EXPECT_FALSE(phones[i].empty()) << word;
+    for (const char c : phones[i]) {
+      if (!table->getPhoneFeature(c, "phone"))
+        ADD_FAILURE() << "unknown phone in " << word, ++unknown;
+    }
+    if (entered.count(word) != 0 || l2sReading(word) == words[i].second) {
+      exact += phones[i] == words[i].second;
+      EXPECT_EQ(Ipa(phones[i]), Ipa(words[i].second)) << word;
     }
   }
   std::printf(
@@ -214,7 +153,7 @@ TEST_F(EnglishLanguage, EveryWordOfTheLexiconsSubsetGivesItsPhones) {
 }
 
 TEST_F(EnglishLanguage, TheDataLinterFindsNothingInTheInstallation) {
-  const std::vector<std::string> problems = datalint::Lint(install_->dir());
+  const std::vector<std::string> problems = datalint::Lint(Installation().dir());
   EXPECT_TRUE(problems.empty()) << problems.front();
 }
 
@@ -241,7 +180,7 @@ std::vector<PhoLine> ParsePho(const std::string& pho) {
 
 TEST_F(EnglishLanguage, AnEnglishQuestionIsSpokenAndRisesAtTheEnd) {
   ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kFont), 0);
-  const std::string file = install_->workDir() + "/question.wav";
+  const std::string file = Installation().workDir() + "/question.wav";
   ASSERT_EQ(tmengine_TextToFile(engine_, "Do you like music?", file.c_str()), 0);
   const speech_testing::Wave wave = speech_testing::ReadWave(file);
   ASSERT_TRUE(wave.ok);
