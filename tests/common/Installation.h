@@ -137,7 +137,7 @@ class Installation {
       fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, root / folder,
                fs::copy_options::recursive | overwrite);
     }
-    for (const auto& voice : fs::directory_iterator(fs::path(TM_SOURCE_DIR) / "data/voices")) {
+    for (const auto& voice : fs::directory_iterator(fs::path(TM_DATA_BUILD_DIR) / "voices")) {
       if (voice.path().extension() == ".voice") {
         fs::copy_file(voice.path(), root / "voices" / voice.path().filename(), overwrite);
       }

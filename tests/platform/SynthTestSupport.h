@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -482,6 +483,37 @@ inline bool WriteWave(const std::string& path, const std::vector<int16_t>& sampl
   std::ofstream out(path, std::ios::binary);
   out << bytes;
   return static_cast<bool>(out);
+}
+
+// The rate and samples of a 16-bit mono PCM WAVE file with its 44-byte
+// header, as WriteWave and the engine write it; ok is false for anything else.
+struct Wave {
+  bool ok = false;
+  uint32_t rate = 0;
+  std::vector<int16_t> samples;
+};
+inline Wave ReadWave(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto u32 = [&bytes](std::size_t at) {
+    uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<unsigned char>(bytes[at + k]);
+    return v;
+  };
+  Wave w;
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 ||
+      bytes.compare(8, 8, "WAVEfmt ") != 0 || bytes.compare(36, 4, "data") != 0 ||
+      u32(40) != bytes.size() - 44 || bytes.size() % 2 != 0) {
+    return w;
+  }
+  w.rate = u32(24);
+  w.samples.resize((bytes.size() - 44) / 2);
+  for (std::size_t i = 0; i < w.samples.size(); ++i) {
+    w.samples[i] = static_cast<int16_t>(static_cast<unsigned char>(bytes[44 + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[45 + 2 * i]) << 8);
+  }
+  w.ok = true;
+  return w;
 }
 
 }  // namespace synth_test
