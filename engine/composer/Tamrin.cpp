@@ -152,6 +152,9 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
   logger_.SetUp();
 
   holdsParts_ = true;
+  // The installation is found once and the engine log kept open while the
+  // parts are held.
+  VLib::HoldInstallation();
   delete duration_;
   delete intonation_;
   duration_ = new VDuration();
@@ -208,6 +211,7 @@ void Tamrin::ReleaseParts() {
   pool_.Clear();
   mlds_.Clear();
   holdsParts_ = false;
+  VLib::ReleaseInstallation();
 }
 
 void Tamrin::RemoveErrorFile() {
@@ -407,9 +411,15 @@ int Tamrin::Speak(std::string text, bool synchronous) {
 }
 
 int Tamrin::SpeakToBuffer(std::string text, bool withHeader, char** block, long* size) {
+  return SpeakToWave(std::move(text), [&](VSpeechBuffer& speech) {
+    if (block != nullptr && size != nullptr) speech.GetWave(withHeader, block, size);
+  });
+}
+
+int Tamrin::SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& read) {
   RequestLock lock = BeginRequest();
   const int r = RunSynchronously(text, kMbrola);
-  if (r == 0 && block != nullptr && size != nullptr) speech_.GetWave(withHeader, block, size);
+  if (r == 0 && read) read(speech_);
   return r;
 }
 

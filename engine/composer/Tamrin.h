@@ -108,6 +108,10 @@ class Tamrin : public VComposer {
   // samples out in a new block (*block's old block is released), with or
   // without the 44-byte WAVE header. 0, or -1101.
   virtual int SpeakToBuffer(std::string text, bool withHeader, char** block, long* size);
+  // Runs the chain as SpeakToBuffer does, then hands the speech buffer to
+  // read while the request still holds it, so that a caller can take the
+  // samples without a copy of them all. 0, or -1101 (read is not called).
+  virtual int SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& read);
   // Runs the chain on this thread with the wave-file output on file. 0, or
   // -1101.
   virtual int SpeakToFile(std::string text, std::string file);
