@@ -146,6 +146,9 @@ int main(int argc, char** argv) {
   fs::copy_file(fs::path(TM_SOURCE_DIR) / "data" / "voices" / "gr.voice",
                 install / "voices" / "gr.voice");
   setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+  // The default font opens a sound device when it is selected: SDL's dummy
+  // driver stands in for a sound card unless a driver is named.
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
   platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", install.string());
   // Reports of either program land here.
   fs::current_path(root);

@@ -411,15 +411,18 @@ int Tamrin::Speak(std::string text, bool synchronous) {
 }
 
 int Tamrin::SpeakToBuffer(std::string text, bool withHeader, char** block, long* size) {
-  return SpeakToWave(std::move(text), [&](VSpeechBuffer& speech) {
+  return SpeakToWave(std::move(text), nullptr, [&](VSpeechBuffer& speech) {
     if (block != nullptr && size != nullptr) speech.GetWave(withHeader, block, size);
   });
 }
 
-int Tamrin::SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& read) {
+int Tamrin::SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& prepare,
+                        const std::function<void(VSpeechBuffer&)>& finish) {
   RequestLock lock = BeginRequest();
-  const int r = RunSynchronously(text, kMbrola);
-  if (r == 0 && read) read(speech_);
+  const int r = RunSynchronously(text, kMbrola, [&] {
+    if (prepare) prepare(speech_);
+  });
+  if (r == 0 && finish) finish(speech_);
   return r;
 }
 
@@ -429,7 +432,8 @@ int Tamrin::SpeakToFile(std::string text, std::string file) {
   return RunSynchronously(text, kSaveWave);
 }
 
-int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
+int Tamrin::RunSynchronously(const std::string& text, ModuleId output,
+                             const std::function<void()>& beforeChain) {
   SetLastError(0);
   VCharacter* character = GetCharacter();
   if (!IsInitialised() || character == nullptr) {
@@ -442,6 +446,7 @@ int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
   for (ModuleId id : {kMbrola, kSpeechOutMbr, kPlayback, kSaveWave}) Enable(id, id == output);
   Enable(kFeederPre, true);
   BeginRun();
+  if (beforeChain) beforeChain();
   RunChain(character->GetChain());
   return 0;
 }

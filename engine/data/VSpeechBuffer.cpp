@@ -1,5 +1,7 @@
 #include "engine/data/VSpeechBuffer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -9,6 +11,7 @@
 
 #include "engine/base/VLib.h"
 #include "engine/composer/VCharacter.h"
+#include "platform/FileSystem.h"
 
 namespace {
 // Place named in the report of a buffer without composer.
@@ -50,6 +53,23 @@ void PutSamples(unsigned char* out, const int16_t* samples, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     PutU16(out + kBytesPerSample * i, static_cast<uint16_t>(samples[i]));
   }
+}
+
+// Writes n samples as little-endian bytes, piece by piece; false when a
+// write fails.
+bool WriteSamples(std::FILE* file, const int16_t* samples, size_t n) {
+  std::vector<unsigned char> piece(kLittleEndianHost ? 0 : kWriteSamples * kBytesPerSample);
+  for (size_t at = 0; at < n;) {
+    const size_t count = std::min(kWriteSamples, n - at);
+    const void* bytes = samples + at;
+    if (!kLittleEndianHost) {
+      PutSamples(piece.data(), samples + at, count);
+      bytes = piece.data();
+    }
+    if (std::fwrite(bytes, kBytesPerSample, count, file) != count) return false;
+    at += count;
+  }
+  return true;
 }
 }  // namespace
 
@@ -128,11 +148,7 @@ bool VSpeechBuffer::Grow() {
   }
   int16_t* block = grown > 0 ? ResizeSamples(samples_.get(), static_cast<size_t>(grown)) : nullptr;
   if (block == nullptr) {
-    // Once per run: a synthesis may offer millions of samples more.
-    if (!refusalReported_) {
-      VLib::ReportError("VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory");
-    }
-    refusalReported_ = true;
+    Refuse();
     return false;
   }
   // The old block now belongs to the new one.
@@ -142,17 +158,33 @@ bool VSpeechBuffer::Grow() {
   return true;
 }
 
+int VSpeechBuffer::Refuse() {
+  // Once per run: a synthesis may offer millions of samples more.
+  if (!refusalReported_) {
+    VLib::ReportError("VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory");
+  }
+  refusalReported_ = true;
+  return -1;
+}
+
 int VSpeechBuffer::Append(int16_t sample) { return Append(&sample, 1); }
 
 int VSpeechBuffer::Append(const int16_t* samples, std::size_t count) {
   if (samples == nullptr) return 1;
   int result = 1;
   while (count > 0) {
+    if (Stored() >= maxCapacity_) return Refuse();
     if (last_ + 1 >= capacity_) {
-      if (!Grow()) return -1;
-      result = 2;
+      if (file_ != nullptr && capacity_ > 0) {
+        SendHeld();
+      } else if (Grow()) {
+        result = 2;
+      } else {
+        return -1;
+      }
     }
-    const std::size_t n = std::min(count, static_cast<std::size_t>(capacity_ - (last_ + 1)));
+    const std::size_t n = std::min({count, static_cast<std::size_t>(capacity_ - (last_ + 1)),
+                                    static_cast<std::size_t>(maxCapacity_ - Stored())});
     std::memcpy(samples_.get() + last_ + 1, samples, n * sizeof(int16_t));
     last_ += static_cast<int32_t>(n);
     samples += n;
@@ -164,15 +196,60 @@ int VSpeechBuffer::Append(const int16_t* samples, std::size_t count) {
 bool VSpeechBuffer::Reset() {
   last_ = -1;
   refusalReported_ = false;
+  if (file_ != nullptr) {
+    sent_ = 0;
+    if (std::fseek(file_, kHeaderSize, SEEK_SET) != 0) fileFailed_ = true;
+  }
   return true;
 }
 
-void VSpeechBuffer::UpdateHeader() {
+void VSpeechBuffer::SendHeld() {
+  if (last_ < 0) return;
+  const size_t n = static_cast<size_t>(last_ + 1);
+  if (!fileFailed_ && !WriteSamples(file_, samples_.get(), n)) fileFailed_ = true;
+  sent_ += static_cast<int64_t>(n);
+  fileSamples_ = std::max(fileSamples_, sent_);
+  last_ = -1;
+  platform::WriteBehind(file_, fileDropped_, kHeaderSize + sent_ * kBytesPerSample);
+}
+
+bool VSpeechBuffer::AttachWave(std::FILE* file) {
+  static const unsigned char kRoom[kHeaderSize] = {};
+  if (file == nullptr || std::fseek(file, 0, SEEK_SET) != 0) return false;
+  file_ = file;
+  fileSamples_ = 0;
+  fileDropped_ = 0;
+  fileFailed_ = std::fwrite(kRoom, 1, kHeaderSize, file) != kHeaderSize;
+  Reset();
+  return true;
+}
+
+bool VSpeechBuffer::FinishWave() {
+  if (file_ == nullptr) return false;
+  SendHeld();
+  // A reset may have left samples of an earlier start behind the last ones.
+  const int64_t bytes = kHeaderSize + sent_ * kBytesPerSample;
+  bool ok = !fileFailed_;
+  if (ok && fileSamples_ > sent_) {
+    ok = std::fflush(file_) == 0 && ::ftruncate(::fileno(file_), bytes) == 0;
+  }
+  PackHeader(static_cast<uint32_t>(sent_));
+  ok = ok && header_ && std::fseek(file_, 0, SEEK_SET) == 0 &&
+       std::fwrite(header_.get(), 1, kHeaderSize, file_) == kHeaderSize;
+  file_ = nullptr;
+  sent_ = 0;
+  fileSamples_ = 0;
+  fileFailed_ = false;
+  return ok;
+}
+
+void VSpeechBuffer::UpdateHeader() { PackHeader(static_cast<uint32_t>(GetSize())); }
+
+void VSpeechBuffer::PackHeader(uint32_t n) {
   // The rate is written as the unsigned 32-bit pattern of the integer read.
   sampleRate_ = static_cast<uint32_t>(ReadCharacterInt(kSampleRateKey));
   byteRate_ = sampleRate_ * kBytesPerSample;
-  // The buffer never holds more samples than these fields can describe.
-  const uint32_t n = static_cast<uint32_t>(GetSize());
+  // The buffer never takes more samples than these fields can describe.
   dataSize_ = n * kBytesPerSample;
   riffSize_ = dataSize_ + kRiffOverhead;
 
@@ -232,19 +309,7 @@ bool VSpeechBuffer::WriteWave(std::FILE* file) {
   if (file == nullptr) return false;
   UpdateHeader();
   if (!header_ || std::fwrite(header_.get(), 1, kHeaderSize, file) != kHeaderSize) return false;
-  const size_t n = static_cast<size_t>(GetSize());
-  std::vector<unsigned char> piece(kLittleEndianHost ? 0 : kWriteSamples * kBytesPerSample);
-  for (size_t at = 0; at < n;) {
-    const size_t count = std::min(kWriteSamples, n - at);
-    const void* bytes = samples_.get() + at;
-    if (!kLittleEndianHost) {
-      PutSamples(piece.data(), samples_.get() + at, count);
-      bytes = piece.data();
-    }
-    if (std::fwrite(bytes, kBytesPerSample, count, file) != count) return false;
-    at += count;
-  }
-  return true;
+  return WriteSamples(file, samples_.get(), static_cast<size_t>(GetSize()));
 }
 
 bool VSpeechBuffer::ImageSize(uint64_t samples, bool withHeader, uint64_t* bytes) {

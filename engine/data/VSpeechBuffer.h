@@ -53,7 +53,7 @@ class VSpeechBuffer : public VComponent {
   // stay. True.
   bool Reset();
 
-  // The number of samples.
+  // The number of samples held (those sent to an attached file are not).
   int GetSize() const { return last_ + 1; }
   int GetCapacity() const { return capacity_; }
   const int16_t* GetSamples() const { return samples_.get(); }
@@ -68,6 +68,18 @@ class VSpeechBuffer : public VComponent {
   // Writes the updated header and the samples to file, piece by piece with
   // no copy of the whole image. False when a write fails.
   bool WriteWave(std::FILE* file);
+
+  // A WAVE file that takes the samples as they come, so that the buffer
+  // never holds more than its block. AttachWave writes room for the header
+  // and empties the buffer; from then on a full block goes to the file
+  // instead of growing, and a reset starts the file's samples again.
+  // FinishWave writes the samples still held, then the header for all the
+  // samples sent, and detaches the file, leaving the buffer empty. The most
+  // samples counts those sent. AttachWave is false, with nothing attached,
+  // for a file that cannot be positioned (a pipe); FinishWave is false when
+  // a write failed or no file was attached. The file is not closed.
+  bool AttachWave(std::FILE* file);
+  bool FinishWave();
 
   // The size in bytes of the image of samples samples, with or without the
   // header. False, and nothing stored, when the header's 32-bit sizes cannot
@@ -95,15 +107,28 @@ class VSpeechBuffer : public VComponent {
 
   void SetHeaderFields();
   int ReadCharacterInt(const char* key) const;
-  // Makes room for at least one more sample: false, reported once per run,
-  // when the buffer holds the most samples or the larger block cannot be had.
+  // Doubles the block (up to the most samples): false, refused, when the
+  // larger block cannot be had.
   bool Grow();
+  // A refused sample: reported once per run; -1.
+  int Refuse();
+  // The samples of this run: those sent to an attached file and those held.
+  int64_t Stored() const { return sent_ + last_ + 1; }
+  // Sends the samples held to the attached file and empties the block.
+  void SendHeld();
+  // Packs the header for samples samples.
+  void PackHeader(uint32_t samples);
 
   std::unique_ptr<int16_t, FreeSamples> samples_;
   int32_t last_ = -1;
   int32_t capacity_ = 0;
   const int32_t maxCapacity_;
   bool refusalReported_ = false;  // in this run
+  std::FILE* file_ = nullptr;     // attached, not owned
+  int64_t sent_ = 0;              // samples sent to file_ in this run
+  int64_t fileSamples_ = 0;       // the most samples file_ has received
+  int64_t fileDropped_ = 0;       // bytes of file_ dropped from the system's cache
+  bool fileFailed_ = false;       // a write to file_ failed
 
   char riffTag_[4];
   uint32_t riffSize_ = 0;

@@ -162,20 +162,28 @@ int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName) 
   if (NullArgument(Text, "Text") || NullArgument(FileName, "FileName")) {
     return TMENGINE_NULL_ARGUMENT;
   }
-  // The speech buffer goes to the file piece by piece, without a WAVE image
-  // of it all in memory.
+  // A file that can be positioned takes the samples as they come, so that
+  // speech of any length needs no more memory than a block; any other (a
+  // pipe) takes them all when the run has ended.
+  std::FILE* file = nullptr;
+  bool attached = false;
   int written = 0;
-  const int r = handle->SpeakToWave(ToEngineText(Text), [&](VSpeechBuffer& speech) {
-    std::FILE* file = std::fopen(FileName, "wb");
-    if (file == nullptr) {
-      written = TMENGINE_FILE_NOT_CREATED;
-      return;
-    }
-    const bool whole = speech.WriteWave(file);
-    // The data is on disk only once the file has been closed without error.
-    const bool closed = std::fclose(file) == 0;
-    if (!whole || !closed) written = TMENGINE_SHORT_WRITE;
-  });
+  const int r = handle->SpeakToWave(
+      ToEngineText(Text),
+      [&](VSpeechBuffer& speech) {
+        file = std::fopen(FileName, "wb");
+        attached = file != nullptr && speech.AttachWave(file);
+      },
+      [&](VSpeechBuffer& speech) {
+        if (file == nullptr) {
+          written = TMENGINE_FILE_NOT_CREATED;
+          return;
+        }
+        const bool whole = attached ? speech.FinishWave() : speech.WriteWave(file);
+        // The data is on disk only once the file has been closed without error.
+        const bool closed = std::fclose(file) == 0;
+        if (!whole || !closed) written = TMENGINE_SHORT_WRITE;
+      });
   if (r < 0) {
     SetLastErrorText(kBufferRequestFailed);
     return r;

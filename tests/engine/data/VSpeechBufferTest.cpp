@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -183,6 +184,28 @@ TEST_F(VSpeechBufferTest, WaveImageWithHeaderByteForByte) {
   std::fclose(f);
   const Bytes image = Wave(buffer_, true);
   EXPECT_EQ(testing_support::ReadFile(file), std::string(image.begin(), image.end()));
+
+  // Attached, the file takes each full block as it comes; a reset starts it
+  // again: the same image.
+  VSpeechBuffer attached;
+  ASSERT_EQ(Init(attached), 1);
+  f = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(attached.AttachWave(f));
+  attached.Append(buffer_.GetSamples(), 5000);
+  attached.Reset();
+  for (int at = 0; at < buffer_.GetSize(); at += 1000) {
+    attached.Append(buffer_.GetSamples() + at, std::min(1000, buffer_.GetSize() - at));
+  }
+  EXPECT_LT(attached.GetSize(), buffer_.GetSize());
+  EXPECT_TRUE(attached.FinishWave());
+  std::fclose(f);
+  EXPECT_EQ(attached.GetSize(), 0);
+  EXPECT_EQ(testing_support::ReadFile(file), std::string(image.begin(), image.end()));
+  // A pipe cannot take the header last.
+  std::FILE* pipe = popen("cat >/dev/null", "w");
+  ASSERT_NE(pipe, nullptr);
+  EXPECT_FALSE(attached.AttachWave(pipe));
+  pclose(pipe);
 }
 
 TEST_F(VSpeechBufferTest, SampleRateComesFromTheCharacterOrIsZero) {
@@ -264,6 +287,19 @@ TEST_F(VSpeechBufferTest, BlocksGrowTheBufferUpToItsLimitWithOneReport) {
             (std::vector<int16_t>{1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 1}));
   EXPECT_EQ(Reported(), std::vector<std::string>{
                             "VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory"});
+
+  // Attached to a file, the limit counts the samples sent.
+  VSpeechBuffer sending(12);
+  ASSERT_EQ(Init(sending), 1);
+  const std::string file = install_.path("limit.wav");
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(sending.AttachWave(f));
+  EXPECT_EQ(sending.Append(block, 8), 1);
+  EXPECT_EQ(sending.Append(block, 8), -1);
+  EXPECT_TRUE(sending.FinishWave());
+  std::fclose(f);
+  EXPECT_EQ(testing_support::ReadFile(file).size(), 44u + 2 * 12);
+  EXPECT_EQ(Reported().size(), 2u);
 }
 
 TEST_F(VSpeechBufferTest, WaveSizesAtTheLimitOfTheHeader) {
