@@ -94,11 +94,7 @@ bool VTriStateCompiler::Load(const std::string& path) {
 bool VTriStateCompiler::Holds(const std::string& name, const std::string& value,
                               char symbol) const {
   if (name == kAnyPhone) return true;
-  char* feature = nullptr;
-  const bool known = holder_->GetPhonePool()->detailedPhoneFeature(symbol, name.c_str(), &feature);
-  const bool equal = known && VStr::Equal(feature, value.c_str());
-  VStr::Release(&feature);
-  return equal;
+  return holder_->GetPhonePool()->detailedPhoneFeatureIs(symbol, name.c_str(), value.c_str());
 }
 
 float VTriStateCompiler::Lookup(char left, char current, char right) const {
