@@ -1,10 +1,13 @@
 // What the benchmarks that speak share: Greek text of a given length and an
-// installation assembled from the build tree's data.
+// installation assembled from the build tree and registered.
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "platform/Registry.h"
 
 namespace bench {
 
@@ -35,16 +38,39 @@ inline std::string GreekText(std::size_t characters) {
   return text;
 }
 
-// Copies the build tree's data folders and config.txt into dir, with empty
-// "logs" and "user" folders.
+// A complete installation in dir from the build tree: config.txt, the data
+// folders, the voices, bin/mbrola.so (when the benchmark knows the built
+// library) and empty "logs" and "user" folders where the data has none.
 inline void AssembleInstallation(const std::filesystem::path& dir) {
   namespace fs = std::filesystem;
-  fs::create_directories(dir / "logs");
-  fs::create_directories(dir / "user");
-  fs::copy_file(fs::path(TM_SOURCE_DIR) / "data" / "config.txt", dir / "config.txt");
-  for (const char* folder : {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts"}) {
-    fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, dir / folder, fs::copy_options::recursive);
+  const fs::path source = fs::path(TM_SOURCE_DIR) / "data";
+  for (const char* folder : {"bin", "logs", "user", "voices"}) fs::create_directories(dir / folder);
+  fs::copy_file(source / "config.txt", dir / "config.txt", fs::copy_options::overwrite_existing);
+  for (const char* folder :
+       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts"}) {
+    const fs::path built = fs::path(TM_DATA_BUILD_DIR) / folder;
+    if (fs::exists(built)) {
+      fs::copy(built, dir / folder,
+               fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
   }
+  for (const auto& entry : fs::directory_iterator(source / "voices")) {
+    if (entry.path().extension() == ".voice") {
+      fs::copy_file(entry.path(), dir / "voices" / entry.path().filename(),
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+#ifdef TM_MBROLA_LIBRARY
+  fs::copy_file(TM_MBROLA_LIBRARY, dir / "bin" / "mbrola.so", fs::copy_options::overwrite_existing);
+#endif
+}
+
+// Registers dir as the installation in a registry stand-in under root,
+// which this process and its children use from then on.
+inline void RegisterInstallation(const std::filesystem::path& root,
+                                 const std::filesystem::path& dir) {
+  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+  platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", dir.string());
 }
 
 }  // namespace bench

@@ -24,7 +24,6 @@
 
 #include "bench/BenchData.h"
 #include "engine/interface/tmengine.h"
-#include "platform/Registry.h"
 
 namespace {
 
@@ -140,16 +139,10 @@ int main(int argc, char** argv) {
   const fs::path root = made;
   const fs::path install = root / "install";
   bench::AssembleInstallation(install);
-  fs::create_directories(install / "bin");
-  fs::create_directories(install / "voices");
-  fs::copy_file(TM_MBROLA_LIBRARY, install / "bin" / "mbrola.so");
-  fs::copy_file(fs::path(TM_SOURCE_DIR) / "data" / "voices" / "gr.voice",
-                install / "voices" / "gr.voice");
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+  bench::RegisterInstallation(root, install);
   // The default font opens a sound device when it is selected: SDL's dummy
   // driver stands in for a sound card unless a driver is named.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", install.string());
   // Reports of either program land here.
   fs::current_path(root);
   const bool peer = PeerInstalled();

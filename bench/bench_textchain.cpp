@@ -17,7 +17,6 @@
 #include "engine/composer/Tamrin.h"
 #include "engine/shared/TMShared.h"
 #include "platform/Codepage.h"
-#include "platform/Registry.h"
 
 namespace {
 
@@ -57,10 +56,9 @@ int main() {
   const char* made = mkdtemp(pattern);
   if (made == nullptr) return 1;
   const fs::path root = made;
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
   const fs::path dir = root / "install";
   MakeInstallation(dir);
-  platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", dir.string());
+  bench::RegisterInstallation(root, dir);
 
   const std::string text = platform::Utf8ToCp1253(bench::GreekText(kTextBytes));
 
