@@ -61,6 +61,15 @@ char* GetInstallPath();
 void HoldInstallation();
 void ReleaseInstallation();
 
+// A hold for the length of a scope (the shared resources' load and unload).
+class InstallationHold {
+ public:
+  InstallationHold() { HoldInstallation(); }
+  ~InstallationHold() { ReleaseInstallation(); }
+  InstallationHold(const InstallationHold&) = delete;
+  InstallationHold& operator=(const InstallationHold&) = delete;
+};
+
 // The same directory as a standard string (same failures).
 std::string InstallPath();
 

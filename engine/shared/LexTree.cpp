@@ -1,56 +1,52 @@
 #include "engine/shared/LexTree.h"
 
+#include <cstring>
 #include <fstream>
 #include <vector>
 
-#include "engine/base/VStr.h"
 #include "engine/shared/VDataFile.h"
 
-LexTreeNode::~LexTreeNode() {
-  // Detach everything below and beside this node onto an explicit stack, and
-  // detach each popped node's own links before it is deleted, so that no
-  // destructor ever runs with links left to follow.
-  std::vector<std::unique_ptr<LexTreeNode>> pending;
-  if (firstChild) pending.push_back(std::move(firstChild));
-  if (nextSibling) pending.push_back(std::move(nextSibling));
-  while (!pending.empty()) {
-    std::unique_ptr<LexTreeNode> node = std::move(pending.back());
-    pending.pop_back();
-    if (node->firstChild) pending.push_back(std::move(node->firstChild));
-    if (node->nextSibling) pending.push_back(std::move(node->nextSibling));
-  }
+namespace {
+// The empty word is stored under the zero character of the first level.
+const std::string& EmptyWord() {
+  static const std::string word(1, '\0');
+  return word;
 }
+}  // namespace
 
 LexTree::~LexTree() = default;
 
 const LexTreeNode* LexTree::FindInLevel(const LexTreeNode* first, char c) {
-  for (const LexTreeNode* node = first; node != nullptr; node = node->nextSibling.get()) {
+  for (const LexTreeNode* node = first; node != nullptr; node = node->nextSibling) {
     if (node->key == c) return node;
   }
   return nullptr;
 }
 
+LexTreeNode* LexTree::NewNode(char c) {
+  if (nodes_ % kBlockNodes == 0) blocks_.push_back(std::make_unique<LexTreeNode[]>(kBlockNodes));
+  LexTreeNode* node = &blocks_.back()[nodes_ % kBlockNodes];
+  node->key = c;
+  ++nodes_;
+  return node;
+}
+
 void LexTree::Insert(const std::string& word, const std::string& value) {
-  // The empty word is stored under the zero character of the first level.
-  const std::string keys = word.empty() ? std::string(1, '\0') : word;
   LexTreeNode* parent = &root_;
-  for (const char c : keys) {
-    std::unique_ptr<LexTreeNode>* link = &parent->firstChild;
-    while (*link && (*link)->key != c) link = &(*link)->nextSibling;
-    if (!*link) {
-      *link = std::make_unique<LexTreeNode>(c);
-      ++nodes_;
-    }
-    parent = link->get();
+  for (const char c : word.empty() ? EmptyWord() : word) {
+    LexTreeNode** link = &parent->firstChild;
+    while (*link != nullptr && (*link)->key != c) link = &(*link)->nextSibling;
+    if (*link == nullptr) *link = NewNode(c);
+    parent = *link;
   }
   parent->value = value;
 }
 
 int LexTree::Lookup(const std::string& word, std::string* value) const {
-  const std::string keys = word.empty() ? std::string(1, '\0') : word;
+  const std::string& keys = word.empty() ? EmptyWord() : word;
   const LexTreeNode* node = &root_;
   for (size_t i = 0; i < keys.size(); ++i) {
-    node = FindInLevel(node->firstChild.get(), keys[i]);
+    node = FindInLevel(node->firstChild, keys[i]);
     if (node == nullptr) {
       if (value != nullptr) value->clear();
       return i == 0 ? kFirstMissing : kLaterMissing;
@@ -62,13 +58,12 @@ int LexTree::Lookup(const std::string& word, std::string* value) const {
 
 void LexTree::InsertLine(const std::string& line, const std::string& delimiters) {
   if (line.empty()) return;
-  const char* cursor = line.c_str();
-  char* word = VStr::NextToken(&cursor, delimiters.c_str());
-  // Nothing left after the word (the delimiter ended the line): no value.
-  char* value = VStr::NextToken(&cursor, "\n");
-  Insert(word != nullptr ? word : "", value != nullptr ? value : "");
-  VStr::Release(&word);
-  VStr::Release(&value);
+  // The tokenizer's cut, without its copies: the word up to the first
+  // delimiter (or the text's end), the value after it up to a line feed.
+  const char* text = line.c_str();
+  const size_t end = std::strcspn(text, delimiters.c_str());
+  const char* value = text[end] != '\0' ? text + end + 1 : text + end;
+  Insert(std::string(text, end), std::string(value, std::strcspn(value, "\n")));
 }
 
 void LexTree::Load(const std::string& path, const std::string& delimiters, bool enciphered) {

@@ -15,21 +15,16 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // One node of the trie: one character (compared as a byte) of the words that
 // pass through it, the first node of the level below, the next node of the
-// same level, and the value of the word that ends here.
+// same level, and the value of the word that ends here. The nodes belong to
+// their tree, which keeps them in large blocks.
 struct LexTreeNode {
-  explicit LexTreeNode(char k = '\0') : key(k) {}
-  // Destroys the levels below and the following siblings without recursion,
-  // so that a word of any length can be dropped.
-  ~LexTreeNode();
-  LexTreeNode(const LexTreeNode&) = delete;
-  LexTreeNode& operator=(const LexTreeNode&) = delete;
-
-  char key;
-  std::unique_ptr<LexTreeNode> firstChild;
-  std::unique_ptr<LexTreeNode> nextSibling;
+  char key = '\0';
+  LexTreeNode* firstChild = nullptr;
+  LexTreeNode* nextSibling = nullptr;
   std::string value;
 };
 
@@ -73,9 +68,16 @@ class LexTree {
   size_t NodeCount() const { return nodes_; }
 
  private:
+  // The nodes of one block: one allocation for many nodes, so that loading
+  // a large lexicon allocates little and dropping it frees a few blocks.
+  static constexpr size_t kBlockNodes = 4096;
+
   // The node keyed c in the level that starts at first; null when none.
   static const LexTreeNode* FindInLevel(const LexTreeNode* first, char c);
+  // A new node keyed c, from the current block.
+  LexTreeNode* NewNode(char c);
 
   LexTreeNode root_;
+  std::vector<std::unique_ptr<LexTreeNode[]>> blocks_;
   size_t nodes_ = 0;
 };
