@@ -30,10 +30,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kDefaultLengths[] = {1000, 10000, 100000, 1000000};
-// Whole processes are measured this many times below 100k characters, the
-// best one counted.
-constexpr int kShortRounds = 5;
-constexpr std::size_t kShortText = 100000;
+// Whole processes are measured this many times, the best one counted: five
+// times below 100k characters, three times below 1M, once from 1M on.
+int Rounds(std::size_t characters) {
+  return characters < 100000 ? 5 : characters < 1000000 ? 3 : 1;
+}
 constexpr double kMiB = 1024.0 * 1024.0;
 // The targets.
 constexpr double kMaxRatio = 0.5;
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
     const fs::path text = root / ("text" + std::to_string(length) + ".txt");
     std::ofstream(text, std::ios::binary) << bench::GreekText(length);
     const fs::path wave = root / "out.wav";
-    const int rounds = length < kShortText ? kShortRounds : 1;
+    const int rounds = Rounds(length);
     const Measure ours = Best({self, kChildOption, text.string(), wave.string()}, wave, rounds);
     Measure theirs;
     if (peer) {
