@@ -32,13 +32,23 @@ LexTreeNode* LexTree::NewNode(char c) {
 }
 
 void LexTree::Insert(const std::string& word, const std::string& value) {
-  LexTreeNode* parent = &root_;
-  for (const char c : word.empty() ? EmptyWord() : word) {
-    LexTreeNode** link = &parent->firstChild;
-    while (*link != nullptr && (*link)->key != c) link = &(*link)->nextSibling;
-    if (*link == nullptr) *link = NewNode(c);
-    parent = *link;
+  const std::string& keys = word.empty() ? EmptyWord() : word;
+  // The words of a lexicon file mostly begin as the word before them does:
+  // the walk starts where the two part, on the path kept from that word.
+  size_t common = 0;
+  while (common < keys.size() && common < lastWord_.size() && keys[common] == lastWord_[common]) {
+    ++common;
   }
+  lastPath_.resize(common);
+  LexTreeNode* parent = common > 0 ? lastPath_.back() : &root_;
+  for (size_t i = common; i < keys.size(); ++i) {
+    LexTreeNode** link = &parent->firstChild;
+    while (*link != nullptr && (*link)->key != keys[i]) link = &(*link)->nextSibling;
+    if (*link == nullptr) *link = NewNode(keys[i]);
+    parent = *link;
+    lastPath_.push_back(parent);
+  }
+  lastWord_ = keys;
   parent->value = value;
 }
 

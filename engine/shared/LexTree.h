@@ -80,4 +80,7 @@ class LexTree {
   LexTreeNode root_;
   std::vector<std::unique_ptr<LexTreeNode[]>> blocks_;
   size_t nodes_ = 0;
+  // The word inserted last and its nodes, level by level.
+  std::string lastWord_;
+  std::vector<LexTreeNode*> lastPath_;
 };
