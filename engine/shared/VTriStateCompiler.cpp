@@ -107,3 +107,15 @@ float VTriStateCompiler::Lookup(char left, char current, char right) const {
   }
   return kNeutral;
 }
+
+float VTriStateCompiler::Lookup(char left, char current, char right, Factors& factors) const {
+  const VSR_PhonePool* table = holder_ != nullptr ? holder_->GetPhonePool() : nullptr;
+  const auto known = [table](char c) { return table == nullptr || table->FindPhone(c) != nullptr; };
+  if (!known(left) || !known(current) || !known(right)) return Lookup(left, current, right);
+  const uint32_t key = static_cast<uint32_t>(static_cast<unsigned char>(left)) << 16 |
+                       static_cast<uint32_t>(static_cast<unsigned char>(current)) << 8 |
+                       static_cast<unsigned char>(right);
+  const auto found = factors.find(key);
+  if (found != factors.end()) return found->second;
+  return factors.emplace(key, Lookup(left, current, right)).first->second;
+}
