@@ -39,7 +39,7 @@ inline std::string GreekText(std::size_t characters) {
 }
 
 // A complete installation in dir from the build tree: config.txt, the data
-// folders, the voices, bin/mbrola.so (when the benchmark knows the built
+// folders with the voices, bin/mbrola.so (when the benchmark knows the built
 // library) and empty "logs" and "user" folders where the data has none.
 inline void AssembleInstallation(const std::filesystem::path& dir) {
   namespace fs = std::filesystem;
@@ -47,17 +47,11 @@ inline void AssembleInstallation(const std::filesystem::path& dir) {
   for (const char* folder : {"bin", "logs", "user", "voices"}) fs::create_directories(dir / folder);
   fs::copy_file(source / "config.txt", dir / "config.txt", fs::copy_options::overwrite_existing);
   for (const char* folder :
-       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts"}) {
+       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts", "voices"}) {
     const fs::path built = fs::path(TM_DATA_BUILD_DIR) / folder;
     if (fs::exists(built)) {
       fs::copy(built, dir / folder,
                fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    }
-  }
-  for (const auto& entry : fs::directory_iterator(source / "voices")) {
-    if (entry.path().extension() == ".voice") {
-      fs::copy_file(entry.path(), dir / "voices" / entry.path().filename(),
-                    fs::copy_options::overwrite_existing);
     }
   }
 #ifdef TM_MBROLA_LIBRARY
