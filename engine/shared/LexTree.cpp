@@ -16,19 +16,11 @@ const std::string& EmptyWord() {
 
 LexTree::~LexTree() = default;
 
-const LexTreeNode* LexTree::FindInLevel(const LexTreeNode* first, char c) {
-  for (const LexTreeNode* node = first; node != nullptr; node = node->nextSibling) {
-    if (node->key == c) return node;
+uint32_t LexTree::FindInLevel(uint32_t first, char c) const {
+  for (uint32_t node = first; node != 0; node = nodes_[node].nextSibling) {
+    if (nodes_[node].key == c) return node;
   }
-  return nullptr;
-}
-
-LexTreeNode* LexTree::NewNode(char c) {
-  if (nodes_ % kBlockNodes == 0) blocks_.push_back(std::make_unique<LexTreeNode[]>(kBlockNodes));
-  LexTreeNode* node = &blocks_.back()[nodes_ % kBlockNodes];
-  node->key = c;
-  ++nodes_;
-  return node;
+  return 0;
 }
 
 void LexTree::Insert(const std::string& word, const std::string& value) {
@@ -40,29 +32,53 @@ void LexTree::Insert(const std::string& word, const std::string& value) {
     ++common;
   }
   lastPath_.resize(common);
-  LexTreeNode* parent = common > 0 ? lastPath_.back() : &root_;
+  uint32_t parent = common > 0 ? lastPath_.back() : 0;
   for (size_t i = common; i < keys.size(); ++i) {
-    LexTreeNode** link = &parent->firstChild;
-    while (*link != nullptr && (*link)->key != keys[i]) link = &(*link)->nextSibling;
-    if (*link == nullptr) *link = NewNode(keys[i]);
-    parent = *link;
+    // The node of this character in its level, or a new one at the level's
+    // end (the root is nobody's sibling, so 0 means "no node before").
+    uint32_t before = 0;
+    uint32_t node = nodes_[parent].firstChild;
+    while (node != 0 && nodes_[node].key != keys[i]) {
+      before = node;
+      node = nodes_[node].nextSibling;
+    }
+    if (node == 0) {
+      node = static_cast<uint32_t>(nodes_.size());
+      nodes_.emplace_back();
+      nodes_[node].key = keys[i];
+      (before == 0 ? nodes_[parent].firstChild : nodes_[before].nextSibling) = node;
+    }
+    parent = node;
     lastPath_.push_back(parent);
   }
   lastWord_ = keys;
-  parent->value = value;
+  if (value.empty()) {
+    nodes_[parent].value = 0;
+    return;
+  }
+  values_.emplace_back(static_cast<uint32_t>(texts_.size()), static_cast<uint32_t>(value.size()));
+  texts_ += value;
+  nodes_[parent].value = static_cast<uint32_t>(values_.size());
 }
 
 int LexTree::Lookup(const std::string& word, std::string* value) const {
   const std::string& keys = word.empty() ? EmptyWord() : word;
-  const LexTreeNode* node = &root_;
+  uint32_t node = 0;
   for (size_t i = 0; i < keys.size(); ++i) {
-    node = FindInLevel(node->firstChild, keys[i]);
-    if (node == nullptr) {
+    node = FindInLevel(nodes_[node].firstChild, keys[i]);
+    if (node == 0) {
       if (value != nullptr) value->clear();
       return i == 0 ? kFirstMissing : kLaterMissing;
     }
   }
-  if (value != nullptr) *value = node->value;
+  if (value != nullptr) {
+    const uint32_t v = nodes_[node].value;
+    if (v == 0) {
+      value->clear();
+    } else {
+      value->assign(texts_, values_[v - 1].first, values_[v - 1].second);
+    }
+  }
   return kFound;
 }
 

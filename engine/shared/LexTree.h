@@ -13,19 +13,21 @@
 // kRecordSize bytes, each decoding to the text of one line.
 #pragma once
 
-#include <memory>
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One node of the trie: one character (compared as a byte) of the words that
 // pass through it, the first node of the level below, the next node of the
-// same level, and the value of the word that ends here. The nodes belong to
-// their tree, which keeps them in large blocks.
+// same level, and the value of the word that ends here. Nodes and values are
+// numbers into their tree's tables, so that a node takes 16 bytes.
 struct LexTreeNode {
+  uint32_t firstChild = 0;   // index of the node; 0: none
+  uint32_t nextSibling = 0;  // index of the node; 0: none
+  uint32_t value = 0;        // 1 + index of the value; 0: the empty value
   char key = '\0';
-  LexTreeNode* firstChild = nullptr;
-  LexTreeNode* nextSibling = nullptr;
-  std::string value;
 };
 
 class LexTree {
@@ -65,22 +67,18 @@ class LexTree {
   void InsertLine(const std::string& line, const std::string& delimiters);
 
   // The number of nodes below the root (a measure of the tree's size).
-  size_t NodeCount() const { return nodes_; }
+  size_t NodeCount() const { return nodes_.size() - 1; }
 
  private:
-  // The nodes of one block: one allocation for many nodes, so that loading
-  // a large lexicon allocates little and dropping it frees a few blocks.
-  static constexpr size_t kBlockNodes = 4096;
+  // The node keyed c in the level that starts at node first; 0 when none.
+  uint32_t FindInLevel(uint32_t first, char c) const;
 
-  // The node keyed c in the level that starts at first; null when none.
-  static const LexTreeNode* FindInLevel(const LexTreeNode* first, char c);
-  // A new node keyed c, from the current block.
-  LexTreeNode* NewNode(char c);
-
-  LexTreeNode root_;
-  std::vector<std::unique_ptr<LexTreeNode[]>> blocks_;
-  size_t nodes_ = 0;
+  // The nodes, the root first.
+  std::vector<LexTreeNode> nodes_ = std::vector<LexTreeNode>(1);
+  // The values: their texts one after the other, and where each lies.
+  std::string texts_;
+  std::vector<std::pair<uint32_t, uint32_t>> values_;
   // The word inserted last and its nodes, level by level.
   std::string lastWord_;
-  std::vector<LexTreeNode*> lastPath_;
+  std::vector<uint32_t> lastPath_;
 };
