@@ -67,4 +67,16 @@ inline void RegisterInstallation(const std::filesystem::path& root,
   platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", dir.string());
 }
 
+// A new folder /tmp/<name>.XXXXXX with an assembled installation in its
+// "install" folder, registered; the empty path when no folder can be made.
+// The caller removes the folder.
+inline std::filesystem::path TemporaryInstallation(const std::string& name) {
+  std::string pattern = "/tmp/" + name + ".XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return {};
+  const std::filesystem::path root = pattern;
+  AssembleInstallation(root / "install");
+  RegisterInstallation(root, root / "install");
+  return root;
+}
+
 }  // namespace bench

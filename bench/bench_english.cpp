@@ -40,14 +40,9 @@ double Milliseconds(Clock::duration d) {
 }  // namespace
 
 int main() {
-  char pattern[] = "/tmp/bench_english.XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) return 1;
-  const fs::path root = made;
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  const fs::path install = root / "install";
-  bench::AssembleInstallation(install);
-  bench::RegisterInstallation(root, install);
+  const fs::path root = bench::TemporaryInstallation("bench_english");
+  if (root.empty()) return 1;
 
   double best = 1e9;
   for (int i = 0; i < kLoads; ++i) {

@@ -76,13 +76,8 @@ double PeerFactor(const fs::path& text, const fs::path& wave) {
 }  // namespace
 
 int main() {
-  char pattern[] = "/tmp/bench_greek.XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) return 1;
-  const fs::path root = made;
-  const fs::path dir = root / "install";
-  bench::AssembleInstallation(dir);
-  bench::RegisterInstallation(root, dir);
+  const fs::path root = bench::TemporaryInstallation("bench_greek");
+  if (root.empty()) return 1;
 
   std::string text;
   std::size_t characters = 0;

@@ -134,13 +134,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) lengths.push_back(std::strtoul(argv[i], nullptr, 10));
   if (lengths.empty()) lengths.assign(std::begin(kDefaultLengths), std::end(kDefaultLengths));
 
-  char pattern[] = "/tmp/bench_speech.XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) return 1;
-  const fs::path root = made;
-  const fs::path install = root / "install";
-  bench::AssembleInstallation(install);
-  bench::RegisterInstallation(root, install);
+  const fs::path root = bench::TemporaryInstallation("bench_speech");
+  if (root.empty()) return 1;
   // The default font opens a sound device when it is selected: SDL's dummy
   // driver stands in for a sound card unless a driver is named.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
