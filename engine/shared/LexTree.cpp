@@ -83,10 +83,11 @@ int LexTree::Lookup(const std::string& word, std::string* value) const {
 }
 
 void LexTree::InsertLine(const std::string& line, const std::string& delimiters) {
-  if (line.empty()) return;
+  // The entry is the text up to a zero byte: a line that starts with one is empty.
+  const char* text = line.c_str();
+  if (*text == '\0') return;
   // The tokenizer's cut, without its copies: the word up to the first
   // delimiter (or the text's end), the value after it up to a line feed.
-  const char* text = line.c_str();
   const size_t end = std::strcspn(text, delimiters.c_str());
   const char* value = text[end] != '\0' ? text + end + 1 : text + end;
   Insert(std::string(text, end), std::string(value, std::strcspn(value, "\n")));
