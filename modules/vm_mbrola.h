@@ -123,7 +123,7 @@ class VM_Mbrola : public VModule {
   // it cannot be bound.
   bool BindVoice(const std::string& path);
   // Offers text to the library: its result.
-  int Write(const std::string& text);
+  int Write(char* text);
   // Reads blocks until the library has no sample ready, appending the
   // samples to speech; the number of samples read. Once speech refuses a
   // sample it is set to null: the samples after it are read and dropped.

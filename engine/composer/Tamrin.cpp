@@ -152,6 +152,9 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
   logger_.SetUp();
 
   holdsParts_ = true;
+  // The installation is found once and the engine log kept open while the
+  // parts are held.
+  VLib::HoldInstallation();
   delete duration_;
   delete intonation_;
   duration_ = new VDuration();
@@ -208,6 +211,7 @@ void Tamrin::ReleaseParts() {
   pool_.Clear();
   mlds_.Clear();
   holdsParts_ = false;
+  VLib::ReleaseInstallation();
 }
 
 void Tamrin::RemoveErrorFile() {
@@ -407,9 +411,18 @@ int Tamrin::Speak(std::string text, bool synchronous) {
 }
 
 int Tamrin::SpeakToBuffer(std::string text, bool withHeader, char** block, long* size) {
+  return SpeakToWave(std::move(text), nullptr, [&](VSpeechBuffer& speech) {
+    if (block != nullptr && size != nullptr) speech.GetWave(withHeader, block, size);
+  });
+}
+
+int Tamrin::SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& prepare,
+                        const std::function<void(VSpeechBuffer&)>& finish) {
   RequestLock lock = BeginRequest();
-  const int r = RunSynchronously(text, kMbrola);
-  if (r == 0 && block != nullptr && size != nullptr) speech_.GetWave(withHeader, block, size);
+  const int r = RunSynchronously(text, kMbrola, [&] {
+    if (prepare) prepare(speech_);
+  });
+  if (r == 0 && finish) finish(speech_);
   return r;
 }
 
@@ -419,7 +432,8 @@ int Tamrin::SpeakToFile(std::string text, std::string file) {
   return RunSynchronously(text, kSaveWave);
 }
 
-int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
+int Tamrin::RunSynchronously(const std::string& text, ModuleId output,
+                             const std::function<void()>& beforeChain) {
   SetLastError(0);
   VCharacter* character = GetCharacter();
   if (!IsInitialised() || character == nullptr) {
@@ -432,6 +446,7 @@ int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
   for (ModuleId id : {kMbrola, kSpeechOutMbr, kPlayback, kSaveWave}) Enable(id, id == output);
   Enable(kFeederPre, true);
   BeginRun();
+  if (beforeChain) beforeChain();
   RunChain(character->GetChain());
   return 0;
 }

@@ -108,6 +108,13 @@ class Tamrin : public VComposer {
   // samples out in a new block (*block's old block is released), with or
   // without the 44-byte WAVE header. 0, or -1101.
   virtual int SpeakToBuffer(std::string text, bool withHeader, char** block, long* size);
+  // Runs the chain as SpeakToBuffer does and lets the caller take the
+  // samples without a copy of them all: once the run is sure to happen,
+  // prepare gets the speech buffer before the chain runs (to attach a file,
+  // say), and finish gets it after the run, while the request still holds
+  // it. 0, or -1101 (neither is called).
+  virtual int SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& prepare,
+                          const std::function<void(VSpeechBuffer&)>& finish);
   // Runs the chain on this thread with the wave-file output on file. 0, or
   // -1101.
   virtual int SpeakToFile(std::string text, std::string file);
@@ -212,8 +219,10 @@ class Tamrin : public VComposer {
   // Marks the composer speaking and clears the abort flag, before a run.
   void BeginRun();
   // Runs the current font's chain on text on this thread, with VM_FeederPre
-  // as the feeder and only `output` of the output modules switched on.
-  int RunSynchronously(const std::string& text, ModuleId output);
+  // as the feeder and only `output` of the output modules switched on;
+  // beforeChain, when given, is called just before the chain runs.
+  int RunSynchronously(const std::string& text, ModuleId output,
+                       const std::function<void()>& beforeChain = nullptr);
   static void SynthesisThread(Tamrin* composer, VModuleChain* chain);
 
   // Stop's work; the composer's own waits call it rather than Stop.

@@ -165,10 +165,10 @@ TEST_F(GeneratorTest, F0IsWrittenAsAWholeNumberRoundedHalfToEven) {
   // Base F0 1: the cells are written as they stand.
   UseFont(FontWithQuantum("VM_GeneratorPHO.Quantum=50\n", 1));
   Begin("aa.", {0.6f, 0.6f, 1.0f});
-  SetCells(0, {0.5f, 1.5f, 2.5f});
+  SetCells(0, {0.5f, -0.4f, 2.5f});
   SetCells(1, {3.5f, 99.49f, 100.5f});
   EXPECT_EQ(SplitLines(Generate()),
-            (std::vector<std::string>{"_ 60 (0,1)", "a 60 (0,0) (50,2) (100,2)",
+            (std::vector<std::string>{"_ 60 (0,1)", "a 60 (0,0) (50,-0) (100,2)",
                                       "a 60 (0,4) (50,99) (100,100)", "_ 60"}));
 }
 

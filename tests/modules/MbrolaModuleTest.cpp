@@ -203,11 +203,7 @@ TEST_F(MbrolaTest, ALineTakenAfterTheFlushLetsTheTextGoOn) {
 
 TEST_F(MbrolaTest, AFullSpeechBufferEndsTheSynthesis) {
   // A buffer that keeps the 16 samples of its first block and cannot grow.
-  struct FullBuffer : VSpeechBuffer {
-    int16_t* AllocateSamples(size_t count) override {
-      return GetCapacity() == 0 ? VSpeechBuffer::AllocateSamples(count) : nullptr;
-    }
-  } full;
+  VSpeechBuffer full(16);
   full.SetComposer(&composer_);
   ASSERT_EQ(full.Init(), 1);
   composer_.speech = &full;

@@ -85,6 +85,37 @@ TEST(LogTest, ErrorsSwitchGovernsErrorLinesOnly) {
   EXPECT_EQ(ReadFile(inst.path("log.txt")), "|->[ VM_Shown ]\n*** ERROR:\tshown\n");
 }
 
+TEST(LogTest, TheLogHeldOpenByEnginesFollowsRestartsAndReleases) {
+  {
+    TestInstallation first;
+    // Two engines hold the installation; the log restarts while it is open.
+    VLib::HoldInstallation();
+    VLib::HoldInstallation();
+    Log::Init();
+    Log::Error("before the restart");
+    Log::Init();
+    Log::Error("after the restart");
+    VLib::ReleaseInstallation();
+    Log::Module("VM_Second", true);
+    const std::vector<std::string> lines = ReadLines(first.path("log.txt"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(std::regex_match(lines[0], kStampLine)) << lines[0];
+    EXPECT_EQ(lines[1], "*** ERROR:\tafter the restart");
+    EXPECT_EQ(lines[2], "|->[ VM_Second ]");
+    // Emptied by someone else: the next line is the file's first.
+    testing_support::WriteFile(first.path("log.txt"), "");
+    Log::Module("VM_Last", true);
+    VLib::ReleaseInstallation();
+    EXPECT_EQ(ReadFile(first.path("log.txt")), "|->[ VM_Last ]\n");
+  }
+  // Released by every engine, the installation is looked up anew.
+  TestInstallation second;
+  VLib::HoldInstallation();
+  Log::Error("elsewhere");
+  VLib::ReleaseInstallation();
+  EXPECT_EQ(ReadFile(second.path("log.txt")), "*** ERROR:\telsewhere\n");
+}
+
 TEST(LogTest, WarningsAndTracesWriteNothing) {
   TestInstallation inst;
   MessageRecorder boxes;

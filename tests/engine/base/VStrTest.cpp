@@ -141,6 +141,8 @@ TEST(VStrTest, NextTokenConsumesExactlyOneDelimiter) {
       {";", ";", {"", "", "<null>"}},
       {"", ";", {"", "<null>"}},
       {";a", ";", {"", "a", "", "<null>"}},
+      {";;", ";", {"", "", "", "<null>"}},
+      {"a;;", ";", {"a", "", "", "<null>"}},
       {"VM_A;VM_B\n", ";\n", {"VM_A", "VM_B", "<null>"}},
       {"VM_A;VM_B", ";\n", {"VM_A", "VM_B", "", "<null>"}},
       {"x\t\ty\n", "\t\n", {"x", "", "y", "<null>"}},

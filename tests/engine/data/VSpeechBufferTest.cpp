@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +31,8 @@ class FailingBuffer : public VSpeechBuffer {
   bool failWave = false;
 
  protected:
-  int16_t* AllocateSamples(size_t count) override {
-    return failSamples ? nullptr : VSpeechBuffer::AllocateSamples(count);
+  int16_t* ResizeSamples(int16_t* block, size_t count) override {
+    return failSamples ? nullptr : VSpeechBuffer::ResizeSamples(block, count);
   }
   char* AllocateWave(size_t bytes) override {
     return failWave ? nullptr : VSpeechBuffer::AllocateWave(bytes);
@@ -124,12 +125,12 @@ TEST_F(VSpeechBufferTest, UnusableInitialAllocationTakesTheDefaultCapacity) {
       {"SpeechBuffer.InitAllocation=0\n", VSpeechBuffer::kDefaultCapacity},
       {"SpeechBuffer.InitAllocation=-5\n", VSpeechBuffer::kDefaultCapacity},
       {"SpeechBuffer.InitAllocation=many\n", VSpeechBuffer::kDefaultCapacity},
-      {"SpeechBuffer.InitAllocation=67108865\n", VSpeechBuffer::kDefaultCapacity},
+      {"SpeechBuffer.InitAllocation=2147483630\n", VSpeechBuffer::kDefaultCapacity},
       {"SpeechBuffer.InitAllocation=99999999999999\n", VSpeechBuffer::kDefaultCapacity},
       {"SpeechBuffer.InitAllocation=1\n", 1},
       {"SpeechBuffer.InitAllocation= 12\n", 12},
       {"SpeechBuffer.InitAllocation=12k\n", 12},
-      {"SpeechBuffer.InitAllocation=67108864\n", VSpeechBuffer::kMaxCapacity},
+      {"SpeechBuffer.InitAllocation=67108865\n", 67108865},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
@@ -173,6 +174,38 @@ TEST_F(VSpeechBufferTest, WaveImageWithHeaderByteForByte) {
   buffer_.Reset();
   for (int16_t s : {int16_t{-1}, int16_t{-32768}, int16_t{32767}, int16_t{-256}}) buffer_.Append(s);
   EXPECT_EQ(Wave(buffer_, false), (Bytes{0xFF, 0xFF, 0x00, 0x80, 0xFF, 0x7F, 0x00, 0xFF}));
+
+  // Written to a file piece by piece: the same image.
+  for (int i = 0; i < 300000; ++i) buffer_.Append(static_cast<int16_t>(i * 7));
+  const std::string file = install_.path("pieces.wav");
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(buffer_.WriteWave(f));
+  std::fclose(f);
+  const Bytes image = Wave(buffer_, true);
+  EXPECT_EQ(testing_support::ReadFile(file), std::string(image.begin(), image.end()));
+
+  // Attached, the file takes each full block as it comes; a reset starts it
+  // again: the same image.
+  VSpeechBuffer attached;
+  ASSERT_EQ(Init(attached), 1);
+  f = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(attached.AttachWave(f));
+  attached.Append(buffer_.GetSamples(), 5000);
+  attached.Reset();
+  for (int at = 0; at < buffer_.GetSize(); at += 1000) {
+    attached.Append(buffer_.GetSamples() + at, std::min(1000, buffer_.GetSize() - at));
+  }
+  EXPECT_LT(attached.GetSize(), buffer_.GetSize());
+  EXPECT_TRUE(attached.FinishWave());
+  std::fclose(f);
+  EXPECT_EQ(attached.GetSize(), 0);
+  EXPECT_EQ(testing_support::ReadFile(file), std::string(image.begin(), image.end()));
+  // A pipe cannot take the header last.
+  std::FILE* pipe = popen("cat >/dev/null", "w");
+  ASSERT_NE(pipe, nullptr);
+  EXPECT_FALSE(attached.AttachWave(pipe));
+  pclose(pipe);
 }
 
 TEST_F(VSpeechBufferTest, SampleRateComesFromTheCharacterOrIsZero) {
@@ -237,26 +270,58 @@ TEST_F(VSpeechBufferTest, AppendBeforeInitMakesRoomForTheDefaultCapacity) {
   EXPECT_EQ(Reported(), (std::vector<std::string>{"Null Tamrin.", "VSpeechBuffer:61:NULL Tamrin"}));
 }
 
-TEST_F(VSpeechBufferTest, GrowthStopsAtTheCapacityLimitWithAReport) {
-  // Three quarters of the limit: doubling is capped at the limit itself.
-  UseFont("SpeechBuffer.InitAllocation=50331648\n");
-  ASSERT_EQ(Init(buffer_), 1);
-  const int32_t start = buffer_.GetCapacity();
-  ASSERT_EQ(start, 3 << 24);
-  for (int32_t i = 0; i < start; ++i) buffer_.Append(static_cast<int16_t>(i));
-  EXPECT_EQ(buffer_.Append(1), 2);
-  EXPECT_EQ(buffer_.GetCapacity(), VSpeechBuffer::kMaxCapacity);
-  for (int32_t i = buffer_.GetSize(); i < VSpeechBuffer::kMaxCapacity; ++i) buffer_.Append(2);
-  ASSERT_EQ(buffer_.GetSize(), VSpeechBuffer::kMaxCapacity);
+TEST_F(VSpeechBufferTest, BlocksGrowTheBufferUpToItsLimitWithOneReport) {
+  UseFont("SpeechBuffer.InitAllocation=4\n");
+  VSpeechBuffer limited(12);
+  ASSERT_EQ(Init(limited), 1);
+  const int16_t block[] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(limited.Append(block, 3), 1);
+  // Doubling stops at the limit: 4, 8, then 12.
+  EXPECT_EQ(limited.Append(block, 8), 2);
+  EXPECT_EQ(limited.GetCapacity(), 12);
   EXPECT_TRUE(Reported().empty());
-
-  EXPECT_EQ(buffer_.Append(3), -1);
-  EXPECT_EQ(buffer_.GetSize(), VSpeechBuffer::kMaxCapacity);
-  EXPECT_EQ(buffer_.GetCapacity(), VSpeechBuffer::kMaxCapacity);
-  EXPECT_EQ(buffer_.GetSamples()[start - 1], static_cast<int16_t>(start - 1));
-  EXPECT_EQ(buffer_.GetSamples()[VSpeechBuffer::kMaxCapacity - 1], 2);
+  // What fits is stored, the rest refused, and that is reported once.
+  EXPECT_EQ(limited.Append(block, 5), -1);
+  EXPECT_EQ(limited.Append(block[0]), -1);
+  EXPECT_EQ(std::vector<int16_t>(limited.GetSamples(), limited.GetSamples() + limited.GetSize()),
+            (std::vector<int16_t>{1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 1}));
   EXPECT_EQ(Reported(), std::vector<std::string>{
                             "VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory"});
+
+  // Attached to a file, the limit counts the samples sent.
+  VSpeechBuffer sending(12);
+  ASSERT_EQ(Init(sending), 1);
+  const std::string file = install_.path("limit.wav");
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(sending.AttachWave(f));
+  EXPECT_EQ(sending.Append(block, 8), 1);
+  EXPECT_EQ(sending.Append(block, 8), -1);
+  EXPECT_TRUE(sending.FinishWave());
+  std::fclose(f);
+  EXPECT_EQ(testing_support::ReadFile(file).size(), 44u + 2 * 12);
+  EXPECT_EQ(Reported().size(), 2u);
+}
+
+TEST_F(VSpeechBufferTest, WaveSizesAtTheLimitOfTheHeader) {
+  const uint64_t most = VSpeechBuffer::kMaxCapacity;
+  // The RIFF size of the most samples, 2 n + 36, is the largest 32-bit size.
+  EXPECT_LE(2 * most + 36, uint64_t{UINT32_MAX});
+  EXPECT_GT(2 * (most + 1) + 36, uint64_t{UINT32_MAX});
+  const struct {
+    uint64_t samples;
+    bool withHeader;
+    bool fits;
+    uint64_t bytes;
+  } cases[] = {
+      {0, false, true, 0},           {0, true, true, 44},        {most, true, true, 2 * most + 44},
+      {most, false, true, 2 * most}, {most + 1, true, false, 7}, {UINT64_MAX, true, false, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.samples);
+    uint64_t bytes = 7;
+    EXPECT_EQ(VSpeechBuffer::ImageSize(c.samples, c.withHeader, &bytes), c.fits);
+    EXPECT_EQ(bytes, c.bytes);
+  }
 }
 
 TEST_F(VSpeechBufferTest, FailedAllocationsAreReported) {

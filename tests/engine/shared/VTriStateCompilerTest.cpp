@@ -122,6 +122,15 @@ TEST_F(VTriStateCompilerTest, UnknownSymbolsFailTheirGroupWithALogLine) {
   // An unknown current symbol fails both rules: one line per rule asked.
   EXPECT_EQ(rules_.Lookup('a', '?', 'a'), 1.0f);
   EXPECT_EQ(ErrorLines().size(), 3u);
+  // Factors kept for a run: a known triple is worked out once; one with an
+  // unknown symbol is asked, and logged, every time.
+  VTriStateCompiler::Factors factors;
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FLOAT_EQ(rules_.Lookup('.', 'a', 'k', factors), 2.0f);
+    EXPECT_EQ(rules_.Lookup('a', '?', 'a', factors), 1.0f);
+  }
+  EXPECT_EQ(factors.size(), 1u);
+  EXPECT_EQ(ErrorLines().size(), 7u);
 }
 
 TEST_F(VTriStateCompilerTest, LinesNotInTheRuleFormAreSkippedWithOneLogLinePerFile) {
