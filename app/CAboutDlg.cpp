@@ -30,9 +30,7 @@ Widget* Place(QWidget* parent, int id, const QRect& rect) {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(UiServices& ui, QWidget* parent) : QDialog(parent), ui_(ui) {
-  OnInitDialog();
-}
+CAboutDlg::CAboutDlg(UiServices& ui, QWidget* parent) : QDialog(parent), ui_(ui) { OnInitDialog(); }
 
 QWidget* CAboutDlg::Control(int id) const { return findChild<QWidget*>(QString::number(id)); }
 
@@ -70,6 +68,7 @@ void CAboutDlg::OnInitDialog() {
   text_ = Place<QPlainTextEdit>(this, kTextId, QRect(0, 150, 594, 255));
   text_->setReadOnly(true);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   OnCtlColor();
   greek_ = g_bGreek;
@@ -90,7 +89,9 @@ void CAboutDlg::OnCtlColor() {
   text_->setPalette(white);
 }
 
-void CAboutDlg::ShowInfoText() { text_->setPlainText(QString::fromUtf8(product::Description(greek_))); }
+void CAboutDlg::ShowInfoText() {
+  text_->setPlainText(QString::fromUtf8(product::Description(greek_)));
+}
 
 void CAboutDlg::ShowLicenseText() {
   text_->setPlainText(QString::fromUtf8(product::TermsOfUse(greek_)));

@@ -1,12 +1,12 @@
 #include "app/CSpeechApp.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "app/CLanguageDlg.h"
 #include "app/CSpeechDlg.h"

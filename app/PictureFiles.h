@@ -33,14 +33,22 @@ struct File {
 // Picture buttons hold a strip of three frames side by side (normal,
 // pressed, mouse over it).
 constexpr File kFiles[] = {
-    {kAppIcon, "app.png"},         {kSplash, "splash.png"},
-    {kSave, "save.png"},           {kStop, "stop.png"},
-    {kLogo, "logo.png"},           {kAbout, "about.png"},
-    {kSpeak, "speak.png"},         {kEnglishIcon, "english-icon.png"},
-    {kGreekIcon, "greek-icon.png"}, {kProductPage, "product-page.png"},
-    {kSynthesizerPage, "synthesizer-page.png"}, {kReport, "report.png"},
-    {kBanner, "banner.png"},       {kExit, "exit.png"},
-    {kGreekButton, "greek.png"},   {kEnglishButton, "english.png"},
+    {kAppIcon, "app.png"},
+    {kSplash, "splash.png"},
+    {kSave, "save.png"},
+    {kStop, "stop.png"},
+    {kLogo, "logo.png"},
+    {kAbout, "about.png"},
+    {kSpeak, "speak.png"},
+    {kEnglishIcon, "english-icon.png"},
+    {kGreekIcon, "greek-icon.png"},
+    {kProductPage, "product-page.png"},
+    {kSynthesizerPage, "synthesizer-page.png"},
+    {kReport, "report.png"},
+    {kBanner, "banner.png"},
+    {kExit, "exit.png"},
+    {kGreekButton, "greek.png"},
+    {kEnglishButton, "english.png"},
 };
 
 constexpr const char* kFolder = "images";

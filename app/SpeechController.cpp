@@ -196,7 +196,8 @@ void SpeechController::OnReport() {
 bool SpeechController::OnCopyData(const char* data, std::size_t count) {
   view_.Activate();
   if (!ready_) return false;
-  const std::string text = data == nullptr ? std::string() : std::string(data, strnlen(data, count));
+  const std::string text =
+      data == nullptr ? std::string() : std::string(data, strnlen(data, count));
   if (text.empty()) return true;
   const std::string command = text.substr(kCommandStart, kCommandLength);
   const std::string payload = text.size() > kPayloadStart ? text.substr(kPayloadStart) : "";

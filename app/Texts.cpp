@@ -30,8 +30,9 @@ std::string String(int id) {
 }
 
 const DialogLabels& Labels(bool greek) {
-  static const DialogLabels kGreek = {"Ένταση",  "Τόνος",  "Ταχύτητα",  "Χαρακτήρας",
-                                      "Περί...", "ΕΞΟΔΟΣ", "Επαναφορά", "Πληκτρολογήστε εδώ το κείμενό σας."};
+  static const DialogLabels kGreek = {
+      "Ένταση",  "Τόνος",  "Ταχύτητα",  "Χαρακτήρας",
+      "Περί...", "ΕΞΟΔΟΣ", "Επαναφορά", "Πληκτρολογήστε εδώ το κείμενό σας."};
   static const DialogLabels kEnglish = {"Volume",   "Pitch", "Speed", "Character",
                                         "About...", "EXIT",  "Reset", "Type your text here."};
   return greek ? kGreek : kEnglish;

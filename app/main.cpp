@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   }
   // Every thread of the engine and of the windows has ended by now.
   const int threads = CountThreads();
-  if (threads > 1) std::fprintf(stderr, "zorvalis: %d threads still running at exit\n", threads - 1);
+  if (threads > 1)
+    std::fprintf(stderr, "zorvalis: %d threads still running at exit\n", threads - 1);
   return code;
 }

@@ -51,10 +51,10 @@ QString TextOf(QWidget* w) {
 
 TEST_F(DialogWidgetTest, MainDialogLayoutAndLabelsInEitherLanguage) {
   const std::pair<int, QRect> places[] = {
-      {1000, {0, 121, 545, 180}}, {1001, {293, 0, 64, 40}},   {1002, {293, 40, 64, 40}},
-      {1003, {293, 80, 64, 40}},  {1009, {358, 0, 64, 40}},   {1008, {358, 40, 64, 40}},
-      {1, {358, 80, 64, 40}},     {1015, {0, 305, 594, 5}},   {1007, {0, 315, 90, 30}},
-      {1005, {100, 315, 90, 30}}, {1006, {200, 315, 90, 30}}, {1017, {100, 345, 90, 30}},
+      {1000, {0, 121, 545, 180}}, {1001, {293, 0, 64, 40}},    {1002, {293, 40, 64, 40}},
+      {1003, {293, 80, 64, 40}},  {1009, {358, 0, 64, 40}},    {1008, {358, 40, 64, 40}},
+      {1, {358, 80, 64, 40}},     {1015, {0, 305, 594, 5}},    {1007, {0, 315, 90, 30}},
+      {1005, {100, 315, 90, 30}}, {1006, {200, 315, 90, 30}},  {1017, {100, 345, 90, 30}},
       {1018, {200, 345, 90, 30}}, {1024, {300, 345, 180, 30}}, {102, {0, 235, 64, 64}},
   };
   for (bool greek : {true, false}) {
@@ -118,7 +118,8 @@ TEST_F(DialogWidgetTest, SplashGoesAfterItsTimeWhileTheEngineStillLoads) {
   });
   watch.start(5);
   engine_.onLoad = [&gone] {
-    for (int i = 0; i < 1000 && !gone; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 1000 && !gone; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   };
   CSpeechDlg dialog(engine_, ui_);
   ASSERT_TRUE(dialog.OnInitDialog());
@@ -206,8 +207,9 @@ TEST_F(DialogWidgetTest, AboutTextsFollowTheirButtons) {
   for (int id : {CAboutDlg::kContactId, CAboutDlg::kProductPageId, CAboutDlg::kSynthesizerPageId}) {
     qobject_cast<QAbstractButton*>(about.Control(id))->click();
   }
-  EXPECT_EQ(ui_.links, (std::vector<std::string>{std::string("mailto:") + product::kContactAddress,
-                                                 product::kProductPage, product::kSynthesizerPage}));
+  EXPECT_EQ(ui_.links,
+            (std::vector<std::string>{std::string("mailto:") + product::kContactAddress,
+                                      product::kProductPage, product::kSynthesizerPage}));
 }
 
 TEST_F(DialogWidgetTest, LanguageDialogChoosesTheInterface) {
@@ -233,7 +235,8 @@ TEST_F(DialogWidgetTest, EngineReportsBecomeBoxesWithoutHoldingUpTheReporter) {
   QMessageBox* shown = nullptr;
   ASSERT_TRUE(QTest::qWaitFor([&shown] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) shown = box;
+      if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible())
+        shown = box;
     }
     return shown != nullptr;
   }));

@@ -35,7 +35,8 @@ class RemoteControlTest : public testing::Test {
   }
   // Waits for a sender and gives its output and exit code.
   static std::pair<std::string, int> Result(QProcess* sender) {
-    EXPECT_TRUE(QTest::qWaitFor([sender] { return sender->state() == QProcess::NotRunning; }, 10000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([sender] { return sender->state() == QProcess::NotRunning; }, 10000));
     return {sender->readAllStandardOutput().toStdString(), sender->exitCode()};
   }
 
@@ -82,8 +83,8 @@ TEST_F(RemoteControlTest, RequestsWaitWhileOneIsBeingHandled) {
   EXPECT_EQ(Result(first).second, 0);
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(Result(second).second, 0);
-  EXPECT_EQ(log_, (std::vector<std::string>{"begin [play]", "end [play]", "begin [paus]",
-                                            "end [paus]"}));
+  EXPECT_EQ(log_,
+            (std::vector<std::string>{"begin [play]", "end [play]", "begin [paus]", "end [paus]"}));
 }
 
 TEST_F(RemoteControlTest, StaleSocketIsReplacedButALiveOneIsLeftAlone) {

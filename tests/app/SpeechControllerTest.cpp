@@ -49,15 +49,36 @@ TEST_F(SpeechControllerTest, SpeakHandsOverTheTextOrPromptsForOne) {
     std::vector<Box> boxes;
     Lines events;
   } rows[] = {
-      {"empty, English", false, "", 0, {}, {{kApp, texts::EmptyTextPrompt(false), Icon::kNone}}, {}},
+      {"empty, English",
+       false,
+       "",
+       0,
+       {},
+       {{kApp, texts::EmptyTextPrompt(false), Icon::kNone}},
+       {}},
       {"empty, Greek", true, "", 0, {}, {{kApp, texts::EmptyTextPrompt(true), Icon::kNone}}, {}},
       {"Greek text", true, "Γειά σου", 0, {"TextToSpeech Γειά σου 0"}, {}, spoken},
-      {"cut at 4999 characters", false, latin, 0, {"TextToSpeech " + latin.substr(1) + " 0"}, {},
+      {"cut at 4999 characters",
+       false,
+       latin,
+       0,
+       {"TextToSpeech " + latin.substr(1) + " 0"},
+       {},
        spoken},
-      {"whole Greek letters", false, greek, 0, {"TextToSpeech " + greek.substr(2) + " 0"}, {},
+      {"whole Greek letters",
+       false,
+       greek,
+       0,
+       {"TextToSpeech " + greek.substr(2) + " 0"},
+       {},
        spoken},
-      {"engine refuses", false, "x", -1101, {"TextToSpeech x 0"},
-       {{kError, "the last error", Icon::kError}}, {"animation on", "animation off"}},
+      {"engine refuses",
+       false,
+       "x",
+       -1101,
+       {"TextToSpeech x 0"},
+       {{kError, "the last error", Icon::kError}},
+       {"animation on", "animation off"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -86,7 +107,10 @@ TEST_F(SpeechControllerTest, SaveWritesWaveFilesAndRefusesMp3) {
       {"/tmp/a.mp3", "x", 0, {}, {{kApp, texts::Mp3Refusal(false), Icon::kInformation}}},
       {"/tmp/a.MP3", "x", 0, {"TextToFile x /tmp/a.MP3"}, {{kApp, "File saved!", Icon::kNone}}},
       {"/tmp/mp3/a", "", 0, {"TextToFile  /tmp/mp3/a"}, {{kApp, "File saved!", Icon::kNone}}},
-      {"/no/a.wav", "x", -2001, {"TextToFile x /no/a.wav"},
+      {"/no/a.wav",
+       "x",
+       -2001,
+       {"TextToFile x /no/a.wav"},
        {{kApp, "Error:tmengine_TextToFile:-2001", Icon::kNone}}},
   };
   for (const Row& row : rows) {
@@ -135,8 +159,9 @@ TEST_F(SpeechControllerTest, SlidersSendTheirReferencesAndResetGoesHome) {
   engine_.calls.clear();
   controller_.OnReset();
   EXPECT_EQ(engine_.calls, (Lines{"SetSpeedReference 1", "SetPitchReference 1"}));
-  EXPECT_EQ(view_.sliders, (std::map<Slider, int>{
-                               {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}}));
+  EXPECT_EQ(view_.sliders,
+            (std::map<Slider, int>{
+                {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}}));
 }
 
 TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault) {
@@ -148,10 +173,18 @@ TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault)
     std::vector<std::pair<std::string, std::string>> items;
     int selected;
   } rows[] = {
-      {"English names", false, "a.vof;default.vof;", 2,
-       {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}}, 1},
-      {"Greek names", true, "a.vof;default.vof;", 2,
-       {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}}, 1},
+      {"English names",
+       false,
+       "a.vof;default.vof;",
+       2,
+       {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}},
+       1},
+      {"Greek names",
+       true,
+       "a.vof;default.vof;",
+       2,
+       {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}},
+       1},
       {"no default font", false, "a.vof;b.vof;", 2, {{"Voice A", "a.vof"}, {"b.vof", "b.vof"}}, -1},
       {"count shorter than the list", false, "a.vof;default.vof;", 1, {{"Voice A", "a.vof"}}, -1},
   };
@@ -194,12 +227,20 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
     std::string text;  // the text box afterwards
     bool pausedAfter;
   } rows[] = {
-      {"play speaks its text", std::string("[play]Γειά") + '\0', false, {"TextToSpeech Γειά\n 0"},
-       "Γειά\n", false},
+      {"play speaks its text",
+       std::string("[play]Γειά") + '\0',
+       false,
+       {"TextToSpeech Γειά\n 0"},
+       "Γειά\n",
+       false},
       {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false},
       {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false},
-      {"the copy stops at the first zero", std::string("[play]ab\0cd", 11), false,
-       {"TextToSpeech ab\n 0"}, "ab\n", false},
+      {"the copy stops at the first zero",
+       std::string("[play]ab\0cd", 11),
+       false,
+       {"TextToSpeech ab\n 0"},
+       "ab\n",
+       false},
       {"paus", "[paus]", false, {"SpeakPause"}, "", true},
       {"stop clears the pause", "[stop]", true, {"Stop"}, "", false},
       {"p:15", "[p:15]", false, {"SetPitchReference 1.5"}, "", false},
@@ -276,12 +317,27 @@ TEST_F(SpeechControllerTest, StartAndEnd) {
     std::vector<int> exits;
   } rows[] = {
       {"loaded", 0, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
-      {"loaded before: a warning", 1020, 0, true,
-       {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
-      {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"},
-       {{kError, "the last error", Icon::kError}}, {10}},
-      {"New fails: shown at once", 0, -1102, true, {"LoadSharedResources", "New", "ListVoiceFonts"},
-       {{kError, "the last error", Icon::kError}}, {}},
+      {"loaded before: a warning",
+       1020,
+       0,
+       true,
+       {"LoadSharedResources", "New", "ListVoiceFonts"},
+       {},
+       {}},
+      {"load fails: code 10",
+       -1022,
+       0,
+       false,
+       {"LoadSharedResources"},
+       {{kError, "the last error", Icon::kError}},
+       {10}},
+      {"New fails: shown at once",
+       0,
+       -1102,
+       true,
+       {"LoadSharedResources", "New", "ListVoiceFonts"},
+       {{kError, "the last error", Icon::kError}},
+       {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -301,8 +357,9 @@ TEST_F(SpeechControllerTest, StartAndEnd) {
   EXPECT_TRUE(engine_.calls.empty());
 
   Start();
-  EXPECT_EQ(view_.sliders, (std::map<Slider, int>{
-                               {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}}));
+  EXPECT_EQ(view_.sliders,
+            (std::map<Slider, int>{
+                {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}}));
   engine_.results["Delete"] = -1;
   controller_.Shutdown();
   EXPECT_EQ(engine_.calls, (Lines{"Stop", "Delete", "ReleaseSharedResources"}));

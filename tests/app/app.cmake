@@ -19,6 +19,7 @@ if(TARGET tm_app_ui AND TARGET tm_mbrola AND Qt6Test_FOUND)
     endforeach()
     target_compile_definitions(${target} PRIVATE
       TM_SENDER="$<TARGET_FILE:zorvalis-send>"
+      TM_CMAKE="${CMAKE_COMMAND}"
       TM_HOST="$<TARGET_FILE:tm_host>"
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
       TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")

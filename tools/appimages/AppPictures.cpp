@@ -34,7 +34,17 @@ const std::vector<Letter>& StrokeFont() {
       {'L', {{{0, 0}, {0, 6}, {4, 6}}}},
       {'I', {{{2, 0}, {2, 6}}, {{1, 0}, {3, 0}}, {{1, 6}, {3, 6}}}},
       {'S',
-       {{{4, 1}, {3, 0}, {1, 0}, {0, 1}, {0, 2}, {1, 3}, {3, 3}, {4, 4}, {4, 5}, {3, 6}, {1, 6},
+       {{{4, 1},
+         {3, 0},
+         {1, 0},
+         {0, 1},
+         {0, 2},
+         {1, 3},
+         {3, 3},
+         {4, 4},
+         {4, 5},
+         {3, 6},
+         {1, 6},
          {0, 5}}}},
   };
   return font;
@@ -64,8 +74,8 @@ void DrawWave(QPainter& p, const QRectF& rect, double cycles, const QPen& pen) {
   const int steps = static_cast<int>(rect.width());
   for (int i = 0; i <= steps; ++i) {
     const double t = static_cast<double>(i) / steps;
-    const double y = rect.center().y() + std::sin(t * cycles * 2 * kPi) * std::sin(t * kPi) *
-                                              rect.height() / 2;
+    const double y =
+        rect.center().y() + std::sin(t * cycles * 2 * kPi) * std::sin(t * kPi) * rect.height() / 2;
     const QPointF point(rect.left() + t * rect.width(), y);
     if (i == 0) {
       path.moveTo(point);
@@ -149,8 +159,9 @@ void Disk(QPainter& p, const QRectF& r) {
                     d.height() * 0.45));
   p.setBrush(kLightBlue);
   p.drawRect(QRectF(d.left() + d.width() * 0.25, d.top(), d.width() * 0.5, d.height() * 0.3));
-  DrawWave(p, QRectF(d.left() + d.width() * 0.25, d.top() + d.height() * 0.55, d.width() * 0.5,
-                     d.height() * 0.35),
+  DrawWave(p,
+           QRectF(d.left() + d.width() * 0.25, d.top() + d.height() * 0.55, d.width() * 0.5,
+                  d.height() * 0.35),
            2, QPen(kBlue, 1.2));
 }
 
@@ -235,8 +246,8 @@ void NameAndWave(QPainter& p, const QRectF& rect, const QColor& colour) {
   const double textHeight = unit * 6;
   DrawWave(p, QRectF(rect.left(), rect.top(), rect.width(), rect.height() - textHeight - unit * 2),
            7, QPen(colour, std::max(1.5, unit * 0.6)));
-  DrawWord(p, "ZORVALIS", QPointF(rect.left() + unit / 2, rect.bottom() - textHeight),
-           unit * 0.85, QPen(colour, std::max(1.5, unit * 0.7), Qt::SolidLine, Qt::RoundCap));
+  DrawWord(p, "ZORVALIS", QPointF(rect.left() + unit / 2, rect.bottom() - textHeight), unit * 0.85,
+           QPen(colour, std::max(1.5, unit * 0.7), Qt::SolidLine, Qt::RoundCap));
 }
 
 QImage Splash() {
@@ -266,7 +277,8 @@ QImage Banner() {
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   for (int i = 0; i < 5; ++i) {
-    DrawWave(p, QRectF(8, 20 + i * 18, 112, 16 + i * 4), 3 + i, QPen(kBlue.lighter(100 + 20 * i), 1.5));
+    DrawWave(p, QRectF(8, 20 + i * 18, 112, 16 + i * 4), 3 + i,
+             QPen(kBlue.lighter(100 + 20 * i), 1.5));
   }
   return image;
 }
@@ -315,7 +327,9 @@ QImage DrawPicture(int id) {
     case pictures::kEnglishIcon:
       return Flag(32, EnglishFlag);
     case pictures::kProductPage:
-      return Strip(320, 140, [](QPainter& p, QRectF r) { NameAndWave(p, r.adjusted(16, 8, -16, -8), kBlue); });
+      return Strip(320, 140, [](QPainter& p, QRectF r) {
+        NameAndWave(p, r.adjusted(16, 8, -16, -8), kBlue);
+      });
     case pictures::kSynthesizerPage:
       return Strip(110, 60, [](QPainter& p, QRectF r) {
         DrawWave(p, r, 4, QPen(kDarkBlue, 1.5));

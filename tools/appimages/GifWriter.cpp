@@ -47,7 +47,8 @@ QList<QRgb> ColourTable() {
   QList<QRgb> table;
   for (int r = 0; r < kCubeLevels; ++r) {
     for (int g = 0; g < kCubeLevels; ++g) {
-      for (int b = 0; b < kCubeLevels; ++b) table.push_back(qRgb(r * kCubeStep, g * kCubeStep, b * kCubeStep));
+      for (int b = 0; b < kCubeLevels; ++b)
+        table.push_back(qRgb(r * kCubeStep, g * kCubeStep, b * kCubeStep));
     }
   }
   for (int i = 0; i < kGreys; ++i) {
@@ -120,10 +121,10 @@ bool WriteAnimatedGif(const QString& path, const std::vector<QImage>& frames, in
   out.append('\0');
 
   for (const QImage& frame : frames) {
-    const QImage indexed = frame.convertToFormat(QImage::Format_RGB32)
-                               .scaled(size)
-                               .convertToFormat(QImage::Format_Indexed8, table,
-                                                Qt::ThresholdDither | Qt::AvoidDither);
+    const QImage indexed =
+        frame.convertToFormat(QImage::Format_RGB32)
+            .scaled(size)
+            .convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither | Qt::AvoidDither);
     out.append("\x21\xF9\x04\x04", 4);  // graphic control: keep the frame, no transparency
     Put16(out, delayCs);
     out.append('\0');

@@ -1,0 +1,47 @@
+// The engine port over the real engine of an installation assembled from
+// the build tree: the requests that meet a run still under way (a save, a
+// character change, deleting the engine) wait for it and succeed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/TmEnginePort.h"
+#include "tests/common/TestSupport.h"
+#include "tests/modules/SpeechTestBed.h"
+
+namespace {
+
+TEST(EnginePortThreadsTest, RequestsDuringSpeechWaitForItAndDeleteStopsIt) {
+  speech_testing::AssembledInstallation installation;
+  speech_testing::UseInstallation use(installation);
+  testing_support::ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+  TmEnginePort engine;
+  ASSERT_EQ(engine.LoadSharedResources(), 0);
+  ASSERT_EQ(engine.New(), 0);
+  std::string list;
+  int count = 0;
+  ASSERT_EQ(engine.ListVoiceFonts(list, count), 0);
+  EXPECT_NE(list.find("default.vof;"), std::string::npos);
+  std::string name;
+  ASSERT_EQ(engine.GetVoiceFontParameter("default.vof", "Settings.DisplayNameGr", name), 0);
+  EXPECT_EQ(name, "Ανδρική φωνή");
+
+  const std::string text = "kalimEra kalimEra kalimEra";
+  const std::string wave = installation.workDir() + "/out.wav";
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(engine.TextToSpeech(text, 0), 0);
+    EXPECT_EQ(engine.TextToFile(text, wave), 0);
+    ASSERT_EQ(engine.TextToSpeech(text, 0), 0);
+    EXPECT_EQ(engine.SelectVoiceFont("default.vof"), 0);
+  }
+  // Three words of eight phones: well over a second at 22050 Hz.
+  EXPECT_GT(std::filesystem::file_size(wave), 44u + 2u * 22050u);
+
+  ASSERT_EQ(engine.TextToSpeech(text, 0), 0);
+  EXPECT_EQ(engine.Delete(), 0);
+  EXPECT_EQ(engine.ReleaseSharedResources(), 0);
+  EXPECT_EQ(engine.LastError(), "");
+}
+
+}  // namespace
