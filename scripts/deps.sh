@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   cppcheck clang-format
-  qt6-base-dev libsdl2-dev
+  qt6-base-dev qt6-qpa-plugins libsdl2-dev
   sox libsndfile1-dev
   locales
 )

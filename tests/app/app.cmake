@@ -11,12 +11,7 @@ if(TARGET tm_app_ui AND TARGET tm_mbrola AND Qt6Test_FOUND)
       continue()
     endif()
     add_dependencies(${target} zorvalis zorvalis-send tm_host tm_mbrola tm_data_pictures)
-    foreach(data tm_data_phones tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
-                 tm_data_voicefonts)
-      if(TARGET ${data})
-        add_dependencies(${target} ${data})
-      endif()
-    endforeach()
+    tm_depend_on_installation_data(${target})
     target_compile_definitions(${target} PRIVATE
       TM_SENDER="$<TARGET_FILE:zorvalis-send>"
       TM_CMAKE="${CMAKE_COMMAND}"

@@ -14,12 +14,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
       continue()
     endif()
     add_dependencies(${target} tm_mbrola tm_test_mbrola17)
-    foreach(data tm_data_phones tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
-                 tm_data_voicefonts)
-      if(TARGET ${data})
-        add_dependencies(${target} ${data})
-      endif()
-    endforeach()
+    tm_depend_on_installation_data(${target})
     target_compile_definitions(${target} PRIVATE
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
       TM_MBROLA17_LIBRARY="$<TARGET_FILE:tm_test_mbrola17>"
