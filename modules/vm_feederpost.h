@@ -1,15 +1,10 @@
-// Converts the working text through a further chain of rule collections.
+// Converts the working text through the rule collections of
+// "VM_Feeder_Post.FileChain", wherever a voice font places it.
 #pragma once
 
-#include "engine/composer/VModule.h"
+#include "modules/vm_converter.h"
 
-class VM_FeederPost : public VModule {
+class VM_FeederPost : public VM_Converter {
  public:
-  VM_FeederPost();
-
-  bool ReleaseResources() override;
-  bool Init() override;
-  bool SetUp() override;
-  bool Run() override;
-  bool Release() override;
+  VM_FeederPost() : VM_Converter("VM_FeederPost", "VM_Feeder_Post.FileChain") {}
 };

@@ -1,15 +1,11 @@
-// Converts the spelled text into the phone string, one character per phone.
+// Turns the spelled text into the phone string (one character per phone)
+// through the rule collections of "VM_Phonemizer.FileChain". A font without
+// that key empties the text.
 #pragma once
 
-#include "engine/composer/VModule.h"
+#include "modules/vm_converter.h"
 
-class VM_Phonemizer : public VModule {
+class VM_Phonemizer : public VM_Converter {
  public:
-  VM_Phonemizer();
-
-  bool ReleaseResources() override;
-  bool Init() override;
-  bool SetUp() override;
-  bool Run() override;
-  bool Release() override;
+  VM_Phonemizer() : VM_Converter("VM_Phonemizer", "VM_Phonemizer.FileChain") {}
 };

@@ -1,15 +1,10 @@
-// Converts the working text through the speller's rule collections.
+// Converts the working text through the rule collections of
+// "VM_Speller.FileChain", wherever a voice font places it.
 #pragma once
 
-#include "engine/composer/VModule.h"
+#include "modules/vm_converter.h"
 
-class VM_Speller : public VModule {
+class VM_Speller : public VM_Converter {
  public:
-  VM_Speller();
-
-  bool ReleaseResources() override;
-  bool Init() override;
-  bool SetUp() override;
-  bool Run() override;
-  bool Release() override;
+  VM_Speller() : VM_Converter("VM_Speller", "VM_Speller.FileChain") {}
 };

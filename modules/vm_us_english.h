@@ -1,16 +1,28 @@
-// Replaces English words by their phones from a tree lexicon, and converts unknown words by letter-
-// to-sound rules.
+// Replaces the English words that a tree lexicon knows by their value and
+// converts every other word through a letter-to-sound rule collection. Keys:
+// "VM_UsEnglish.Lexicon" (a tree lexicon), "VM_UsEnglish.L2s" (a rule
+// collection) and "VM_UsEnglish.Delimiters". The text is normalised first.
 #pragma once
 
-#include "engine/composer/VModule.h"
+#include "modules/vm_wordreplacer.h"
 
-class VM_UsEnglish : public VModule {
+class CRuleCollection;
+
+class VM_UsEnglish : public VM_WordReplacer {
  public:
   VM_UsEnglish();
 
-  bool ReleaseResources() override;
-  bool Init() override;
-  bool SetUp() override;
-  bool Run() override;
-  bool Release() override;
+  const CRuleCollection* GetL2s() const { return l2s_; }
+
+ protected:
+  // Takes the letter-to-sound collection; a name that the rule pool lacks is
+  // reported and fails the set-up.
+  bool BindMore() override;
+  void ForgetMore() override { l2s_ = nullptr; }
+  // The word's conversion through the letter-to-sound collection; the word
+  // unchanged while there is no collection.
+  void AppendUnknown(const std::string& word, std::string& out) const override;
+
+ private:
+  const CRuleCollection* l2s_ = nullptr;
 };

@@ -1,16 +1,14 @@
-// Replaces the words that a user lexicon knows, without normalising. The composer creates it but
-// never registers it.
+// Replaces the words that a user lexicon knows, without normalising. Keys:
+// "VM_User_ToPhones.Lexicon" and "VM_User_ToPhones.Delimiters". The composer
+// creates it but never registers it, so no voice font can chain it.
 #pragma once
 
-#include "engine/composer/VModule.h"
+#include "modules/vm_wordreplacer.h"
 
-class VM_User_ToPhones : public VModule {
+class VM_User_ToPhones : public VM_WordReplacer {
  public:
-  VM_User_ToPhones();
-
-  bool ReleaseResources() override;
-  bool Init() override;
-  bool SetUp() override;
-  bool Run() override;
-  bool Release() override;
+  VM_User_ToPhones()
+      : VM_WordReplacer("VM_User_ToPhones",
+                        {"VM_User_ToPhones.Lexicon", "VM_User_ToPhones.Delimiters", false, false}) {
+  }
 };

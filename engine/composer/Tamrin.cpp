@@ -611,5 +611,7 @@ int Tamrin::Reset() {
   if (duration_ != nullptr) duration_->Reset();
   if (intonation_ != nullptr) intonation_->Reset();
   speech_.Reset();
+  // Tokens of an earlier run or pass point into a text that is gone.
+  mlds_.ResetLayers();
   return 1;
 }

@@ -19,7 +19,8 @@ class VComposer {
  public:
   virtual ~VComposer() = default;
 
-  // Resets the per-run data (durations, intonation, speech buffer); 1.
+  // Resets the per-run data (durations, intonation, speech buffer, every
+  // layer); 1.
   virtual int Reset() = 0;
   // Stores the composer's last result code.
   virtual void SetLastError(int code) = 0;

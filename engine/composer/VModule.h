@@ -27,6 +27,11 @@ class VModule : public VComponent {
   bool IsEnabled() const { return enabled_.load(std::memory_order_relaxed); }
   bool RunModule() { return Run(); }
 
+ protected:
+  // The value of key in the composer's current voice font (with the font's
+  // fallback to "default.vof"); "" without a composer or a font.
+  std::string FontParameter(const std::string& key) const;
+
  private:
   std::atomic<bool> enabled_{true};
 };

@@ -24,3 +24,9 @@ bool VMLDS::Clear() {
   layers_.Dump();
   return true;
 }
+
+void VMLDS::ResetLayers() {
+  for (int i = 0; i < layers_.Count(); ++i) {
+    if (VLayer* layer = layers_.ItemAt(i)) layer->Reset();
+  }
+}

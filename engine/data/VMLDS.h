@@ -27,6 +27,10 @@ class VMLDS : public VComponent {
   // Lists the table in the engine log, deletes every layer and empties it.
   bool Clear();
 
+  // Empties every layer (VLayer::Reset), so that no token points into a
+  // text that has been replaced. The composer calls it before every run.
+  void ResetLayers();
+
   int Count() const { return layers_.Count(); }
 
  private:

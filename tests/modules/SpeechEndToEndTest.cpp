@@ -1,5 +1,5 @@
-// Speech to a WAVE file through the programming interface and the installed
-// default voice font, in an installation assembled from the build tree's
+// Speech of Greek text to a WAVE file through the programming interface and
+// the installed default voice font, in an installation assembled from the build tree's
 // data with the built mbrola.so: the header and the length of the file, the
 // sound itself (not silence, the font's pitch), and the file read back by
 // soxi.
@@ -108,7 +108,7 @@ TEST_F(SpeechEndToEndTest, TheDefaultFontSpeaksInProcessAtTheVoicesRate) {
 }
 
 TEST_F(SpeechEndToEndTest, TheWaveFilesHeaderAgreesWithItsLengthAndTheDurations) {
-  const Wave wave = ReadWave(Speak("kalimEra", "kalimera.wav"));
+  const Wave wave = ReadWave(Speak("καλημέρα", "kalimera.wav"));
   ASSERT_TRUE(wave.ok);
   const std::size_t n = wave.samples.size();
   EXPECT_EQ(wave.riff, "RIFF");
@@ -125,19 +125,19 @@ TEST_F(SpeechEndToEndTest, TheWaveFilesHeaderAgreesWithItsLengthAndTheDurations)
   EXPECT_EQ(wave.data, "data");
   EXPECT_EQ(wave.dataSize, 2 * n);
   EXPECT_EQ(wave.fileSize, 44 + 2 * n);
-  // The opening silence, the eight phones and the closing silence, each
-  // within a sample.
+  // The opening silence, the eight phones of "kalimEra." (the closing break
+  // is not spoken) and the closing silence, each within a sample.
   const double ms = kEdgeMs + 8 * PhoneMs() + kEdgeMs;
   EXPECT_NEAR(static_cast<double>(n), ms * kRate / 1000.0, 10.0);
 
   // Twice the phones, twice their share.
-  const Wave twice = ReadWave(Speak("kalimErakalimEra", "twice.wav"));
+  const Wave twice = ReadWave(Speak("καλημέρακαλημέρα", "twice.wav"));
   EXPECT_NEAR(static_cast<double>(twice.samples.size()),
               (2 * kEdgeMs + 16 * PhoneMs()) * kRate / 1000.0, 18.0);
 }
 
 TEST_F(SpeechEndToEndTest, TheSpeechIsVoicedAtTheFontsReferencePitch) {
-  const Wave wave = ReadWave(Speak("kalimEEEra", "long.wav"));
+  const Wave wave = ReadWave(Speak("καλημέέέρα", "long.wav"));
   ASSERT_TRUE(wave.ok);
   const int phone = PhoneMs();
   double energy = 0.0;
@@ -154,18 +154,18 @@ TEST_F(SpeechEndToEndTest, TheSpeechIsVoicedAtTheFontsReferencePitch) {
 
   // The pitch reference scales it.
   ASSERT_EQ(tmengine__SetPitchReference(engine_, 1.5), 0);
-  const Wave higher = ReadWave(Speak("kalimEEEra", "higher.wav"));
+  const Wave higher = ReadWave(Speak("καλημέέέρα", "higher.wav"));
   EXPECT_NEAR(synth_test::EstimateF0(Stretch(higher, start + phone / 2.0, start + 2.5 * phone)),
               1.5 * reference, 1.5 * reference * 0.03);
 }
 
 TEST_F(SpeechEndToEndTest, TheFileHoldsTheBufferOfTheSameTextEveryTime) {
-  const std::string first = testing_support::ReadFile(Speak("kala mEra", "first.wav"));
-  const std::string second = testing_support::ReadFile(Speak("kala mEra", "second.wav"));
+  const std::string first = testing_support::ReadFile(Speak("καλα μέρα", "first.wav"));
+  const std::string second = testing_support::ReadFile(Speak("καλα μέρα", "second.wav"));
   EXPECT_EQ(first, second);
   char* buffer = nullptr;
   long size = 0;
-  ASSERT_EQ(tmengine__TextToBuffer(engine_, "kala mEra", 1, &buffer, &size), 0);
+  ASSERT_EQ(tmengine__TextToBuffer(engine_, "καλα μέρα", 1, &buffer, &size), 0);
   EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(size)), first);
   tmengine__FreeBuffer(&buffer);
   // Nothing went wrong in the library on the way.
@@ -188,7 +188,7 @@ std::string Output(const std::string& command) {
 
 TEST_F(SpeechEndToEndTest, SoxiReadsTheFileBack) {
   if (std::system("command -v soxi > /dev/null 2>&1") != 0) GTEST_SKIP() << "soxi is not installed";
-  const std::string file = Speak("kalimEra", "soxi.wav");
+  const std::string file = Speak("καλημέρα", "soxi.wav");
   const Wave wave = ReadWave(file);
   EXPECT_EQ(Output("soxi -r '" + file + "'"), "22050");
   EXPECT_EQ(Output("soxi -c '" + file + "'"), "1");

@@ -24,8 +24,8 @@ TEST(SpeechThreadsTest, TwoEnginesSavingAtOnceWriteTheFilesTheyWriteAlone) {
   ASSERT_EQ(tmengine__New(&engines[0]), 0);
   ASSERT_EQ(tmengine__New(&engines[1]), 0);
   // Different texts at different pitches.
-  const std::string texts[2] = {"kalimEra sas kalimEra sas kalimEra sas",
-                                "kalinIxta ke kalO ksimEroma, kalinIxta ke kalO ksimEroma"};
+  const std::string texts[2] = {"καλημέρα σας καλημέρα σας καλημέρα σας",
+                                "καληνύχτα και καλό ξημέρωμα, καληνύχτα και καλό ξημέρωμα"};
   ASSERT_EQ(tmengine__SetPitchReference(engines[1], 1.4), 0);
 
   std::string alone[2];

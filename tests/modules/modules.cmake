@@ -14,6 +14,9 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
       continue()
     endif()
     add_dependencies(${target} tm_mbrola tm_test_mbrola17)
+    # The text modules' tests write rule files, phone tables and lexicons
+    # with the data tools.
+    target_link_libraries(${target} PRIVATE tm_rulec_lib tm_phonetable_lib tm_scramble_lib)
     tm_depend_on_installation_data(${target})
     target_compile_definitions(${target} PRIVATE
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
