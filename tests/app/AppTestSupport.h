@@ -23,7 +23,6 @@ class FakeEngine : public EnginePort {
  public:
   std::vector<std::string> calls;
   std::map<std::string, int> results;
-  std::string lastError = "the last error";
   std::string list = "default.vof;other.vof;";
   int count = 2;
   std::map<std::string, std::string> names;  // "font key" -> value
@@ -63,7 +62,7 @@ class FakeEngine : public EnginePort {
   int SetPitchReference(double v) override { return Call("SetPitchReference", Number(v)); }
   int SetSpeedReference(double v) override { return Call("SetSpeedReference", Number(v)); }
   int SetVolumeReference(double v) override { return Call("SetVolumeReference", Number(v)); }
-  std::string LastError() override { return lastError; }
+  std::string LastError() override { return "the last error"; }
 
  private:
   static std::string Number(double v) {
@@ -93,11 +92,9 @@ class FakeUi : public UiServices {
   std::optional<std::string> saveName;
   std::vector<std::string> links;
   std::vector<int> exits;
-  std::function<void()> onBox;  // runs while a box is "open"
 
   void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override {
     boxes.push_back({caption, text, icon});
-    if (onBox) onBox();
   }
   std::optional<std::string> AskSaveFileName() override { return saveName; }
   void OpenLink(const std::string& url) override { links.push_back(url); }

@@ -10,22 +10,34 @@
 namespace {
 
 using app_testing::Box;
-using Icon = UiServices::BoxIcon;
 using Slider = SpeechView::Slider;
 using Lines = std::vector<std::string>;
+using Boxes = std::vector<Box>;
 
-const char* const kApp = "ZORVALIS Varudu Zovivari";
-const char* const kError = "ZORVALIS Varudu Zovivari: Error!";
+Box Plain(const std::string& text) {
+  return {"ZORVALIS Varudu Zovivari", text, UiServices::BoxIcon::kNone};
+}
+Box Info(const std::string& text) {
+  return {"ZORVALIS Varudu Zovivari", text, UiServices::BoxIcon::kInformation};
+}
+const Box kErrorBox = {"ZORVALIS Varudu Zovivari: Error!", "the last error",
+                       UiServices::BoxIcon::kError};
+const Lines kSpoken = {"animation on", "animation off", "speak enabled"};
 
 class SpeechControllerTest : public testing::Test {
  protected:
   SpeechControllerTest() { g_bGreek = false; }
   ~SpeechControllerTest() override { g_bGreek = true; }
 
-  // A started dialog: the engine loaded and created, the calls forgotten.
+  // A started dialog: the engine loaded and created, all forgotten.
   void Start() {
     ASSERT_TRUE(controller_.FinishInit(controller_.StartEngine()));
+    Forget();
+  }
+  void Forget() {
     engine_.calls.clear();
+    engine_.results.clear();
+    ui_.boxes.clear();
     view_.events.clear();
   }
 
@@ -39,52 +51,27 @@ TEST_F(SpeechControllerTest, SpeakHandsOverTheTextOrPromptsForOne) {
   const std::string latin(5000, 'a');
   std::string greek;  // two bytes a letter
   for (int i = 0; i < 5000; ++i) greek += "α";
-  const Lines spoken = {"animation on", "animation off", "speak enabled"};
   struct Row {
     const char* name;
     bool greek;
     std::string text;
     int result;
     Lines calls;
-    std::vector<Box> boxes;
+    Boxes boxes;
     Lines events;
   } rows[] = {
-      {"empty, English",
-       false,
-       "",
-       0,
-       {},
-       {{kApp, texts::EmptyTextPrompt(false), Icon::kNone}},
-       {}},
-      {"empty, Greek", true, "", 0, {}, {{kApp, texts::EmptyTextPrompt(true), Icon::kNone}}, {}},
-      {"Greek text", true, "Γειά σου", 0, {"TextToSpeech Γειά σου 0"}, {}, spoken},
-      {"cut at 4999 characters",
-       false,
-       latin,
-       0,
-       {"TextToSpeech " + latin.substr(1) + " 0"},
-       {},
-       spoken},
-      {"whole Greek letters",
-       false,
-       greek,
-       0,
-       {"TextToSpeech " + greek.substr(2) + " 0"},
-       {},
-       spoken},
-      {"engine refuses",
-       false,
-       "x",
-       -1101,
-       {"TextToSpeech x 0"},
-       {{kError, "the last error", Icon::kError}},
-       {"animation on", "animation off"}},
+      // clang-format off
+      {"empty, English", false, "", 0, {}, {Plain(texts::EmptyTextPrompt(false))}, {}},
+      {"empty, Greek", true, "", 0, {}, {Plain(texts::EmptyTextPrompt(true))}, {}},
+      {"Greek text", true, "Γειά σου", 0, {"TextToSpeech Γειά σου 0"}, {}, kSpoken},
+      {"cut at 4999 characters", false, latin, 0, {"TextToSpeech " + latin.substr(1) + " 0"}, {}, kSpoken},
+      {"whole Greek letters", false, greek, 0, {"TextToSpeech " + greek.substr(2) + " 0"}, {}, kSpoken},
+      {"refused", false, "x", -1101, {"TextToSpeech x 0"}, {kErrorBox}, {"animation on", "animation off"}},
+      // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    engine_.calls.clear();
-    ui_.boxes.clear();
-    view_.events.clear();
+    Forget();
     g_bGreek = row.greek;
     engine_.results["TextToSpeech"] = row.result;
     view_.text = row.text;
@@ -101,22 +88,19 @@ TEST_F(SpeechControllerTest, SaveWritesWaveFilesAndRefusesMp3) {
     std::string text;
     int result;
     Lines calls;
-    std::vector<Box> boxes;
+    Boxes boxes;
   } rows[] = {
+      // clang-format off
       {std::nullopt, "x", 0, {}, {}},
-      {"/tmp/a.mp3", "x", 0, {}, {{kApp, texts::Mp3Refusal(false), Icon::kInformation}}},
-      {"/tmp/a.MP3", "x", 0, {"TextToFile x /tmp/a.MP3"}, {{kApp, "File saved!", Icon::kNone}}},
-      {"/tmp/mp3/a", "", 0, {"TextToFile  /tmp/mp3/a"}, {{kApp, "File saved!", Icon::kNone}}},
-      {"/no/a.wav",
-       "x",
-       -2001,
-       {"TextToFile x /no/a.wav"},
-       {{kApp, "Error:tmengine_TextToFile:-2001", Icon::kNone}}},
+      {"/tmp/a.mp3", "x", 0, {}, {Info(texts::Mp3Refusal(false))}},
+      {"/tmp/a.MP3", "x", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}},
+      {"/tmp/mp3/a", "", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}},
+      {"/no/a.wav", "x", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001")}},
+      // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name.value_or("cancelled"));
-    engine_.calls.clear();
-    ui_.boxes.clear();
+    Forget();
     ui_.saveName = row.name;
     engine_.results["TextToFile"] = row.result;
     view_.text = row.text;
@@ -134,59 +118,52 @@ TEST_F(SpeechControllerTest, SlidersSendTheirReferencesAndResetGoesHome) {
     void (SpeechController::*handler)();
     std::string call;
   } rows[] = {
+      // clang-format off
       {Slider::kPitch, 100, &SpeechController::OnPitchReleased, "SetPitchReference 1"},
       {Slider::kPitch, 200, &SpeechController::OnPitchReleased, "SetPitchReference 2"},
       {Slider::kSpeed, 50, &SpeechController::OnSpeedReleased, "SetSpeedReference 2"},
       {Slider::kSpeed, 150, &SpeechController::OnSpeedReleased, "SetSpeedReference 1"},
       {Slider::kSpeed, 200, &SpeechController::OnSpeedReleased, "SetSpeedReference 0.5"},
       {Slider::kVolume, 150, &SpeechController::OnVolumeReleased, "SetVolumeReference 1.5"},
+      // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.call);
-    engine_.calls.clear();
+    Forget();
     view_.sliders[row.slider] = row.position;
     (controller_.*row.handler)();
     EXPECT_EQ(engine_.calls, Lines{row.call});
   }
   EXPECT_TRUE(ui_.boxes.empty());
-
-  engine_.calls.clear();
   engine_.results["SetVolumeReference"] = -2005;
   controller_.OnVolumeReleased();
-  EXPECT_EQ(ui_.boxes, (std::vector<Box>{{kError, "the last error", Icon::kError}}));
+  EXPECT_EQ(ui_.boxes, Boxes{kErrorBox});
   EXPECT_EQ(controller_.lastCode(), -2005);
 
-  engine_.calls.clear();
+  Forget();
   controller_.OnReset();
   EXPECT_EQ(engine_.calls, (Lines{"SetSpeedReference 1", "SetPitchReference 1"}));
-  EXPECT_EQ(view_.sliders,
-            (std::map<Slider, int>{
-                {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}}));
+  const std::map<Slider, int> home = {
+      {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}};
+  EXPECT_EQ(view_.sliders, home);
 }
 
 TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault) {
+  using Items = std::vector<std::pair<std::string, std::string>>;
   struct Row {
     const char* name;
     bool greek;
     std::string list;
     int count;
-    std::vector<std::pair<std::string, std::string>> items;
+    Items items;
     int selected;
   } rows[] = {
-      {"English names",
-       false,
-       "a.vof;default.vof;",
-       2,
-       {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}},
-       1},
-      {"Greek names",
-       true,
-       "a.vof;default.vof;",
-       2,
-       {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}},
-       1},
+      // clang-format off
+      {"English names", false, "a.vof;default.vof;", 2, {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}}, 1},
+      {"Greek names", true, "a.vof;default.vof;", 2, {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}}, 1},
       {"no default font", false, "a.vof;b.vof;", 2, {{"Voice A", "a.vof"}, {"b.vof", "b.vof"}}, -1},
       {"count shorter than the list", false, "a.vof;default.vof;", 1, {{"Voice A", "a.vof"}}, -1},
+      // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -207,18 +184,8 @@ TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault)
   EXPECT_TRUE(ui_.boxes.empty());
 }
 
-TEST_F(SpeechControllerTest, UsersCharacterChangeWarnsFirstAndReportsFailure) {
-  Start();
-  view_.selected = 1;
-  controller_.OnSelectCharacter();
-  engine_.results["SelectVoiceFont"] = -1110;
-  controller_.OnSelectCharacter();
-  EXPECT_EQ(engine_.calls, (Lines{"SelectVoiceFont other.vof", "SelectVoiceFont other.vof"}));
-  EXPECT_EQ(ui_.Texts(), (Lines{texts::CharacterWarning(false), texts::CharacterWarning(false),
-                                "Error:tmengine__SelectVoiceFont:-1110"}));
-}
-
 TEST_F(SpeechControllerTest, RemoteCommands) {
+  using namespace std::string_literals;
   struct Row {
     const char* name;
     std::string bytes;  // the request's bytes (the count is their number)
@@ -227,83 +194,71 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
     std::string text;  // the text box afterwards
     bool pausedAfter;
   } rows[] = {
-      {"play speaks its text",
-       std::string("[play]Γειά") + '\0',
-       false,
-       {"TextToSpeech Γειά\n 0"},
-       "Γειά\n",
-       false},
+      // clang-format off
+      {"play speaks its text", "[play]Γειά\0"s, false, {"TextToSpeech Γειά\n 0"}, "Γειά\n", false},
       {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false},
       {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false},
-      {"the copy stops at the first zero",
-       std::string("[play]ab\0cd", 11),
-       false,
-       {"TextToSpeech ab\n 0"},
-       "ab\n",
-       false},
+      {"the copy stops at the first zero", "[play]ab\0cd"s, false, {"TextToSpeech ab\n 0"}, "ab\n", false},
       {"paus", "[paus]", false, {"SpeakPause"}, "", true},
       {"stop clears the pause", "[stop]", true, {"Stop"}, "", false},
       {"p:15", "[p:15]", false, {"SetPitchReference 1.5"}, "", false},
       {"s:20 is not inverted", "[s:20]", false, {"SetSpeedReference 2"}, "", false},
       {"v:ab reads as 0", "[v:ab]", false, {"SetVolumeReference 0"}, "", false},
       {"capital Play is ignored", "[Play]text", false, {}, "", false},
-      {"empty text", std::string("\0", 1), false, {}, "", false},
+      {"empty text", "\0"s, false, {}, "", false},
       {"no bytes", "", false, {}, "", false},
+      // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    app_testing::FakeEngine engine;
-    app_testing::FakeView view;
-    SpeechController controller(engine, ui_, view);
-    ASSERT_TRUE(controller.FinishInit(controller.StartEngine()));
-    view.text.clear();
-    if (row.paused) controller.OnCopyData("[paus]", 7);
-    engine.calls.clear();
-    EXPECT_TRUE(controller.OnCopyData(row.bytes.data(), row.bytes.size()));
-    EXPECT_EQ(engine.calls, row.calls);
-    EXPECT_EQ(view.text, row.text);
-    EXPECT_EQ(controller.paused(), row.pausedAfter);
+    Start();
+    view_.text.clear();
+    if (row.paused) controller_.OnCopyData("[paus]", 7);
+    engine_.calls.clear();
+    EXPECT_TRUE(controller_.OnCopyData(row.bytes.data(), row.bytes.size()));
+    EXPECT_EQ(engine_.calls, row.calls);
+    EXPECT_EQ(view_.text, row.text);
+    EXPECT_EQ(controller_.paused(), row.pausedAfter);
+    EXPECT_TRUE(ui_.boxes.empty());
   }
-  EXPECT_TRUE(ui_.boxes.empty());
   // The byte count bounds the copy.
   Start();
   EXPECT_TRUE(controller_.OnCopyData("[play]abcdef", 8));
   EXPECT_EQ(engine_.calls, Lines{"TextToSpeech ab\n 0"});
-}
-
-TEST_F(SpeechControllerTest, RemoteFailuresShowTheirCodes) {
-  Start();
-  struct Row {
-    const char* command;
-    const char* call;
-    int result;
-    std::string box;
-  } rows[] = {
-      {"[paus]", "SpeakPause", -5, "Error:tmengine__SpeakPause:-5"},
-      {"[play]", "SpeakResume", -6, "Error:tmengine__SpeakResume:-6"},
-      {"[play]", "SpeakResume", 1050, ""},
-      {"[p:25]", "SetPitchReference", -1200, "Error:tmengine__SetPitchReference:-1200"},
-      {"[s:01]", "SetSpeedReference", -1205, "Error:tmengine__SetSpeedReference:-1205"},
-      {"[v:10]", "SetVolumeReference", -2005, "Error:tmengine__SetVolumeReference:-2005"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.command);
-    engine_.results.clear();
-    if (std::string(row.call) == "SpeakResume") controller_.OnCopyData("[paus]", 7);
-    ui_.boxes.clear();
-    engine_.results[row.call] = row.result;
-    EXPECT_TRUE(controller_.OnCopyData(row.command, 7));
-    EXPECT_EQ(controller_.lastCode(), row.result);
-    EXPECT_EQ(ui_.Texts(), row.box.empty() ? Lines{} : Lines{row.box});
-  }
-}
-
-TEST_F(SpeechControllerTest, PauseThenStopButtonThenPlayResumes) {
-  Start();
+  // After paus, the Stop button leaves the pause, so play resumes.
+  Forget();
   controller_.OnCopyData("[paus]", 7);
   controller_.OnStop();
   controller_.OnCopyData("[play]new text", 15);
   EXPECT_EQ(engine_.calls, (Lines{"SpeakPause", "Stop", "SpeakResume"}));
+}
+
+TEST_F(SpeechControllerTest, RemoteFailuresShowTheirCodes) {
+  struct Row {
+    const char* command;
+    const char* call;
+    int result;
+    Boxes boxes;
+  } rows[] = {
+      // clang-format off
+      {"[paus]", "SpeakPause", -5, {Plain("Error:tmengine__SpeakPause:-5")}},
+      {"[play]", "SpeakResume", -6, {Plain("Error:tmengine__SpeakResume:-6")}},
+      {"[play]", "SpeakResume", 1050, {}},
+      {"[p:25]", "SetPitchReference", -1200, {Plain("Error:tmengine__SetPitchReference:-1200")}},
+      {"[s:01]", "SetSpeedReference", -1205, {Plain("Error:tmengine__SetSpeedReference:-1205")}},
+      {"[v:10]", "SetVolumeReference", -2005, {Plain("Error:tmengine__SetVolumeReference:-2005")}},
+      {"[stop]", "Stop", -7, {kErrorBox}},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.command);
+    Start();
+    if (std::string(row.call) == "SpeakResume") controller_.OnCopyData("[paus]", 7);
+    engine_.results[row.call] = row.result;
+    EXPECT_TRUE(controller_.OnCopyData(row.command, 7));
+    EXPECT_EQ(controller_.lastCode(), row.result);
+    EXPECT_EQ(ui_.boxes, row.boxes);
+  }
 }
 
 TEST_F(SpeechControllerTest, StartAndEnd) {
@@ -313,31 +268,15 @@ TEST_F(SpeechControllerTest, StartAndEnd) {
     int created;
     bool goesOn;
     Lines calls;
-    std::vector<Box> boxes;
+    Boxes boxes;
     std::vector<int> exits;
   } rows[] = {
+      // clang-format off
       {"loaded", 0, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
-      {"loaded before: a warning",
-       1020,
-       0,
-       true,
-       {"LoadSharedResources", "New", "ListVoiceFonts"},
-       {},
-       {}},
-      {"load fails: code 10",
-       -1022,
-       0,
-       false,
-       {"LoadSharedResources"},
-       {{kError, "the last error", Icon::kError}},
-       {10}},
-      {"New fails: shown at once",
-       0,
-       -1102,
-       true,
-       {"LoadSharedResources", "New", "ListVoiceFonts"},
-       {{kError, "the last error", Icon::kError}},
-       {}},
+      {"loaded before: a warning", 1020, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
+      {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
+      {"New fails: shown at once", 0, -1102, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {kErrorBox}, {}},
+      // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -357,13 +296,13 @@ TEST_F(SpeechControllerTest, StartAndEnd) {
   EXPECT_TRUE(engine_.calls.empty());
 
   Start();
-  EXPECT_EQ(view_.sliders,
-            (std::map<Slider, int>{
-                {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}}));
+  const std::map<Slider, int> home = {
+      {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}};
+  EXPECT_EQ(view_.sliders, home);
   engine_.results["Delete"] = -1;
   controller_.Shutdown();
   EXPECT_EQ(engine_.calls, (Lines{"Stop", "Delete", "ReleaseSharedResources"}));
-  EXPECT_EQ(ui_.Texts(), Lines{"the last error"});
+  EXPECT_EQ(ui_.boxes, Boxes{kErrorBox});
 }
 
 }  // namespace

@@ -10,12 +10,11 @@ if(TARGET tm_app_ui AND TARGET tm_mbrola AND Qt6Test_FOUND)
     if(NOT TARGET ${target})
       continue()
     endif()
-    add_dependencies(${target} zorvalis zorvalis-send tm_host tm_mbrola tm_data_pictures)
+    add_dependencies(${target} zorvalis zorvalis-send tm_mbrola tm_data_pictures)
     tm_depend_on_installation_data(${target})
     target_compile_definitions(${target} PRIVATE
       TM_SENDER="$<TARGET_FILE:zorvalis-send>"
       TM_CMAKE="${CMAKE_COMMAND}"
-      TM_HOST="$<TARGET_FILE:tm_host>"
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
       TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
     # The end-to-end test listens for speech on the sound card, which the
