@@ -2,7 +2,9 @@
 // whichever thread meets the trouble, the speech thread included; while an
 // EngineReports object lives, each report is handed to the GUI thread and
 // shown there in a box that does not hold up anyone: the reporting thread
-// goes on at once.
+// goes on at once (the report is also written to stderr). When the engine
+// then ends the process, its exit waits until the user has seen the
+// reports.
 #pragma once
 
 #include "platform/MessageBox.h"

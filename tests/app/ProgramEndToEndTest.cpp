@@ -103,6 +103,19 @@ TEST_F(ProgramEndToEndTest, SharedResourcesThatDoNotLoadEndTheProgramWithCode10)
   EXPECT_EQ(program_.exitCode(), 10);
 }
 
+TEST_F(ProgramEndToEndTest, EnginesLastReportStaysUntilClosedBeforeItEndsTheProgram) {
+  ASSERT_TRUE(installed_);
+  // No installation registered: the engine reports it from the loading
+  // thread and ends the program with 541.
+  env_.insert("XDG_CONFIG_HOME", QString::fromStdString(work_));
+  program_.setProcessEnvironment(env_);
+  Start();
+  EXPECT_FALSE(program_.waitForFinished(1000));
+  Terminate();
+  EXPECT_EQ(program_.exitCode(), 541 % 256);  // an exit status keeps 8 bits
+  EXPECT_NE(program_.readAllStandardError().indexOf("[Tamrin Engine]"), -1);
+}
+
 TEST_F(ProgramEndToEndTest, SpeaksAGreekSentenceSentByTheRemoteControl) {
 #ifndef TM_HAVE_SOUND_OUTPUT
   GTEST_SKIP() << "the engine has no sound-card output in this build";
