@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kSentence = "Καλημέρα σας, τι κάνετε;";
+// A few seconds of speech, so that it is still under way when paused.
+const char* const kSentence =
+    "Καλημέρα σας, τι κάνετε; Σήμερα ο καιρός είναι πολύ ωραίος και θα πάμε βόλτα στη θάλασσα.";
 constexpr int kTrue = 0;
 constexpr int kFalse = 1;
 
@@ -64,8 +66,10 @@ class ProgramEndToEndTest : public testing::Test {
     sender.start(QString::fromStdString(install_ + "/bin/zorvalis-send"), arguments);
     return sender.waitForFinished(60000) ? sender.exitCode() : -1;
   }
+  // Waits for an answer to a command that does nothing (TRUE once the
+  // engine exists).
   bool AnswersWith(int answer) {
-    return QTest::qWaitFor([&] { return Send({"stop"}) == answer; }, 30000);
+    return QTest::qWaitFor([&] { return Send({"ping"}) == answer; }, 30000);
   }
   // Ends the program as the desktop does; a box that is open is closed too.
   void Terminate() {
