@@ -189,15 +189,15 @@ int VM_Mbrola::Write(const std::string& text) {
   return api_.write_MBR != nullptr ? api_.write_MBR(copy.data()) : 0;
 }
 
-int VM_Mbrola::Drain(VSpeechBuffer* speech) {
+int VM_Mbrola::Drain(VSpeechBuffer*& speech) {
   if (api_.read_MBR == nullptr) return 0;
   short block[kBlockSamples];
   int total = 0;
   for (;;) {
     const int n = std::min(api_.read_MBR(block, kBlockSamples), kBlockSamples);
     if (n <= 0) return total;
-    if (speech != nullptr) {
-      for (int k = 0; k < n; ++k) speech->Append(static_cast<int16_t>(block[k]));
+    for (int k = 0; k < n && speech != nullptr; ++k) {
+      if (speech->Append(static_cast<int16_t>(block[k])) < 0) speech = nullptr;
     }
     total += n;
   }
@@ -209,6 +209,7 @@ void VM_Mbrola::Synthesize() {
   const VM_GeneratorPHO* generator = VM_GeneratorPHO::Find(composer);
   VSpeechBuffer* speech = composer->GetSpeechBuffer();
   if (speech != nullptr) speech->Reset();
+  const bool collecting = speech != nullptr;
 
   const std::vector<std::string> lines = Lines(generator != nullptr ? generator->GetPho() : "");
   std::size_t current = 0;
@@ -223,6 +224,9 @@ void VM_Mbrola::Synthesize() {
     }
     const int drained = Drain(speech);
     if (current == lines.size()) break;
+    // A full buffer takes no more samples: the rest of the text is not
+    // synthesised.
+    if (collecting && speech == nullptr) break;
     // A refused last line (the empty one after "_ 60") is dropped.
     if (current + 1 == lines.size()) break;
     if (drained > 0) continue;

@@ -104,7 +104,8 @@ class VM_Mbrola : public VModule {
   bool Release() override;
 
   // Feeds the generator's phone text to the library line by line and drains
-  // the samples into the composer's speech buffer.
+  // the samples into the composer's speech buffer; once the buffer refuses
+  // a sample, no further line is offered.
   void Synthesize();
   // Writes an error pending in the library to the engine log ("*** ERROR:\t"
   // "MBROLA " and the library's text).
@@ -123,9 +124,10 @@ class VM_Mbrola : public VModule {
   bool BindVoice(const std::string& path);
   // Offers text to the library: its result.
   int Write(const std::string& text);
-  // Reads blocks until the library has no sample ready; the number of
-  // samples appended to speech (read and dropped when speech is null).
-  int Drain(VSpeechBuffer* speech);
+  // Reads blocks until the library has no sample ready, appending the
+  // samples to speech; the number of samples read. Once speech refuses a
+  // sample it is set to null: the samples after it are read and dropped.
+  int Drain(VSpeechBuffer*& speech);
   void Unload();
 
   void* handle_ = nullptr;

@@ -1,9 +1,13 @@
 #include "support/alphconv.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <new>
+#include <optional>
+
+#include "support/utilities.h"
 
 namespace {
 
@@ -70,6 +74,7 @@ NumberRead ReadNumber(const std::string& text, std::size_t begin, std::size_t en
 class MatchStack {
  public:
   bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
   void push(const CRuleMatchState& state) {
     if (size_ < kInline) {
       new (&inline_.items[size_]) CRuleMatchState(state);
@@ -228,8 +233,7 @@ std::vector<CRule::Element> CRule::prepare(const CRuleContext& context) {
     e.repetitionValid = parseRepetition(repetition, e.minimum, e.maximum);
     for (char c : set) e.members.set(static_cast<unsigned char>(c));
     const bool boundary = set.find("\\0") != std::string::npos;
-    // "\0" stands for the text boundary; a terminating zero that the caller
-    // counted in is that boundary too.
+    // "\0" stands for the text boundary, and so for a zero byte as well.
     if (boundary) e.members.set(0);
     e.boundaryMarker = boundary && repetition == "1" && op == "=";
   }
@@ -247,69 +251,162 @@ bool CRule::matches(const char* first, const char* last, const char* position) c
          matchSide(Side::After, position, first, last);
 }
 
-bool CRule::matchSide(Side side, const char* position, const char* first, const char* last) const {
-  const std::vector<Element>& elements = side == Side::Before ? beforeElements_ : afterElements_;
-  const auto n = static_cast<int32_t>(elements.size());
-  if (n == 0) return true;
-  const std::ptrdiff_t step = side == Side::Before ? -1 : 1;
-  const std::ptrdiff_t lastIndex = last - first;
-  std::ptrdiff_t p = position - first;  // an index; -1 and lastIndex + 1 lie outside the text
+// One match of a context (see CRule::matchSide): the backtracking walk of
+// the matching, over the indexes of a text.
+//
+// A state is pushed only where taking one more character differs from going
+// on, that is for a repetition at or above the element's minimum: resuming a
+// state below the minimum would repeat the very walk that has just failed.
+//
+// What follows a configuration (element k, position p, repetition r) does
+// not depend on the stack below it until everything that the configuration
+// pushed has been popped and the walk pops the state below it, after a
+// rejected character or after a complete match with text remaining. So when
+// a walk runs long, it starts again and remembers, for the configurations
+// that came to that point, which of the two it was, and meets them again at
+// once. It remembers element starts, and the repetitions that cannot reach
+// the element's maximum before the text ends (what follows them does not
+// depend on the repetition number); a match then costs at most elements x
+// positions x repetitions steps, where plain backtracking grows with the
+// number of ways of sharing the text among the elements.
+class CRule::ContextWalk {
+ public:
+  ContextWalk(const std::vector<Element>& elements, Side side, const char* text,
+              std::ptrdiff_t lastIndex, std::ptrdiff_t start)
+      : elements_(elements),
+        step_(side == Side::Before ? -1 : 1),
+        text_(text),
+        lastIndex_(lastIndex),
+        start_(start) {}
+
+  // The outcome of the match; without remembering, none once the walk has
+  // taken kPlainSteps steps.
+  std::optional<bool> Run(bool remember);
+
+ private:
+  // How the walk after a configuration came to pop the state below it.
+  enum Ending : uint8_t { kUnknown, kRejected, kExtended };
+  struct Entered {
+    std::size_t slot;   // in endings_
+    std::size_t depth;  // the stack size when the configuration was met
+  };
+
+  // Steps of plain backtracking before the walk starts again remembering:
+  // the contexts of ordinary rules stay far below it.
+  static constexpr int kPlainSteps = 4096;
+
+  // The place of a configuration in endings_ (grown as needed); -1 for a
+  // configuration that is not remembered.
+  std::ptrdiff_t Slot(int32_t k, std::ptrdiff_t p, int32_t r);
+
+  const std::vector<Element>& elements_;
+  const std::ptrdiff_t step_;
+  const char* const text_;
+  const std::ptrdiff_t lastIndex_;  // -1 and lastIndex_ + 1 lie outside the text
+  const std::ptrdiff_t start_;
+  std::vector<Ending> endings_;
+};
+
+std::ptrdiff_t CRule::ContextWalk::Slot(int32_t k, std::ptrdiff_t p, int32_t r) {
+  const Element& e = elements_[static_cast<std::size_t>(k - 1)];
+  const std::ptrdiff_t remaining = step_ > 0 ? lastIndex_ - p : p;
+  const bool free = r >= e.minimum && int64_t{r} + remaining <= int64_t{e.maximum};
+  if (!free && r != 1) return -1;
+  const std::ptrdiff_t distance = step_ > 0 ? p - start_ : start_ - p;
+  const auto n = static_cast<std::ptrdiff_t>(elements_.size());
+  const auto slot = static_cast<std::size_t>(((distance * n + (k - 1)) << 1) | (free ? 1 : 0));
+  if (slot >= endings_.size()) endings_.resize(std::max(slot + 1, 2 * endings_.size()), kUnknown);
+  return static_cast<std::ptrdiff_t>(slot);
+}
+
+std::optional<bool> CRule::ContextWalk::Run(bool remember) {
+  const auto n = static_cast<int32_t>(elements_.size());
   int32_t k = 1;
   int32_t r = 1;
+  std::ptrdiff_t p = start_;
   MatchStack stack;
+  std::vector<Entered> entered;  // configurations met whose ending is not known yet
+  endings_.clear();
+  int steps = 0;
 
-  // Resume from the most recent state: its element takes one more character.
-  auto resume = [&]() {
+  // Pops the most recent state and resumes from it: its element takes one
+  // more character (a state is pushed below the maximum only). The
+  // configurations met since the stack had its present size end so. False
+  // when there is nothing to pop.
+  auto pop = [&](Ending ending) {
+    for (; !entered.empty() && entered.back().depth >= stack.size(); entered.pop_back()) {
+      endings_[entered.back().slot] = ending;
+    }
+    if (stack.empty()) return false;
     const CRuleMatchState state = stack.pop();
     k = state.element;
     p = state.position;
     r = state.repetition + 1;
-    if (r > state.maximum) {
-      ++k;
-      r = 1;
-    }
+    return true;
   };
 
   for (;;) {
     while (k <= n) {
-      p += step;
-      const Element& e = elements[k - 1];
+      if (remember) {
+        const std::ptrdiff_t slot = Slot(k, p, r);
+        if (slot >= 0) {
+          const Ending known = endings_[static_cast<std::size_t>(slot)];
+          if (known != kUnknown) {
+            if (!pop(known)) return known == kExtended;
+            continue;
+          }
+          entered.push_back({static_cast<std::size_t>(slot), stack.size()});
+        }
+      } else if (++steps > kPlainSteps) {
+        return std::nullopt;
+      }
+      p += step_;
+      const Element& e = elements_[static_cast<std::size_t>(k - 1)];
       if (!e.repetitionValid) return false;
-      if (p < 0 || p > lastIndex) return e.boundaryMarker || e.minimum == 0;
-      const auto c = static_cast<unsigned char>(first[p]);
+      if (p < 0 || p > lastIndex_) return e.boundaryMarker || e.minimum == 0;
+      const auto c = static_cast<unsigned char>(text_[p]);
       const bool accepted =
           e.kind == Element::kAcceptAll || (e.members.test(c) == (e.kind == Element::kInSet));
       if (accepted) {
-        if (e.maximum > e.minimum && r < e.maximum) {
-          CRuleMatchState state;
-          state.element = k;
-          state.position = p;
-          state.repetition = r;
-          state.minimum = e.minimum;
-          state.maximum = e.maximum;
-          stack.push(state);
-        }
         if (r >= e.minimum) {
-          ++k;
+          if (r < e.maximum) {
+            CRuleMatchState state;
+            state.element = k;
+            state.position = p;
+            state.repetition = r;
+            state.minimum = e.minimum;
+            state.maximum = e.maximum;
+            stack.push(state);
+          }
+          ++k;  // lazily: the element stops as soon as it has its minimum
           r = 1;
         } else {
           ++r;
         }
       } else if (e.minimum == 0) {
-        p -= step;  // the character is offered to the next element
+        p -= step_;  // the character is offered to the next element
         ++k;
         r = 1;
-      } else {
-        if (stack.empty()) return false;
-        resume();
+      } else if (!pop(kRejected)) {
+        return false;
       }
     }
     // Every element is satisfied; the most recent element that could take
     // more characters is extended while text remains.
-    const bool textRemains = side == Side::Before ? p > 0 : p < lastIndex;
-    if (!textRemains || stack.empty()) return true;
-    resume();
+    const bool textRemains = step_ < 0 ? p > 0 : p < lastIndex_;
+    if (!textRemains || !pop(kExtended)) return true;
   }
+}
+
+bool CRule::matchSide(Side side, const char* position, const char* first, const char* last) const {
+  const std::vector<Element>& elements = side == Side::Before ? beforeElements_ : afterElements_;
+  if (elements.empty()) return true;
+  std::ptrdiff_t lastIndex = last - first;
+  // A terminating zero that the caller counted in is the end of the text.
+  if (side == Side::After && lastIndex >= 0 && first[lastIndex] == '\0') --lastIndex;
+  ContextWalk walk(elements, side, first, lastIndex, position - first);
+  const std::optional<bool> plain = walk.Run(false);
+  return plain.has_value() ? *plain : *walk.Run(true);
 }
 
 void CRule::countUse() const { counter_.fetch_add(1, std::memory_order_relaxed); }
@@ -337,7 +434,9 @@ bool CRuleCollection::queryInterface(int id, void** out) {
 }
 
 bool CRuleCollection::loadFromFile(const std::string& path) {
-  std::ifstream file(path, std::ios::in | std::ios::binary);
+  std::ifstream file;
+  // A directory opens as a stream here, but holds no rules.
+  if (!UTILITIES::isDirectory(path)) file.open(path, std::ios::in | std::ios::binary);
   if (!file.is_open() || file.fail() || file.bad()) {
     error_.setError(800, CRC_ERR_OPEN);
     return false;
@@ -492,7 +591,7 @@ const char* CRuleCollection::convert(const char* text, int /*length*/, int count
       // terminated within them.
       const auto wanted = static_cast<std::size_t>(count);
       while (characters < wanted && text[characters] != '\0') ++characters;
-      if (characters < wanted && wanted == characters + 1) ++characters;  // the terminating zero
+      if (characters < wanted) ++characters;  // the terminating zero, and nothing after it
     }
     convertRange(text, characters, output_);
   }
@@ -502,12 +601,8 @@ const char* CRuleCollection::convert(const char* text, int /*length*/, int count
 std::string CRuleCollection::convertToString(const std::string& text, int count) const {
   std::size_t characters = text.size();
   if (count >= 0) {
-    const auto wanted = static_cast<std::size_t>(count);
-    if (wanted <= text.size()) {
-      characters = wanted;
-    } else if (wanted == text.size() + 1) {
-      characters = wanted;  // the terminating zero of c_str()
-    }
+    // Beyond the text: its terminating zero (of c_str()) too, nothing after it.
+    characters = std::min(static_cast<std::size_t>(count), text.size() + 1);
   }
   std::string out;
   convertRange(text.c_str(), characters, out);

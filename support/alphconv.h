@@ -69,11 +69,15 @@ class CRule final : public CInterface {
   // Whether the rule applies at position. first is the first character of
   // the text (the limit of the Before context), last the last character
   // that is converted (the limit of the After context); position lies
-  // between them. The Main Char is not compared here.
+  // between them; a zero byte at last is the terminating zero counted in,
+  // which the After context meets as the end of the text. The Main Char is
+  // not compared here.
   bool matches(const char* first, const char* last, const char* position) const;
 
   // Matches one context, walking leftwards (Before) or rightwards (After)
-  // from position.
+  // from position. Backtracking that runs long goes on remembering the
+  // configurations that have failed, so its cost stays polynomial in the
+  // number of elements and the length of the text.
   bool matchSide(Side side, const char* position, const char* first, const char* last) const;
 
   // Reads a repetition: "n" gives n to n (the empty text gives 0 to 0);
@@ -106,6 +110,8 @@ class CRule final : public CInterface {
     int32_t maximum = 0;
     std::bitset<256> members;
   };
+
+  class ContextWalk;
 
   static std::vector<Element> prepare(const CRuleContext& context);
   void prepareContexts();
@@ -140,7 +146,8 @@ class CRuleCollection final : public CInterface {
   // null out) give false.
   bool queryInterface(int id, void** out) override;
 
-  // Loads the rule file at path (800 when it cannot be opened).
+  // Loads the rule file at path (800 when it cannot be opened or is a
+  // directory).
   bool loadFromFile(const std::string& path);
   // Reads the header and the rule records up to the end of the stream.
   // Errors 801 to 804. The rules must stand in ascending order of Main Char
@@ -148,9 +155,9 @@ class CRuleCollection final : public CInterface {
   bool loadFromStream(std::istream& in);
 
   // Converts the first count characters of text (any negative count: the
-  // whole text up to its terminating zero). A count beyond the text is cut
-  // to the text; a count of exactly the length plus one converts the
-  // terminating zero too. length is not needed (the output grows as
+  // whole text up to its terminating zero). A count beyond the text
+  // converts the terminating zero too, as a count of the length plus one
+  // does. length is not needed (the output grows as
   // needed) and is ignored. The result is zero-terminated and lies in the
   // collection's own buffer: it stays valid until the next call of convert
   // on this collection. Not thread-safe: use convertToString when the

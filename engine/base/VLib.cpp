@@ -75,10 +75,10 @@ int Round(double v) {
 }
 
 int TruncatedProduct(int reference, float scale) {
-  const double v = static_cast<double>(reference) * static_cast<double>(scale);
+  const float v = static_cast<float>(reference) * scale;
   if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+  if (v >= static_cast<float>(INT_MAX)) return INT_MAX;
+  if (v <= static_cast<float>(INT_MIN)) return INT_MIN;
   return static_cast<int>(v);
 }
 

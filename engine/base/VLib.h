@@ -31,8 +31,10 @@ float linear_y(float x0, float x1, float y0, float y1, float x);
 // (2.5 gives 2, -2.5 gives -3). Saturates at the limits of int; NaN gives 0.
 int Round(double v);
 
-// reference x scale truncated toward zero, kept within int (NaN gives 0): the
-// base duration and the base F0 of a voice at a speed or pitch scale.
+// reference x scale, multiplied in single precision as the voice's values
+// are, truncated toward zero and kept within int (NaN gives 0): the base
+// duration and the base F0 of a voice at a speed or pitch scale (120 x 0.9
+// gives 108).
 int TruncatedProduct(int reference, float scale);
 
 // Round(v / step) * step; 0 for a step of 0.

@@ -112,7 +112,7 @@ std::string VParameterDataEntry::Text() const {
 
 int VParameterData::Add(const std::string& name, const std::string& type, int mode,
                         const void* value) {
-  if (IndexOf(name) >= 0) return -1;
+  if (!m_Index.emplace(name, m_Entries.size()).second) return -1;
   VParameterDataEntry entry;
   entry.Set(name, type, mode, value);
   m_Entries.push_back(std::move(entry));
@@ -120,10 +120,8 @@ int VParameterData::Add(const std::string& name, const std::string& type, int mo
 }
 
 int VParameterData::IndexOf(const std::string& name) const {
-  for (size_t i = 0; i < m_Entries.size(); ++i) {
-    if (m_Entries[i].Name() == name) return static_cast<int>(i);
-  }
-  return -1;
+  const auto found = m_Index.find(name);
+  return found == m_Index.end() ? -1 : static_cast<int>(found->second);
 }
 
 int VParameterData::Get(const std::string& name, char** out) const {
@@ -144,4 +142,5 @@ const VParameterDataEntry* VParameterData::Find(const std::string& name) const {
 void VParameterData::Clear() {
   for (VParameterDataEntry& entry : m_Entries) entry.Destroy();
   std::vector<VParameterDataEntry>().swap(m_Entries);
+  m_Index = std::unordered_map<std::string, std::size_t>();
 }

@@ -1,10 +1,12 @@
 // A typed, ordered parameter store: entries keep a name, a type name
 // ("void" until set; "string", "integer" or "float"), the byte count of the
 // value and their own copy of it. Names are unique within a store and are
-// compared exactly (case-sensitive).
+// compared exactly (case-sensitive); an index by name keeps adding and
+// looking up independent of the number of entries.
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "support/constants.h"
@@ -74,4 +76,5 @@ class VParameterData {
 
  private:
   std::vector<VParameterDataEntry> m_Entries;
+  std::unordered_map<std::string, std::size_t> m_Index;  // name -> entry
 };

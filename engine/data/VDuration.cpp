@@ -15,11 +15,14 @@
 namespace {}  // namespace
 
 bool ReadQuantumAndReference(const VCharacter* character, const char* owner,
-                             const char* referenceKey, int& quantum, int& reference) {
+                             const char* referenceKey, int& quantum, int& reference,
+                             bool& reported) {
   quantum = character != nullptr
                 ? VLib::ParseInt(character->GetParameter(VDuration::kTimeQuantumKey))
                 : 0;
   if (quantum <= 0) {
+    if (reported) return false;
+    reported = true;
     VLib::ReportError(std::string(owner) + "::Prepare()@TIMEQUANTUM must be positive: [" +
                       std::to_string(quantum) + "]");
     return false;
@@ -60,7 +63,7 @@ int VDuration::Prepare() {
 
   int quantum = 0;
   if (!ReadQuantumAndReference(composer->GetCharacter(), "VDuration", kReferenceKey, quantum,
-                               reference_)) {
+                               reference_, quantumReported_)) {
     return kBadTimeQuantum;
   }
   SetValue(quantum);
@@ -82,8 +85,9 @@ int VDuration::Finalise() {
   const int base = GetBase();
   const int quantum = GetTimeQuantum();  // positive once prepared
   for (float& entry : entries_) {
-    entry = static_cast<float>(
-        VLib::Quantize(static_cast<double>(base) * static_cast<double>(entry), quantum));
+    // The product in single precision: 100 x 1.1 is 110 exactly, which
+    // quantises (half down) to 100 ms with a quantum of 20.
+    entry = static_cast<float>(VLib::Quantize(static_cast<float>(base) * entry, quantum));
   }
   finalised_ = true;
   return kFinalised;
@@ -109,12 +113,12 @@ float VDuration::TotalOfPhones() const {
   const VSR_PhonePool* pool = composer->GetShared()->GetPhonePool();
   const char* text = composer->GetText()->GetText();
   const int n = std::min(TextLength(), GetSize());
-  double total = 0.0;
+  float total = 0.0f;
   for (int i = 0; i < n; ++i) {
     const float entry = entries_[static_cast<std::size_t>(i)];
     if (entry > 0.0f && pool->getPhoneFeature(text[i], "phone")) total += entry;
   }
-  return static_cast<float>(total);
+  return total;
 }
 
 int VDuration::GetBase() const { return VLib::TruncatedProduct(reference_, GetScale()); }
@@ -122,6 +126,7 @@ int VDuration::GetBase() const { return VLib::TruncatedProduct(reference_, GetSc
 int VDuration::Reset() {
   SetPrepared(false);
   finalised_ = false;
+  quantumReported_ = false;
   return 1;
 }
 

@@ -16,9 +16,12 @@ class VCharacter;
 
 // Reads the time quantum ("TIMEQUANTUM") and the reference named by
 // referenceKey from the voice font. A quantum that is not positive (or no
-// font) is reported in owner's name and answers false; both arrays use it.
+// font) answers false and goes to the error report in owner's name unless
+// `reported` is set already (it is set then): one report per run. Both
+// arrays use it.
 bool ReadQuantumAndReference(const VCharacter* character, const char* owner,
-                             const char* referenceKey, int& quantum, int& reference);
+                             const char* referenceKey, int& quantum, int& reference,
+                             bool& reported);
 
 class VDuration : public VComponent {
  public:
@@ -50,7 +53,7 @@ class VDuration : public VComponent {
   // reference" from the current character, sizes the entries to the length
   // of the working text, sets each to 1.0 and returns 1. Failures leave the
   // array unprepared and empty: a time quantum of 0 or below goes to the
-  // error report (kBadTimeQuantum); entries that cannot be allocated give an
+  // error report once per run (kBadTimeQuantum); entries that cannot be allocated give an
   // error line in the engine log (kAllocationFailed); without a composer the
   // error report receives "VDuration::Prepare" (kNoComposer).
   int Prepare();
@@ -79,9 +82,14 @@ class VDuration : public VComponent {
   void SetScale(float scale) { scale_.store(scale); }
   float GetScale() const { return scale_.load(); }
 
-  // Neither prepared nor finalised; the entries stay until the next
-  // preparation replaces them. 1.
+  // Neither prepared nor finalised, and a new run for the report of a bad
+  // time quantum; the entries stay until the next preparation replaces
+  // them. 1.
   int Reset();
+
+  // Whether this run has reported a time quantum that is not positive. The
+  // composer's intonation array shares it: both read the same setting.
+  bool& QuantumReported() { return quantumReported_; }
 
   // Used by the duration modules on a prepared array: entry i multiplied by
   // factor, or set to value. False, with nothing changed and nothing
@@ -105,5 +113,6 @@ class VDuration : public VComponent {
   std::vector<float> entries_;
   int reference_ = kDefaultReference;
   bool finalised_ = false;
+  bool quantumReported_ = false;
   std::atomic<float> scale_{1.0f};
 };

@@ -21,9 +21,9 @@ namespace {
 
 // The whole number of quanta in a duration; a negative duration has none.
 int QuantaIn(float duration, int quantum) {
-  const double q = static_cast<double>(duration) / quantum;
-  if (!(q > 0.0)) return 0;
-  if (q >= static_cast<double>(INT_MAX)) return INT_MAX;
+  const float q = duration / static_cast<float>(quantum);
+  if (!(q > 0.0f)) return 0;
+  if (q >= static_cast<float>(INT_MAX)) return INT_MAX;
   return static_cast<int>(q);
 }
 
@@ -87,13 +87,14 @@ int VIntonation::Prepare() {
   Clear();
 
   int quantum = 0;
+  VDuration* duration = composer->GetDuration();
+  bool& reported = duration != nullptr ? duration->QuantumReported() : quantumReported_;
   if (!ReadQuantumAndReference(composer->GetCharacter(), "VIntonation", kReferenceKey, quantum,
-                               reference_)) {
+                               reference_, reported)) {
     return kBadTimeQuantum;
   }
   SetValue(quantum);
 
-  VDuration* duration = composer->GetDuration();
   if (duration != nullptr) duration->Finalise();
 
   const VTextBuffer* buffer = composer->GetText();
@@ -158,6 +159,7 @@ int VIntonation::GetBaseF0() const { return VLib::TruncatedProduct(reference_, G
 
 int VIntonation::Reset() {
   SetPrepared(false);
+  quantumReported_ = false;
   return 1;
 }
 

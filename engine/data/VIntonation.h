@@ -68,8 +68,8 @@ class VIntonation : public VComponent {
   // 2 the working text is empty (no links); 0 the phones have no duration
   // (links, no cells); -1 the links or -3 the cells cannot be allocated
   // (error line in the engine log); -4 a time quantum of 0 or below (error
-  // report); -2 no composer (error report "VIntonation::Prepare"). Every
-  // rebuild first drops the old links, cells and cursor.
+  // report, once per run with the duration array's); -2 no composer (error report
+  // "VIntonation::Prepare"). Every rebuild first drops the old links, cells and cursor.
   int Prepare();
 
   // Prepare; 0 when that gives less than 1. Otherwise every cell of every
@@ -84,7 +84,8 @@ class VIntonation : public VComponent {
   void SetScale(float scale) { scale_.store(scale); }
   float GetScale() const { return scale_.load(); }
 
-  // Not prepared; the links and cells stay until the next preparation. 1.
+  // Not prepared, and a new run for the report of a bad time quantum; the
+  // links and cells stay until the next preparation. 1.
   int Reset();
 
   // The index of the link whose character is pos; -1 when there is none.
@@ -178,6 +179,8 @@ class VIntonation : public VComponent {
   std::atomic<float> scale_{1.0f};
   std::vector<float> cells_;
   int reference_ = kDefaultReference;
+  // The report of a bad time quantum, for a composer without duration array.
+  bool quantumReported_ = false;
   std::vector<_link_> links_;
   bool hasLinks_ = false;
   int cursor_ = -1;

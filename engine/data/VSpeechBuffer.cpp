@@ -104,7 +104,11 @@ int VSpeechBuffer::Append(int16_t sample) {
     }
     int16_t* block = grown > 0 ? AllocateSamples(static_cast<size_t>(grown)) : nullptr;
     if (block == nullptr) {
-      VLib::ReportError("VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory");
+      // Once per run: a synthesis may offer millions of samples more.
+      if (!refusalReported_) {
+        VLib::ReportError("VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory");
+      }
+      refusalReported_ = true;
       return -1;
     }
     if (last_ >= 0) {
@@ -121,6 +125,7 @@ int VSpeechBuffer::Append(int16_t sample) {
 
 bool VSpeechBuffer::Reset() {
   last_ = -1;
+  refusalReported_ = false;
   return true;
 }
 

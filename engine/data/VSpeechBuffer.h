@@ -35,11 +35,12 @@ class VSpeechBuffer : public VComponent {
   int Init();
 
   // Stores the sample: 1; 2 when the capacity had to be doubled first (up to
-  // kMaxCapacity); -1, with an error report and the sample not stored, when
-  // the larger block cannot be had.
+  // kMaxCapacity); -1, with the sample not stored, when the larger block
+  // cannot be had. The first refusal of a run goes to the error report.
   int Append(int16_t sample);
 
-  // Empties the buffer; the block and its capacity stay. True.
+  // Empties the buffer and starts a new run; the block and its capacity
+  // stay. True.
   bool Reset();
 
   // The number of samples.
@@ -72,6 +73,7 @@ class VSpeechBuffer : public VComponent {
   std::unique_ptr<int16_t[]> samples_;
   int32_t last_ = -1;
   int32_t capacity_ = 0;
+  bool refusalReported_ = false;  // in this run
 
   char riffTag_[4];
   uint32_t riffSize_ = 0;

@@ -154,6 +154,7 @@ int tmengine__TextToBuffer(Tamrin* handle, const char* Text, int WithHeader, cha
 }
 
 int tmengine__FreeBuffer(char** Buffer) {
+  ClearLastError();
   if (Buffer != nullptr) VStr::Release(Buffer);
   return 0;
 }

@@ -110,8 +110,9 @@ TMENGINE_API int tmengine__ReleaseSharedResources(void);
 TMENGINE_API int tmengine__New(Tamrin** handle);
 
 /*
- * Stops a run that is under way, waits for it, releases the engine and sets
- * *handle to NULL. 0 also when *handle is NULL already.
+ * Stops a run that is under way (which stops the runs of every engine, see
+ * tmengine__Stop), waits for it, releases the engine and sets *handle to
+ * NULL. 0 also when *handle is NULL already.
  * Failure: "Error finalizing the object of Tamrin."
  */
 TMENGINE_API int tmengine__Delete(Tamrin** handle);
@@ -136,7 +137,9 @@ TMENGINE_API int tmengine__TextToBuffer(Tamrin* handle, const char* Text, int Wi
 
 /*
  * Releases the block that *Buffer holds and sets *Buffer to NULL. A NULL
- * Buffer, or a Buffer holding NULL, is accepted. Always 0.
+ * Buffer, or a Buffer holding NULL, is accepted. Always 0; empties the
+ * last-error text like every function but tmengine__GetLastError (read the
+ * text before releasing a block).
  */
 TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
 
@@ -151,8 +154,10 @@ TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
 TMENGINE_API int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName);
 
 /*
- * Stops the speech under way (in every engine of the process), also while
- * it is paused. 0, or a negative code of an output.
+ * Stops the speech under way, also while it is paused. The stop request is
+ * one for the whole process: it ends the runs of every engine, and so does
+ * tmengine__Delete of an engine that is speaking. 0, or a negative code of
+ * an output.
  * Failure: "Error in stopping text-to-speech."
  */
 TMENGINE_API int tmengine__Stop(Tamrin* handle);

@@ -204,11 +204,12 @@ bool V58ProsodicCompiler::Load(const std::string& path) {
     if (replaced) problems.push_back("template " + what + " given twice, the later one kept");
   };
 
-  // The first record is not part of the templates.
-  std::optional<std::string> record = VLib::ReadDataText(in, kRecordSize, true, path);
-  while (record.has_value()) {
-    record = VLib::ReadDataText(in, kRecordSize, true, path);
-    if (!record.has_value()) break;
+  // The first record is not part of the templates. A malformed record is
+  // reported by the reader and skipped; reading goes on to the end.
+  VLib::ReadDataText(in, kRecordSize, true, path);
+  while (in.good()) {
+    const std::optional<std::string> record = VLib::ReadDataText(in, kRecordSize, true, path);
+    if (!record.has_value()) continue;
     const std::string line = WithoutLineEnd(*record);
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '%') {

@@ -94,7 +94,9 @@ class V58ProsodicCompiler {
   virtual ~V58ProsodicCompiler();
 
   // Reads a template file into the table; always true (a file that cannot
-  // be read gives no collection). Problems go to the engine log: one line
+  // be read gives no collection). A malformed record goes to the error
+  // report and is skipped; the records after it are read. Problems go to
+  // the engine log: one line
   // per element whose end position is 0 (and then, once for the file, the
   // error report "locale error"), one line per collection refused because
   // the table is full, and one line for the whole file naming templates with

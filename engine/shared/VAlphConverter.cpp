@@ -42,9 +42,9 @@ int VAlphConverter::Convert(const char* text, int length, char** result) const {
     return 1;
   }
   std::string current = text != nullptr ? text : "";
-  // At most the characters and the terminating zero.
-  const int whole = static_cast<int>(current.size()) + 1;
-  int count = length < 0 ? -1 : (length > whole ? whole : length);
+  // A length beyond the text converts the characters and the terminating
+  // zero (the collection reads no further).
+  int count = length < 0 ? -1 : length;
   for (const CRuleCollection* collection : collections_) {
     const std::string converted = collection->convertToString(current, count);
     // The next collection converts the output up to its terminating zero.

@@ -201,6 +201,28 @@ TEST_F(MbrolaTest, ALineTakenAfterTheFlushLetsTheTextGoOn) {
   EXPECT_TRUE(LogErrors().empty());
 }
 
+TEST_F(MbrolaTest, AFullSpeechBufferEndsTheSynthesis) {
+  // A buffer that keeps the 16 samples of its first block and cannot grow.
+  struct FullBuffer : VSpeechBuffer {
+    int16_t* AllocateSamples(size_t count) override {
+      return GetCapacity() == 0 ? VSpeechBuffer::AllocateSamples(count) : nullptr;
+    }
+  } full;
+  full.SetComposer(&composer_);
+  ASSERT_EQ(full.Init(), 1);
+  composer_.speech = &full;
+  library_.onWrite = [this](const std::string& text, int offers) {
+    if (text[0] != 'a' || offers > 1) return 1;
+    library_.MakeReady(100);
+    return 0;
+  };
+  ASSERT_TRUE(Speak("mam."));
+  EXPECT_EQ(full.GetSize(), 16);
+  EXPECT_EQ(library_.Taken().size(), 4u);  // the two lines before the refused one
+  EXPECT_EQ(Reported().size(), 1u);
+  composer_.speech = &speech_;
+}
+
 TEST_F(MbrolaTest, PendingErrorsOfTheLibraryGoToTheEngineLog) {
   library_.pendingError = -3;
   library_.errorText = "unknown phone: \"q\"";

@@ -49,6 +49,12 @@ struct MatchCase {
 
 TEST(CRuleMatchTest, TableOfContexts) {
   const std::string ab0("ab\0", 3);
+  // Sixteen ranges before a b that never comes: backtracking through every
+  // way of sharing the a's among them would not end.
+  std::string ranges;
+  for (int i = 0; i < 16; ++i) ranges += "=:1-64:a|";
+  ranges += "=:1:b";
+  const std::string aaa = "X" + std::string(64, 'a') + "c";
   const MatchCase cases[] = {
       // Enabled 0 never matches.
       {"disabled_empty_contexts", "", "", "abc", 1, false, false, 0},
@@ -73,6 +79,10 @@ TEST(CRuleMatchTest, TableOfContexts) {
       {"after_boundary_meets_counted_zero", "", "=:1:\\0", ab0, 1, true, true},
       {"plain_set_rejects_counted_zero", "", "=:1:a", ab0, 1, false, true},
       {"zero_itself_meets_boundary", "", "=:1:\\0", ab0, 2, true, true},
+      {"counted_zero_ends_the_text_before_a_required_element", "", "=:1:\\0|=:1:x", "ab", 1, true,
+       true},
+      {"counted_zero_ends_the_text_for_an_optional_element", "", "=:0-1:x|=:1:y", "ab", 1, true,
+       true},
       // Elements with minimum 0 decide the boundary at once, even with required
       // elements after them.
       {"before_min0_at_boundary", "=:0-1:x|=:1:y", "", "ab", 0, true},
@@ -111,6 +121,7 @@ TEST(CRuleMatchTest, TableOfContexts) {
       // Lazy repetitions with a minimum above 1.
       {"minimum_two_reached", "", "=:2-3:a|=:1:b", "Xaab", 0, true},
       {"minimum_two_short", "", "=:2-3:a|=:1:b", "Xab", 0, false},
+      {"many_ranges_fail_in_polynomial_time", "", ranges.c_str(), aaa, 0, false},
       // Both sides must match.
       {"before_matches_after_fails", "=:1:a", "=:1:z", "abc", 1, false},
       {"both_match", "=:1:a", "=:1:c", "abc", 1, true},

@@ -79,6 +79,20 @@ TEST_F(VConfigurationTest, FirstOccurrenceWinsAndIdCannotBeOverridden) {
   EXPECT_EQ(config.Parameters().Count(), 4);
 }
 
+// Half a million keys: comparing each with all the earlier ones would take
+// far longer than any test may run.
+TEST_F(VConfigurationTest, HalfAMillionKeysLoadAndTheFirstOccurrenceStillWins) {
+  const int kKeys = 500000;
+  std::string content;
+  for (int i = 0; i < kKeys; ++i)
+    content += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  VConfiguration config;
+  ASSERT_EQ(config.Load(Write(content + "k0=again\n")), 1);
+  EXPECT_EQ(config.Parameters().Count(), kKeys + 1);
+  EXPECT_EQ(config.GetParam("k0", false), "0");
+  EXPECT_EQ(config.GetParam("k499999", false), "499999");
+}
+
 TEST_F(VConfigurationTest, MissingFileIsReportedAndLeavesOnlyTheId) {
   const std::string path = dir_ / "absent.txt";
   VConfiguration config;

@@ -274,11 +274,15 @@ TEST_F(VSpeechBufferTest, FailedAllocationsAreReported) {
   EXPECT_EQ(buffer.Append(11), 1);
   buffer.failSamples = true;
   EXPECT_EQ(buffer.Append(12), -1);
+  EXPECT_EQ(buffer.Append(13), -1);  // reported once per run
   EXPECT_EQ(buffer.GetSize(), 2);
   EXPECT_EQ(buffer.GetCapacity(), 2);
   EXPECT_EQ(buffer.GetSamples()[1], 11);
   EXPECT_EQ(Reported(), std::vector<std::string>{
                             "VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory"});
+  buffer.Reset();  // a new run reports again
+  for (int16_t s = 0; s < 3; ++s) buffer.Append(s);
+  EXPECT_EQ(Reported().size(), 2u);
 }
 
 TEST_F(VSpeechBufferTest, FailedWaveImageGivesNullBlockAndSizeZero) {

@@ -39,7 +39,7 @@ std::string LastError() {
   char* text = nullptr;
   if (tmengine__GetLastError(&text) != 0) return "(failed)";
   std::string copy = text != nullptr ? text : "(null)";
-  tmengine__FreeBuffer(&text);
+  VStr::Release(&text);  // tmengine__FreeBuffer would empty the text
   return copy;
 }
 
@@ -379,7 +379,9 @@ TEST_F(TmEngineTest, TextToBufferWithAndWithoutHeader) {
   EXPECT_EQ(tmengine__FreeBuffer(&block), 0);
   EXPECT_EQ(block, nullptr);
   EXPECT_EQ(tmengine__FreeBuffer(&block), 0);
+  EXPECT_EQ(tmengine__SetPitchReference(handle_, 2.5), -1200);
   EXPECT_EQ(tmengine__FreeBuffer(nullptr), 0);
+  EXPECT_EQ(LastError(), "");  // emptied first, as by every function but GetLastError
 }
 
 TEST_F(TmEngineTest, TextToFileWritesAWaveFile) {

@@ -292,6 +292,27 @@ TEST_F(V58ProsodicCompilerTest, NumbersReadWithAPointWhateverTheLocale) {
   EXPECT_TRUE(Reported().empty());
 }
 
+TEST_F(V58ProsodicCompilerTest, AMalformedRecordIsReportedAndReadingGoesOn) {
+  testing_support::RecordParts bad;
+  bad.payload = std::string("%lost") + '\0';
+  bad.checkDelta = 1;
+  const std::string broken = testing_support::MakeRecord(bad, 400);
+  // A malformed record in place of the first record and of each "".
+  std::string content = broken;
+  for (const std::string& line :
+       Strings{"%stop", "#H", "", Element("H", "1.5", "1", "1", "1"), "%", "%comma", "#T", "",
+               Element("T", "0.5", "1", "1", "1"), "%"}) {
+    content += line.empty() ? broken : testing_support::TextRecord(line, 400);
+  }
+  inst_.write("v58/bad.v58", content);
+  V58ProsodicCompiler compiler;
+  compiler.Load(inst_.path("v58/bad.v58"));
+  ASSERT_EQ(compiler.CollectionCount(), 2);
+  EXPECT_FLOAT_EQ(compiler.GetCollection("stop")->Get(128)->GetElement(0)->GetStartValue(), 1.5f);
+  EXPECT_FLOAT_EQ(compiler.GetCollection("comma")->Get(1)->GetElement(0)->GetStartValue(), 0.5f);
+  EXPECT_EQ(Reported(), Strings(3, "malformed entry in file " + inst_.path("v58/bad.v58")));
+}
+
 TEST_F(V58ProsodicCompilerTest, AFileThatCannotBeReadGivesNoCollection) {
   V58ProsodicCompiler compiler;
   EXPECT_TRUE(compiler.Load(inst_.path("v58/missing.v58")));
