@@ -3,8 +3,12 @@
 namespace {
 
 // Moves the text of an interface block into out and releases the block.
+// Without a block (the call failed) nothing is released: releasing would
+// empty the last-error text that the failure left.
 void TakeBlock(char*& block, std::string& out) {
-  out = block != nullptr ? block : "";
+  out.clear();
+  if (block == nullptr) return;
+  out = block;
   tmengine__FreeBuffer(&block);
 }
 

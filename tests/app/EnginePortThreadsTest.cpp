@@ -25,6 +25,8 @@ TEST(EnginePortThreadsTest, RequestsDuringSpeechWaitForItAndDeleteStopsIt) {
   std::string name;
   ASSERT_EQ(engine.GetVoiceFontParameter("default.vof", "Settings.DisplayNameGr", name), 0);
   EXPECT_EQ(name, "Ανδρική φωνή");
+  EXPECT_EQ(engine.GetVoiceFontParameter("missing.vof", "Settings.DisplayName", name), -1100);
+  EXPECT_EQ(engine.LastError(), "Error writting to file.");
 
   const std::string text = "Καλημέρα σας, τι κάνετε;";
   const std::string wave = installation.workDir() + "/out.wav";
