@@ -1,14 +1,52 @@
 #include "modules/vm_dur_tristate.h"
 
+#include <string>
+#include <vector>
+
+#include "engine/data/FeatureNames.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VTextBuffer.h"
+#include "engine/shared/PhoneFeature.h"
+#include "engine/shared/TMShared.h"
+
 VM_DurationTriState::VM_DurationTriState() : VModule("VM_DurationTriState") {}
 
-// Runs nothing yet.
-bool VM_DurationTriState::ReleaseResources() { return true; }
+bool VM_DurationTriState::ReleaseResources() {
+  compiler_ = nullptr;
+  return true;
+}
 
 bool VM_DurationTriState::Init() { return true; }
 
-bool VM_DurationTriState::SetUp() { return true; }
+bool VM_DurationTriState::SetUp() {
+  TMShared* shared = Shared();
+  compiler_ = shared != nullptr ? shared->Get3States()->FindFor(FontParameter(kCompilerKey),
+                                                                "VM_DurationTriState::SetUp()")
+                                : nullptr;
+  return true;
+}
 
-bool VM_DurationTriState::Run() { return true; }
+bool VM_DurationTriState::Run() {
+  VDuration* duration = PreparedDurations();
+  if (duration == nullptr || compiler_ == nullptr) return true;
+  const std::string& text = GetComposer()->GetText()->Str();
+  const std::size_t length = text.size();
+  if (length <= 2) return true;
+
+  // The nearest "tristate" phone before and after every character.
+  PhoneFeature isTriState(PhoneTable(), phone_features::kTristate);
+  std::vector<char> left(length, kNoNeighbour);
+  std::vector<char> right(length, kNoNeighbour);
+  for (std::size_t i = 1; i < length; ++i) {
+    left[i] = isTriState(text[i - 1]) ? text[i - 1] : left[i - 1];
+  }
+  for (std::size_t i = length - 1; i-- > 0;) {
+    right[i] = isTriState(text[i + 1]) ? text[i + 1] : right[i + 1];
+  }
+  for (std::size_t i = 1; i + 1 < length; ++i) {
+    duration->Multiply(static_cast<int>(i), compiler_->Lookup(left[i], text[i], right[i]));
+  }
+  return true;
+}
 
 bool VM_DurationTriState::Release() { return true; }

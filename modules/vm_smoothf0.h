@@ -1,15 +1,35 @@
-// Smooths the jumps between neighbouring pitch cells.
+// Smooths the jumps of the F0 curve. The cells are one curve (phone
+// boundaries play no part); walking it from the first cell, wherever two
+// neighbours differ by more than GapThreshold the jump is spread over the
+// cells from there to where the run turns (or to the end): each of them
+// moves toward the cell at the turn on the logarithmic scale of
+// VLib::ValueInRange, so the cell before the turn takes the turn's value.
+// A one-cell peak is therefore moved, not flattened. A run that starts at a
+// cell of 0 is left alone (it has no ratio to spread).
 #pragma once
 
 #include "engine/composer/VModule.h"
 
 class VM_SmoothF0 : public VModule {
  public:
+  static constexpr const char* kGapThresholdKey = "VM_SmoothF0.GapThreshold";
+
   VM_SmoothF0();
 
   bool ReleaseResources() override;
   bool Init() override;
+  // Reads GapThreshold; true.
   bool SetUp() override;
+  // Prepares the durations and the F0 cells and smooths them; true, also
+  // when there are no cells to smooth.
   bool Run() override;
   bool Release() override;
+
+  // Smooths count cells in place with the threshold.
+  static void Smooth(float* cells, int count, float threshold);
+
+  float GetGapThreshold() const { return gapThreshold_; }
+
+ private:
+  float gapThreshold_ = 0.0f;
 };

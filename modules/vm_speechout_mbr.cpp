@@ -1,20 +1,194 @@
 #include "modules/vm_speechout_mbr.h"
 
-VM_SpeechOut_Mbr::VM_SpeechOut_Mbr() : VModule("VM_SpeechOut_Mbr") {}
+#include <dlfcn.h>
 
-// Runs nothing yet.
-bool VM_SpeechOut_Mbr::ReleaseResources() { return true; }
+#include <algorithm>
+
+#include "engine/base/Log.h"
+#include "engine/base/VLib.h"
+#include "engine/composer/VCharacter.h"
+#include "engine/composer/VComposer.h"
+#include "engine/composer/VControl.h"
+#include "modules/vm_genpho.h"
+#include "modules/vm_mbrola.h"
+
+namespace {
+
+constexpr const char* kModuleName = "VM_SpeechOut_Mbr";
+// The size of the buffer that receives the player's error text.
+constexpr int kErrorTextSize = 200;
+
+template <typename F>
+void Bind(void* handle, F& f, const char* name) {
+  f = reinterpret_cast<F>(::dlsym(handle, name));
+}
+
+}  // namespace
+
+const char* const MbrPlayApi::kNames[MbrPlayApi::kCount] = {
+    "MBR_SetDatabase", "MBR_SetCallbackMsgBase", "MBR_Play",      "MBR_WaitForEnd",
+    "MBR_Stop",        "MBR_SetVolumeRatio",     "MBR_LastError",
+};
+
+bool MbrPlayApi::IsComplete() const {
+  const bool set[kCount] = {
+      MBR_SetDatabase != nullptr, MBR_SetCallbackMsgBase != nullptr,
+      MBR_Play != nullptr,        MBR_WaitForEnd != nullptr,
+      MBR_Stop != nullptr,        MBR_SetVolumeRatio != nullptr,
+      MBR_LastError != nullptr,
+  };
+  return std::count(set, set + kCount, true) == kCount;
+}
+
+// ---------------------------------------------------------------------------
+// The library
+
+bool MbrPlayLibrary::Load() {
+  if (given_) return api_.IsComplete();
+  if (handle_ != nullptr) return true;
+  const std::string path = VLib::MakePath(MbrPlayApi::kLibraryPath);
+  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    Log::Module(MbrPlayApi::kLibraryName, false);
+    return false;
+  }
+  Bind(handle_, api_.MBR_SetDatabase, MbrPlayApi::kNames[0]);
+  Bind(handle_, api_.MBR_SetCallbackMsgBase, MbrPlayApi::kNames[1]);
+  Bind(handle_, api_.MBR_Play, MbrPlayApi::kNames[2]);
+  Bind(handle_, api_.MBR_WaitForEnd, MbrPlayApi::kNames[3]);
+  Bind(handle_, api_.MBR_Stop, MbrPlayApi::kNames[4]);
+  Bind(handle_, api_.MBR_SetVolumeRatio, MbrPlayApi::kNames[5]);
+  Bind(handle_, api_.MBR_LastError, MbrPlayApi::kNames[6]);
+  if (api_.IsComplete()) return true;
+  Unload();
+  VLib::ReportError(VM_Mbrola::kMissingFunction);
+  return false;
+}
+
+void MbrPlayLibrary::Unload() {
+  if (handle_ == nullptr) return;
+  ::dlclose(handle_);
+  handle_ = nullptr;
+  api_ = MbrPlayApi();
+}
+
+void MbrPlayLibrary::SetDatabase(const std::string& path) const {
+  if (api_.MBR_SetDatabase != nullptr) api_.MBR_SetDatabase(path.c_str());
+}
+
+void MbrPlayLibrary::SetCallbackMsgBase(int base) const {
+  if (api_.MBR_SetCallbackMsgBase != nullptr) api_.MBR_SetCallbackMsgBase(base);
+}
+
+void MbrPlayLibrary::Play(const char* text, uint32_t flags, const char* file,
+                          MBR_Callback callback) const {
+  if (api_.MBR_Play != nullptr) api_.MBR_Play(text, flags, file, callback);
+}
+
+void MbrPlayLibrary::WaitForEnd() const {
+  if (api_.MBR_WaitForEnd != nullptr) api_.MBR_WaitForEnd();
+}
+
+void MbrPlayLibrary::Stop() const {
+  if (api_.MBR_Stop != nullptr) api_.MBR_Stop();
+}
+
+void MbrPlayLibrary::SetVolumeRatio(float ratio) const {
+  if (api_.MBR_SetVolumeRatio != nullptr) api_.MBR_SetVolumeRatio(ratio);
+}
+
+void MbrPlayLibrary::CheckError() const {
+  if (api_.MBR_LastError == nullptr || api_.MBR_LastError(nullptr, 0) >= 0) return;
+  char text[kErrorTextSize] = {};
+  api_.MBR_LastError(text, kErrorTextSize);
+  text[kErrorTextSize - 1] = '\0';
+  Log::Error2(VM_Mbrola::kErrorPrefix, text);
+}
+
+// ---------------------------------------------------------------------------
+// The module
+
+VM_SpeechOut_Mbr::VM_SpeechOut_Mbr() : VModule(kModuleName) {}
+
+VM_SpeechOut_Mbr::VM_SpeechOut_Mbr(const MbrPlayApi& api) : VModule(kModuleName), library_(api) {}
+
+VM_SpeechOut_Mbr::~VM_SpeechOut_Mbr() {
+  library_.Stop();
+  library_.WaitForEnd();
+}
+
+bool VM_SpeechOut_Mbr::ReleaseResources() {
+  library_.Stop();
+  library_.WaitForEnd();
+  return true;
+}
 
 bool VM_SpeechOut_Mbr::Init() { return true; }
 
-bool VM_SpeechOut_Mbr::SetUp() { return true; }
+bool VM_SpeechOut_Mbr::SetUp() {
+  VComposer* composer = GetComposer();
+  const VCharacter* character = composer != nullptr ? composer->GetCharacter() : nullptr;
+  auto yes = [character](const char* key) {
+    return character != nullptr && character->GetParameter(key) == "yes";
+  };
+  library_.Load();
+  library_.SetDatabase(
+      VLib::MakePath(character != nullptr ? character->GetParameter(kDatabaseKey) : std::string()));
+  outputToFile_ = yes(kOutputToFileKey);
+  outputToBoard_ = yes(kOutputToBoardKey);
+  outputToBuffer_ = yes(kOutputToBufferKey);
+  outputWave_ = yes(kOutputWaveKey);
+  synchronous_ = yes(kSynchronousKey);
+  callback1_ = yes(kCallback1Key);
+  callback2_ = yes(kCallback2Key);
+  generator_ = composer != nullptr ? VM_GeneratorPHO::Find(composer) : nullptr;
+  library_.SetCallbackMsgBase(kMessageBase);
+  library_.CheckError();
+  if (composer != nullptr) composer->GetControl()->SetStopped(true);
+  return true;
+}
 
-bool VM_SpeechOut_Mbr::Run() { return true; }
+bool VM_SpeechOut_Mbr::Run() {
+  library_.WaitForEnd();
+  if (VControl::IsAbort()) return true;
+  VComposer* composer = GetComposer();
+  if (composer != nullptr) composer->GetControl()->WaitWhilePaused();
+  if (VControl::IsAbort()) return true;
+  Play(generator_ != nullptr ? generator_->GetPho().c_str() : "");
+  library_.CheckError();
+  return true;
+}
 
 bool VM_SpeechOut_Mbr::Release() { return true; }
 
-int VM_SpeechOut_Mbr::Play(const char*) { return 0; }
+int VM_SpeechOut_Mbr::Play(const char* text) {
+  VComposer* composer = GetComposer();
+  if (composer != nullptr) composer->GetControl()->SetPlaying(true);
+  if (text == nullptr) return 0;
+  // Run waited for the previous play: its text may be replaced now.
+  playing_ = text;
+  library_.Play(playing_.c_str(), PlayFlags(), nullptr, &PlayCallback);
+  return 0;
+}
 
-int VM_SpeechOut_Mbr::Stop() { return 0; }
+int VM_SpeechOut_Mbr::Stop() {
+  library_.Stop();
+  return 0;
+}
 
-int VM_SpeechOut_Mbr::SetVolume(float) { return 0; }
+int VM_SpeechOut_Mbr::SetVolume(float ratio) {
+  library_.SetVolumeRatio(ratio);
+  return 0;
+}
+
+uint32_t VM_SpeechOut_Mbr::PlayFlags() const {
+  uint32_t flags = 0;
+  if (synchronous_) flags |= kFlagSynchronous;
+  if (outputToFile_) flags |= kFlagFile;
+  if (!outputToBoard_ && !outputToFile_) flags |= kFlagNoOutput;
+  if (callback1_) flags |= kFlagCallback1;
+  if (callback2_) flags |= kFlagCallback2;
+  return flags;
+}
+
+int VM_SpeechOut_Mbr::PlayCallback(uint32_t, uint32_t, int32_t) { return 0; }

@@ -60,3 +60,13 @@ constexpr const char* kVoiced = "voiced";
 constexpr const char* kBreak = "break";
 constexpr const char* kTristate = "tristate";
 }  // namespace phone_features
+
+// Pairs of a name, a colon and a value that modules look for anywhere in a
+// token's features (a substring test, so a later pair of the same name is
+// found too).
+namespace feature_pairs {
+constexpr const char* kPhraseFin = "phrase:fin";
+constexpr const char* kFirstStress = "phrase:firstStress";
+constexpr const char* kPreLastStress = "phrase:preLastStress";
+constexpr const char* kLastStress = "phrase:lastStress";
+}  // namespace feature_pairs

@@ -1,5 +1,6 @@
 #include "engine/data/VLayer.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -20,6 +21,7 @@ VLayer::VLayer(const char* name, int* sizeHint)
 
 VLayer::~VLayer() {
   root_.DeleteChain();
+  nodes_.assign(1, &root_);
   last_ = &root_;
   lastIndex_ = -1;
   allocated_ = 0;
@@ -29,17 +31,17 @@ bool VLayer::Reserve(int* sizeHint) {
   if (sizeHint == nullptr) return true;
   const int wanted = *sizeHint;
   if (wanted - Size() < 1 || allocated_ >= wanted) return true;
-  _token_* tail = last_;
-  while (tail->GetNext() != nullptr) tail = tail->GetNext();
-  while (allocated_ < wanted) {
-    _token_* node = new _token_();
-    node->SetIndex(tail->GetIndex() + 1);
-    node->SetPrev(tail);
-    tail->SetNext(node);
-    tail = node;
-    ++allocated_;
-  }
+  while (allocated_ < wanted) Append(new _token_());
   return true;
+}
+
+void VLayer::Append(_token_* node) {
+  _token_* tail = nodes_.back();
+  node->SetIndex(tail->GetIndex() + 1);
+  node->SetPrev(tail);
+  tail->SetNext(node);
+  nodes_.push_back(node);
+  ++allocated_;
 }
 
 bool VLayer::Add(const _token_& token) {
@@ -54,11 +56,8 @@ bool VLayer::Add(const _token_& token) {
   } else {
     _token_* node = new _token_(token.GetStart(), token.GetEnd());
     node->Assign(token.GetString());
-    node->SetIndex(last_->GetIndex() + 1);
-    node->SetPrev(last_);
-    last_->SetNext(node);
+    Append(node);
     last_ = node;
-    ++allocated_;
   }
   ++lastIndex_;
   return true;
@@ -67,10 +66,7 @@ bool VLayer::Add(const _token_& token) {
 bool VLayer::Reset() {
   // Only the nodes in use hold spans; the spares behind them were cleared
   // when they last went out of use, or never held one.
-  for (_token_* t = &root_; t != nullptr; t = t->GetNext()) {
-    t->Set(nullptr, nullptr, nullptr);
-    if (t == last_) break;
-  }
+  for (_token_* t : Tokens()) t->Set(nullptr, nullptr, nullptr);
   last_ = &root_;
   lastIndex_ = -1;
   return true;
@@ -81,6 +77,16 @@ bool VLayer::check(int pos) const {
   Log::Error("VLayer::check(int pos)@Invalid 'pos' pointer: [" + std::to_string(pos) + "] / [" +
              std::to_string(lastIndex_) + "]");
   return false;
+}
+
+const _token_* VLayer::at(int pos) const {
+  if (pos <= 0) return &root_;
+  if (static_cast<std::size_t>(pos) < nodes_.size()) return nodes_[static_cast<std::size_t>(pos)];
+  return root_.at(pos);  // past the chain: logged there
+}
+
+_token_* VLayer::at(int pos) {
+  return const_cast<_token_*>(static_cast<const VLayer*>(this)->at(pos));
 }
 
 char* VLayer::GetStart(int pos) const { return check(pos) ? at(pos)->GetStart() : nullptr; }
@@ -98,13 +104,15 @@ const char* VLayer::Contains(int pos, const char* text) const {
 int VLayer::locate(const char* pos) const {
   if (lastIndex_ < 0) return -1;
   if (Before(last_->GetEnd(), pos)) return -1;
-  const _token_* candidate = nullptr;
-  for (const _token_* t = &root_; t != nullptr; t = t->GetNext()) {
-    if (Before(pos, t->GetStart())) break;
-    candidate = t;
-    if (t == last_) break;
-  }
-  if (candidate == nullptr || Before(candidate->GetEnd(), pos)) return -1;
+  // The first token in use that starts after pos; the one before it is the
+  // candidate.
+  const auto inUse = nodes_.begin() + lastIndex_ + 1;
+  const auto after =
+      std::upper_bound(nodes_.begin(), inUse, pos,
+                       [](const char* p, const _token_* t) { return Before(p, t->GetStart()); });
+  if (after == nodes_.begin()) return -1;
+  const _token_* candidate = *(after - 1);
+  if (Before(candidate->GetEnd(), pos)) return -1;
   return candidate->GetIndex();
 }
 

@@ -9,13 +9,56 @@
 //
 // Positions are pointers into the working text; they are compared by
 // address and never subtracted.
+//
+// The layer also keeps every node of its chain in an array by index, so
+// that at() and locate() (a binary search over the spans) cost no walk along
+// the links: a module that relates every syllable of a long text to its
+// word stays linear.
 #pragma once
+
+#include <iterator>
+#include <vector>
 
 #include "engine/composer/VComponent.h"
 #include "engine/data/_token_.h"
 
 class VLayer : public VComponent {
  public:
+  // A walk over the tokens in use, from the first to the last; it stops on
+  // its own at the last token in use and never reaches a spare:
+  //   for (_token_* t : layer->Tokens()) ...
+  template <class Token>
+  class Walk {
+   public:
+    class iterator {
+     public:
+      using iterator_category = std::forward_iterator_tag;
+      using value_type = Token*;
+      using difference_type = std::ptrdiff_t;
+      using pointer = Token**;
+      using reference = Token*;
+      iterator(Token* at, const _token_* last) : at_(at), last_(last) {}
+      Token* operator*() const { return at_; }
+      iterator& operator++() {
+        at_ = at_ == last_ ? nullptr : at_->GetNext();
+        return *this;
+      }
+      bool operator==(const iterator& other) const { return at_ == other.at_; }
+      bool operator!=(const iterator& other) const { return at_ != other.at_; }
+
+     private:
+      Token* at_;
+      const _token_* last_;
+    };
+    Walk(Token* first, const _token_* last) : first_(first), last_(last) {}
+    iterator begin() const { return iterator(first_, last_); }
+    iterator end() const { return iterator(nullptr, last_); }
+
+   private:
+    Token* first_;
+    const _token_* last_;
+  };
+
   // name null keeps "__noname__layer__"; sizeHint (may be null) spares are
   // linked after the root.
   VLayer(const char* name, int* sizeHint);
@@ -51,18 +94,30 @@ class VLayer : public VComponent {
   const char* Contains(int pos, const char* text) const;
 
   // The node pos links after the root, without the check: it may be a
-  // spare behind the last token in use (null with a log line past the chain).
-  _token_* at(int pos) { return root_.at(pos); }
-  const _token_* at(int pos) const { return root_.at(pos); }
+  // spare behind the last token in use (null with a log line past the
+  // chain; the root for pos <= 0).
+  _token_* at(int pos);
+  const _token_* at(int pos) const;
   _token_* First() { return &root_; }
   const _token_* First() const { return &root_; }
   // The last token in use (the root when the layer is empty).
   _token_* Last() { return last_; }
   const _token_* Last() const { return last_; }
 
+  // The tokens in use, first to last (nothing for an empty layer).
+  Walk<_token_> Tokens() { return Walk<_token_>(Size() > 0 ? &root_ : nullptr, last_); }
+  Walk<const _token_> Tokens() const {
+    return Walk<const _token_>(Size() > 0 ? &root_ : nullptr, last_);
+  }
+  // The token in use after t; null after the last one (and for null).
+  _token_* Next(const _token_* t) const {
+    return t == nullptr || t == last_ ? nullptr : t->GetNext();
+  }
+
   // The index of the token whose span holds pos; -1 when none (an empty
   // layer, a position before the first span, after the last or in a gap).
-  // Spans are taken to be in increasing order.
+  // Spans are taken to be in increasing order: a binary search over the
+  // starts finds the last token that starts at or before pos.
   int locate(const char* pos) const;
   // The token that locate gives; null for -1.
   _token_* locateToken(const char* pos);
@@ -94,7 +149,12 @@ class VLayer : public VComponent {
   int LinkedNodes() const;
 
  private:
+  // Links node after the chain's current tail and indexes it.
+  void Append(_token_* node);
+
   _token_ root_;
+  // Every node of the chain by index: the root, the tokens in use, the spares.
+  std::vector<_token_*> nodes_{&root_};
   _token_* last_ = &root_;
   int allocated_ = 0;
   int lastIndex_ = -1;

@@ -1,6 +1,7 @@
 #include "engine/data/VTextBuffer.h"
 
 #include <cstring>
+#include <functional>
 
 void VTextBuffer::SetText(const char* text, int length) {
   if (text == nullptr) {
@@ -17,4 +18,11 @@ void VTextBuffer::SetText(const char* text, int length) {
   // Build the new text before the old one goes: text may point into it.
   std::string copy(text, n);
   text_.swap(copy);
+}
+
+int VTextBuffer::IndexOf(const char* pos) const {
+  const std::less<const char*> before;
+  const char* first = text_.data();
+  if (before(pos, first) || !before(pos, first + text_.size())) return -1;
+  return static_cast<int>(pos - first);
 }

@@ -21,6 +21,9 @@ class VTextBuffer {
   // into the text stay valid while its length does not change).
   char* GetData() { return &text_[0]; }
   int GetLength() const { return static_cast<int>(text_.size()); }
+  // The index of the character at pos; -1 for a position outside the text
+  // (pos is compared with the text's ends before anything is subtracted).
+  int IndexOf(const char* pos) const;
   const std::string& Str() const { return text_; }
 
  private:

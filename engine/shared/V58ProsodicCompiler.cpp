@@ -9,6 +9,7 @@
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
 #include "engine/composer/VComposer.h"
+#include "engine/data/FeatureNames.h"
 #include "engine/data/VLayer.h"
 #include "engine/data/_token_.h"
 #include "engine/shared/VDataFile.h"
@@ -20,9 +21,10 @@ constexpr const char* kPointNames[V58ProsodicCompiler::kPointCount] = {"H",  "S1
 
 // The phrase types that have a collection of their own, in the order in
 // which a phrase's "type" is tested.
-constexpr const char* kPhraseTypes[] = {"stop", "comma", "question", "exclamation"};
+constexpr const char* kPhraseTypes[] = {features::kStop, features::kComma, features::kQuestion,
+                                        features::kExclamation};
 
-constexpr const char* kStressed = "stressed";
+constexpr const char* kStressed = features::kStressed;
 
 // A record's text without the line end it may carry (a newline, with one
 // carriage return before it).
@@ -274,7 +276,7 @@ std::string V58ProsodicCompiler::CollectionNameAt(int i) const {
 std::string V58ProsodicCompiler::CollectionNameOf(const _token_* phrase) {
   if (phrase != nullptr) {
     for (const char* type : kPhraseTypes) {
-      if (phrase->Is("type", type)) return type;
+      if (phrase->Is(features::kType, type)) return type;
     }
   }
   return kNullCollection;
@@ -307,11 +309,11 @@ V58ProsodicCompiler::Points V58ProsodicCompiler::FindPoints(_token_* phrase, VLa
 
   // First stress and the end of its word.
   int steps = 0;
-  _token_* s1 = VLayer::FindByFeature(head, tail, kStressed, "1", &steps, 0);
+  _token_* s1 = VLayer::FindByFeature(head, tail, kStressed, features::kOn, &steps, 0);
   if (s1 == nullptr) return pts;
   anchor[kFirstStress] = s1;
   count[kHead] = steps;
-  s1->Set("phrase", "firstStress");
+  s1->Set(features::kPhrase, features::kFirstStress);
   _token_* word1 = nullptr;
   _token_* t1 = WordEnd(words, syllables, s1, tail, &word1);
   if (t1 == nullptr) {
@@ -336,10 +338,10 @@ V58ProsodicCompiler::Points V58ProsodicCompiler::FindPoints(_token_* phrase, VLa
   }
 
   // Last stress, searched from the tail back to T1.
-  _token_* s3 = VLayer::FindByFeature(tail, t1, kStressed, "1", &steps, 0);
+  _token_* s3 = VLayer::FindByFeature(tail, t1, kStressed, features::kOn, &steps, 0);
   if (s3 == nullptr || s3 == s1) return pts;
   anchor[kLastStress] = s3;
-  s3->Set("phrase", "lastStress");
+  s3->Set(features::kPhrase, features::kLastStress);
   if (count[kFirstStressEnd] != 0) {
     count[kFirstStressEnd] = Index(s3) - Index(t1);
   } else {
@@ -375,10 +377,10 @@ V58ProsodicCompiler::Points V58ProsodicCompiler::FindPoints(_token_* phrase, VLa
     pts.covered = false;
     return pts;
   }
-  _token_* s2 = VLayer::FindByFeature(first3, t1, kStressed, "1", &steps, 1);
+  _token_* s2 = VLayer::FindByFeature(first3, t1, kStressed, features::kOn, &steps, 1);
   if (s2 == nullptr || s2 == s1) return pts;
   anchor[kPreLastStress] = s2;
-  s2->Set("phrase", "preLastStress");
+  s2->Set(features::kPhrase, features::kPreLastStress);
   if (count[kFirstStressEnd] != 0) {
     count[kFirstStressEnd] = Index(s2) - Index(t1);
   } else {

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "engine/base/Log.h"
 #include "engine/base/VMap.h"
 #include "engine/shared/VSR_Resource.h"
 
@@ -79,6 +80,16 @@ class VSR_TablePool : public VSR_TablePoolBase {
   // The item stored under exactly that name (the full file name); null when
   // there is none.
   Item* Find(const std::string& name) const { return table_.Find(name); }
+  // Find for a module that binds the item by a voice-font setting: when
+  // there is none, one line in the engine log says so, naming `who`.
+  Item* FindFor(const std::string& name, const std::string& who) const {
+    Item* item = table_.Find(name);
+    if (item == nullptr) {
+      Log::Error(who + "@[" + name + "] is not loaded from " + GetSettings().directoryKey +
+                 ": it is left out");
+    }
+    return item;
+  }
   int Count() const { return table_.Count(); }
   const std::string& KeyAt(int i) const { return table_.KeyAt(i); }
   Item* ItemAt(int i) const { return table_.ItemAt(i); }

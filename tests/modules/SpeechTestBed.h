@@ -335,8 +335,8 @@ class SpeechBed : public testing::Test {
 
 // An installation assembled from the build tree's data as the install step
 // lays it out: config.txt, the compiled resources, the voice fonts, the
-// synthesizer's voices and bin/mbrola.so (the built library, or another
-// one), plus the logger and user-lexicon folders.
+// synthesizer's voices, bin/mbrola.so (the built library, or another one)
+// and the built player library bin/mbrplay.so, plus the logger and user-lexicon folders.
 inline void AssembleInstallation(const std::string& dir,
                                  const std::string& library = TM_MBROLA_LIBRARY) {
   namespace fs = std::filesystem;
@@ -360,6 +360,10 @@ inline void AssembleInstallation(const std::string& dir,
   if (!library.empty()) {
     fs::copy_file(library, root / "bin" / "mbrola.so", fs::copy_options::overwrite_existing);
   }
+#ifdef TM_MBRPLAY_LIBRARY
+  fs::copy_file(TM_MBRPLAY_LIBRARY, root / "bin" / "mbrplay.so",
+                fs::copy_options::overwrite_existing);
+#endif
 }
 
 // An installation assembled from the build tree's data in a folder of its

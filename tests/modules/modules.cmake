@@ -13,7 +13,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
     if(NOT TARGET ${target})
       continue()
     endif()
-    add_dependencies(${target} tm_mbrola tm_test_mbrola17)
+    add_dependencies(${target} tm_mbrola tm_mbrplay tm_test_mbrola17)
     # The text modules' tests write rule files, phone tables and lexicons
     # with the data tools.
     target_link_libraries(${target} PRIVATE tm_rulec_lib tm_phonetable_lib tm_scramble_lib)
@@ -21,6 +21,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
     target_compile_definitions(${target} PRIVATE
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
       TM_MBROLA17_LIBRARY="$<TARGET_FILE:tm_test_mbrola17>"
+      TM_MBRPLAY_LIBRARY="$<TARGET_FILE:tm_mbrplay>"
       TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
   endforeach()
 endif()

@@ -2,7 +2,8 @@
 # installations with the data tools, call the linter in-process and run the
 # real executable.
 if(TARGET tm_datalint_lib AND TARGET tm_rulec_lib AND TARGET tm_phonetable_lib)
-  set(TM_LINT_TESTS ${CMAKE_CURRENT_LIST_DIR}/DataLintTest.cpp)
+  set(TM_LINT_TESTS ${CMAKE_CURRENT_LIST_DIR}/DataLintTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataLintChainTest.cpp)
   # The folder's test binary test_tools globs every source of this folder:
   # this one belongs to test_datalint alone.
   if(TARGET test_tools)

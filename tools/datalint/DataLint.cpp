@@ -1,5 +1,6 @@
 #include "tools/datalint/DataLint.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <fstream>
@@ -68,6 +69,25 @@ constexpr std::array<ResourceKey, 15> kResourceKeys{{
     {"VM_IntonationV58.Compiler", &kV58Compiler, false},
 }};
 
+// The module chain of a voice font: names separated by ';' or newlines, up
+// to the first empty one.
+constexpr const char* kModulesKey = "VModuleChain.Modules";
+constexpr const char* kModuleDelimiters = ";\n";
+
+// The modules that rewrite the working text; the layers are built on the
+// text that the last of them leaves.
+constexpr std::array<const char*, 10> kTextRewriters{
+    "VM_TextFeeder", "VM_Feeder",  "VM_FeederPre",  "VM_FeederPost",  "VM_UserToGreek",
+    "VM_UsEnglish",  "VM_Speller", "VM_Phonemizer", "VM_FilterPlain", "VM_InFilter"};
+// The layer modules, in the order in which each needs the one before.
+constexpr std::array<const char*, 4> kLayers{"VM_LayerSyllable", "VM_LayerWord", "VM_LayerPhrase",
+                                             "VM_LayerSentence"};
+constexpr std::array<const char*, 3> kDurations{"VM_DurationTriState", "VM_DurationWord",
+                                                "VM_DurationFilter"};
+constexpr const char* kIntonationV58 = "VM_IntonationV58";
+constexpr const char* kIntonationSyllable = "VM_IntonationSyllable";
+constexpr const char* kSmoothF0 = "VM_SmoothF0";
+
 bool EndsWith(const std::string& text, const std::string& end) {
   return VSR_TablePoolBase::Matches(text, end);
 }
@@ -91,11 +111,12 @@ std::string Shown(const std::string& text) {
 }
 
 // The names of a chain, up to the first empty one.
-std::vector<std::string> ChainNames(const std::string& value) {
+std::vector<std::string> ChainNames(const std::string& value,
+                                    const char* delimiters = kChainDelimiters) {
   std::vector<std::string> names;
   const char* cursor = value.c_str();
   for (;;) {
-    char* token = VStr::NextToken(&cursor, kChainDelimiters);
+    char* token = VStr::NextToken(&cursor, delimiters);
     const bool end = VStr::IsEmpty(token);
     if (!end) names.emplace_back(token);
     VStr::Release(&token);
@@ -266,6 +287,7 @@ class Linter {
     std::vector<Font> fonts = ReadFonts();
     std::set<std::string> chains;
     for (const Font& font : fonts) {
+      CheckChainOrder(font);
       for (const ResourceKey& key : kResourceKeys) {
         if (font.settings.Parameters().Find(key.key) == nullptr) continue;
         const std::string value = font.settings.GetParam(key.key, false);
@@ -283,6 +305,65 @@ class Linter {
         }
       }
     }
+  }
+
+  // The order that the layer, duration and intonation modules need: the
+  // layers syllable, word, phrase, sentence after the last module that
+  // rewrites the text; every duration module before the first intonation
+  // module; VM_IntonationV58 before VM_IntonationSyllable (which leaves the
+  // syllables that the templates marked alone); VM_SmoothF0 after all of
+  // them. One line per pair that runs the wrong way round.
+  void CheckChainOrder(const Font& font) {
+    if (font.settings.Parameters().Find(kModulesKey) == nullptr) return;
+    // A module named twice runs once, at its later place.
+    std::vector<std::string> order;
+    for (const std::string& name :
+         ChainNames(font.settings.GetParam(kModulesKey, false), kModuleDelimiters)) {
+      order.erase(std::remove(order.begin(), order.end(), name), order.end());
+      order.push_back(name);
+    }
+    auto place = [&order](const std::string& name) {
+      return static_cast<int>(std::find(order.begin(), order.end(), name) - order.begin());
+    };
+    const int absent = static_cast<int>(order.size());
+    // The present module of the list that runs first (or last).
+    auto pick = [&](const std::vector<std::string>& names, bool last) {
+      std::string chosen;
+      for (const std::string& name : names) {
+        if (place(name) == absent) continue;
+        if (chosen.empty() || (last ? place(name) > place(chosen) : place(name) < place(chosen))) {
+          chosen = name;
+        }
+      }
+      return chosen;
+    };
+    std::set<std::pair<std::string, std::string>> reported;
+    auto needs = [&](const std::string& first, const std::string& then) {
+      if (first.empty() || then.empty() || place(first) == absent || place(then) == absent) return;
+      if (place(then) < place(first) && reported.insert({first, then}).second) {
+        Problem(Shown(font.file) + ": " + kModulesKey + " runs " + then + " before " + first +
+                ", which must run first");
+      }
+    };
+    const std::vector<std::string> layers(kLayers.begin(), kLayers.end());
+    const std::string lastRewriter =
+        pick(std::vector<std::string>(kTextRewriters.begin(), kTextRewriters.end()), true);
+    std::string previous;
+    for (const std::string& layer : layers) {
+      needs(lastRewriter, layer);
+      if (place(layer) == absent) continue;
+      needs(previous, layer);
+      previous = layer;
+    }
+    const std::vector<std::string> durations(kDurations.begin(), kDurations.end());
+    const std::string firstIntonation =
+        pick({kIntonationV58, kIntonationSyllable, kSmoothF0}, false);
+    for (const std::string& duration : durations) needs(duration, firstIntonation);
+    needs(kIntonationV58, kIntonationSyllable);
+    std::vector<std::string> shapers = durations;
+    shapers.push_back(kIntonationV58);
+    shapers.push_back(kIntonationSyllable);
+    needs(pick(shapers, true), kSmoothF0);
   }
 
   // The rule collection of that name, loaded once; null (with a problem)

@@ -204,6 +204,18 @@ TEST_F(VLayerTest, LocateGivesTheTokenHoldingAPosition) {
   EXPECT_TRUE(Log().empty());
 }
 
+TEST_F(VLayerTest, TheWalkStopsAtTheLastTokenInUse) {
+  VLayer layer("Word", &wordHint_);
+  EXPECT_EQ(layer.Tokens().begin(), layer.Tokens().end());
+  Fill(layer, kWords);
+  Fill(layer, {kWords[0], kWords[1]});  // the nodes behind are spares now
+  std::vector<const _token_*> walked;
+  for (const _token_* t : layer.Tokens()) walked.push_back(t);
+  EXPECT_EQ(walked, (std::vector<const _token_*>{layer.at(0), layer.at(1)}));
+  EXPECT_EQ(layer.Next(layer.at(0)), layer.at(1));
+  EXPECT_EQ(layer.Next(layer.at(1)), nullptr);
+}
+
 TEST_F(VLayerTest, CheckOutOfRangeWritesTheErrorLine) {
   VLayer layer("Word", &wordHint_);
   EXPECT_FALSE(layer.check(0));

@@ -1,0 +1,172 @@
+// VM_Playback on the virtual device set with a manual clock: runs that wait
+// for each other, stop, pause and resume, open-at-play, BlockAfter, and
+// set-up that neither leaks a device nor zeroes a header that still plays.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/composer/VControl.h"
+#include "modules/vm_playback.h"
+#include "platform/waveout/VirtualWaveOut.h"
+#include "support/cplayback.h"
+#include "tests/modules/SpeechTestBed.h"
+
+namespace {
+
+using platform::VirtualWaveOut;
+using std::chrono::milliseconds;
+
+class PlaybackThreadsTest : public speech_testing::SpeechBed {
+ protected:
+  PlaybackThreadsTest() {
+    devices_.SetClock(VirtualWaveOut::Clock::kManual);
+    VControl::SetAbort(false);
+    Use("no", "no");
+  }
+  void Use(const std::string& openAtPlay, const std::string& blockAfter) {
+    UseFont(std::string(speech_testing::kBedFont) + "VM_Playback.OpenAtPlay=" + openAtPlay +
+            "\nVM_Playback.BlockAfter=" + blockAfter + "\n");
+    playback_.SetComposer(&composer_);
+    ASSERT_TRUE(playback_.SetUp());
+  }
+  // A pass of n samples numbered from first (100 ms for 2205).
+  void Pass(int n, int first) {
+    speech_.Reset();
+    for (int i = 0; i < n; ++i) speech_.Append(static_cast<int16_t>(first + i));
+  }
+  std::vector<int16_t> Numbers(int n, int first) {
+    std::vector<int16_t> v;
+    for (int i = 0; i < n; ++i) v.push_back(static_cast<int16_t>(first + i));
+    return v;
+  }
+  // Runs on a thread of its own until joined.
+  std::thread RunLater() {
+    return std::thread([this] { playback_.Run(); });
+  }
+  void Settle() { std::this_thread::sleep_for(milliseconds(30)); }
+  // Moves the clock past the last block and lets the device hear it.
+  void Finish() {
+    devices_.Advance(milliseconds(500));
+    for (int i = 0; i < 400; ++i) {
+      const auto blocks = devices_.Blocks();
+      if (blocks.back().samples.size() == blocks.back().written) return;
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+  }
+
+  VirtualWaveOut devices_;
+  VM_Playback playback_;
+};
+
+TEST_F(PlaybackThreadsTest, ASecondRunWaitsUntilTheFirstBlockHasPlayed) {
+  Pass(2205, 0);
+  ASSERT_TRUE(playback_.Run());
+  Pass(2205, 5000);
+  std::thread second = RunLater();
+  Settle();
+  EXPECT_EQ(devices_.Blocks().size(), 1u);
+  devices_.Advance(milliseconds(100));
+  second.join();
+  Finish();
+  const auto blocks = devices_.Blocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].samples, Numbers(2205, 0));
+  EXPECT_EQ(blocks[1].samples, Numbers(2205, 5000));
+}
+
+TEST_F(PlaybackThreadsTest, StopEndsTheBlockAndClosesAnOpenAtPlayDevice) {
+  for (const char* openAtPlay : {"no", "yes"}) {
+    SCOPED_TRACE(openAtPlay);
+    Use(openAtPlay, "no");
+    const std::size_t before = devices_.Blocks().size();
+    EXPECT_EQ(playback_.Stop(), 0);  // idle: nothing to stop
+    EXPECT_EQ(devices_.Blocks().size(), before);
+    Pass(2205, 0);
+    playback_.Run();
+    devices_.Advance(milliseconds(10));
+    EXPECT_EQ(playback_.Stop(), 0);
+    EXPECT_TRUE(devices_.Blocks().back().cut);
+    EXPECT_EQ(devices_.OpenDevices(), std::string(openAtPlay) == "yes" ? 0 : 1);
+  }
+}
+
+TEST_F(PlaybackThreadsTest, OnlyExactlyYesOpensTheDeviceAtEachPlay) {
+  for (const char* value : {"yes", "Yes", " yes", "yes ", ""}) {
+    SCOPED_TRACE(std::string("[") + value + "]");
+    Use(value, "no");
+    const bool atPlay = std::string(value) == "yes";
+    EXPECT_EQ(CPlayBack::openAtPlay(), atPlay);
+    // However often a font is selected, one device at most stays open.
+    Use(value, "no");
+    EXPECT_EQ(devices_.OpenDevices(), atPlay ? 0 : 1);
+  }
+}
+
+TEST_F(PlaybackThreadsTest, PauseAndResumeReplayTheHeldBlockFromItsFirstSample) {
+  VM_Playback fresh;
+  EXPECT_EQ(fresh.PlayBlock(), VM_Playback::kNothingHeld);
+  Pass(2205, 0);
+  playback_.Run();
+  devices_.Advance(milliseconds(40));
+  composer_.control.SetPaused(true);
+  playback_.Stop();
+  // The next pass is prepared meanwhile and waits while paused.
+  Pass(2205, 7000);
+  std::thread next = RunLater();
+  Settle();
+  EXPECT_EQ(playback_.PlayBlock(), 0);
+  composer_.control.SetPaused(false);
+  devices_.Advance(milliseconds(50));
+  Settle();
+  // The replay is not cut by the next pass.
+  EXPECT_EQ(devices_.Blocks().size(), 2u);
+  devices_.Advance(milliseconds(60));
+  next.join();
+  Finish();
+  const auto blocks = devices_.Blocks();
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_TRUE(blocks[0].cut);
+  EXPECT_EQ(blocks[1].samples, Numbers(2205, 0));
+  EXPECT_EQ(blocks[2].samples, Numbers(2205, 7000));
+}
+
+TEST_F(PlaybackThreadsTest, BlockAfterReturnsWhenTheBlockEndedAndItsDeviceIsClosed) {
+  Use("yes", "yes");
+  Pass(2205, 0);
+  std::thread run = RunLater();
+  Settle();
+  devices_.Advance(milliseconds(100));
+  run.join();
+  EXPECT_EQ(devices_.Blocks()[0].samples.size(), 2205u);
+  EXPECT_EQ(devices_.OpenDevices(), 0);
+  EXPECT_EQ(devices_.CallsFromDeviceThread(), 0);
+}
+
+TEST_F(PlaybackThreadsTest, SetUpStopsAPlayingBlockBeforeItZeroesTheHeader) {
+  Pass(2205, 0);
+  playback_.Run();
+  Use("no", "no");
+  EXPECT_TRUE(devices_.Blocks()[0].cut);
+  Pass(2205, 100);
+  playback_.Run();
+  devices_.Advance(milliseconds(200));
+  playback_.Run();  // waits for the block, then plays the same samples again
+  devices_.Advance(milliseconds(200));
+  EXPECT_TRUE(playback_.ReleaseResources());
+  EXPECT_EQ(devices_.OpenDevices(), 0);
+  EXPECT_EQ(devices_.Blocks()[1].samples, Numbers(2205, 100));
+}
+
+TEST_F(PlaybackThreadsTest, AnAbortBeforeTheRunPlaysNothing) {
+  VControl::SetAbort(true);
+  Pass(2205, 0);
+  EXPECT_TRUE(playback_.Run());
+  VControl::SetAbort(false);
+  EXPECT_TRUE(devices_.Blocks().empty());
+  EXPECT_EQ(playback_.PlayBlock(), VM_Playback::kNothingHeld);
+}
+
+}  // namespace

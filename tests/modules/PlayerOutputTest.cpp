@@ -1,0 +1,148 @@
+// VM_SpeechOut_Mbr and VM_SaveWave against a scripted player library: the
+// play flags, the phone text the module keeps until its play has ended,
+// aborts, set-up, errors in the engine log, and the calls of a save.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/composer/VControl.h"
+#include "modules/vm_savewavembr.h"
+#include "modules/vm_speechout_mbr.h"
+#include "tests/modules/SpeechTestBed.h"
+
+namespace {
+
+// The scripted player: every call in order, and whether a text handed to a
+// play changed before the play ended.
+struct Script {
+  static inline std::vector<std::string> calls;
+  static inline const char* playing = nullptr;
+  static inline std::string played;
+  static inline int rewritten = 0;
+  static inline int error = 0;
+
+  static int Note(const std::string& call) {
+    calls.push_back(call);
+    return 0;
+  }
+  static MbrPlayApi Api() {
+    MbrPlayApi api;
+    api.MBR_SetDatabase = [](const char* path) { return Note(std::string("database ") + path); };
+    api.MBR_SetCallbackMsgBase = [](int base) { return Note("base " + std::to_string(base)); };
+    api.MBR_Play = [](const char* text, uint32_t flags, const char* file, MBR_Callback) {
+      playing = text;
+      played = text;
+      return Note("play " + std::to_string(flags) +
+                  (file != nullptr ? std::string(" ") + file : ""));
+    };
+    api.MBR_WaitForEnd = [] {
+      if (playing != nullptr && played != playing) ++rewritten;
+      playing = nullptr;
+      return Note("wait");
+    };
+    api.MBR_Stop = [] { return Note("stop"); };
+    api.MBR_SetVolumeRatio = [](float ratio) { return Note("volume " + std::to_string(ratio)); };
+    api.MBR_LastError = [](char* buffer, int size) {
+      if (buffer != nullptr) std::snprintf(buffer, static_cast<std::size_t>(size), "bad phone");
+      return error;
+    };
+    return api;
+  }
+};
+
+class PlayerOutputTest : public speech_testing::SpeechBed {
+ protected:
+  PlayerOutputTest() : out_(Script::Api()), save_(Script::Api()) {
+    Script::calls.clear();
+    Script::error = 0;
+    VControl::SetAbort(false);
+    out_.SetComposer(&composer_);
+    save_.SetComposer(&composer_);
+  }
+  void Keys(const std::string& keys) {
+    UseFont(std::string(speech_testing::kBedFont) +
+            "VM_SpeechOut_Mbr.Database=voices/p.voice\nVM_SaveWave.Database=voices/s.voice\n" +
+            keys);
+    ASSERT_TRUE(out_.SetUp());
+    ASSERT_TRUE(save_.SetUp());
+    Script::calls.clear();
+  }
+
+  VM_SpeechOut_Mbr out_;
+  VM_SaveWave save_;
+};
+
+TEST_F(PlayerOutputTest, ThePlayFlagsFollowTheExactlyYesKeys) {
+  const struct {
+    const char* keys;
+    uint32_t flags;
+  } rows[] = {
+      {"", 0x10000},
+      {"VM_SpeechOut_Mbr.OutputToBoard=yes\n", 0},
+      {"VM_SpeechOut_Mbr.OutputToBoard=Yes\n", 0x10000},
+      {"VM_SpeechOut_Mbr.OutputToBoard=yes \n", 0x10000},
+      {"VM_SpeechOut_Mbr.OutputToBoard=yes\nVM_SpeechOut_Mbr.Synchronous=yes\n", 0x40},
+      {"VM_SpeechOut_Mbr.OutputToFile=yes\nVM_SpeechOut_Mbr.Callback1=yes\n", 0x891},
+      {"VM_SpeechOut_Mbr.OutputToBoard=yes\nVM_SpeechOut_Mbr.Callback2=yes\n", 0x0A},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.keys);
+    Keys(row.keys);
+    EXPECT_EQ(out_.PlayFlags(), row.flags);
+  }
+}
+
+TEST_F(PlayerOutputTest, SetUpSetsTheDatabaseAndClearsAPause) {
+  composer_.control.SetPaused(true);
+  UseFont(std::string(speech_testing::kBedFont) + "VM_SpeechOut_Mbr.Database=voices/p.voice\n");
+  Script::error = -2;
+  ASSERT_TRUE(out_.SetUp());
+  EXPECT_FALSE(composer_.control.IsPaused());
+  EXPECT_EQ(Script::calls,
+            (std::vector<std::string>{"database " + inst_.path("voices/p.voice"), "base 9191"}));
+  EXPECT_EQ(LogErrors(), (std::vector<std::string>{"*** ERROR:\tMBROLA bad phone"}));
+}
+
+TEST_F(PlayerOutputTest, EachPassPlaysATextThatStaysUnchangedUntilItsPlayEnded) {
+  Keys("VM_SpeechOut_Mbr.OutputToBoard=yes\n");
+  Generate("kala");
+  ASSERT_TRUE(out_.Run());
+  const std::string first = Script::played;
+  Generate("mEra");  // the next pass rebuilds the generator's text
+  ASSERT_TRUE(out_.Run());
+  EXPECT_TRUE(out_.ReleaseResources());
+  EXPECT_EQ(Script::calls,
+            (std::vector<std::string>{"wait", "play 0", "wait", "play 0", "stop", "wait"}));
+  EXPECT_EQ(Script::rewritten, 0);
+  EXPECT_NE(Script::played, first);
+  EXPECT_TRUE(composer_.control.IsPlaying());
+}
+
+TEST_F(PlayerOutputTest, AnAbortPlaysNothingAndResumeOnlyMarksThePlay) {
+  Keys("");
+  VControl::SetAbort(true);
+  EXPECT_TRUE(out_.Run());
+  VControl::SetAbort(false);
+  EXPECT_EQ(out_.Play(nullptr), 0);
+  EXPECT_EQ(out_.SetVolume(0.5f), 0);
+  EXPECT_EQ(Script::calls, (std::vector<std::string>{"wait", "volume 0.500000"}));
+  EXPECT_TRUE(composer_.control.IsPlaying());
+  EXPECT_TRUE(LogErrors().empty());
+}
+
+TEST_F(PlayerOutputTest, ASaveWaitsSetsTheDatabaseAgainAndWritesOnlyANamedFile) {
+  Keys("");
+  Generate("kala");
+  VControl::SetAbort(true);  // a save ignores it
+  EXPECT_TRUE(save_.Run());
+  save_.SetFileName("out.wav");
+  EXPECT_TRUE(save_.Run());
+  VControl::SetAbort(false);
+  const std::string database = "database " + inst_.path("voices/s.voice");
+  EXPECT_EQ(Script::calls,
+            (std::vector<std::string>{"wait", database, "wait", database, "play 2112 out.wav"}));
+}
+
+}  // namespace

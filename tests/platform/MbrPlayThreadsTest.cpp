@@ -1,0 +1,103 @@
+// The MBROLA player library mbrplay.so (on SDL's silent driver): WAVE files
+// of what the synthesizer makes of a text copied on entry, plays that stop
+// and end, and the errors it leaves pending.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/mbrola/SynthChannel.h"
+#include "platform/mbrplay/mbrplay.h"
+#include "tests/common/TestSupport.h"
+
+namespace {
+
+const std::string kVoice = std::string(TM_SOURCE_DIR) + "/data/voices/gr.voice";
+const std::string kText = "_ 60\nk 80 (0,120)\na 90 (50,130)\nl 70\na 90 (100,110)\n_ 60\n";
+
+int g_ended = 0;
+int Ended(uint32_t message, uint32_t, int32_t) {
+  g_ended = static_cast<int>(message);
+  return 0;
+}
+
+std::string Pending() {
+  char text[200];
+  MBR_LastError(text, sizeof text);
+  return text;
+}
+
+// The samples the synthesizer makes of text.
+std::vector<int16_t> Render(const std::string& text) {
+  formant::SynthChannel channel;
+  EXPECT_EQ(channel.Init(kVoice.c_str(), nullptr, nullptr), 0);
+  channel.SetNoError(true);
+  channel.Write(text.c_str());
+  channel.Flush();
+  std::vector<int16_t> samples(100000);
+  samples.resize(static_cast<std::size_t>(channel.Read(samples.data(), 100000)));
+  return samples;
+}
+
+class MbrPlayThreadsTest : public testing::Test {
+ protected:
+  MbrPlayThreadsTest() { EXPECT_EQ(MBR_SetDatabase(kVoice.c_str()), 0); }
+  testing_support::TempDir dir_;
+};
+
+TEST_F(MbrPlayThreadsTest, AFilePlayWritesTheWaveOfTheTextAsItWasOnEntry) {
+  std::vector<char> text(kText.begin(), kText.end());
+  text.push_back('\0');
+  const std::string file = dir_ / "out.wav";
+  MBR_SetCallbackMsgBase(9191);
+  ASSERT_EQ(MBR_Play(text.data(), MBR_PLAY_FILE, file.c_str(), &Ended), 0);
+  std::memset(text.data(), 'x', text.size() - 1);  // the library took a copy
+  MBR_WaitForEnd();
+  EXPECT_EQ(g_ended, 9191);
+  EXPECT_EQ(MBR_LastError(nullptr, 0), 0);
+  const std::string bytes = testing_support::ReadFile(file);
+  const std::vector<int16_t> expected = Render(kText);
+  ASSERT_EQ(bytes.size(), 44 + 2 * expected.size());
+  const char header[] = "RIFF";
+  EXPECT_EQ(bytes.compare(0, 4, header), 0);
+  EXPECT_EQ(bytes.compare(8, 8, "WAVEfmt "), 0);
+  EXPECT_EQ(bytes.compare(36, 4, "data"), 0);
+  uint32_t rate = 0;
+  std::memcpy(&rate, bytes.data() + 24, 4);
+  EXPECT_EQ(rate, 22050u);
+  EXPECT_EQ(std::memcmp(bytes.data() + 44, expected.data(), 2 * expected.size()), 0);
+}
+
+TEST_F(MbrPlayThreadsTest, StopEndsAPlayThatWaitForEndThenSees) {
+  std::string text = "_ 60\n";
+  for (int i = 0; i < 600; ++i) text += "a 100 (50,120)\n";
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(MBR_Play(text.c_str(), 0, nullptr, nullptr), 0);  // a minute of sound
+  EXPECT_EQ(MBR_Stop(), 0);
+  EXPECT_EQ(MBR_WaitForEnd(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  // A discarded play returns, with MBR_PLAY_WAIT, when it has ended.
+  const std::string file = dir_ / "none.wav";
+  ASSERT_EQ(MBR_Play(kText.c_str(), MBR_PLAY_DISCARD | MBR_PLAY_WAIT, file.c_str(), nullptr), 0);
+  EXPECT_FALSE(testing_support::FileExists(file));
+  EXPECT_EQ(MBR_WaitForEnd(), 0);
+}
+
+TEST_F(MbrPlayThreadsTest, FailuresLeaveAnErrorPendingUntilTheNextPlay) {
+  EXPECT_EQ(MBR_Play(nullptr, 0, nullptr, nullptr), MBRP_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(MBR_SetVolumeRatio(9.0f), MBRP_ERR_BAD_ARGUMENT);
+  MBR_Play(kText.c_str(), MBR_PLAY_FILE | MBR_PLAY_WAIT, nullptr, nullptr);
+  EXPECT_EQ(MBR_LastError(nullptr, 0), MBRP_ERR_NO_FILE);
+  MBR_Play(kText.c_str(), MBR_PLAY_FILE | MBR_PLAY_WAIT, (dir_ / "no/such.wav").c_str(), nullptr);
+  EXPECT_EQ(MBR_LastError(nullptr, 0), MBRP_ERR_FILE);
+  EXPECT_EQ(MBR_SetDatabase((dir_ / "missing.voice").c_str()), MBRP_ERR_DATABASE);
+  EXPECT_EQ(Pending(), "database not found: " + (dir_ / "missing.voice"));
+  MBR_Play(kText.c_str(), MBR_PLAY_DISCARD | MBR_PLAY_WAIT, nullptr, nullptr);
+  EXPECT_EQ(MBR_LastError(nullptr, 0), MBRP_ERR_DATABASE);
+  EXPECT_EQ(MBR_SetDatabase(kVoice.c_str()), 0);
+  EXPECT_EQ(Pending(), "");
+}
+
+}  // namespace
