@@ -4,8 +4,7 @@
 # engine port over a real engine while it speaks).
 find_package(Qt6 QUIET COMPONENTS Test)
 if(TARGET tm_app_ui AND TARGET tm_mbrola AND Qt6Test_FOUND)
-  tm_add_test_folder(app LIBS tm_app_ui Qt6::Test
-    ENV "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
+  tm_add_test_folder(app LIBS tm_app_ui Qt6::Test ENV "QT_QPA_PLATFORM=offscreen")
   foreach(target test_app test_app_threads)
     if(NOT TARGET ${target})
       continue()
