@@ -25,22 +25,45 @@ struct KeyInfo {
 };
 
 constexpr KeyInfo kKeys[] = {
-    {"F1", 0, 20000, 500},  {"F2", 0, 20000, 1500}, {"F3", 0, 20000, 2500}, {"F4", 0, 20000, 3300},
-    {"F5", 0, 20000, 3750}, {"F6", 0, 20000, 4900}, {"B1", 10, 5000, 60},   {"B2", 10, 5000, 90},
-    {"B3", 10, 5000, 150},  {"B4", 10, 5000, 250},  {"B5", 10, 5000, 200},  {"B6", 10, 5000, 1000},
-    {"FNP", 0, 20000, 270}, {"BNP", 10, 5000, 100}, {"FNZ", 0, 20000, 270}, {"BNZ", 10, 5000, 100},
-    {"AV", 0, 80, 0},       {"AH", 0, 80, 0},       {"AF", 0, 80, 0},       {"A2", 0, 80, 0},
-    {"A3", 0, 80, 0},       {"A4", 0, 80, 0},       {"A5", 0, 80, 0},       {"A6", 0, 80, 0},
-    {"AB", 0, 80, 0},       {"burst", 0, 200, 0},   {"vot", 0, 200, 0},     {"LW", 0.1, 10, 1},
+    {"F1", 0, 20000, 500},  {"F2", 0, 20000, 1500},  {"F3", 0, 20000, 2500}, {"F4", 0, 20000, 3300},
+    {"F5", 0, 20000, 3750}, {"F6", 0, 20000, 4900},  {"F7", 0, 20000, 6000}, {"F8", 0, 20000, 7200},
+    {"B1", 10, 20000, 60},  {"B2", 10, 20000, 90},   {"B3", 10, 20000, 150}, {"B4", 10, 20000, 250},
+    {"B5", 10, 20000, 200}, {"B6", 10, 20000, 1000}, {"B7", 10, 20000, 600}, {"B8", 10, 20000, 800},
+    {"FNP", 0, 20000, 270}, {"BNP", 10, 5000, 100},  {"FNZ", 0, 20000, 270}, {"BNZ", 10, 5000, 100},
+    {"AV", 0, 80, 0},       {"AH", 0, 80, 0},        {"AF", 0, 80, 0},       {"A2", 0, 80, 0},
+    {"A3", 0, 80, 0},       {"A4", 0, 80, 0},        {"A5", 0, 80, 0},       {"A6", 0, 80, 0},
+    {"AB", 0, 80, 0},       {"AC", 0, 80, 0},        {"burst", 0, 200, 0},   {"vot", 0, 200, 0},
+    {"fric", 0, 200, 0},    {"close", 0, 200, 0},    {"LW", 0.1, 10, 1},
 };
 constexpr int kKeyCount = static_cast<int>(sizeof(kKeys) / sizeof(kKeys[0]));
-constexpr int kKeyAv = 16;
-constexpr int kKeyAh = 17;
-constexpr int kKeyAf = 18;
-constexpr int kKeyA2 = 19;
-constexpr int kKeyBurst = 25;
-constexpr int kKeyVot = 26;
-constexpr int kKeyLw = 27;
+constexpr int kKeyAv = kTrackSize;
+constexpr int kKeyAh = kKeyAv + 1;
+constexpr int kKeyAf = kKeyAv + 2;
+constexpr int kKeyA2 = kKeyAv + 3;
+constexpr int kKeyAc = kKeyA2 + kShapeSize;
+constexpr int kKeyBurst = kKeyAc + 1;
+constexpr int kKeyVot = kKeyAc + 2;
+constexpr int kKeyFric = kKeyAc + 3;
+constexpr int kKeyClose = kKeyAc + 4;
+constexpr int kKeyLw = kKeyAc + 5;
+static_assert(kKeyLw + 1 == kKeyCount, "every key has its place");
+
+// The voice-wide lines that take one number, with their ranges.
+struct VoiceRange {
+  const char* name;
+  double min, max;
+};
+constexpr double kBreathOff = -60.0;  // dB; at or below it a voice has no breath noise
+constexpr VoiceRange kRanges[] = {{"f0", 40, 600},          {"oq", 0.2, 0.9}, {"tilt", 0, 0.95},
+                                  {"gain", -40, 40},        {"jitter", 0, 5}, {"shimmer", 0, 20},
+                                  {"breath", kBreathOff, 0}};
+
+const VoiceRange* FindRange(std::string_view directive) {
+  for (const VoiceRange& r : kRanges) {
+    if (directive == r.name) return &r;
+  }
+  return nullptr;
+}
 
 struct ClassName {
   const char* name;
@@ -55,6 +78,7 @@ constexpr ClassName kClasses[] = {
     {"glide", PhoneClass::kGlide},
     {"fricative", PhoneClass::kFricative},
     {"stop", PhoneClass::kStop},
+    {"affricate", PhoneClass::kAffricate},
 };
 
 // Amplitudes are written in dB: 60 is the reference level of voicing, 0
@@ -128,11 +152,14 @@ PhoneTargets MakeTargets(std::string_view symbol, PhoneClass kind, const double*
   p.ah = Linear(values[kKeyAh]);
   p.af = Linear(values[kKeyAf]);
   for (int i = 0; i < kShapeSize; ++i) p.shape[i] = Linear(values[kKeyA2 + i]);
+  p.ac = Linear(values[kKeyAc]);
   p.burstMs = static_cast<float>(values[kKeyBurst]);
   p.votMs = static_cast<float>(values[kKeyVot]);
+  p.fricMs = static_cast<float>(values[kKeyFric]);
+  p.closeMs = static_cast<float>(values[kKeyClose]);
   p.locusWeight = static_cast<float>(values[kKeyLw]);
   if (kind == PhoneClass::kSilence) {
-    p.av = p.ah = p.af = 0.0f;
+    p.av = p.ah = p.af = p.ac = 0.0f;
   }
   return p;
 }
@@ -206,18 +233,7 @@ bool FormantVoice::Parse(std::string_view text, const std::string& origin, std::
         if (t > 1) name_ += ' ';
         name_ += std::string(tokens[t]);
       }
-    } else if (directive == "f0" || directive == "oq" || directive == "tilt" ||
-               directive == "gain") {
-      struct Range {
-        const char* name;
-        double min, max;
-      };
-      static constexpr Range kRanges[] = {
-          {"f0", 40, 600}, {"oq", 0.2, 0.9}, {"tilt", 0, 0.95}, {"gain", -40, 40}};
-      const Range* range = nullptr;
-      for (const Range& r : kRanges) {
-        if (directive == r.name) range = &r;
-      }
+    } else if (const VoiceRange* range = FindRange(directive)) {
       if (tokens.size() != 2 || !ParseNumber(tokens[1], value) || value < range->min ||
           value > range->max) {
         std::ostringstream out;
@@ -229,8 +245,14 @@ bool FormantVoice::Parse(std::string_view text, const std::string& origin, std::
         openQuotient_ = value;
       } else if (directive == "tilt") {
         tilt_ = value;
-      } else {
+      } else if (directive == "gain") {
         gain_ = std::pow(10.0, value / 20.0);
+      } else if (directive == "jitter") {
+        jitter_ = value / 100.0;
+      } else if (directive == "shimmer") {
+        shimmer_ = value / 100.0;
+      } else {
+        breath_ = value <= kBreathOff ? 0.0 : std::pow(10.0, value / 20.0);
       }
     } else if (directive == "default") {
       ApplyKeys(tokens, 1, defaults, reason);

@@ -12,12 +12,24 @@
 
 namespace formant {
 
-enum class PhoneClass { kSilence, kVowel, kNasal, kLiquid, kTap, kGlide, kFricative, kStop };
+enum class PhoneClass {
+  kSilence,
+  kVowel,
+  kNasal,
+  kLiquid,
+  kTap,
+  kGlide,
+  kFricative,
+  kStop,
+  kAffricate
+};
 
-// Positions in PhoneTargets::track: frequencies F1..F6 and bandwidths
-// B1..B6 (F6 and B6 serve the parallel branch only), then the nasal pole
-// and zero with their bandwidths. All in Hz.
-enum TrackIndex { kF1 = 0, kB1 = 6, kFnp = 12, kBnp = 13, kFnz = 14, kBnz = 15, kTrackSize = 16 };
+// Formants in PhoneTargets::track: all eight run in the cascade, F2..F6
+// also in the parallel branch.
+constexpr int kFormants = 8;
+// Positions in PhoneTargets::track: frequencies F1..F8 and bandwidths
+// B1..B8, then the nasal pole and zero with their bandwidths. All in Hz.
+enum TrackIndex { kF1 = 0, kB1 = kFormants, kFnp = 2 * kFormants, kBnp, kFnz, kBnz, kTrackSize };
 
 // Positions in PhoneTargets::shape: the parallel amplitudes A2..A6 of the
 // frication resonators at F2..F6, then the bypass AB.
@@ -31,8 +43,11 @@ struct PhoneTargets {
   float ah = 0.0f;  // aspiration
   float af = 0.0f;  // frication (for a stop: its burst)
   float shape[kShapeSize] = {};
+  float ac = 0.0f;           // taps: voicing during the closure
   float burstMs = 0.0f;      // stops: length of the burst
   float votMs = 0.0f;        // stops: aspiration after the burst
+  float fricMs = 0.0f;       // affricates: frication after the closure
+  float closeMs = 0.0f;      // taps: length of the closure
   float locusWeight = 1.0f;  // pull of the phone on the formants at its boundaries
 };
 
@@ -61,6 +76,13 @@ class FormantVoice {
   double defaultF0() const { return defaultF0_; }
   double openQuotient() const { return openQuotient_; }
   double tilt() const { return tilt_; }
+  // Mean change of the glottal period and of the pulse amplitude from one
+  // cycle to the next, as fractions (the "jitter" and "shimmer" lines in %).
+  double jitter() const { return jitter_; }
+  double shimmer() const { return shimmer_; }
+  // Breath noise of voiced sonorants as a factor of their voicing (the
+  // "breath" line in dB; 0 when off).
+  double breath() const { return breath_; }
   double gain() const { return gain_; }  // linear, from the "gain" line in dB
   const std::vector<PhoneTargets>& phones() const { return phones_; }
 
@@ -74,6 +96,9 @@ class FormantVoice {
   double defaultF0_ = 110.0;
   double openQuotient_ = 0.6;
   double tilt_ = 0.3;
+  double jitter_ = 0.0;
+  double shimmer_ = 0.0;
+  double breath_ = 0.0;
   double gain_ = 1.0;
   std::vector<PhoneTargets> phones_;
   std::map<std::string, std::size_t, std::less<>> bySymbol_;

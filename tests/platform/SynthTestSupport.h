@@ -348,19 +348,111 @@ inline std::vector<double> LpcFormants(const std::vector<double>& input, int ord
   return formants;
 }
 
+// Power spectrum of a Hann-windowed stretch, zero-padded to a power of two
+// (radix-2 FFT); bin k lies at k * binHz.
+struct Spectrum {
+  std::vector<double> power;
+  double binHz = 0.0;
+};
+inline Spectrum PowerSpectrum(const std::vector<double>& x, int rate = kRate) {
+  std::size_t n = 1;
+  while (n < x.size()) n *= 2;
+  std::vector<std::complex<double>> a(n);
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    a[i] = x[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * i / (x.size() - 1)));
+  }
+  for (std::size_t i = 1, j = 0; i < n; ++i) {
+    std::size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (std::size_t len = 2; len <= n; len *= 2) {
+    const std::complex<double> w = std::polar(1.0, -2.0 * kPi / len);
+    for (std::size_t i = 0; i < n; i += len) {
+      std::complex<double> wk = 1.0;
+      for (std::size_t k = 0; k < len / 2; ++k, wk *= w) {
+        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * wk;
+        a[i + k] = u + v;
+        a[i + k + len / 2] = u - v;
+      }
+    }
+  }
+  Spectrum s;
+  s.binHz = static_cast<double>(rate) / n;
+  for (std::size_t k = 0; k <= n / 2; ++k) s.power.push_back(std::norm(a[k]));
+  return s;
+}
+
+// The share of a stretch's power from lowHz up to highHz, in dB.
+inline double BandShareDb(const std::vector<double>& x, double lowHz, double highHz,
+                          int rate = kRate) {
+  const Spectrum s = PowerSpectrum(x, rate);
+  double band = 0.0, total = 0.0;
+  for (std::size_t k = 1; k < s.power.size(); ++k) {
+    const double hz = k * s.binHz;
+    total += s.power[k];
+    if (hz >= lowHz && hz < highHz) band += s.power[k];
+  }
+  return 10.0 * std::log10(std::max(band, 1e-30) / std::max(total, 1e-30));
+}
+
+// Mean-square level of a stretch in dB.
+inline double LevelDb(const std::vector<double>& x) {
+  double sum = 0.0;
+  for (double v : x) sum += v * v;
+  return 10.0 * std::log10(std::max(sum / std::max<std::size_t>(x.size(), 1), 1e-30));
+}
+
+// Local jitter of a voiced stretch near f0: the mean absolute difference
+// of consecutive periods over their mean. Each period is the lag that best
+// aligns a stretch of one period, starting a little before the strongest
+// sample of the cycle, with the next cycle (normalised cross-correlation
+// refined by a parabola).
+inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kRate) {
+  const int period = static_cast<int>(rate / f0);
+  const int reach = period / 10 + 2;
+  const auto correlation = [&](std::size_t at, int lag) {
+    double xy = 0.0, xx = 0.0, yy = 0.0;
+    for (int i = 0; i < period; ++i) {
+      xy += x[at + i] * x[at + lag + i];
+      xx += x[at + i] * x[at + i];
+      yy += x[at + lag + i] * x[at + lag + i];
+    }
+    return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
+  };
+  std::vector<double> periods;
+  for (std::size_t at = 0; at + 3 * period + 2 * reach < x.size(); at += period) {
+    std::size_t peak = at;
+    for (std::size_t i = at; i < at + period; ++i) {
+      if (std::abs(x[i]) > std::abs(x[peak])) peak = i;
+    }
+    const std::size_t start = peak - std::min<std::size_t>(peak, period / 8);
+    int best = period - reach;
+    for (int lag = period - reach; lag <= period + reach; ++lag) {
+      if (correlation(start, lag) > correlation(start, best)) best = lag;
+    }
+    const double a = correlation(start, best - 1), b = correlation(start, best),
+                 c = correlation(start, best + 1);
+    const double den = a - 2.0 * b + c;
+    periods.push_back(best + (den != 0.0 ? 0.5 * (a - c) / den : 0.0));
+    at = start;
+  }
+  double sum = 0.0, diff = 0.0;
+  for (std::size_t i = 0; i < periods.size(); ++i) {
+    sum += periods[i];
+    if (i > 0) diff += std::abs(periods[i] - periods[i - 1]);
+  }
+  return periods.size() < 2 ? 0.0 : (diff / (periods.size() - 1)) / (sum / periods.size());
+}
+
 // Power-weighted mean frequency of a Hann-windowed stretch.
 inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
-  const std::size_t n = x.size();
+  const Spectrum s = PowerSpectrum(x, rate);
   double weighted = 0.0, total = 0.0;
-  for (std::size_t k = 1; k < n / 2; ++k) {
-    std::complex<double> sum = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-      const double w = 0.5 - 0.5 * std::cos(2.0 * kPi * i / (n - 1));
-      sum += w * x[i] * std::polar(1.0, -2.0 * kPi * k * i / n);
-    }
-    const double power = std::norm(sum);
-    weighted += power * k * rate / n;
-    total += power;
+  for (std::size_t k = 1; k < s.power.size(); ++k) {
+    weighted += s.power[k] * k * s.binHz;
+    total += s.power[k];
   }
   return total > 0.0 ? weighted / total : 0.0;
 }
