@@ -4,12 +4,7 @@
 if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_greeklex_lib)
   tm_add_test_folder(data LIBS tm_engine_core tm_greeklex_lib ${CMAKE_DL_LIBS})
   add_dependencies(test_data tm_mbrola)
-  foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_user
-               tm_data_tristate tm_data_v58 tm_data_voicefonts)
-    if(TARGET ${data})
-      add_dependencies(test_data ${data})
-    endif()
-  endforeach()
+  tm_depend_on_installation_data(test_data)
   target_compile_definitions(test_data PRIVATE
     TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>" TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
   # Under the sanitizers the sweep over the dictionary takes a sample.
