@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/TmEnginePort.h"
+#include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 #include "tests/modules/SpeechTestBed.h"
 
@@ -15,6 +16,9 @@ TEST(EnginePortThreadsTest, RequestsDuringSpeechWaitForItAndDeleteStopsIt) {
   speech_testing::AssembledInstallation installation;
   speech_testing::UseInstallation use(installation);
   testing_support::ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+  // A character of its own, stored in the engine's code page.
+  testing_support::WriteFile(installation.path("voicefonts/own.vof"),
+                             platform::Utf8ToCp1253("Settings.DisplayNameGr=Δοκιμή\n"));
   TmEnginePort engine;
   ASSERT_EQ(engine.LoadSharedResources(), 0);
   ASSERT_EQ(engine.New(), 0);
@@ -23,8 +27,8 @@ TEST(EnginePortThreadsTest, RequestsDuringSpeechWaitForItAndDeleteStopsIt) {
   ASSERT_EQ(engine.ListVoiceFonts(list, count), 0);
   EXPECT_NE(list.find("default.vof;"), std::string::npos);
   std::string name;
-  ASSERT_EQ(engine.GetVoiceFontParameter("default.vof", "Settings.DisplayNameGr", name), 0);
-  EXPECT_EQ(name, "Ανδρική φωνή");
+  ASSERT_EQ(engine.GetVoiceFontParameter("own.vof", "Settings.DisplayNameGr", name), 0);
+  EXPECT_EQ(name, "Δοκιμή");
   EXPECT_EQ(engine.GetVoiceFontParameter("missing.vof", "Settings.DisplayName", name), -1100);
   EXPECT_EQ(engine.LastError(), "Error writting to file.");
 
