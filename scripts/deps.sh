@@ -5,10 +5,11 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   cppcheck clang-format
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins libsdl2-dev
   sox libsndfile1-dev
   locales
-  hunspell-el
+  hunspell-el pocketsphinx-en-us wamerican
 )
 missing=()
 for p in "${packages[@]}"; do
