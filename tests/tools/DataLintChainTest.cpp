@@ -33,4 +33,19 @@ TEST(DataLintChainTest, AChainOutOfOrderIsNamedPairByPair) {
   EXPECT_EQ(datalint::Lint(inst.dir()), expected);
 }
 
+TEST(DataLintChainTest, ANameThatIsNoRegisteredModuleIsNamedOnce) {
+  testing_support::TempDir dir;
+  testing_support::ScopedCwd cwd(dir.path());
+  testing_support::InstallationBuilder inst(dir / "install");
+  inst.Complete();
+  // VM_User_ToPhones exists but is never registered.
+  inst.Text("fonts/names.vof",
+            "VModuleChain.Modules=VM_TextFeeder;VM_LayerWrod;VM_User_ToPhones;VM_LayerWrod\n");
+  const std::string line = "fonts/names.vof: VModuleChain.Modules names ";
+  const std::string why = ", which is no registered module (the engine leaves it out)";
+  EXPECT_EQ(
+      datalint::Lint(inst.dir()),
+      (std::vector<std::string>{line + "VM_LayerWrod" + why, line + "VM_User_ToPhones" + why}));
+}
+
 }  // namespace
