@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libsdl2-dev
   sox libsndfile1-dev
   locales
+  hunspell-el
 )
 missing=()
 for p in "${packages[@]}"; do

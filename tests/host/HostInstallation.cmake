@@ -4,8 +4,8 @@
 # MBROLA (the built mbrola.so).
 
 function(assemble_installation install)
-  file(MAKE_DIRECTORY "${install}/bin" "${install}/logs" "${install}/user" "${install}/voices")
-  foreach(folder phones rules lexicon tristate v58 voicefonts)
+  file(MAKE_DIRECTORY "${install}/bin" "${install}/logs" "${install}/voices")
+  foreach(folder phones rules lexicon user tristate v58 voicefonts)
     file(COPY "${DATA}/${folder}" DESTINATION "${install}")
   endforeach()
   file(COPY "${SOURCE}/data/config.txt" DESTINATION "${install}")

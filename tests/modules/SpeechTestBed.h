@@ -343,11 +343,11 @@ inline void AssembleInstallation(const std::string& dir,
   const fs::path root(dir);
   fs::create_directories(root / "bin");
   fs::create_directories(root / "logs");
-  fs::create_directories(root / "user");
   fs::create_directories(root / "voices");
   fs::copy_file(fs::path(TM_SOURCE_DIR) / "data" / "config.txt", root / "config.txt",
                 fs::copy_options::overwrite_existing);
-  for (const char* folder : {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts"}) {
+  for (const char* folder :
+       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts"}) {
     fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, root / folder,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }

@@ -15,7 +15,7 @@ using rulec_test::CompileText;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 
-const std::string kGreekNormal = std::string(TM_SOURCE_DIR) + "/data/rules/greek_normal.src";
+const std::string kGreekText = std::string(TM_SOURCE_DIR) + "/data/rules/gr_text.src";
 
 // Converts UTF-8 text through a loaded collection and gives UTF-8 back.
 std::string Convert(CRuleCollection& rules, const std::string& utf8) {
@@ -87,41 +87,43 @@ TEST(CompiledRules, ConvertsGreekTextWithContexts) {
   EXPECT_EQ(rules.rules()[2].counter(), 3);
 }
 
-class GreekNormal : public ::testing::Test {
+class GreekText : public ::testing::Test {
  protected:
   void SetUp() override {
     std::ostringstream err;
-    ASSERT_EQ(rulec::RuleCompiler::compile(kGreekNormal, dir_ / "greek_normal.rul", err), 0)
-        << err.str();
-    ASSERT_TRUE(rules_.loadFromFile(dir_ / "greek_normal.rul")) << rules_.error().getErrorTextRef();
+    ASSERT_EQ(rulec::RuleCompiler::compile(kGreekText, dir_ / "gr_text.rul", err), 0) << err.str();
+    ASSERT_TRUE(rules_.loadFromFile(dir_ / "gr_text.rul")) << rules_.error().getErrorTextRef();
   }
   TempDir dir_;
   CRuleCollection rules_{400, 1, 1};
 };
 
-TEST_F(GreekNormal, LowersCaseAndWritesTheFinalSigma) {
+TEST_F(GreekText, LowersCaseWritesTheFinalSigmaAndMapsMarks) {
   const std::pair<const char*, const char*> cases[] = {
       {"ΚΑΛΗΜΕΡΑ ΣΑΣ", "καλημερα σας"},
       {"Άλλος", "άλλος"},
       {"ΆΈΉΊΌΎΏ", "άέήίόύώ"},
       {"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΤΥΦΧΨΩ", "αβγδεζηθικλμνξοπρτυφχψω"},
       {"ΔΙΑΪΣΤΙΚΟΣ", "διαϊστικος"},
-      {"ΣΑΣ, ΕΣΕΙΣ; ΟΧΙ.", "σας, εσεις; οχι."},
-      {"Ο ΚΟΣΜΟΣ\nΤΗΣ", "ο κοσμος\nτης"},
-      {"ΓΙΑΣ-ΣΟΥ", "γιας-σου"},
+      {"ΣΑΣ, ΕΣΕΙΣ; ΟΧΙ.", "σας, εσεις; οχι ."},
+      {"Τι; Ναι? Όχι· ίσως: «ναι» (όχι)...", "τι; ναι; όχι, ίσως, ναι ,όχι,,"},
+      {"δηλ. κ.λπ. π.χ. Κ. Παπάς.", "δηλ. κ.λπ. π.χ. κ. παπάς ."},
+      {"50% 3€ 1.000.000 1.5", "50 τοις εκατό  3 ευρώ  1000000 1 5"},
+      {"Ο ΚΟΣΜΟΣ\nΤΗΣ", "ο κοσμος \n της"},
+      {"ΓΙΑΣ-ΣΟΥ 2-1", "γιας σου 2 1"},
       {"σοφόσ είσαι", "σοφός είσαι"},
       {"Σ Α", "σ α"},
       {"ΣΣ", "σς"},
       {"Hello WORLD 42", "hello world 42"},
-      {"ΐΰ€", "ΐΰ€"},
+      {"ΐΰ", "ΐΰ"},
   };
   for (const auto& c : cases) EXPECT_EQ(Convert(rules_, c.first), c.second) << c.first;
 }
 
-TEST_F(GreekNormal, BuildTreeFileIsTheCompiledSource) {
-  const std::string built = std::string(TM_DATA_BUILD_DIR) + "/rules/greek_normal.rul";
+TEST_F(GreekText, BuildTreeFileIsTheCompiledSource) {
+  const std::string built = std::string(TM_DATA_BUILD_DIR) + "/rules/gr_text.rul";
   ASSERT_TRUE(testing_support::FileExists(built));
-  EXPECT_EQ(ReadFile(built), ReadFile(dir_ / "greek_normal.rul"));
+  EXPECT_EQ(ReadFile(built), ReadFile(dir_ / "gr_text.rul"));
   EXPECT_TRUE(rules_.outputUnknown());
   for (std::size_t k = 1; k < rules_.rules().size(); ++k) {
     EXPECT_LE(rules_.rules()[k - 1].mainChar(), rules_.rules()[k].mainChar());

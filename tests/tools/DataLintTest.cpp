@@ -250,13 +250,13 @@ TEST_F(DataLintTest, TheInstalledDataIsCleanAndLoads) {
   const LexTree* words = shared.GetTreeLexicon()->Find("greek_words.lex");
   ASSERT_NE(words, nullptr);
   std::string value;
-  EXPECT_EQ(words->Lookup("ke", &value), 1);
-  EXPECT_EQ(value, "function");
+  EXPECT_EQ(words->Lookup("ce", &value), 1);
+  EXPECT_EQ(value, "conjunction");
   const VTriStateCompiler* durations = shared.Get3States()->Find("greek.3st");
   ASSERT_NE(durations, nullptr);
   EXPECT_FLOAT_EQ(durations->Lookup('k', 'A', '.'), 1.6f);
-  EXPECT_FLOAT_EQ(durations->Lookup('t', 'A', 'l'), 1.2f);
-  EXPECT_FLOAT_EQ(durations->Lookup('_', 'k', 'a'), 0.9f);
+  EXPECT_FLOAT_EQ(durations->Lookup('t', 'A', 'l'), 1.45f);
+  EXPECT_FLOAT_EQ(durations->Lookup('_', 'k', 'a'), 0.95f);
   shared.Unload();
 }
 

@@ -176,13 +176,15 @@ TEST_F(PhoneTableTest, TheShippedGreekTableCompilesAndAnswers) {
   const Expect cases[] = {
       {"a", true, true, false, true, false, true, "vowel"},
       {"U", true, true, true, true, false, true, "vowel"},
-      {"p", true, false, false, false, false, false, "stop"},
-      {"b", true, false, false, true, false, false, "stop"},
-      {"T", true, false, false, false, false, false, "fricative"},
-      {"m", true, false, false, true, false, false, "nasal"},
-      {"#", false, false, false, false, false, false, "pause"},
-      {"/", false, false, false, false, true, false, "break"},
-      {";", false, false, false, false, true, false, "break"},
+      {"p", true, false, false, false, false, true, "stop"},
+      {"b", true, false, false, true, false, true, "stop"},
+      {"T", true, false, false, false, false, true, "fricative"},
+      {"m", true, false, false, true, false, true, "nasal"},
+      {"J", true, false, false, true, false, true, "nasal"},
+      {"S", true, false, false, false, false, true, "affricate"},
+      {"#", false, false, false, false, false, true, "pause"},
+      {"/", false, false, false, false, true, true, "break"},
+      {";", false, false, false, false, true, true, "break"},
   };
   for (const Expect& e : cases) {
     SCOPED_TRACE(e.symbol);

@@ -84,6 +84,18 @@ TEST(RuleCompiler, RuleWithContextsEscapesAndOptions) {
   EXPECT_EQ(r.image, expected);
 }
 
+TEST(RuleCompiler, NamedSetsStandForTheirCharacters) {
+  TempDir dir;
+  const CompileResult r = CompileText(dir,
+                                      "@output-unknown yes\n@set V ae\n@set W $V\\si\n"
+                                      "a | =:1:x$W\\$ | - | y | 1\n");
+  ASSERT_EQ(r.code, 0) << r.errors;
+  EXPECT_EQ(r.image.substr(2, 16), std::string("\x01"
+                                               "a\x01\x00=\0"
+                                               "1\0xae i$\0",
+                                               16));
+}
+
 TEST(RuleCompiler, RepetitionsAsTheEngineReadsThem) {
   for (const char* rep : {"", "0", "1", "07", "2147483647", "0-1", "2-4", "3-3", "0-2147483647"}) {
     std::string why;
@@ -159,6 +171,10 @@ TEST(RuleCompiler, RefusesWhatTheEngineWouldMisread) {
        ":2: a rule needs the fields MAIN | BEFORE | AFTER | TRANSLATION | CHARS, found 4\n"},
       {"unknown option", head + "a | - | - | x | 1 | on\n",
        ":2: unknown option 'on' (off or counter=N)\n"},
+      {"unknown set", head + "a | =:1:$V | - | x | 1\n",
+       ":2: BEFORE element 1 set: no set named 'V' (write \\$ for a dollar sign)\n"},
+      {"set twice", head + "@set V a\n@set V b\na | - | - | x | 1\n",
+       ":3: @set V is given twice\n"},
       {"counter range", head + "a | - | - | x | 1 | counter=2147483648\n",
        ":2: counter must be a whole number from -2147483648 to 2147483647, not '2147483648'\n"},
   };

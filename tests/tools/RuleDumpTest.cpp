@@ -65,7 +65,7 @@ TEST(RuleDump, RoundTripsHandWrittenSources) {
       "\\xA0 | ::\\xAD \\x01\\x7F:1-2:\\t | - | \\s\\s | 2 | counter=1\n"
       "Ώ | - | - | ώ | 1 | off\n"
       "\\xFF | - | - | \\xD2 | 255\n");
-  ExpectRoundTrip(ReadFile(std::string(TM_SOURCE_DIR) + "/data/rules/greek_normal.src"));
+  ExpectRoundTrip(ReadFile(std::string(TM_SOURCE_DIR) + "/data/rules/gr_text.src"));
 }
 
 // Any rule set the compiler accepts survives dump and compile unchanged.

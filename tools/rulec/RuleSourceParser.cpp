@@ -30,6 +30,16 @@ bool ReadNumber(const std::string& digits, uint32_t limit, uint32_t& out) {
   return true;
 }
 
+// A name of a character set: letters, digits and '_'.
+bool IsSetName(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && !(c >= '0' && c <= '9') && c != '_') return false;
+  }
+  return true;
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -181,6 +191,7 @@ bool RuleSourceParser::parse(const std::string& text, const std::string& name) {
   ruleLines_ = 0;
   fontLine_ = 0;
   errors_.clear();
+  sets_.clear();
 
   std::size_t start = 0;
   // A byte order mark at the start is not part of the first line.
@@ -262,9 +273,46 @@ void RuleSourceParser::parseDirective(const std::string& line, int number) {
       set_.font[k] = static_cast<uint8_t>(hi * 16 + lo);
     }
     set_.fontFlag = 1;
+  } else if (name == "@set") {
+    const std::size_t gap = value.find(' ');
+    const std::string setName = value.substr(0, gap);
+    const std::string chars = gap == std::string::npos ? "" : value.substr(gap + 1);
+    if (!IsSetName(setName) || chars.empty()) {
+      fail(number, "@set takes a name (letters, digits, _) and the characters of the set");
+    } else if (sets_.count(setName) != 0) {
+      fail(number, "@set " + setName + " is given twice");
+    } else {
+      std::string expanded;
+      if (expandSets(chars, "@set " + setName, number, expanded)) sets_[setName] = expanded;
+    }
   } else {
     fail(number, "unknown directive " + name);
   }
+}
+
+bool RuleSourceParser::expandSets(const std::string& raw, const std::string& what, int number,
+                                  std::string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < raw.size();) {
+    if (raw[i] == '\\' && i + 1 < raw.size()) {
+      out += raw.substr(i, 2);
+      i += 2;
+    } else if (raw[i] == '$') {
+      std::size_t end = i + 1;
+      while (end < raw.size() && IsSetName(raw.substr(end, 1))) ++end;
+      const std::string setName = raw.substr(i + 1, end - i - 1);
+      const auto found = sets_.find(setName);
+      if (found == sets_.end()) {
+        fail(number, what + ": no set named '" + setName + "' (write \\$ for a dollar sign)");
+        return false;
+      }
+      out += found->second;
+      i = end;
+    } else {
+      out += raw[i++];
+    }
+  }
+  return true;
 }
 
 bool RuleSourceParser::decodeField(const std::string& raw, const char* what, int number,
@@ -290,6 +338,7 @@ bool RuleSourceParser::decodeField(const std::string& raw, const char* what, int
         case '|':
         case ':':
         case '-':
+        case '$':
         case '\\':
           out += e;
           break;
@@ -381,10 +430,12 @@ bool RuleSourceParser::parseContext(const std::string& raw, const char* what, in
       return false;
     }
     RuleElement e;
+    std::string set;
     if (!decodeField(element.substr(0, first), (label + " operator").c_str(), number, e.op) ||
         !decodeField(element.substr(first + 1, second - first - 1), (label + " repetition").c_str(),
                      number, e.repetition) ||
-        !decodeField(element.substr(second + 1), (label + " set").c_str(), number, e.set)) {
+        !expandSets(element.substr(second + 1), label + " set", number, set) ||
+        !decodeField(set, (label + " set").c_str(), number, e.set)) {
       return false;
     }
     std::string why;

@@ -3,6 +3,7 @@
 // described in tools/rulec/README.md.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ class RuleSourceParser {
   bool decodeField(const std::string& raw, const char* what, int number, std::string& out);
   bool parseContext(const std::string& raw, const char* what, int number,
                     std::vector<RuleElement>& out);
+  bool expandSets(const std::string& raw, const std::string& what, int number, std::string& out);
 
   std::string name_;
   RuleSet set_;
@@ -41,6 +43,7 @@ class RuleSourceParser {
   int ruleLines_ = 0;  // rule lines seen, correct or not
   int fontLine_ = 0;
   std::vector<std::string> errors_;
+  std::map<std::string, std::string> sets_;  // named character sets (@set), as written
 };
 
 }  // namespace rulec

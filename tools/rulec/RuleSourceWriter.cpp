@@ -63,6 +63,10 @@ std::string RuleSourceWriter::escape(const std::string& bytes, Field field) {
       case ':':
         out += inElement ? "\\:" : ":";
         continue;
+      case '$':
+        // A set names other sets with '$'.
+        out += field == Field::kSet ? "\\$" : "$";
+        continue;
       case '#':
       case '@':
         // A main char opens the line, where these would start a comment or a directive.
