@@ -2,7 +2,7 @@
 # hunspell Greek dictionary through an installation assembled from the build
 # tree's data (with the built mbrola.so).
 if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_greeklex_lib)
-  tm_add_test_folder(data LIBS tm_engine_core tm_greeklex_lib ${CMAKE_DL_LIBS})
+  tm_add_test_folder(data LIBS tm_engine_core tm_modules tm_greeklex_lib ${CMAKE_DL_LIBS})
   add_dependencies(test_data tm_mbrola)
   foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_user
                tm_data_tristate tm_data_v58 tm_data_voicefonts)
