@@ -31,6 +31,8 @@ constexpr const char* kPlaybackKey = "Playback.Method";
 constexpr const char* kNoPlayback = "***NO PLAYBACK HAS BEEN SELECTED***";
 constexpr const char* kErrorFileReadOnly = "TamrinError file is read-only.";
 constexpr const char* kThreadFailedText = "Error starting the speech thread.";
+constexpr const char* kNoModuleFactory =
+    "Tamrin::Init()@no processing modules: the program does not link the module library";
 
 // The output modules, in the order in which a request switches them.
 constexpr Tamrin::ModuleId kOutputs[] = {Tamrin::kMbrola, Tamrin::kSpeechOutMbr, Tamrin::kPlayback,
@@ -169,6 +171,9 @@ VModule* Tamrin::CreateModule(ModuleId id) {
 }
 
 void Tamrin::CreateModules() {
+  // Only a program built without the module library gets here without a
+  // factory: say so rather than run every chain empty.
+  if (g_moduleFactory == nullptr) VLib::ReportError(kNoModuleFactory);
   for (int i = 0; i < kModuleCount; ++i) modules_[i] = CreateModule(static_cast<ModuleId>(i));
 }
 
