@@ -66,12 +66,8 @@ void MakeInstallation(const fs::path& dir) {
   fs::create_directories(dir / "bin");
   Copy(fs::path(TM_SOURCE_DIR) / "data" / "config.txt", dir / "config.txt");
   for (const char* folder :
-       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts"}) {
+       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts", "voices"}) {
     Copy(fs::path(TM_DATA_BUILD_DIR) / folder, dir / folder);
-  }
-  fs::create_directories(dir / "voices");
-  for (const auto& entry : fs::directory_iterator(fs::path(TM_SOURCE_DIR) / "data" / "voices")) {
-    if (entry.path().extension() == ".voice") Copy(entry.path(), dir / "voices");
   }
   Copy(TM_MBROLA_LIBRARY, dir / "bin" / "mbrola.so");
 }

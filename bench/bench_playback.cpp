@@ -30,10 +30,10 @@ fs::path Assemble() {
   fs::create_directories(dir / "logs");
   fs::create_directories(dir / "user");
   fs::copy_file(fs::path(TM_SOURCE_DIR) / "data/config.txt", dir / "config.txt");
-  for (const char* folder : {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts"}) {
+  for (const char* folder :
+       {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts", "voices"}) {
     fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, dir / folder, fs::copy_options::recursive);
   }
-  fs::copy(fs::path(TM_SOURCE_DIR) / "data/voices", dir / "voices", fs::copy_options::recursive);
   fs::copy_file(TM_MBROLA_LIBRARY, dir / "bin/mbrola.so");
   fs::copy_file(TM_MBRPLAY_LIBRARY, dir / "bin/mbrplay.so");
   fs::create_directories(root / "config/Quenmoor/ZORVALIS");

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libsdl2-dev
   sox libsndfile1-dev
   locales
-  hunspell-el
+  hunspell-el pocketsphinx-en-us wamerican
 )
 missing=()
 for p in "${packages[@]}"; do

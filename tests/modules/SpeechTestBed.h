@@ -351,7 +351,7 @@ inline void AssembleInstallation(const std::string& dir,
     fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, root / folder,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
-  for (const auto& entry : fs::directory_iterator(fs::path(TM_SOURCE_DIR) / "data" / "voices")) {
+  for (const auto& entry : fs::directory_iterator(fs::path(TM_DATA_BUILD_DIR) / "voices")) {
     if (entry.path().extension() == ".voice") {
       fs::copy_file(entry.path(), root / "voices" / entry.path().filename(),
                     fs::copy_options::overwrite_existing);

@@ -18,7 +18,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
     # with the data tools.
     target_link_libraries(${target} PRIVATE tm_rulec_lib tm_phonetable_lib tm_scramble_lib)
     foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
-                 tm_data_voicefonts)
+                 tm_data_voicefonts tm_data_voices)
       if(TARGET ${data})
         add_dependencies(${target} ${data})
       endif()

@@ -1,0 +1,125 @@
+// Helpers of the language tests: one engine over an installation assembled
+// from the build tree's data for a whole suite, the phone strings of texts
+// and of long word lists, the case files, and the phrase types of a phone
+// string.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/composer/Tamrin.h"
+#include "engine/data/VTextBuffer.h"
+#include "engine/interface/tmengine.h"
+#include "tests/modules/SpeechTestBed.h"
+
+namespace language_testing {
+
+// Words run through the engine at once by WordPhones.
+constexpr std::size_t kWordsPerRun = 400;
+
+inline bool IsBreak(char c) { return std::string(".,;!/").find(c) != std::string::npos; }
+
+// The types of the phrases that the breaks of a phone string close.
+inline std::string Types(const std::string& phones) {
+  std::string out;
+  for (const char c : phones) {
+    if (!IsBreak(c)) continue;
+    if (!out.empty()) out += ' ';
+    out += c == '.' ? "stop" : c == ';' ? "question" : c == '!' ? "exclamation" : "comma";
+  }
+  return out;
+}
+
+// The cases of a case file: the tab-separated fields of every line that is
+// neither empty nor a comment (starting with '#').
+inline std::vector<std::vector<std::string>> CaseFields(const std::string& path) {
+  std::vector<std::vector<std::string>> cases;
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    cases.emplace_back();
+    for (std::string field; std::getline(fields, field, '\t');) cases.back().push_back(field);
+  }
+  return cases;
+}
+
+// The language suites of a process share one installation, put in use at
+// its first call, and one load of its shared resources (the engine loads
+// them once per process), released when every suite has run.
+class LanguageSuite : public testing::Test {
+ protected:
+  static speech_testing::AssembledInstallation& Installation() {
+    static speech_testing::AssembledInstallation installation;
+    static speech_testing::UseInstallation use(installation);
+    return installation;
+  }
+  // Loads the shared resources at the first call, and makes the suite's
+  // engine (which reads the voice fonts of the installation as they are).
+  static void Start() {
+    if (!loaded_) {
+      ASSERT_EQ(tmengine__LoadSharedResources(), 0);
+      loaded_ = true;
+      testing::AddGlobalTestEnvironment(new Release);
+    }
+    ASSERT_EQ(tmengine__New(&engine_), 0);
+  }
+  static void TearDownTestSuite() { tmengine__Delete(&engine_); }
+
+  // The phone string (Windows-1253) that the current font makes of text.
+  static std::string Phones(const std::string& utf8) {
+    char* buffer = nullptr;
+    long size = 0;
+    EXPECT_GE(tmengine__TextToBuffer(engine_, utf8.c_str(), 1, &buffer, &size), 0) << utf8;
+    tmengine__FreeBuffer(&buffer);
+    return engine_->GetText()->Str();
+  }
+
+  // The phone string of each word (UTF-8) said alone, without the pauses at
+  // its ends: the words go through the engine in runs, each followed by a
+  // full stop. An empty string for a word the run lost.
+  static std::vector<std::string> WordPhones(const std::vector<std::string>& words) {
+    std::vector<std::string> out;
+    for (std::size_t first = 0; first < words.size(); first += kWordsPerRun) {
+      const std::size_t end = std::min(words.size(), first + kWordsPerRun);
+      std::string text;
+      for (std::size_t i = first; i < end; ++i) text += words[i] + " . ";
+      const std::string phones = Phones(text);
+      std::size_t at = 0;
+      for (std::size_t i = first; i < end; ++i) {
+        const std::size_t stop = phones.find('.', at);
+        std::string word = stop == std::string::npos ? "" : phones.substr(at, stop - at);
+        at = stop == std::string::npos ? phones.size() : stop + 1;
+        word.erase(0, word.find_first_not_of('_'));
+        word.erase(word.find_last_not_of('_') + 1);
+        out.push_back(word);
+      }
+    }
+    return out;
+  }
+
+  // Every phone and every key was found: no such line in the log, no error
+  // report.
+  static void ExpectNothingMissing() {
+    for (const std::string& l : testing_support::ReadLines(Installation().path("log.txt"))) {
+      EXPECT_EQ(l.find("not found"), std::string::npos) << l;
+    }
+    EXPECT_FALSE(testing_support::FileExists(Installation().workDir() + "/TamrinError.txt"));
+  }
+
+  static inline Tamrin* engine_ = nullptr;
+
+ private:
+  class Release : public testing::Environment {
+    void TearDown() override { tmengine__ReleaseSharedResources(); }
+  };
+  static inline bool loaded_ = false;
+};
+
+}  // namespace language_testing
