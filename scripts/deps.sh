@@ -5,6 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   cppcheck clang-format
+  clang libclang-rt-14-dev
   qt6-base-dev libsdl2-dev
   sox libsndfile1-dev
   locales

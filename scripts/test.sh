@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under
-# ThreadSanitizer, then the static checks.
+# Builds and runs every test: the static checks, the threaded tests under
+# ThreadSanitizer, the suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, a normal build, then every fuzz target for a
+# short while (scripts/fuzz.sh; a finding fails the run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -34,3 +35,6 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1
 
 echo "== tests (release build)"
 run_suite release "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== fuzz targets (${TM_FUZZ_SECONDS:-20} s each)"
+scripts/fuzz.sh -t "${TM_FUZZ_SECONDS:-20}" -j 2

@@ -82,8 +82,12 @@
 extern "C" {
 #endif
 
-/* The engine handle. */
+/* The engine handle (a class of the engine, seen from C as a struct). */
+#ifdef __cplusplus
+class Tamrin;
+#else
 typedef struct Tamrin Tamrin;
+#endif
 
 /*
  * Loads the configuration "config.txt" and the shared resources of the

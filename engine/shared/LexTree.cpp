@@ -61,8 +61,9 @@ int LexTree::Lookup(const std::string& word, std::string* value) const {
 }
 
 void LexTree::InsertLine(const std::string& line, const std::string& delimiters) {
-  if (line.empty()) return;
+  // The entry is the text up to a zero byte: a line that starts with one is empty.
   const char* cursor = line.c_str();
+  if (*cursor == '\0') return;
   char* word = VStr::NextToken(&cursor, delimiters.c_str());
   // Nothing left after the word (the delimiter ended the line): no value.
   char* value = VStr::NextToken(&cursor, "\n");

@@ -21,7 +21,6 @@ constexpr unsigned char kOmega = 0xF9;
 constexpr unsigned char kIotaDia = 0xFA;     // ϊ
 constexpr unsigned char kUpsilonDia = 0xFB;  // ϋ
 constexpr unsigned char kOmicronTonos = 0xFC;
-constexpr unsigned char kUpsilonTonos = 0xFD;
 constexpr unsigned char kOmegaTonos = 0xFE;
 
 unsigned char At(const std::string& s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
