@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,6 +36,7 @@ class VDuration;
 class VIntonation;
 class VModule;
 class VModuleChain;
+class VOutput;
 
 class Tamrin : public VComposer {
  public:
@@ -84,8 +86,24 @@ class Tamrin : public VComposer {
     kSaveWave,
     kModuleCount
   };
-  // The module name of each module, by its ModuleId.
+  // The module name of each module, by its ModuleId ("" without a module
+  // factory).
   static const char* ModuleName(ModuleId id);
+
+  // What the module library supplies to every composer: the name and the
+  // maker of each module by ModuleId, and the modules to register, in the
+  // order of registration (which is also the order of their Init). The
+  // module library (modules/ModuleFactory.h) installs its table when a
+  // program links it; the engine itself includes no module.
+  struct ModuleFactory {
+    const char* (*name)(ModuleId id);
+    VModule* (*create)(ModuleId id);
+    const ModuleId* registration;
+    int registrationCount;
+  };
+  // Installs factory for the composers initialised from then on (null: no
+  // module is made). Called before any composer exists.
+  static void SetModuleFactory(const ModuleFactory* factory);
 
   Tamrin();
   Tamrin(const Tamrin&) = delete;
@@ -179,7 +197,8 @@ class Tamrin : public VComposer {
   VLogger* GetLogger() { return &logger_; }
 
  protected:
-  // Creates the module of that name (one of the 27); null leaves it out.
+  // Creates the module of that id through the module factory; null leaves
+  // it out.
   virtual VModule* CreateModule(ModuleId id);
   // Starts thread with body; false when the system cannot start a thread.
   virtual bool StartThread(std::thread& thread, std::function<void()> body);
@@ -235,6 +254,14 @@ class Tamrin : public VComposer {
   void ReleaseParts();
   void Enable(ModuleId id, bool on);
   bool IsEnabled(ModuleId id) const;
+  // Switches the output modules: those of on on, the others off.
+  void SwitchOutputs(std::initializer_list<ModuleId> on);
+  // The output interface of a module (null when it has none).
+  VOutput* Output(ModuleId id) const;
+  // Calls visit on each enabled output that sounds on the card, in the
+  // order VM_SpeechOut_Mbr, VM_Playback, until visit answers false.
+  template <class Visit>
+  void VisitSoundOutputs(Visit visit);
 
   std::atomic<int> lastCode_{0};
   TMShared* shared_ = nullptr;

@@ -14,7 +14,9 @@
 #include "platform/FileSystem.h"
 
 namespace {
-// Place named in the report of a buffer without composer.
+// Place named in the report of a buffer without composer ("VSpeechBuffer:61").
+// The number is a fixed text of the report, not a line of this file: keep
+// it as it is.
 constexpr int kNoComposerLine = 61;
 
 constexpr const char* kInitAllocationKey = "SpeechBuffer.InitAllocation";

@@ -5,7 +5,7 @@
 # mbrola.so).
 if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_greeklex_lib AND TARGET tm_englex_lib
    AND TARGET tm_datalint_lib)
-  tm_add_test_folder(data LIBS tm_engine_core tm_greeklex_lib tm_englex_lib tm_scramble_lib
+  tm_add_test_folder(data LIBS tm_engine_core tm_modules tm_greeklex_lib tm_englex_lib tm_scramble_lib
     tm_datalint_lib ${CMAKE_DL_LIBS})
   add_dependencies(test_data tm_mbrola)
   tm_depend_on_installation_data(test_data)

@@ -3,7 +3,7 @@
 # stand-in, a scripted synthesizer library and the built mbrola.so, and speak
 # through installations assembled from the build tree's data.
 if(TARGET tm_engine_core AND TARGET tm_mbrola)
-  tm_add_test_folder(modules LIBS tm_engine_core ${CMAKE_DL_LIBS})
+  tm_add_test_folder(modules LIBS tm_engine_core tm_modules ${CMAKE_DL_LIBS})
 
   # A synthesizer library that lacks one of the 18 entry points.
   add_library(tm_test_mbrola17 SHARED ${CMAKE_CURRENT_LIST_DIR}/mbrola17/mbrola17.cpp)

@@ -11,11 +11,17 @@
 
 namespace {
 
-TEST(DataLintChainTest, AChainOutOfOrderIsNamedPairByPair) {
+// A complete installation, to which each test adds a font.
+class DataLintChainTest : public testing::Test {
+ protected:
+  DataLintChainTest() { inst.Complete(); }
+
   testing_support::TempDir dir;
-  testing_support::ScopedCwd cwd(dir.path());
-  testing_support::InstallationBuilder inst(dir / "install");
-  inst.Complete();
+  testing_support::ScopedCwd cwd{dir.path()};
+  testing_support::InstallationBuilder inst{dir / "install"};
+};
+
+TEST_F(DataLintChainTest, AChainOutOfOrderIsNamedPairByPair) {
   // VM_LayerWord, named three times, runs at its last place.
   inst.Text("fonts/chain.vof",
             "VModuleChain.Modules=VM_LayerWord;VM_LayerSyllable;VM_InFilter;VM_LayerWord;"
@@ -31,6 +37,17 @@ TEST(DataLintChainTest, AChainOutOfOrderIsNamedPairByPair) {
                        ", which must run first");
   }
   EXPECT_EQ(datalint::Lint(inst.dir()), expected);
+}
+
+TEST_F(DataLintChainTest, ANameThatIsNoRegisteredModuleIsNamedOnce) {
+  // VM_User_ToPhones exists but is never registered.
+  inst.Text("fonts/names.vof",
+            "VModuleChain.Modules=VM_TextFeeder;VM_LayerWrod;VM_User_ToPhones;VM_LayerWrod\n");
+  const std::string line = "fonts/names.vof: VModuleChain.Modules names ";
+  const std::string why = ", which is no registered module (the engine leaves it out)";
+  EXPECT_EQ(
+      datalint::Lint(inst.dir()),
+      (std::vector<std::string>{line + "VM_LayerWrod" + why, line + "VM_User_ToPhones" + why}));
 }
 
 }  // namespace

@@ -77,3 +77,18 @@ TEST(RuleCompilerTool, CommandLine) {
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.err.rfind(dir / "missing.src" + ": cannot read the source: ", 0), 0u) << run.err;
 }
+
+TEST(RuleCompilerTool, DumpsToStandardOutputForDashAndRefusesToCompileToIt) {
+  TempDir dir;
+  WriteFile(dir / "ok.src", "@output-unknown yes\nΆ | - | - | ά | 1\n");
+  ASSERT_EQ(RunTool(dir, "compile '" + (dir / "ok.src") + "' '" + (dir / "ok.rul") + "'").code, 0);
+  const ToolRun plain = RunTool(dir, "dump '" + (dir / "ok.rul") + "'");
+  const ToolRun dash = RunTool(dir, "dump '" + (dir / "ok.rul") + "' -");
+  EXPECT_EQ(dash.code, 0);
+  EXPECT_EQ(dash.out, plain.out);
+
+  const ToolRun refused = RunTool(dir, "compile '" + (dir / "ok.src") + "' -");
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err.rfind("tm_rulec: OUTPUT \"-\" is refused", 0), 0u) << refused.err;
+}

@@ -14,7 +14,9 @@
 #include "platform/Codepage.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/V58TestBed.h"
+#include "tools/phonetable/PhoneTableSource.h"
 #include "tools/scramble/DataFileWriter.h"
+#include "tools/scramble/ScrambleTool.h"
 #include "tools/v58/TemplateFile.h"
 #include "tools/v58/TemplateSource.h"
 #include "tools/v58/V58Tool.h"
@@ -484,6 +486,32 @@ TEST_F(V58ToolTest, TheExecutableCompilesAndChecks) {
   EXPECT_EQ(RunTool("check " + kPhones + " " + kGreekSource), v58::kExitRefused);
   EXPECT_EQ(RunTool("compile " + kPhones), v58::kExitUsage);
   EXPECT_EQ(RunTool(""), v58::kExitUsage);
+}
+
+// "-" names standard output on a command line: the tools that write binary
+// data files refuse it before they read or remove anything, so a file that
+// happens to be named "-" stays as it was.
+TEST(DataToolsTest, AnOutputNamedDashIsRefusedAndAFileOfThatNameKept) {
+  TempDir dir;
+  testing_support::ScopedCwd cwd(dir.path());
+  WriteFile("-", "keep");
+  WriteFile("source.txt", "text\n");
+  using ToolRun = int (*)(const Strings&, std::ostream&, std::ostream&);
+  const std::pair<ToolRun, Strings> runs[] = {
+      {&scramble::Run, {"write", "source.txt", "-", "500"}},
+      {&scramble::Run, {"write", "missing.txt", "-", "7"}},
+      {&phonetable::Run, {"compile", "missing.txt", "-"}},
+      {&v58::Run, {"compile", kPhones, "missing.txt", "-"}},
+  };
+  for (const auto& [run, args] : runs) {
+    SCOPED_TRACE(args[0] + " " + args[1] + " " + args.back());
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(run(args, out, err), scramble::kExitUsage);
+    EXPECT_NE(err.str().find(": OUTPUT \"-\" is refused"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(ReadFile("-"), "keep");
+  }
 }
 
 }  // namespace
