@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchData.h"
 #include "engine/interface/tmengine.h"
 #include "engine/shared/TMShared.h"
-#include "platform/Registry.h"
 
 namespace {
 
@@ -40,22 +40,9 @@ double Milliseconds(Clock::duration d) {
 }  // namespace
 
 int main() {
-  char pattern[] = "/tmp/bench_english.XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) return 1;
-  const fs::path root = made;
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  const fs::path install = root / "install";
-  fs::create_directories(install / "bin");
-  fs::create_directories(install / "logs");
-  fs::copy_file(fs::path(TM_SOURCE_DIR) / "data/config.txt", install / "config.txt");
-  for (const char* folder :
-       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts", "voices"}) {
-    fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, install / folder, fs::copy_options::recursive);
-  }
-  fs::copy_file(TM_MBROLA_LIBRARY, install / "bin/mbrola.so");
-  platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", install.string());
+  const fs::path root = bench::TemporaryInstallation("bench_english");
+  if (root.empty()) return 1;
 
   double best = 1e9;
   for (int i = 0; i < kLoads; ++i) {

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/BenchData.h"
 #include "engine/interface/tmengine.h"
 
 namespace {
@@ -56,22 +57,6 @@ double WaveSeconds(const fs::path& path) {
   return rate == 0 ? 0.0 : static_cast<double>(bytes) / 2.0 / rate;
 }
 
-void Copy(const fs::path& from, const fs::path& to) {
-  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
-// The installation: the build tree's data, the voices and the synthesizer.
-void MakeInstallation(const fs::path& dir) {
-  fs::create_directories(dir / "logs");
-  fs::create_directories(dir / "bin");
-  Copy(fs::path(TM_SOURCE_DIR) / "data" / "config.txt", dir / "config.txt");
-  for (const char* folder :
-       {"phones", "rules", "lexicon", "user", "tristate", "v58", "voicefonts", "voices"}) {
-    Copy(fs::path(TM_DATA_BUILD_DIR) / folder, dir / folder);
-  }
-  Copy(TM_MBROLA_LIBRARY, dir / "bin" / "mbrola.so");
-}
-
 // The peer's real-time factor on the text file, or a negative value.
 double PeerFactor(const fs::path& text, const fs::path& wave) {
   if (std::system("command -v espeak-ng > /dev/null 2>&1") != 0 && geteuid() == 0) {
@@ -91,15 +76,8 @@ double PeerFactor(const fs::path& text, const fs::path& wave) {
 }  // namespace
 
 int main() {
-  char pattern[] = "/tmp/bench_greek.XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) return 1;
-  const fs::path root = made;
-  const fs::path dir = root / "install";
-  MakeInstallation(dir);
-  fs::create_directories(root / "config" / "Quenmoor" / "ZORVALIS");
-  std::ofstream(root / "config" / "Quenmoor" / "ZORVALIS" / "path") << dir.string();
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+  const fs::path root = bench::TemporaryInstallation("bench_greek");
+  if (root.empty()) return 1;
 
   std::string text;
   std::size_t characters = 0;

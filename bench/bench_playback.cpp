@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/BenchData.h"
 #include "engine/interface/tmengine.h"
 #include "platform/waveout/VirtualWaveOut.h"
 
@@ -26,21 +27,9 @@ fs::path Assemble() {
   const fs::path root =
       fs::temp_directory_path() / ("tm_bench_playback_" + std::to_string(::getpid()));
   const fs::path dir = root / "install";
-  fs::create_directories(dir / "bin");
-  fs::create_directories(dir / "logs");
-  fs::create_directories(dir / "user");
-  fs::copy_file(fs::path(TM_SOURCE_DIR) / "data/config.txt", dir / "config.txt");
-  for (const char* folder :
-       {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts", "voices"}) {
-    fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, dir / folder, fs::copy_options::recursive);
-  }
-  fs::copy_file(TM_MBROLA_LIBRARY, dir / "bin/mbrola.so");
+  bench::AssembleInstallation(dir);
   fs::copy_file(TM_MBRPLAY_LIBRARY, dir / "bin/mbrplay.so");
-  fs::create_directories(root / "config/Quenmoor/ZORVALIS");
-  std::FILE* path = std::fopen((root / "config/Quenmoor/ZORVALIS/path").c_str(), "w");
-  std::fputs(dir.c_str(), path);
-  std::fclose(path);
-  ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+  bench::RegisterInstallation(root, dir);
   fs::current_path(root);
   return root;
 }

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchData.h"
 #include "engine/interface/tmengine.h"
-#include "platform/Registry.h"
 #include "tools/scramble/DataFileWriter.h"
 
 namespace {
@@ -177,10 +177,9 @@ int main() {
   const char* made = mkdtemp(pattern);
   if (made == nullptr) return 1;
   const fs::path root = made;
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
   const fs::path dir = root / "install";
   if (!MakeInstallation(dir)) return 1;
-  platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", dir.string());
+  bench::RegisterInstallation(root, dir);
 
   const std::string text = PhoneString(kTextSize);
   const std::vector<std::string> passes = Passes(text);

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchData.h"
 #include "engine/shared/TMShared.h"
-#include "platform/Registry.h"
 
 namespace {
 
@@ -133,7 +133,6 @@ int main() {
   const char* made = mkdtemp(pattern);
   if (made == nullptr) return 1;
   const fs::path root = made;
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
 
   std::mt19937 random(20240601);
   const std::vector<std::string> words = Words(50000, random);
@@ -143,7 +142,7 @@ int main() {
   for (const bool scrambled : {false, true}) {
     const fs::path dir = root / (scrambled ? "scrambled" : "plain");
     MakeInstallation(dir, words, scrambled);
-    platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", dir.string());
+    bench::RegisterInstallation(root, dir);
 
     TMShared shared;
     const auto start = Clock::now();

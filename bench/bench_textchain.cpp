@@ -13,10 +13,10 @@
 #include <fstream>
 #include <string>
 
+#include "bench/BenchData.h"
 #include "engine/composer/Tamrin.h"
 #include "engine/shared/TMShared.h"
 #include "platform/Codepage.h"
-#include "platform/Registry.h"
 
 namespace {
 
@@ -26,16 +26,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kTextBytes = 100 * 1024;
 constexpr int kRounds = 5;
 
-// Sentences of ordinary Greek, with capitals, accents, marks and line ends.
-constexpr const char* kSentences[] = {
-    "Καλημέρα σας, τι κάνετε σήμερα;\n",
-    "Η θάλασσα ήταν ήρεμη και ο ουρανός καθαρός. ",
-    "Αύριο το πρωί θα πάμε στην αγορά να αγοράσουμε ψωμί, τυρί και φρούτα. ",
-    "Ο Γιώργος διαβάζει ένα βιβλίο για την ιστορία της πόλης! ",
-    "Ευχαριστώ πολύ για τη βοήθειά σου· τα λέμε την Παρασκευή.\n",
-    "ΠΡΟΣΟΧΗ: Τα παιδιά παίζουν στον κήπο μέχρι να νυχτώσει. ",
-};
-
 void Write(const fs::path& path, const std::string& content) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << content;
@@ -44,11 +34,7 @@ void Write(const fs::path& path, const std::string& content) {
 // The installation: the build tree's data, a user lexicon and the font of
 // the measured chain (its other keys come from "default.vof").
 void MakeInstallation(const fs::path& dir) {
-  fs::create_directories(dir / "logs");
-  fs::copy_file(fs::path(TM_SOURCE_DIR) / "data" / "config.txt", dir / "config.txt");
-  for (const char* folder : {"phones", "rules", "lexicon", "tristate", "v58", "voicefonts"}) {
-    fs::copy(fs::path(TM_DATA_BUILD_DIR) / folder, dir / folder, fs::copy_options::recursive);
-  }
+  bench::AssembleInstallation(dir);
   std::string lexicon;
   for (int i = 0; i < 500; ++i) {
     lexicon += platform::Utf8ToCp1253("λέξη" + std::to_string(i) + "=λέξη νούμερο ") +
@@ -70,15 +56,11 @@ int main() {
   const char* made = mkdtemp(pattern);
   if (made == nullptr) return 1;
   const fs::path root = made;
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
   const fs::path dir = root / "install";
   MakeInstallation(dir);
-  platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", dir.string());
+  bench::RegisterInstallation(root, dir);
 
-  std::string text;
-  for (std::size_t i = 0; text.size() < kTextBytes; ++i) {
-    text += platform::Utf8ToCp1253(kSentences[i % (sizeof kSentences / sizeof *kSentences)]);
-  }
+  const std::string text = platform::Utf8ToCp1253(bench::GreekText(kTextBytes));
 
   int status = 0;
   {

@@ -43,8 +43,9 @@ bool VM_DurationTriState::Run() {
   for (std::size_t i = length - 1; i-- > 0;) {
     right[i] = isTriState(text[i + 1]) ? text[i + 1] : right[i + 1];
   }
+  VTriStateCompiler::Factors factors;
   for (std::size_t i = 1; i + 1 < length; ++i) {
-    duration->Multiply(static_cast<int>(i), compiler_->Lookup(left[i], text[i], right[i]));
+    duration->Multiply(static_cast<int>(i), compiler_->Lookup(left[i], text[i], right[i], factors));
   }
   return true;
 }

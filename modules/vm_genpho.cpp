@@ -1,6 +1,7 @@
 #include "modules/vm_genpho.h"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 #include "engine/base/Log.h"
@@ -20,10 +21,25 @@ constexpr const char* kEdgeSilence = "_ 60";
 // Room reserved per phone of the phone string.
 constexpr std::size_t kRoomPerPhone = 100;
 
+// Values below this are written through an integer.
+constexpr double kWholeLimit = 1e15;
+
 // v as printf's "%.0f" writes it (round half to even, "-0" for a small
 // negative value, "nan" and "inf"), whatever the locale.
 void AppendWhole(std::string& out, double v) {
   char buffer[400];
+  // Durations and F0 values: whole numbers well inside long, written as
+  // integers after rounding half to even (the default rounding mode).
+  if (std::isfinite(v) && std::fabs(v) < kWholeLimit) {
+    const double r = std::nearbyint(v);
+    if (r == 0.0 && std::signbit(r)) {
+      out += "-0";
+      return;
+    }
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long>(r));
+    out.append(buffer, result.ptr);
+    return;
+  }
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 0);
   if (result.ec == std::errc()) out.append(buffer, result.ptr);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <mutex>
 #include <vector>
 
@@ -31,18 +32,30 @@ void Bind(void* handle, F& f, const char* name) {
   f = reinterpret_cast<F>(::dlsym(handle, name));
 }
 
-// The lines of a phone text as the engine's tokenizer cuts them at "\n": a
-// text whose last line has no line feed gives that line and then one empty
-// line; the empty text gives one empty line.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  const char* cursor = text.c_str();
-  while (char* token = VStr::NextToken(&cursor, "\n")) {
-    lines.emplace_back(token);
-    VStr::Release(&token);
+// The lines of a phone text, one at a time, as the engine's tokenizer cuts
+// them at "\n": a text whose last line has no line feed gives that line and
+// then one empty line; the empty text gives one empty line. The text must
+// outlive the reader.
+class LineReader {
+ public:
+  explicit LineReader(const std::string& text) : cursor_(text.c_str()) { Next(); }
+  ~LineReader() { VStr::Release(&line_); }
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The current line; null when the text is used up.
+  char* Line() const { return line_; }
+  // Whether the current line is the last one that the cutting gives.
+  bool IsLast() const { return cursor_ == nullptr; }
+  void Next() {
+    VStr::Release(&line_);
+    line_ = VStr::NextToken(&cursor_, "\n");
   }
-  return lines;
-}
+
+ private:
+  const char* cursor_;
+  char* line_ = nullptr;
+};
 
 }  // namespace
 
@@ -183,11 +196,7 @@ bool VM_Mbrola::BindVoice(const std::string& path) {
   return false;
 }
 
-int VM_Mbrola::Write(const std::string& text) {
-  std::vector<char> copy(text.begin(), text.end());
-  copy.push_back('\0');
-  return api_.write_MBR != nullptr ? api_.write_MBR(copy.data()) : 0;
-}
+int VM_Mbrola::Write(char* text) { return api_.write_MBR != nullptr ? api_.write_MBR(text) : 0; }
 
 int VM_Mbrola::Drain(VSpeechBuffer*& speech) {
   if (api_.read_MBR == nullptr) return 0;
@@ -196,8 +205,10 @@ int VM_Mbrola::Drain(VSpeechBuffer*& speech) {
   for (;;) {
     const int n = std::min(api_.read_MBR(block, kBlockSamples), kBlockSamples);
     if (n <= 0) return total;
-    for (int k = 0; k < n && speech != nullptr; ++k) {
-      if (speech->Append(static_cast<int16_t>(block[k])) < 0) speech = nullptr;
+    static_assert(sizeof(short) == sizeof(int16_t), "the library's samples are 16-bit");
+    if (speech != nullptr &&
+        speech->Append(reinterpret_cast<const int16_t*>(block), static_cast<std::size_t>(n)) < 0) {
+      speech = nullptr;
     }
     total += n;
   }
@@ -211,24 +222,28 @@ void VM_Mbrola::Synthesize() {
   if (speech != nullptr) speech->Reset();
   const bool collecting = speech != nullptr;
 
-  const std::vector<std::string> lines = Lines(generator != nullptr ? generator->GetPho() : "");
+  static const std::string kNoText;
+  LineReader lines(generator != nullptr ? generator->GetPho() : kNoText);
+  char lineEnd[] = "\n";
+  // The number of the current line, and that of the line that has had its
+  // second chance: refused with nothing to drain, it was offered again after
+  // a flush.
   std::size_t current = 0;
-  // The line that has had its second chance: refused with nothing to
-  // drain, it was offered again after a flush.
-  std::size_t retried = lines.size();
+  std::size_t retried = std::numeric_limits<std::size_t>::max();
   for (;;) {
-    while (current < lines.size()) {
-      if (Write(lines[current]) <= 0) break;
-      Write("\n");
+    while (lines.Line() != nullptr) {
+      if (Write(lines.Line()) <= 0) break;
+      Write(lineEnd);
+      lines.Next();
       ++current;
     }
     const int drained = Drain(speech);
-    if (current == lines.size()) break;
+    if (lines.Line() == nullptr) break;
     // A full buffer takes no more samples: the rest of the text is not
     // synthesised.
     if (collecting && speech == nullptr) break;
     // A refused last line (the empty one after "_ 60") is dropped.
-    if (current + 1 == lines.size()) break;
+    if (lines.IsLast()) break;
     if (drained > 0) continue;
     // Refused with nothing to drain: one flush, one drain and one more
     // offer; a library that still refuses gets none of the rest.

@@ -70,6 +70,8 @@ class VM_Mbrola : public VModule {
   // The size of the buffer that receives the library's error text.
   static constexpr int kErrorTextSize = 400;
   // The report of a set-up or run without a bound init_MBR names this place.
+  // The number is a fixed text of the report, not a line of the file: keep
+  // it as it is.
   static constexpr const char* kSourcePath = "modules/vm_mbrola.cpp";
   static constexpr int kInitCheckLine = 136;
   // Engine-log texts.
@@ -123,7 +125,7 @@ class VM_Mbrola : public VModule {
   // it cannot be bound.
   bool BindVoice(const std::string& path);
   // Offers text to the library: its result.
-  int Write(const std::string& text);
+  int Write(char* text);
   // Reads blocks until the library has no sample ready, appending the
   // samples to speech; the number of samples read. Once speech refuses a
   // sample it is set to null: the samples after it are read and dropped.

@@ -1,8 +1,8 @@
 // Plays the samples of the speech buffer on the sound card through the
 // wave-out player (CPlayBack): each run takes the pass's samples out of the
-// buffer, holds them, and plays them as one block; the composer stops the
-// block (stop, pause) and plays the held block again from its start
-// (resume).
+// buffer, holds them, and plays them as one block; the composer, through
+// the module's VOutput, stops the block (stop, pause) and plays the held
+// block again from its start (resume).
 //
 // The player, the device handle, the wave header and the format belong to
 // this source file: one engine-wide player, 22050 Hz, mono, 16 bits. Calls
@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "engine/composer/VModule.h"
+#include "engine/composer/VOutput.h"
 
-class VM_Playback : public VModule {
+class VM_Playback : public VModule, public VOutput {
  public:
   // PlayBlock's warning: there is no block to play.
   static constexpr int kNothingHeld = 1050;
@@ -47,8 +48,10 @@ class VM_Playback : public VModule {
   // device. True.
   bool Release() override;
 
-  // Stops the block that is playing (nothing when none plays); 0.
-  virtual int Stop();
+  // VOutput. Stops the block that is playing (nothing when none plays); 0.
+  int Stop() override;
+  // PlayBlock.
+  int Resume() override { return PlayBlock(); }
   // Plays the held block again from its start (waiting for its end with
   // BlockAfter): 0, or 1050 when no block is held.
   virtual int PlayBlock();

@@ -1,15 +1,16 @@
 // Has the MBROLA player library render the phone text of VM_GeneratorPHO
-// into a wave file, whose name the composer sets before the run; it waits
-// for the end of the file. Reaches the library through the table of
-// vm_speechout_mbr.h.
+// into a wave file, whose name the composer sets before the run (through
+// the module's VOutput); it waits for the end of the file. Reaches the
+// library through the table of vm_speechout_mbr.h.
 #pragma once
 
 #include <string>
 
 #include "engine/composer/VModule.h"
+#include "engine/composer/VOutput.h"
 #include "modules/vm_speechout_mbr.h"
 
-class VM_SaveWave : public VModule {
+class VM_SaveWave : public VModule, public VOutput {
  public:
   static constexpr const char* kDatabaseKey = "VM_SaveWave.Database";
   // The play flags of a save: wait for the end, write a file.
@@ -34,8 +35,8 @@ class VM_SaveWave : public VModule {
   bool Run() override;
   bool Release() override;
 
-  // The wave file that the next run writes.
-  void SetFileName(const std::string& name) { fileName_ = name; }
+  // VOutput. The wave file that the next run writes.
+  void SetFileName(const std::string& name) override { fileName_ = name; }
   const std::string& GetFileName() const { return fileName_; }
 
  private:

@@ -1,7 +1,8 @@
 // Hands the phone text of VM_GeneratorPHO to the MBROLA player library
 // "bin/mbrplay.so", which synthesises it and plays it on the sound card
 // itself. The composer switches the module on for the playback method
-// "mbrola" and calls its Stop, SetVolume and Play (resume) directly.
+// "mbrola" and stops, pauses, resumes it and sets its volume through its
+// VOutput.
 //
 // The module reaches the library only through a table of its seven entry
 // points (MbrPlayApi), filled from the loaded library; a test may hand the
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "engine/composer/VModule.h"
+#include "engine/composer/VOutput.h"
 #include "platform/mbrplay/mbrplay.h"
 
 class VM_GeneratorPHO;
@@ -71,7 +73,7 @@ class MbrPlayLibrary {
   bool given_ = false;
 };
 
-class VM_SpeechOut_Mbr : public VModule {
+class VM_SpeechOut_Mbr : public VModule, public VOutput {
  public:
   // Voice-font keys.
   static constexpr const char* kDatabaseKey = "VM_SpeechOut_Mbr.Database";
@@ -115,10 +117,12 @@ class VM_SpeechOut_Mbr : public VModule {
   // Marks the engine playing; with a text, plays a copy of it that the
   // module keeps until the play has ended (a null text only marks). 0.
   virtual int Play(const char* text);
-  // Ends the current play; 0.
-  virtual int Stop();
+  // VOutput. Ends the current play; 0.
+  int Stop() override;
+  // Play with no text: marks the engine playing; 0.
+  int Resume() override { return Play(nullptr); }
   // Sets the player's volume ratio; 0.
-  virtual int SetVolume(float ratio);
+  int SetVolume(float ratio) override;
 
   // The play flags of the present keys.
   uint32_t PlayFlags() const;

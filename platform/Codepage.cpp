@@ -1,6 +1,7 @@
 #include "Codepage.h"
 
 #include <array>
+#include <string_view>
 
 namespace platform {
 namespace {
@@ -20,6 +21,91 @@ constexpr char16_t kHighHalf[128] = {
     0x03C8, 0x03C9, 0x03CA, 0x03CB, 0x03CC, 0x03CD, 0x03CE, 0x0000,
 };
 
+// Stand-ins for the characters that Windows-1253 lacks, so that pasted text
+// keeps its letters and punctuation.
+
+// The monotonic letter of each code point from U+1F00 (polytonic Greek):
+// with the tonos for an acute, grave or circumflex, the dialytika kept,
+// breathings and iota subscripts dropped; a blank where no letter is.
+constexpr char32_t kPolytonicFirst = 0x1F00;
+constexpr std::u16string_view kPolytonic =
+    u"ααάάάάάάΑΑΆΆΆΆΆΆ"   // U+1F00
+    u"εεέέέέ  ΕΕΈΈΈΈ  "   // U+1F10
+    u"ηηήήήήήήΗΗΉΉΉΉΉΉ"   // U+1F20
+    u"ιιίίίίίίΙΙΊΊΊΊΊΊ"   // U+1F30
+    u"οοόόόό  ΟΟΌΌΌΌ  "   // U+1F40
+    u"υυύύύύύύ Υ Ύ Ύ Ύ"   // U+1F50
+    u"ωωώώώώώώΩΩΏΏΏΏΏΏ"   // U+1F60
+    u"άάέέήήίίόόύύώώ  "   // U+1F70
+    u"ααάάάάάάΑΑΆΆΆΆΆΆ"   // U+1F80
+    u"ηηήήήήήήΗΗΉΉΉΉΉΉ"   // U+1F90
+    u"ωωώώώώώώΩΩΏΏΏΏΏΏ"   // U+1FA0
+    u"ααάαά άάΑΑΆΆΑ ι "   // U+1FB0
+    u"  ήηή ήήΈΈΉΉΗ   "   // U+1FC0
+    u"ιιΐΐ  ίΐΙΙΊΊ    "   // U+1FD0
+    u"υυΰΰρρύΰΥΥΎΎΡ   "   // U+1FE0
+    u"  ώωώ ώώΌΌΏΏΩ   ";  // U+1FF0
+static_assert(kPolytonic.size() == 0x100);
+
+// The ASCII letter of each code point from U+00C0 (Latin letters with
+// diacritics); '*' where kSpelled spells the letter with two, a blank where
+// no letter is.
+constexpr char32_t kLatinFirst = 0x00C0;
+constexpr std::u16string_view kLatin =
+    u"AAAAAA*CEEEEIIII"   // U+00C0
+    u"DNOOOOO OUUUUY**"   // U+00D0
+    u"aaaaaa*ceeeeiiii"   // U+00E0
+    u"dnooooo ouuuuy*y"   // U+00F0
+    u"AaAaAaCcCcCcCcDd"   // U+0100
+    u"DdEeEeEeEeEeGgGg"   // U+0110
+    u"GgGgHhHhIiIiIiIi"   // U+0120
+    u"Ii**JjKk LlLlLlL"   // U+0130
+    u"lLlNnNnNnnNnOoOo"   // U+0140
+    u"Oo**RrRrRrSsSsSs"   // U+0150
+    u"SsTtTtTtUuUuUuUu"   // U+0160
+    u"UuUuWwYyYZzZzZzs"   // U+0170
+    u"bBBb  OCcDDDd EE"   // U+0180
+    u"EFfG  IIKkl  NnO"   // U+0190
+    u"Oo  Pp     tTtTU"   // U+01A0
+    u"u VYyZz         "   // U+01B0
+    u"    *********AaI"   // U+01C0
+    u"iOoUuUuUuUuUueAa"   // U+01D0
+    u"Aa**GgGgKkOoOo  "   // U+01E0
+    u"j***Gg  NnAa**Oo"   // U+01F0
+    u"AaAaEeEeIiIiOoOo"   // U+0200
+    u"RrRrUuUuSsTt  Hh"   // U+0210
+    u"Nd  ZzAaEeOoOoOo"   // U+0220
+    u"OoYylntj  ACcLTs"   // U+0230
+    u"z  BU EeJjQqRrYy";  // U+0240
+static_assert(kLatin.size() == 0x250 - kLatinFirst);
+
+// Entries of three: a letter, then the two that spell it.
+constexpr std::u16string_view kSpelled =
+    u"ÆAEÞTHßssæaeþthĲIJĳijŒOEœoeǄDZǅDzǆdzǇLJǈLjǉljǊNJǋNjǌnjǢAEǣaeǱDZǲDzǳdzǼAEǽae";
+
+// Entries of two: a sign, then its plain form (the Greek question mark, the
+// ano teleia, hyphens and the minus, primes, the modifier apostrophe, the
+// fraction slash).
+constexpr std::u16string_view kSigns =
+    u"\u037E;\u0387\u00B7\u2010-\u2011-\u2012-\u2212-\u2032'\u2033\"\u02BC\u2019\u2044/";
+
+// The fullwidth forms of ASCII lie this far above it.
+constexpr char32_t kFullwidthFirst = 0xFF01;
+constexpr char32_t kFullwidthLast = 0xFF5E;
+constexpr char32_t kFullwidthOffset = 0xFEE0;
+
+// Combining marks: those that put a tonos on the letter before them (grave,
+// acute, perispomeni and their canonical twins), those that put a
+// dialytika, and the Greek letters that take them.
+constexpr char32_t kMarksFirst = 0x0300;
+constexpr char32_t kMarksLast = 0x036F;
+constexpr std::u16string_view kTonosMarks = u"\u0300\u0301\u0340\u0341\u0342\u0344";
+constexpr std::u16string_view kDialytikaMarks = u"\u0308\u0344";
+constexpr std::u16string_view kWithoutTonos = u"αεηιουωΑΕΗΙΟΥΩϊϋ";
+constexpr std::u16string_view kWithTonos = u"άέήίόύώΆΈΉΊΌΎΏΐΰ";
+constexpr std::u16string_view kWithoutDialytika = u"ιυΙΥίύ";
+constexpr std::u16string_view kWithDialytika = u"ϊϋΪΫΐΰ";
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -33,15 +119,17 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// What DecodeOne gives for a malformed sequence.
+constexpr char32_t kMalformed = 0xFFFFFFFF;
+
 // Decodes one UTF-8 sequence at text[i]; advances i past it. Returns
-// 0xFFFFFFFF for a malformed sequence; i then moves past its longest valid
+// kMalformed for a malformed sequence; i then moves past its longest valid
 // prefix (at least one byte), so each malformed sequence counts once.
 // Overlong forms, surrogates and values above U+10FFFF are rejected at their
 // second byte.
 char32_t DecodeOne(std::string_view text, size_t& i) {
   const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char lead = byte(i);
-  constexpr char32_t kBad = 0xFFFFFFFF;
   if (lead < 0x80) {
     ++i;
     return lead;
@@ -62,19 +150,69 @@ char32_t DecodeOne(std::string_view text, size_t& i) {
     if (lead == 0xF4) high = 0x8F;
   } else {
     ++i;
-    return kBad;
+    return kMalformed;
   }
   for (size_t k = 1; k <= extra; ++k) {
     const bool inRange = i + k < text.size() && (k == 1 ? byte(i + k) >= low && byte(i + k) <= high
                                                         : (byte(i + k) & 0xC0) == 0x80);
     if (!inRange) {
       i += k;
-      return kBad;
+      return kMalformed;
     }
     cp = (cp << 6) | (byte(i + k) & 0x3F);
   }
   i += extra + 1;
   return cp;
+}
+
+// The entry of key in a table of entries of width characters (the key, then
+// what stands for it); an empty view when key has none.
+std::u16string_view Lookup(std::u16string_view table, size_t width, char32_t key) {
+  for (size_t at = 0; at + width <= table.size(); at += width) {
+    if (table[at] == key) return table.substr(at + 1, width - 1);
+  }
+  return {};
+}
+
+// The code points that stand for a character (not a combining mark) that
+// Windows-1253 lacks; a blank when nothing does.
+std::u16string_view StandIn(char32_t cp) {
+  if (cp >= kLatinFirst && cp - kLatinFirst < kLatin.size()) {
+    const std::u16string_view letter = kLatin.substr(cp - kLatinFirst, 1);
+    return letter == u"*" ? Lookup(kSpelled, 3, cp) : letter;
+  }
+  if (cp >= kPolytonicFirst && cp - kPolytonicFirst < kPolytonic.size()) {
+    return kPolytonic.substr(cp - kPolytonicFirst, 1);
+  }
+  const std::u16string_view sign = Lookup(kSigns, 2, cp);
+  return sign.empty() ? u" " : sign;
+}
+
+// Puts a combining mark on the last letter of out where Windows-1253 has
+// that letter with the mark; otherwise the mark is dropped.
+void Combine(std::string& out, char32_t mark) {
+  if (out.empty()) return;
+  const auto put = [&](std::u16string_view marks, std::u16string_view from,
+                       std::u16string_view to) {
+    const char32_t last = Cp1253ToCodePoint(static_cast<unsigned char>(out.back()));
+    const size_t at = from.find(static_cast<char16_t>(last));
+    if (marks.find(static_cast<char16_t>(mark)) != marks.npos && at != from.npos) {
+      out.back() = static_cast<char>(CodePointToCp1253(to[at]));
+    }
+  };
+  put(kDialytikaMarks, kWithoutDialytika, kWithDialytika);
+  put(kTonosMarks, kWithoutTonos, kWithTonos);
+}
+
+// Appends what stands in Windows-1253 for a code point that it lacks.
+void AppendStandIn(std::string& out, char32_t cp) {
+  if (cp >= kMarksFirst && cp <= kMarksLast) {
+    Combine(out, cp);
+  } else if (cp >= kFullwidthFirst && cp <= kFullwidthLast) {
+    out += static_cast<char>(cp - kFullwidthOffset);
+  } else {
+    for (const char16_t c : StandIn(cp)) out += static_cast<char>(CodePointToCp1253(c));
+  }
 }
 
 }  // namespace
@@ -102,8 +240,14 @@ std::string Utf8ToCp1253(std::string_view utf8) {
   size_t i = 0;
   while (i < utf8.size()) {
     const char32_t cp = DecodeOne(utf8, i);
-    const unsigned char b = cp == 0xFFFFFFFF ? 0 : CodePointToCp1253(cp);
-    out += (b == 0 && cp != 0) ? ' ' : static_cast<char>(b);
+    const unsigned char b = cp == kMalformed ? 0 : CodePointToCp1253(cp);
+    if (b != 0 || cp == 0) {
+      out += static_cast<char>(b);
+    } else if (cp == kMalformed) {
+      out += ' ';
+    } else {
+      AppendStandIn(out, cp);
+    }
   }
   return out;
 }

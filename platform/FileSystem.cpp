@@ -1,6 +1,8 @@
 #include "FileSystem.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -34,6 +36,18 @@ std::tm LocalTime(std::time_t t) {
   std::tm result{};
   localtime_r(&t, &result);
   return result;
+}
+
+void WriteBehind(std::FILE* file, int64_t& dropped, int64_t written) {
+  if (file == nullptr || written - dropped < 2 * kWriteBehindStretch) return;
+  if (std::fflush(file) != 0) return;
+  const int fd = ::fileno(file);
+  ::sync_file_range(
+      fd, dropped, kWriteBehindStretch,
+      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+  ::posix_fadvise(fd, dropped, kWriteBehindStretch, POSIX_FADV_DONTNEED);
+  dropped += kWriteBehindStretch;
+  ::sync_file_range(fd, dropped, kWriteBehindStretch, SYNC_FILE_RANGE_WRITE);
 }
 
 }  // namespace platform

@@ -1,7 +1,10 @@
 // Directory listing and local time, the two platform services that the
-// support library's utilities build on.
+// support library's utilities build on, and the write-behind of a long file
+// written once.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -21,5 +24,16 @@ bool ListRegularFiles(const std::string& dir, std::vector<ListedFile>& files, in
 
 // Thread-safe local time of t.
 std::tm LocalTime(std::time_t t);
+
+// The stretch of a file that WriteBehind hands to the disk at a time.
+constexpr int64_t kWriteBehindStretch = int64_t{64} << 20;
+
+// For a file written from start to end and not read back (a WAVE file of
+// speech): once the bytes up to written have passed dropped by two
+// stretches, waits until the stretch after dropped is on disk, drops it from
+// the system's cache, moves dropped past it and starts the disk on the next
+// one. A long file then neither crowds memory nor makes the writer pay for
+// a growing cache. Flushes file first; failures change nothing else.
+void WriteBehind(std::FILE* file, int64_t& dropped, int64_t written);
 
 }  // namespace platform

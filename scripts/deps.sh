@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   cppcheck clang-format
   clang libclang-rt-14-dev
-  qt6-base-dev libsdl2-dev
+  qt6-base-dev qt6-qpa-plugins libsdl2-dev
   sox libsndfile1-dev
   locales
   hunspell-el pocketsphinx-en-us wamerican

@@ -163,7 +163,8 @@ void CDebugTracer::printline(std::string source, int line, std::string text) {
       if (lock >= 0) break;
       const int error = errno;
       if (error != EEXIST) {
-        // Without the lock the line is dropped; the process goes on.
+        // Without the lock the line is dropped; the process goes on. The
+        // numbers in these texts are fixed, not lines of this file.
         std::fprintf(stderr,
                      "cdebugtracer::150::CDebugTracer::printline(): cannot lock the trace control "
                      "file, '_open' failed with an error different from EACCES!\n");

@@ -1,7 +1,8 @@
 // The engine log "log.txt" in the installation directory: restarted with a
 // time-stamp line when the shared resources load, then receiving error lines
-// ("*** ERROR:\t" and the message) and module lines. Every write opens,
-// appends and closes the file within one call.
+// ("*** ERROR:\t" and the message) and module lines. Every line is appended
+// and flushed at once; the file stays open while an engine holds the
+// installation (VLib::HoldInstallation), else each write opens and closes it.
 #pragma once
 
 #include <atomic>

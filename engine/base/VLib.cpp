@@ -26,10 +26,32 @@ constexpr int kInstallPathBlock = 1000;
 constexpr size_t kRegistryBufferSize = 900;
 
 // Serialises the writers of this process so that lines written from the GUI
-// thread and the speech thread never interleave.
+// thread and the speech thread never interleave; it also guards Held().
 std::mutex& FileMutex() {
   static std::mutex m;
   return m;
+}
+
+// What is kept while engines hold the installation: its directory, found at
+// the first use, and the engine log, opened for appending at the first line.
+// Appending (O_APPEND) writes every line at the end of the file as it is
+// then, so a restart of the log by another open, or a file emptied by
+// someone else, is followed.
+struct HeldInstallation {
+  int holds = 0;
+  bool found = false;
+  std::string directory;
+  std::FILE* log = nullptr;
+};
+
+HeldInstallation& Held() {
+  static HeldInstallation held;
+  return held;
+}
+
+void CloseHeldLog(HeldInstallation& held) {
+  if (held.log != nullptr) std::fclose(held.log);
+  held.log = nullptr;
 }
 
 // Opens path with mode, writes data in one piece and closes the file; false
@@ -42,6 +64,43 @@ bool WriteToFile(const std::string& path, const char* mode, const std::string& d
   std::fflush(f);
   std::fclose(f);
   return true;
+}
+
+// Writes data to the engine log at path. Under a hold the file stays open
+// and is flushed after the data; a restart (mode "w") closes it first.
+// False when the file cannot be opened.
+bool WriteToLog(const std::string& path, const char* mode, const std::string& data) {
+  {
+    std::lock_guard<std::mutex> lock(FileMutex());
+    HeldInstallation& held = Held();
+    if (mode[0] == 'w') CloseHeldLog(held);
+    if (held.holds > 0 && mode[0] != 'w') {
+      if (held.log == nullptr) held.log = std::fopen(path.c_str(), "a");
+      if (held.log == nullptr) return false;
+      if (!data.empty()) std::fwrite(data.data(), 1, data.size(), held.log);
+      std::fflush(held.log);
+      return true;
+    }
+  }
+  return WriteToFile(path, mode, data);
+}
+
+// The installation directory kept under a hold; false when there is none.
+bool HeldDirectory(std::string& directory) {
+  std::lock_guard<std::mutex> lock(FileMutex());
+  const HeldInstallation& held = Held();
+  if (held.holds == 0 || !held.found) return false;
+  directory = held.directory;
+  return true;
+}
+
+// Keeps directory while a hold lasts.
+void KeepDirectory(const std::string& directory) {
+  std::lock_guard<std::mutex> lock(FileMutex());
+  HeldInstallation& held = Held();
+  if (held.holds == 0 || held.found) return;
+  held.directory = directory;
+  held.found = true;
 }
 
 [[noreturn]] void ReportAndExit(const std::string& message, int code) {
@@ -99,7 +158,23 @@ double ValueInRange(double a, double b, int n, int k, bool flag) {
   return b * (1.0 - (1.0 - a) * (t - 1.0) / (n - 1.0));
 }
 
+void HoldInstallation() {
+  std::lock_guard<std::mutex> lock(FileMutex());
+  ++Held().holds;
+}
+
+void ReleaseInstallation() {
+  std::lock_guard<std::mutex> lock(FileMutex());
+  HeldInstallation& held = Held();
+  if (held.holds == 0 || --held.holds > 0) return;
+  CloseHeldLog(held);
+  held.found = false;
+  held.directory.clear();
+}
+
 std::string InstallPath() {
+  std::string kept;
+  if (HeldDirectory(kept)) return kept;
   const std::string where = std::string("HKEY_CURRENT_USER\\") + kRegistryKey + "\n";
   platform::RegistryKey key;
   long rc = platform::RegistryOpenKey(kRegistryKey, key);
@@ -114,6 +189,7 @@ std::string InstallPath() {
         where + "error reading path from registry. rc == " + std::to_string(rc) + "\nError 540",
         kExitRegistryValue);
   }
+  KeepDirectory(path);
   return path;
 }
 
@@ -185,9 +261,13 @@ double ParseFloat(const std::string& text) { return ParseFloat(text.c_str()); }
 void Trace(const char* text, const char* mode, bool newline, const char* file) {
   std::string data = text != nullptr ? text : "";
   if (newline) data += '\n';
-  const std::string path = file != nullptr ? std::string(file) : MakePath(kLogFileName);
   const char* openMode = (mode != nullptr && mode[0] == 'w') ? "w" : "a";
-  if (!WriteToFile(path, openMode, data)) ReportAndExit(path, kExitTraceFile);
+  if (file != nullptr) {
+    if (!WriteToFile(file, openMode, data)) ReportAndExit(file, kExitTraceFile);
+    return;
+  }
+  const std::string path = MakePath(kLogFileName);
+  if (!WriteToLog(path, openMode, data)) ReportAndExit(path, kExitTraceFile);
 }
 
 void Trace(const std::string& text, const char* mode, bool newline, const char* file) {
@@ -197,12 +277,13 @@ void Trace(const std::string& text, const char* mode, bool newline, const char* 
 bool AppendToLog(const std::string& line) {
   platform::RegistryKey key;
   std::string dir;
-  if (platform::RegistryOpenKey(kRegistryKey, key) != platform::kRegSuccess ||
-      platform::RegistryQueryValue(key, kRegistryValue, dir, kRegistryBufferSize) !=
-          platform::kRegSuccess) {
+  if (!HeldDirectory(dir) &&
+      (platform::RegistryOpenKey(kRegistryKey, key) != platform::kRegSuccess ||
+       platform::RegistryQueryValue(key, kRegistryValue, dir, kRegistryBufferSize) !=
+           platform::kRegSuccess)) {
     return false;
   }
-  return WriteToFile(dir + UTILITIES::PATH_SEPARATOR + kLogFileName, "a", line + "\n");
+  return WriteToLog(dir + UTILITIES::PATH_SEPARATOR + kLogFileName, "a", line + "\n");
 }
 
 void ReportError(const char* message) {

@@ -48,9 +48,27 @@ double ValueInRange(double a, double b, int n, int k, bool flag);
 
 // The installation directory from the registry, in a new block of 1000 bytes
 // that the caller releases with VStr::Release. The registry is read on every
-// call. When the key cannot be opened or the value cannot be read, the error
-// report receives the failure and the process ends with 541 or 540.
+// call, except while the installation is held (below). When the key cannot
+// be opened or the value cannot be read, the error report receives the
+// failure and the process ends with 541 or 540.
 char* GetInstallPath();
+
+// Holds of the installation, one for each engine while it lives. While at
+// least one is taken, the registry is read once (at the first use) and its
+// directory kept, and the engine log "log.txt" stays open for appending,
+// flushed after every line; a restart of the log still restarts the file.
+// The last release closes the log and forgets the directory.
+void HoldInstallation();
+void ReleaseInstallation();
+
+// A hold for the length of a scope (the shared resources' load and unload).
+class InstallationHold {
+ public:
+  InstallationHold() { HoldInstallation(); }
+  ~InstallationHold() { ReleaseInstallation(); }
+  InstallationHold(const InstallationHold&) = delete;
+  InstallationHold& operator=(const InstallationHold&) = delete;
+};
 
 // The same directory as a standard string (same failures).
 std::string InstallPath();
@@ -74,7 +92,8 @@ double ParseFloat(const char* text);
 
 // Writes text to file (when file is null: the installation's "log.txt"),
 // followed by "\n" when newline is set, opening the file with mode ("w"
-// restarts it, anything else appends; null appends) and closing it again.
+// restarts it, anything else appends; null appends) and closing it again
+// (the engine log stays open while the installation is held).
 // A file that cannot be opened is reported (its path is the message) and
 // ends the process with 550. The text is written as it stands.
 void Trace(const char* text, const char* mode, bool newline, const char* file = nullptr);

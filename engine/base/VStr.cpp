@@ -83,21 +83,19 @@ char* NextToken(const char** cursor, const char* delimiters, char* met) {
   if (cursor == nullptr || *cursor == nullptr) return nullptr;
   const char* pos = *cursor;
   const size_t n = std::strcspn(pos, TextOf(delimiters));
-  const size_t remaining = std::strlen(pos);
   if (met != nullptr) *met = pos[n];
-  if (n > 0) {
-    char* token = DuplicateN(pos, static_cast<int>(n));
-    if (n >= remaining) {
-      *cursor = pos + remaining;
-    } else if (n + 1 < remaining) {
-      *cursor = pos + n + 1;
-    } else {
-      *cursor = nullptr;
-    }
-    return token;
+  // Only the token, its delimiter and the character after it are looked at,
+  // so that cutting a long text costs its length once, not once per token.
+  if (pos[n] == '\0') {
+    // No delimiter: the end of the text, or used up when nothing was left.
+    *cursor = n > 0 ? pos + n : nullptr;
+  } else if (n > 0 && pos[n + 1] == '\0') {
+    // A delimiter that ends the text after a token: used up.
+    *cursor = nullptr;
+  } else {
+    *cursor = pos + n + 1;
   }
-  *cursor = remaining >= 1 ? pos + 1 : nullptr;
-  return Allocate(1);
+  return n > 0 ? DuplicateN(pos, static_cast<int>(n)) : Allocate(1);
 }
 
 char* NextToken(char** cursor, const char* delimiters, char* met) {

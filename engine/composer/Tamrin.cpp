@@ -9,41 +9,16 @@
 #include <iterator>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "engine/base/VLib.h"
 #include "engine/base/VStr.h"
 #include "engine/composer/VCharacter.h"
 #include "engine/composer/VModuleChain.h"
+#include "engine/composer/VOutput.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/shared/TMShared.h"
-#include "modules/vm_dur_filter.h"
-#include "modules/vm_dur_tristate.h"
-#include "modules/vm_dur_wrd.h"
-#include "modules/vm_feeder.h"
-#include "modules/vm_feederpost.h"
-#include "modules/vm_feederpre.h"
-#include "modules/vm_filterplain.h"
-#include "modules/vm_genpho.h"
-#include "modules/vm_grgrammar.h"
-#include "modules/vm_infilter.h"
-#include "modules/vm_int_58.h"
-#include "modules/vm_int_syl.h"
-#include "modules/vm_mbrola.h"
-#include "modules/vm_phonemizer.h"
-#include "modules/vm_phrasation.h"
-#include "modules/vm_playback.h"
-#include "modules/vm_savewavembr.h"
-#include "modules/vm_sentencation.h"
-#include "modules/vm_smoothf0.h"
-#include "modules/vm_speechout_mbr.h"
-#include "modules/vm_speller.h"
-#include "modules/vm_syllablation_formal.h"
-#include "modules/vm_textfeeder.h"
-#include "modules/vm_us_english.h"
-#include "modules/vm_user_tophones.h"
-#include "modules/vm_usertogreek.h"
-#include "modules/vm_wordation.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -56,67 +31,27 @@ constexpr const char* kPlaybackKey = "Playback.Method";
 constexpr const char* kNoPlayback = "***NO PLAYBACK HAS BEEN SELECTED***";
 constexpr const char* kErrorFileReadOnly = "TamrinError file is read-only.";
 constexpr const char* kThreadFailedText = "Error starting the speech thread.";
+constexpr const char* kNoModuleFactory =
+    "Tamrin::Init()@no processing modules: the program does not link the module library";
 
-template <class T>
-VModule* Make() {
-  return new T();
-}
+// The output modules, in the order in which a request switches them.
+constexpr Tamrin::ModuleId kOutputs[] = {Tamrin::kMbrola, Tamrin::kSpeechOutMbr, Tamrin::kPlayback,
+                                         Tamrin::kSaveWave};
+// The outputs that sound on the card, in the order in which stop, pause,
+// resume and the volume reach them.
+constexpr Tamrin::ModuleId kSoundOutputs[] = {Tamrin::kSpeechOutMbr, Tamrin::kPlayback};
 
-struct ModuleInfo {
-  const char* name;
-  VModule* (*make)();
-};
-
-// The 27 modules in the order of Tamrin::ModuleId.
-const ModuleInfo kModules[Tamrin::kModuleCount] = {
-    {"VM_Feeder", &Make<VM_Feeder>},
-    {"VM_FeederPre", &Make<VM_FeederPre>},
-    {"VM_FeederPost", &Make<VM_FeederPost>},
-    {"VM_UsEnglish", &Make<VM_UsEnglish>},
-    {"VM_InFilter", &Make<VM_InFilter>},
-    {"VM_LayerSyllable", &Make<VM_LayerSyllable>},
-    {"VM_LayerWord", &Make<VM_LayerWord>},
-    {"VM_LayerPhrase", &Make<VM_LayerPhrase>},
-    {"VM_LayerSentence", &Make<VM_LayerSentence>},
-    {"VM_DurationTriState", &Make<VM_DurationTriState>},
-    {"VM_Mbrola", &Make<VM_Mbrola>},
-    {"VM_DurationWord", &Make<VM_DurationWord>},
-    {"VM_IntonationSyllable", &Make<VM_IntonationSyllable>},
-    {"VM_IntonationV58", &Make<VM_IntonationV58>},
-    {"VM_SmoothF0", &Make<VM_SmoothF0>},
-    {"VM_UserToGreek", &Make<VM_UserToGreek>},
-    {"VM_User_ToPhones", &Make<VM_User_ToPhones>},
-    {"VM_Playback", &Make<VM_Playback>},
-    {"VM_Speller", &Make<VM_Speller>},
-    {"VM_DurationFilter", &Make<VM_DurationFilter>},
-    {"VM_Phonemizer", &Make<VM_Phonemizer>},
-    {"VM_FilterPlain", &Make<VM_FilterPlain>},
-    {"VM_GrGrammar", &Make<VM_GrGrammar>},
-    {"VM_TextFeeder", &Make<VM_TextFeeder>},
-    {"VM_GeneratorPHO", &Make<VM_GeneratorPHO>},
-    {"VM_SpeechOut_Mbr", &Make<VM_SpeechOut_Mbr>},
-    {"VM_SaveWave", &Make<VM_SaveWave>},
-};
-
-// The order of registration, which is also the order of the modules' Init.
-// VM_User_ToPhones is created but never registered.
-constexpr Tamrin::ModuleId kRegistration[] = {
-    Tamrin::kTextFeeder,         Tamrin::kFeeder,        Tamrin::kSpeller,
-    Tamrin::kFeederPre,          Tamrin::kUserToGreek,   Tamrin::kUsEnglish,
-    Tamrin::kFeederPost,         Tamrin::kFilterPlain,   Tamrin::kPhonemizer,
-    Tamrin::kInFilter,           Tamrin::kLayerSyllable, Tamrin::kLayerWord,
-    Tamrin::kLayerPhrase,        Tamrin::kLayerSentence, Tamrin::kGrGrammar,
-    Tamrin::kDurationTriState,   Tamrin::kDurationWord,  Tamrin::kDurationFilter,
-    Tamrin::kIntonationSyllable, Tamrin::kIntonationV58, Tamrin::kSmoothF0,
-    Tamrin::kGeneratorPHO,       Tamrin::kSpeechOutMbr,  Tamrin::kMbrola,
-    Tamrin::kPlayback,           Tamrin::kSaveWave,
-};
+// Installed by the module library before any composer exists.
+const Tamrin::ModuleFactory* g_moduleFactory = nullptr;
 
 }  // namespace
 
 const char* Tamrin::ModuleName(ModuleId id) {
-  return id >= 0 && id < kModuleCount ? kModules[id].name : "";
+  if (g_moduleFactory == nullptr || id < 0 || id >= kModuleCount) return "";
+  return g_moduleFactory->name(id);
 }
+
+void Tamrin::SetModuleFactory(const ModuleFactory* factory) { g_moduleFactory = factory; }
 
 Tamrin::Tamrin() = default;
 
@@ -152,6 +87,9 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
   logger_.SetUp();
 
   holdsParts_ = true;
+  // The installation is found once and the engine log kept open while the
+  // parts are held.
+  VLib::HoldInstallation();
   delete duration_;
   delete intonation_;
   duration_ = new VDuration();
@@ -201,13 +139,19 @@ void Tamrin::ReleaseParts() {
   duration_ = nullptr;
   delete intonation_;
   intonation_ = nullptr;
+  // The directory releases the modules it holds; the others (the modules
+  // created but never registered) go after them.
+  std::vector<VModule*> unregistered;
+  for (VModule* module : modules_) {
+    if (module != nullptr && !directory_.Holds(module)) unregistered.push_back(module);
+  }
   directory_.ReleaseAll();
-  // The directory never held it.
-  delete modules_[kUserToPhones];
+  for (VModule* module : unregistered) delete module;
   std::fill(std::begin(modules_), std::end(modules_), nullptr);
   pool_.Clear();
   mlds_.Clear();
   holdsParts_ = false;
+  VLib::ReleaseInstallation();
 }
 
 void Tamrin::RemoveErrorFile() {
@@ -226,14 +170,21 @@ bool Tamrin::IsErrorFileReadOnly() const {
   return errno == EACCES || errno == EROFS || errno == EPERM;
 }
 
-VModule* Tamrin::CreateModule(ModuleId id) { return kModules[id].make(); }
+VModule* Tamrin::CreateModule(ModuleId id) {
+  return g_moduleFactory != nullptr ? g_moduleFactory->create(id) : nullptr;
+}
 
 void Tamrin::CreateModules() {
+  // Only a program built without the module library gets here without a
+  // factory: say so rather than run every chain empty.
+  if (g_moduleFactory == nullptr) VLib::ReportError(kNoModuleFactory);
   for (int i = 0; i < kModuleCount; ++i) modules_[i] = CreateModule(static_cast<ModuleId>(i));
 }
 
 void Tamrin::RegisterModules() {
-  for (ModuleId id : kRegistration) {
+  if (g_moduleFactory == nullptr) return;
+  for (int i = 0; i < g_moduleFactory->registrationCount; ++i) {
+    const ModuleId id = g_moduleFactory->registration[i];
     VModule* module = modules_[id];
     if (module != nullptr && !directory_.AddModule(module)) {
       delete module;
@@ -245,9 +196,7 @@ void Tamrin::RegisterModules() {
 bool Tamrin::RegisterModule(VModule* module) {
   if (module == nullptr) return false;
   RequestLock lock = BeginRequest();
-  for (int i = 0; i < directory_.Count(); ++i) {
-    if (directory_.At(i) == module) return false;
-  }
+  if (directory_.Holds(module)) return false;
   if (!IsInitialised() || !directory_.AddModule(module)) {
     delete module;
     return false;
@@ -358,6 +307,21 @@ bool Tamrin::IsEnabled(ModuleId id) const {
   return module != nullptr && module->IsEnabled();
 }
 
+void Tamrin::SwitchOutputs(std::initializer_list<ModuleId> on) {
+  for (ModuleId id : kOutputs) Enable(id, std::find(on.begin(), on.end(), id) != on.end());
+}
+
+VOutput* Tamrin::Output(ModuleId id) const { return dynamic_cast<VOutput*>(modules_[id]); }
+
+template <class Visit>
+void Tamrin::VisitSoundOutputs(Visit visit) {
+  for (ModuleId id : kSoundOutputs) {
+    if (!IsEnabled(id)) continue;
+    VOutput* output = Output(id);
+    if (output != nullptr && !visit(*output)) return;
+  }
+}
+
 int Tamrin::Speak(std::string text, bool synchronous) {
   RequestLock lock = BeginRequest();
   SetLastError(0);
@@ -372,15 +336,16 @@ int Tamrin::Speak(std::string text, bool synchronous) {
 
   Enable(kTextFeeder, true);
   Enable(kFeeder, false);
-  Enable(kSaveWave, false);
   Enable(kFeederPre, false);
   const std::string method = character->GetParameter(kPlaybackKey);
-  const bool inProcess = method == "cplayback";
-  const bool player = method == "mbrola";
-  if (!inProcess && !player) VLib::Trace(kNoPlayback, "a", true);
-  Enable(kMbrola, inProcess);
-  Enable(kSpeechOutMbr, player);
-  Enable(kPlayback, inProcess);
+  if (method == "cplayback") {
+    SwitchOutputs({kMbrola, kPlayback});
+  } else if (method == "mbrola") {
+    SwitchOutputs({kSpeechOutMbr});
+  } else {
+    VLib::Trace(kNoPlayback, "a", true);
+    SwitchOutputs({});
+  }
 
   // The run keeps the chain of this request, whatever is selected later.
   VModuleChain* chain = character->GetChain();
@@ -407,19 +372,29 @@ int Tamrin::Speak(std::string text, bool synchronous) {
 }
 
 int Tamrin::SpeakToBuffer(std::string text, bool withHeader, char** block, long* size) {
+  return SpeakToWave(std::move(text), nullptr, [&](VSpeechBuffer& speech) {
+    if (block != nullptr && size != nullptr) speech.GetWave(withHeader, block, size);
+  });
+}
+
+int Tamrin::SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& prepare,
+                        const std::function<void(VSpeechBuffer&)>& finish) {
   RequestLock lock = BeginRequest();
-  const int r = RunSynchronously(text, kMbrola);
-  if (r == 0 && block != nullptr && size != nullptr) speech_.GetWave(withHeader, block, size);
+  const int r = RunSynchronously(text, kMbrola, [&] {
+    if (prepare) prepare(speech_);
+  });
+  if (r == 0 && finish) finish(speech_);
   return r;
 }
 
 int Tamrin::SpeakToFile(std::string text, std::string file) {
   RequestLock lock = BeginRequest();
-  if (auto* save = dynamic_cast<VM_SaveWave*>(modules_[kSaveWave])) save->SetFileName(file);
+  if (VOutput* save = Output(kSaveWave)) save->SetFileName(file);
   return RunSynchronously(text, kSaveWave);
 }
 
-int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
+int Tamrin::RunSynchronously(const std::string& text, ModuleId output,
+                             const std::function<void()>& beforeChain) {
   SetLastError(0);
   VCharacter* character = GetCharacter();
   if (!IsInitialised() || character == nullptr) {
@@ -429,9 +404,10 @@ int Tamrin::RunSynchronously(const std::string& text, ModuleId output) {
   text_.SetText(text + " .");
   Enable(kTextFeeder, false);
   Enable(kFeeder, false);
-  for (ModuleId id : {kMbrola, kSpeechOutMbr, kPlayback, kSaveWave}) Enable(id, id == output);
+  SwitchOutputs({output});
   Enable(kFeederPre, true);
   BeginRun();
+  if (beforeChain) beforeChain();
   RunChain(character->GetChain());
   return 0;
 }
@@ -493,19 +469,13 @@ int Tamrin::StopRun() {
   if (!IsInitialised()) return 0;
   VControl::SetAbort(true);
   control_.SetIdle(true);
+  // Every output is stopped; the first failure is the answer.
   int result = 0;
-  if (IsEnabled(kSpeechOutMbr)) {
-    if (auto* out = dynamic_cast<VM_SpeechOut_Mbr*>(modules_[kSpeechOutMbr])) {
-      const int r = out->Stop();
-      if (r < 0) result = r;
-    }
-  }
-  if (IsEnabled(kPlayback)) {
-    if (auto* playback = dynamic_cast<VM_Playback*>(modules_[kPlayback])) {
-      const int r = playback->Stop();
-      if (r < 0 && result >= 0) result = r;
-    }
-  }
+  VisitSoundOutputs([&result](VOutput& output) {
+    const int r = output.Stop();
+    if (r < 0 && result >= 0) result = r;
+    return true;
+  });
   // Whatever an output answered, the run is stopped, and a run that waits
   // while paused is released to see the abort.
   control_.SetStopped(true);
@@ -516,43 +486,24 @@ int Tamrin::Pause() {
   SetLastError(0);
   if (!IsInitialised()) return 0;
   control_.SetPaused(true);
+  // The outputs up to the first that fails; the last answer is the result.
   int r = 0;
-  if (IsEnabled(kSpeechOutMbr)) {
-    if (auto* out = dynamic_cast<VM_SpeechOut_Mbr*>(modules_[kSpeechOutMbr])) {
-      r = out->Stop();
-      if (r < 0) {
-        SetLastError(r);
-        return r;
-      }
-    }
-  }
-  if (IsEnabled(kPlayback)) {
-    if (auto* playback = dynamic_cast<VM_Playback*>(modules_[kPlayback])) {
-      r = playback->Stop();
-      if (r < 0) {
-        SetLastError(r);
-        return r;
-      }
-    }
-  }
+  VisitSoundOutputs([&r](VOutput& output) {
+    r = output.Pause();
+    return r >= 0;
+  });
+  if (r < 0) SetLastError(r);
   return r;
 }
 
 int Tamrin::Resume() {
   if (!IsInitialised()) return 0;
   int r = 0;
-  if (IsEnabled(kSpeechOutMbr)) {
-    if (auto* out = dynamic_cast<VM_SpeechOut_Mbr*>(modules_[kSpeechOutMbr])) {
-      r = out->Play(nullptr);
-      if (r < 0) return r;
-    }
-  }
-  if (IsEnabled(kPlayback)) {
-    if (auto* playback = dynamic_cast<VM_Playback*>(modules_[kPlayback])) {
-      r = playback->PlayBlock();
-      if (r < 0) return r;
-    }
-  }
+  VisitSoundOutputs([&r](VOutput& output) {
+    r = output.Resume();
+    return r >= 0;
+  });
+  if (r < 0) return r;
   control_.SetPaused(false);
   return r;
 }
@@ -594,14 +545,13 @@ int Tamrin::SetVolume(float volume) {
   int code = ReferenceRangeCode(volume, 0.0f, 2.0f, kVolumeTooHigh, kVolumeTooLow);
   if (code == 0 && !IsInitialised()) code = kNoFontSelected;
   if (code == 0) {
-    // The volume reaches only the MBROLA player output.
+    // Only the MBROLA player output has a volume.
     code = kNoPlayerOutput;
-    if (IsEnabled(kSpeechOutMbr)) {
-      if (auto* out = dynamic_cast<VM_SpeechOut_Mbr*>(modules_[kSpeechOutMbr])) {
-        out->SetVolume(volume);
-        return 0;
-      }
-    }
+    VisitSoundOutputs([&code, volume](VOutput& output) {
+      if (output.SetVolume(volume) != VOutput::kNoVolume) code = 0;
+      return true;
+    });
+    if (code == 0) return 0;
   }
   SetLastError(code);
   return code;

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,6 +36,7 @@ class VDuration;
 class VIntonation;
 class VModule;
 class VModuleChain;
+class VOutput;
 
 class Tamrin : public VComposer {
  public:
@@ -84,8 +86,24 @@ class Tamrin : public VComposer {
     kSaveWave,
     kModuleCount
   };
-  // The module name of each module, by its ModuleId.
+  // The module name of each module, by its ModuleId ("" without a module
+  // factory).
   static const char* ModuleName(ModuleId id);
+
+  // What the module library supplies to every composer: the name and the
+  // maker of each module by ModuleId, and the modules to register, in the
+  // order of registration (which is also the order of their Init). The
+  // module library (modules/ModuleFactory.h) installs its table when a
+  // program links it; the engine itself includes no module.
+  struct ModuleFactory {
+    const char* (*name)(ModuleId id);
+    VModule* (*create)(ModuleId id);
+    const ModuleId* registration;
+    int registrationCount;
+  };
+  // Installs factory for the composers initialised from then on (null: no
+  // module is made). Called before any composer exists.
+  static void SetModuleFactory(const ModuleFactory* factory);
 
   Tamrin();
   Tamrin(const Tamrin&) = delete;
@@ -108,6 +126,13 @@ class Tamrin : public VComposer {
   // samples out in a new block (*block's old block is released), with or
   // without the 44-byte WAVE header. 0, or -1101.
   virtual int SpeakToBuffer(std::string text, bool withHeader, char** block, long* size);
+  // Runs the chain as SpeakToBuffer does and lets the caller take the
+  // samples without a copy of them all: once the run is sure to happen,
+  // prepare gets the speech buffer before the chain runs (to attach a file,
+  // say), and finish gets it after the run, while the request still holds
+  // it. 0, or -1101 (neither is called).
+  virtual int SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& prepare,
+                          const std::function<void(VSpeechBuffer&)>& finish);
   // Runs the chain on this thread with the wave-file output on file. 0, or
   // -1101.
   virtual int SpeakToFile(std::string text, std::string file);
@@ -172,7 +197,8 @@ class Tamrin : public VComposer {
   VLogger* GetLogger() { return &logger_; }
 
  protected:
-  // Creates the module of that name (one of the 27); null leaves it out.
+  // Creates the module of that id through the module factory; null leaves
+  // it out.
   virtual VModule* CreateModule(ModuleId id);
   // Starts thread with body; false when the system cannot start a thread.
   virtual bool StartThread(std::thread& thread, std::function<void()> body);
@@ -212,8 +238,10 @@ class Tamrin : public VComposer {
   // Marks the composer speaking and clears the abort flag, before a run.
   void BeginRun();
   // Runs the current font's chain on text on this thread, with VM_FeederPre
-  // as the feeder and only `output` of the output modules switched on.
-  int RunSynchronously(const std::string& text, ModuleId output);
+  // as the feeder and only `output` of the output modules switched on;
+  // beforeChain, when given, is called just before the chain runs.
+  int RunSynchronously(const std::string& text, ModuleId output,
+                       const std::function<void()>& beforeChain = nullptr);
   static void SynthesisThread(Tamrin* composer, VModuleChain* chain);
 
   // Stop's work; the composer's own waits call it rather than Stop.
@@ -226,6 +254,14 @@ class Tamrin : public VComposer {
   void ReleaseParts();
   void Enable(ModuleId id, bool on);
   bool IsEnabled(ModuleId id) const;
+  // Switches the output modules: those of on on, the others off.
+  void SwitchOutputs(std::initializer_list<ModuleId> on);
+  // The output interface of a module (null when it has none).
+  VOutput* Output(ModuleId id) const;
+  // Calls visit on each enabled output that sounds on the card, in the
+  // order VM_SpeechOut_Mbr, VM_Playback, until visit answers false.
+  template <class Visit>
+  void VisitSoundOutputs(Visit visit);
 
   std::atomic<int> lastCode_{0};
   TMShared* shared_ = nullptr;

@@ -4,7 +4,9 @@
 #include "engine/composer/VControl.h"
 
 namespace {
-// Place named in the report of a chain without composer.
+// Place named in the report of a chain without composer ("VModuleChain:107").
+// The number is a fixed text of the report, not a line of this file: keep
+// it as it is.
 constexpr int kNoComposerLine = 107;
 constexpr int kSetUpFailed = -1110;
 }  // namespace

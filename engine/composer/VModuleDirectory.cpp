@@ -3,7 +3,9 @@
 #include "engine/base/VLib.h"
 
 namespace {
-// Place named in the report of a directory without composer.
+// Place named in the report of a directory without composer
+// ("VModuleDirectory:59"). The number is a fixed text of the report, not a
+// line of this file: keep it as it is.
 constexpr int kNoComposerLine = 59;
 }  // namespace
 

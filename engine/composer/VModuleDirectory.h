@@ -23,6 +23,8 @@ class VModuleDirectory : public VComponent {
   // Releases every module's resources, then deletes the modules.
   bool ReleaseAll();
 
+  // Whether module is registered (compared as the same object).
+  bool Holds(const VModule* module) const { return table_.Contains(module); }
   int Count() const { return table_.Count(); }
   VModule* At(int i) const { return table_.ItemAt(i); }
 

@@ -52,7 +52,9 @@ class VIntonation : public VComponent {
   static constexpr int kCellsFailed = -3;
   static constexpr int kBadTimeQuantum = -4;
 
-  // The source place named by the reports of CheckedRange.
+  // The source place named by the reports of CheckedRange
+  // ("VIntonation:203"...). The numbers are fixed texts of the reports, not
+  // lines of a file: keep them as they are.
   static constexpr const char* kSourcePath = "VIntonation";
   static constexpr int kNoLinksLine = 203;
   static constexpr int kNoSizeLine = 210;

@@ -13,24 +13,32 @@ bool _feature_list_::Set(const char* name, const char* value) {
   return true;
 }
 
-bool _feature_list_::Get(const char* name, std::string& out) const {
+bool _feature_list_::Find(const char* name, std::size_t* begin, std::size_t* length) const {
   if (features_.empty() || name == nullptr) return false;
-  const std::string key = std::string(name) + ":";
-  // A pair starts the list or follows a tab, so "stressed" is not found
-  // inside "unstressed:0".
-  size_t at = 0;
-  for (;;) {
-    at = features_.find(key, at);
-    if (at == std::string::npos) return false;
-    if (at == 0 || features_[at - 1] == '\t') break;
-    ++at;
+  // "name:" where a pair starts: the list's start or after a tab, so that
+  // "stressed" is not found inside "unstressed:0". No text is built.
+  const std::size_t n = std::strlen(name);
+  std::size_t at = 0;
+  for (;; ++at) {
+    at = features_.find(name, at, n);
+    if (at == std::string::npos || at + n >= features_.size()) return false;
+    if ((at == 0 || features_[at - 1] == '\t') && features_[at + n] == ':') break;
   }
-  const size_t begin = at + key.size();
-  if (begin >= features_.size()) return false;
-  size_t end = features_.find_first_of("\t\n", begin);
+  const std::size_t first = at + n + 1;
+  if (first >= features_.size()) return false;
+  std::size_t end = features_.find_first_of("\t\n", first);
   if (end == std::string::npos) end = features_.size();
-  if (end == begin) return false;
-  out = features_.substr(begin, end - begin);
+  if (end == first) return false;
+  *begin = first;
+  *length = end - first;
+  return true;
+}
+
+bool _feature_list_::Get(const char* name, std::string& out) const {
+  std::size_t begin = 0;
+  std::size_t length = 0;
+  if (!Find(name, &begin, &length)) return false;
+  out.assign(features_, begin, length);
   return true;
 }
 
@@ -42,8 +50,10 @@ bool _feature_list_::Get(const char* name, char** out) const {
 }
 
 bool _feature_list_::Is(const char* name, const char* value) const {
-  std::string found;
-  return value != nullptr && Get(name, found) && found == value;
+  std::size_t begin = 0;
+  std::size_t length = 0;
+  return value != nullptr && Find(name, &begin, &length) && std::strlen(value) == length &&
+         features_.compare(begin, length, value) == 0;
 }
 
 const char* _feature_list_::Contains(const char* text) const {

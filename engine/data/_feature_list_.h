@@ -2,6 +2,7 @@
 // by tabs, in the order in which they were set.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class _feature_list_ {
@@ -32,5 +33,9 @@ class _feature_list_ {
   const std::string& GetString() const { return features_; }
 
  private:
+  // Where the value of the first pair of that name starts in the features,
+  // and its length; false when there is none or it is empty.
+  bool Find(const char* name, std::size_t* begin, std::size_t* length) const;
+
   std::string features_;
 };

@@ -70,13 +70,8 @@ float Narrow(double value) {
   return static_cast<float>(value);
 }
 
-// The buffer request shared by tmengine__TextToBuffer and
-// tmengine_TextToFile; the arguments have been checked.
-int TextToBuffer(Tamrin* handle, const char* text, bool withHeader, char** block, long* size) {
-  const int r = handle->SpeakToBuffer(ToEngineText(text), withHeader, block, size);
-  if (r < 0) SetLastErrorText("Error in buffer version of TextToSpeech conversion.");
-  return r;
-}
+// The last error of a failing buffer request (to a buffer or to a file).
+constexpr const char* kBufferRequestFailed = "Error in buffer version of TextToSpeech conversion.";
 
 }  // namespace
 
@@ -150,7 +145,9 @@ int tmengine__TextToBuffer(Tamrin* handle, const char* Text, int WithHeader, cha
       NullArgument(BufferSize, "BufferSize")) {
     return TMENGINE_NULL_ARGUMENT;
   }
-  return TextToBuffer(handle, Text, WithHeader != 0, Buffer, BufferSize);
+  const int r = handle->SpeakToBuffer(ToEngineText(Text), WithHeader != 0, Buffer, BufferSize);
+  if (r < 0) SetLastErrorText(kBufferRequestFailed);
+  return r;
 }
 
 int tmengine__FreeBuffer(char** Buffer) {
@@ -165,27 +162,39 @@ int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName) 
   if (NullArgument(Text, "Text") || NullArgument(FileName, "FileName")) {
     return TMENGINE_NULL_ARGUMENT;
   }
-  char* block = nullptr;
-  long size = 0;
-  const int r = TextToBuffer(handle, Text, true, &block, &size);
+  // A file that can be positioned takes the samples as they come, so that
+  // speech of any length needs no more memory than a block; any other (a
+  // pipe) takes them all when the run has ended.
+  std::FILE* file = nullptr;
+  bool attached = false;
+  int written = 0;
+  const int r = handle->SpeakToWave(
+      ToEngineText(Text),
+      [&](VSpeechBuffer& speech) {
+        file = std::fopen(FileName, "wb");
+        attached = file != nullptr && speech.AttachWave(file);
+      },
+      [&](VSpeechBuffer& speech) {
+        if (file == nullptr) {
+          written = TMENGINE_FILE_NOT_CREATED;
+          return;
+        }
+        const bool whole = attached ? speech.FinishWave() : speech.WriteWave(file);
+        // The data is on disk only once the file has been closed without error.
+        const bool closed = std::fclose(file) == 0;
+        if (!whole || !closed) written = TMENGINE_SHORT_WRITE;
+      });
   if (r < 0) {
-    VStr::Release(&block);
+    SetLastErrorText(kBufferRequestFailed);
     return r;
   }
-  std::FILE* file = std::fopen(FileName, "wb");
-  if (file == nullptr) {
+  if (written == TMENGINE_FILE_NOT_CREATED) {
     SetLastErrorText(std::string("Error creating ") + FileName + " output file.");
-    VStr::Release(&block);
-    return TMENGINE_FILE_NOT_CREATED;
+    return written;
   }
-  const size_t wanted = size > 0 ? static_cast<size_t>(size) : 0;
-  const size_t written = wanted > 0 ? std::fwrite(block, 1, wanted, file) : 0;
-  // The data is on disk only once the file has been closed without error.
-  const bool closed = std::fclose(file) == 0;
-  VStr::Release(&block);
-  if (written < wanted || !closed) {
+  if (written == TMENGINE_SHORT_WRITE) {
     SetLastErrorText(std::string("Error writting full data in ") + FileName + " output file.");
-    return TMENGINE_SHORT_WRITE;
+    return written;
   }
   return r;
 }

@@ -149,11 +149,13 @@ TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
 
 /*
  * Synthesises Text (UTF-8) into the WAVE file FileName (replaced when it
- * exists). 0; -2001 when the file cannot be created ("Error creating " +
- * FileName + " output file."); -2000 when it cannot be written in full or
- * closed ("Error writting full data in " + FileName + " output file.");
- * a failure of the synthesis gives its code with "Error in buffer version of
- * TextToSpeech conversion."
+ * exists); the speech goes to the file as it is made, so a long text needs
+ * no more memory than a short one (a pipe gets it all at the end). 0; -2001
+ * when the file cannot be created ("Error creating " + FileName + " output
+ * file."); -2000 when it cannot be written in full or closed ("Error
+ * writting full data in " + FileName + " output file."); a failure of the
+ * synthesis gives its code with "Error in buffer version of TextToSpeech
+ * conversion."
  */
 TMENGINE_API int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName);
 

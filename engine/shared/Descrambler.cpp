@@ -42,13 +42,14 @@ std::string Descrambler::MakeKeyStream(int length) {
 }
 
 bool Descrambler::Decipher(const Bytes& body, Bytes& plain) {
-  const std::string key = MakeKeyStream(static_cast<int>(body.size()));
-  if (key.size() != body.size()) return false;
-  Bytes result(body.size());
+  // The key stream covers whole keys only.
+  if (body.size() % kKeyLength != 0) return false;
+  // Byte by byte, so that plain may be body itself.
+  plain.resize(body.size());
   for (size_t i = 0; i < body.size(); ++i) {
-    result[i] = static_cast<unsigned char>(body[i] - static_cast<unsigned char>(key[i]));
+    plain[i] =
+        static_cast<unsigned char>(body[i] - static_cast<unsigned char>(kKey[i % kKeyLength]));
   }
-  plain.swap(result);
   return true;
 }
 

@@ -13,24 +13,21 @@
 // kRecordSize bytes, each decoding to the text of one line.
 #pragma once
 
-#include <memory>
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // One node of the trie: one character (compared as a byte) of the words that
 // pass through it, the first node of the level below, the next node of the
-// same level, and the value of the word that ends here.
+// same level, and the value of the word that ends here. Nodes and values are
+// numbers into their tree's tables, so that a node takes 16 bytes.
 struct LexTreeNode {
-  explicit LexTreeNode(char k = '\0') : key(k) {}
-  // Destroys the levels below and the following siblings without recursion,
-  // so that a word of any length can be dropped.
-  ~LexTreeNode();
-  LexTreeNode(const LexTreeNode&) = delete;
-  LexTreeNode& operator=(const LexTreeNode&) = delete;
-
-  char key;
-  std::unique_ptr<LexTreeNode> firstChild;
-  std::unique_ptr<LexTreeNode> nextSibling;
-  std::string value;
+  uint32_t firstChild = 0;   // index of the node; 0: none
+  uint32_t nextSibling = 0;  // index of the node; 0: none
+  uint32_t value = 0;        // 1 + index of the value; 0: the empty value
+  char key = '\0';
 };
 
 class LexTree {
@@ -70,12 +67,18 @@ class LexTree {
   void InsertLine(const std::string& line, const std::string& delimiters);
 
   // The number of nodes below the root (a measure of the tree's size).
-  size_t NodeCount() const { return nodes_; }
+  size_t NodeCount() const { return nodes_.size() - 1; }
 
  private:
-  // The node keyed c in the level that starts at first; null when none.
-  static const LexTreeNode* FindInLevel(const LexTreeNode* first, char c);
+  // The node keyed c in the level that starts at node first; 0 when none.
+  uint32_t FindInLevel(uint32_t first, char c) const;
 
-  LexTreeNode root_;
-  size_t nodes_ = 0;
+  // The nodes, the root first.
+  std::vector<LexTreeNode> nodes_ = std::vector<LexTreeNode>(1);
+  // The values: their texts one after the other, and where each lies.
+  std::string texts_;
+  std::vector<std::pair<uint32_t, uint32_t>> values_;
+  // The word inserted last and its nodes, level by level.
+  std::string lastWord_;
+  std::vector<uint32_t> lastPath_;
 };

@@ -47,6 +47,8 @@ int TMShared::Load() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (loaded_) return kAlreadyLoaded;
   loaded_ = true;
+  // Every file of the load is found from one reading of the registry.
+  VLib::InstallationHold hold;
   Log::Init();
   Log::EnableErrors();
   Log::EnableWarnings();
@@ -73,6 +75,7 @@ int TMShared::Load() {
 
 int TMShared::Unload() {
   std::lock_guard<std::mutex> lock(mutex_);
+  VLib::InstallationHold hold;
   if (marker_ != nullptr) {
     std::fclose(marker_);
     marker_ = nullptr;

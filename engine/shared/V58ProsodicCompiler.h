@@ -58,7 +58,8 @@ class V58ProsodicCompiler {
 
   // The source place of the log line for an element whose end position is
   // 0 ("V58ProsodicCompiler:562: until == 0"), and the report that a load
-  // with such elements makes once.
+  // with such elements makes once. The number is a fixed text of the log
+  // line, not a line of a file: keep it as it is.
   static constexpr const char* kSourcePath = "V58ProsodicCompiler";
   static constexpr int kUntilZeroLine = 562;
   static constexpr const char* kLocaleErrorText = "locale error";

@@ -16,7 +16,9 @@ class TMShared;
 
 class VAlphConverter : public VComponent {
  public:
-  // The line number that the report of a missing collection names.
+  // The number that the report of a missing collection names after its
+  // file name: a fixed text of the report, not a line of the file; keep it
+  // as it is.
   static constexpr int kMissingCollectionLine = 66;
   // The characters that separate the names of a chain.
   static constexpr const char* kNameDelimiters = "-\n";

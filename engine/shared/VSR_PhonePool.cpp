@@ -75,6 +75,8 @@ const char* VSR_PhonePool::GetFeatureName(int i) const {
 void VSR_PhonePool::AddPhone(char symbol) {
   phones_.emplace_back();
   phones_.back().SetSymbol(symbol);
+  std::size_t& first = firstOf_[static_cast<unsigned char>(symbol)];
+  if (first == 0) first = phones_.size();
 }
 
 void VSR_PhonePool::SetFeature(const char* name, const char* value) {
@@ -88,10 +90,8 @@ const VPhone* VSR_PhonePool::PhoneAt(int i) const {
 }
 
 const VPhone* VSR_PhonePool::FindPhone(char symbol) const {
-  for (const VPhone& phone : phones_) {
-    if (phone.GetSymbol() == symbol) return &phone;
-  }
-  return nullptr;
+  const std::size_t first = firstOf_[static_cast<unsigned char>(symbol)];
+  return first == 0 ? nullptr : &phones_[first - 1];
 }
 
 bool VSR_PhonePool::getPhoneFeature(char symbol, const char* name) const {
@@ -110,6 +110,15 @@ bool VSR_PhonePool::detailedPhoneFeature(char symbol, const char* name, char** o
     return false;
   }
   return phone->Get(name, out);
+}
+
+bool VSR_PhonePool::detailedPhoneFeatureIs(char symbol, const char* name, const char* value) const {
+  const VPhone* phone = FindPhone(symbol);
+  if (phone == nullptr) {
+    NotFound("VSR_PhonePool::detailedPhoneFeature", symbol);
+    return false;
+  }
+  return phone->Is(name, value);
 }
 
 bool VSR_PhonePool::searchPhone(char symbol, bool /*report*/) const {

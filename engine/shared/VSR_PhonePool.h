@@ -2,6 +2,8 @@
 // once per process from the file named by "Phones.Filename".
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,9 @@ class VSR_PhonePool : public VSR_Resource {
   // The text of the phone's feature (a new block in *out, released with
   // VStr::Release). An unknown symbol gives false and an error line.
   bool detailedPhoneFeature(char symbol, const char* name, char** out) const;
+  // Whether detailedPhoneFeature would give value, without making the copy;
+  // an unknown symbol gives false and the same error line.
+  bool detailedPhoneFeatureIs(char symbol, const char* name, const char* value) const;
   // Whether a record of that symbol exists; reports nothing.
   bool searchPhone(char symbol, bool report) const;
   // Whether text occurs anywhere in the phone's features. An unknown symbol
@@ -50,5 +55,7 @@ class VSR_PhonePool : public VSR_Resource {
 
  private:
   std::vector<VPhone> phones_;
+  // For each symbol, 1 + the index of its first record; 0 when none.
+  std::array<std::size_t, 256> firstOf_{};
   std::vector<std::string> columns_;
 };

@@ -94,11 +94,7 @@ bool VTriStateCompiler::Load(const std::string& path) {
 bool VTriStateCompiler::Holds(const std::string& name, const std::string& value,
                               char symbol) const {
   if (name == kAnyPhone) return true;
-  char* feature = nullptr;
-  const bool known = holder_->GetPhonePool()->detailedPhoneFeature(symbol, name.c_str(), &feature);
-  const bool equal = known && VStr::Equal(feature, value.c_str());
-  VStr::Release(&feature);
-  return equal;
+  return holder_->GetPhonePool()->detailedPhoneFeatureIs(symbol, name.c_str(), value.c_str());
 }
 
 float VTriStateCompiler::Lookup(char left, char current, char right) const {
@@ -110,4 +106,16 @@ float VTriStateCompiler::Lookup(char left, char current, char right) const {
     return rule.GetValue() * kScale;
   }
   return kNeutral;
+}
+
+float VTriStateCompiler::Lookup(char left, char current, char right, Factors& factors) const {
+  const VSR_PhonePool* table = holder_ != nullptr ? holder_->GetPhonePool() : nullptr;
+  const auto known = [table](char c) { return table == nullptr || table->FindPhone(c) != nullptr; };
+  if (!known(left) || !known(current) || !known(right)) return Lookup(left, current, right);
+  const uint32_t key = static_cast<uint32_t>(static_cast<unsigned char>(left)) << 16 |
+                       static_cast<uint32_t>(static_cast<unsigned char>(current)) << 8 |
+                       static_cast<unsigned char>(right);
+  const auto found = factors.find(key);
+  if (found != factors.end()) return found->second;
+  return factors.emplace(key, Lookup(left, current, right)).first->second;
 }

@@ -12,7 +12,9 @@
 // line in the engine log for the whole file.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/composer/VComponent.h"
@@ -74,6 +76,14 @@ class VTriStateCompiler : public VComponent {
   // current, left, right; a symbol that the phone table lacks fails its
   // group, with the table's error line in the engine log.
   float Lookup(char left, char current, char right) const;
+
+  // Factors already worked out, by triple of phones, for one run.
+  using Factors = std::unordered_map<uint32_t, float>;
+  // Lookup for the phones of a run: a triple whose three symbols the phone
+  // table knows is worked out once and kept in factors (the table and the
+  // rules do not change during a run); a triple with a symbol the table
+  // lacks is looked up every time, so that its error lines stay as they are.
+  float Lookup(char left, char current, char right, Factors& factors) const;
 
   // The holder whose phone table the lookups ask (not owned).
   void SetHolder(TMShared* holder) { holder_ = holder; }

@@ -107,6 +107,13 @@ std::vector<std::string_view> Tokens(std::string_view line) {
   return tokens;
 }
 
+// A line without its CR and its comment.
+std::string_view Content(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const std::size_t hash = line.find('#');
+  return hash == std::string_view::npos ? line : line.substr(0, hash);
+}
+
 // Applies "key=value" tokens to values; false with a reason on a fault.
 bool ApplyKeys(const std::vector<std::string_view>& tokens, std::size_t first, double* values,
                std::string& reason) {
@@ -196,105 +203,20 @@ bool FormantVoice::Parse(std::string_view text, const std::string& origin, std::
   while (pos <= text.size() && reason.empty()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
+    const std::vector<std::string_view> tokens = Tokens(Content(text.substr(pos, end - pos)));
     pos = end + 1;
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::size_t hash = line.find('#');
-    if (hash != std::string_view::npos) line = line.substr(0, hash);
-    std::vector<std::string_view> tokens = Tokens(line);
     if (tokens.empty()) continue;
-
     if (!headerSeen) {
-      if (tokens.size() != 2 || tokens[0] != kFormatName) {
-        reason = std::string("expected the header \"") + kFormatName + " " +
-                 std::to_string(kFormatVersion) + "\"";
-      } else if (tokens[1] != std::to_string(kFormatVersion)) {
-        reason = "unsupported version " + std::string(tokens[1]);
-      } else {
-        headerSeen = true;
-        format_ = std::string(kFormatName) + " " + std::to_string(kFormatVersion);
-      }
-      continue;
-    }
-
-    std::string_view directive = tokens[0];
-    double value = 0.0;
-    if (directive == "rate") {
-      if (tokens.size() != 2 || !ParseNumber(tokens[1], value) || value != std::floor(value) ||
-          value < 8000 || value > 48000) {
-        reason = "rate must be a whole number from 8000 to 48000";
-      } else {
-        rate_ = static_cast<int>(value);
-      }
-    } else if (directive == "name") {
-      name_.clear();
-      for (std::size_t t = 1; t < tokens.size(); ++t) {
-        if (t > 1) name_ += ' ';
-        name_ += std::string(tokens[t]);
-      }
-    } else if (const VoiceRange* range = FindRange(directive)) {
-      if (tokens.size() != 2 || !ParseNumber(tokens[1], value) || value < range->min ||
-          value > range->max) {
-        std::ostringstream out;
-        out << range->name << " must be a number from " << range->min << " to " << range->max;
-        reason = out.str();
-      } else if (directive == "f0") {
-        defaultF0_ = value;
-      } else if (directive == "oq") {
-        openQuotient_ = value;
-      } else if (directive == "tilt") {
-        tilt_ = value;
-      } else if (directive == "gain") {
-        gain_ = std::pow(10.0, value / 20.0);
-      } else if (directive == "jitter") {
-        jitter_ = value / 100.0;
-      } else if (directive == "shimmer") {
-        shimmer_ = value / 100.0;
-      } else {
-        breath_ = value <= kBreathOff ? 0.0 : std::pow(10.0, value / 20.0);
-      }
-    } else if (directive == "default") {
-      ApplyKeys(tokens, 1, defaults, reason);
-    } else if (directive == "phone") {
-      if (tokens.size() < 3) {
-        reason = "a phone line needs a symbol and a class";
-        continue;
-      }
-      std::string_view symbol = tokens[1];
-      const ClassName* kind = nullptr;
-      for (const ClassName& c : kClasses) {
-        if (tokens[2] == c.name) kind = &c;
-      }
-      double values[kKeyCount];
-      for (int k = 0; k < kKeyCount; ++k) values[k] = defaults[k];
-      if (kind == nullptr) {
-        reason = "unknown phone class \"" + std::string(tokens[2]) + "\"";
-      } else if (symbol == "#" || symbol[0] == ';') {
-        reason = "\"" + std::string(symbol) + "\" cannot be a phone symbol";
-      } else if (symbol == "_" && kind->kind != PhoneClass::kSilence) {
-        reason = "\"_\" is always silence";
-      } else if (bySymbol_.count(symbol) != 0) {
-        reason = "phone \"" + std::string(symbol) + "\" defined twice";
-      } else if (ApplyKeys(tokens, 3, values, reason)) {
-        phones_.push_back(MakeTargets(symbol, kind->kind, values));
-        bySymbol_.emplace(std::string(symbol), phones_.size() - 1);
-      }
+      headerSeen = ReadHeader(tokens, reason);
     } else {
-      reason = "unknown directive \"" + std::string(directive) + "\"";
+      ReadDirective(tokens, defaults, reason);
     }
   }
   if (reason.empty()) {
-    if (!headerSeen) {
-      reason = "empty file";
-      lineNumber = 0;
-    } else if (rate_ == 0) {
-      reason = "no rate line";
-      lineNumber = 0;
-    } else if (phones_.empty()) {
-      reason = "no phones";
-      lineNumber = 0;
-    }
+    // A fault of the whole file names no line.
+    reason = Incomplete(headerSeen);
+    lineNumber = 0;
   }
   if (!reason.empty()) {
     error = "bad database format: " + origin;
@@ -306,6 +228,107 @@ bool FormantVoice::Parse(std::string_view text, const std::string& origin, std::
     return false;
   }
   return true;
+}
+
+bool FormantVoice::ReadHeader(const std::vector<std::string_view>& tokens, std::string& reason) {
+  if (tokens.size() != 2 || tokens[0] != kFormatName) {
+    reason = std::string("expected the header \"") + kFormatName + " " +
+             std::to_string(kFormatVersion) + "\"";
+    return false;
+  }
+  if (tokens[1] != std::to_string(kFormatVersion)) {
+    reason = "unsupported version " + std::string(tokens[1]);
+    return false;
+  }
+  format_ = std::string(kFormatName) + " " + std::to_string(kFormatVersion);
+  return true;
+}
+
+void FormantVoice::ReadDirective(const std::vector<std::string_view>& tokens, double* defaults,
+                                 std::string& reason) {
+  std::string_view directive = tokens[0];
+  double value = 0.0;
+  if (directive == "rate") {
+    if (tokens.size() != 2 || !ParseNumber(tokens[1], value) || value != std::floor(value) ||
+        value < 8000 || value > 48000) {
+      reason = "rate must be a whole number from 8000 to 48000";
+    } else {
+      rate_ = static_cast<int>(value);
+    }
+  } else if (directive == "name") {
+    name_.clear();
+    for (std::size_t t = 1; t < tokens.size(); ++t) {
+      if (t > 1) name_ += ' ';
+      name_ += std::string(tokens[t]);
+    }
+  } else if (const VoiceRange* range = FindRange(directive)) {
+    if (tokens.size() != 2 || !ParseNumber(tokens[1], value) || value < range->min ||
+        value > range->max) {
+      std::ostringstream out;
+      out << range->name << " must be a number from " << range->min << " to " << range->max;
+      reason = out.str();
+    } else {
+      SetVoiceValue(directive, value);
+    }
+  } else if (directive == "default") {
+    ApplyKeys(tokens, 1, defaults, reason);
+  } else if (directive == "phone") {
+    ReadPhone(tokens, defaults, reason);
+  } else {
+    reason = "unknown directive \"" + std::string(directive) + "\"";
+  }
+}
+
+void FormantVoice::SetVoiceValue(std::string_view directive, double value) {
+  if (directive == "f0") {
+    defaultF0_ = value;
+  } else if (directive == "oq") {
+    openQuotient_ = value;
+  } else if (directive == "tilt") {
+    tilt_ = value;
+  } else if (directive == "gain") {
+    gain_ = std::pow(10.0, value / 20.0);
+  } else if (directive == "jitter") {
+    jitter_ = value / 100.0;
+  } else if (directive == "shimmer") {
+    shimmer_ = value / 100.0;
+  } else {
+    breath_ = value <= kBreathOff ? 0.0 : std::pow(10.0, value / 20.0);
+  }
+}
+
+void FormantVoice::ReadPhone(const std::vector<std::string_view>& tokens, const double* defaults,
+                             std::string& reason) {
+  if (tokens.size() < 3) {
+    reason = "a phone line needs a symbol and a class";
+    return;
+  }
+  std::string_view symbol = tokens[1];
+  const ClassName* kind = nullptr;
+  for (const ClassName& c : kClasses) {
+    if (tokens[2] == c.name) kind = &c;
+  }
+  double values[kKeyCount];
+  for (int k = 0; k < kKeyCount; ++k) values[k] = defaults[k];
+  if (kind == nullptr) {
+    reason = "unknown phone class \"" + std::string(tokens[2]) + "\"";
+  } else if (symbol == "#" || symbol[0] == ';') {
+    reason = "\"" + std::string(symbol) + "\" cannot be a phone symbol";
+  } else if (symbol == "_" && kind->kind != PhoneClass::kSilence) {
+    reason = "\"_\" is always silence";
+  } else if (bySymbol_.count(symbol) != 0) {
+    reason = "phone \"" + std::string(symbol) + "\" defined twice";
+  } else if (ApplyKeys(tokens, 3, values, reason)) {
+    phones_.push_back(MakeTargets(symbol, kind->kind, values));
+    bySymbol_.emplace(std::string(symbol), phones_.size() - 1);
+  }
+}
+
+std::string FormantVoice::Incomplete(bool headerSeen) const {
+  if (!headerSeen) return "empty file";
+  if (rate_ == 0) return "no rate line";
+  if (phones_.empty()) return "no phones";
+  return "";
 }
 
 const PhoneTargets* FormantVoice::Find(std::string_view symbol) const {

@@ -87,6 +87,21 @@ class FormantVoice {
   const std::vector<PhoneTargets>& phones() const { return phones_; }
 
  private:
+  // The stages of Parse. Each sets reason on a fault (and leaves it alone
+  // otherwise). The header line: true when it is this format's.
+  bool ReadHeader(const std::vector<std::string_view>& tokens, std::string& reason);
+  // A line after the header: a voice-wide setting, the defaults of later
+  // phones, or a phone.
+  void ReadDirective(const std::vector<std::string_view>& tokens, double* defaults,
+                     std::string& reason);
+  // One of the voice-wide numbers (f0, oq, tilt, gain, jitter, shimmer,
+  // breath), in range.
+  void SetVoiceValue(std::string_view directive, double value);
+  void ReadPhone(const std::vector<std::string_view>& tokens, const double* defaults,
+                 std::string& reason);
+  // The fault of a file read to its end without one ("" when the voice is
+  // complete): no header, no rate, no phone.
+  std::string Incomplete(bool headerSeen) const;
   void Index();
 
   std::string name_;

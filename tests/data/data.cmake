@@ -5,15 +5,10 @@
 # mbrola.so).
 if(TARGET tm_engine_core AND TARGET tm_mbrola AND TARGET tm_greeklex_lib AND TARGET tm_englex_lib
    AND TARGET tm_datalint_lib)
-  tm_add_test_folder(data LIBS tm_engine_core tm_greeklex_lib tm_englex_lib tm_scramble_lib
+  tm_add_test_folder(data LIBS tm_engine_core tm_modules tm_greeklex_lib tm_englex_lib tm_scramble_lib
     tm_datalint_lib ${CMAKE_DL_LIBS})
   add_dependencies(test_data tm_mbrola)
-  foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_user
-               tm_data_tristate tm_data_v58 tm_data_voicefonts tm_data_voices)
-    if(TARGET ${data})
-      add_dependencies(test_data ${data})
-    endif()
-  endforeach()
+  tm_depend_on_installation_data(test_data)
   target_compile_definitions(test_data PRIVATE
     TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>" TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}"
     TM_CMUDICT="${TM_CMUDICT}" TM_ENGLISH_WORDS="${TM_ENGLISH_WORDS}"

@@ -28,6 +28,10 @@
 // the engine uses DIR: the host registers DIR in a registry stand-in of its
 // own (a temporary folder that XDG_CONFIG_HOME names while the host runs),
 // so the user's own registration is neither read nor changed.
+//
+// The host never plays: when SDL_AUDIODRIVER is not set, it sets it to
+// "dummy" before the engine starts, so that a machine without a sound card
+// prints no complaints of its sound system.
 #include <unistd.h>
 
 #include <cstdio>
@@ -297,6 +301,7 @@ class Host {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ::setenv("SDL_AUDIODRIVER", "dummy", 0);  // keeps a value that is set
   Options options;
   if (!Parse(argc, argv, options)) return Usage();
   const bool fromInput = options.words.size() == 1 && options.words[0] == "-";

@@ -60,8 +60,8 @@ TEST_F(GeneratorTest, WritesTheWorkedExampleByteForByte) {
   // Whole numbers rounded half to even, whatever the locale.
   UseQuantum("50", 1);
   bed_->Build("a.", {0.6f});
-  SetCells(0, {0.5f, 1.5f, 2.5f});
-  EXPECT_EQ(Generate(), "_ 60 (0,1)\na 60 (0,0) (50,2) (100,2)\n_ 60");
+  SetCells(0, {0.5f, -0.4f, 2.5f});
+  EXPECT_EQ(Generate(), "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60");
 }
 
 TEST_F(GeneratorTest, PitchPointsFollowTheQuantumAndANonPositiveOneIsLoggedOnce) {

@@ -172,11 +172,7 @@ TEST_F(MbrolaTest, ALibraryThatKeepsRefusingGetsOneFlushAndOneMoreOffer) {
 
 TEST_F(MbrolaTest, AFullSpeechBufferEndsTheSynthesis) {
   // A buffer that keeps the 16 samples of its first block and cannot grow.
-  struct FullBuffer : VSpeechBuffer {
-    int16_t* AllocateSamples(size_t count) override {
-      return GetCapacity() == 0 ? VSpeechBuffer::AllocateSamples(count) : nullptr;
-    }
-  } full;
+  VSpeechBuffer full(16);
   full.SetComposer(&bed_->composer);
   ASSERT_EQ(full.Init(), 1);
   bed_->composer.speech = &full;

@@ -3,7 +3,7 @@
 # stand-in, a scripted synthesizer library and the built mbrola.so, and speak
 # through installations assembled from the build tree's data.
 if(TARGET tm_engine_core AND TARGET tm_mbrola)
-  tm_add_test_folder(modules LIBS tm_engine_core ${CMAKE_DL_LIBS})
+  tm_add_test_folder(modules LIBS tm_engine_core tm_modules ${CMAKE_DL_LIBS})
 
   # A synthesizer library that lacks one of the 18 entry points.
   add_library(tm_test_mbrola17 SHARED ${CMAKE_CURRENT_LIST_DIR}/mbrola17/mbrola17.cpp)
@@ -17,12 +17,7 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
     # The text modules' tests write rule files, phone tables and lexicons
     # with the data tools.
     target_link_libraries(${target} PRIVATE tm_rulec_lib tm_phonetable_lib tm_scramble_lib)
-    foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_tristate tm_data_v58
-                 tm_data_voicefonts tm_data_voices)
-      if(TARGET ${data})
-        add_dependencies(${target} ${data})
-      endif()
-    endforeach()
+    tm_depend_on_installation_data(${target})
     target_compile_definitions(${target} PRIVATE
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
       TM_MBROLA17_LIBRARY="$<TARGET_FILE:tm_test_mbrola17>"

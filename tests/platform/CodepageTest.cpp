@@ -63,4 +63,21 @@ TEST(CodepageTest, WhatTheCodePageLacksAndMalformedUtf8BecomeBlanks) {
   EXPECT_EQ(Cp1253ToUtf8(cp1253), utf8);
 }
 
+TEST(CodepageTest, CharactersTheCodePageLacksGetPlainStandIns) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"Τι κάνεις\u037E Καλά\u0387 εσύ", "Τι κάνεις; Καλά· εσύ"},
+      {"ἀλήθεια, ὁ Ἄνθρωπος τῆς ᾠδῆς ῥήτωρ ᾯ ὰ", "αλήθεια, ο Άνθρωπος τής ωδής ρήτωρ Ώ ά"},
+      {"\u1FD3 \u1FE3 ῒ ῢ ῗ ῧ", "ΐ ΰ ΐ ΰ ΐ ΰ"},
+      {"α\u0313\u0301 ω\u0313\u0345 Ε\u0314\u0300 ο\u0342 ι\u0308\u0301 ύ\u0308 Υ\u0308",
+       "ά ω Έ ό ΐ ΰ Ϋ"},
+      {"ε\u0308 ά\u0301 \u0301x", "ε ά x"},
+      {"café naïve Ñandú façade smørrebrød Ångström cafe\u0301",
+       "cafe naive Nandu facade smorrebrod Angstrom cafe"},
+      {"Straße Æsir œuvre ÿ ı ł Ș ț ǅ", "Strasse AEsir oeuvre y i l S t Dz"},
+      {"3\u22122 e\u2010mail 5\u2032 6\u2033 \uFF1F\uFF01\uFF21", "3-2 e-mail 5' 6\" ?!A"},
+      {"×ʃ\u1FBF\u1F16", "    "},
+  };
+  for (const auto& [in, out] : rows) EXPECT_EQ(Cp1253ToUtf8(Utf8ToCp1253(in)), out) << in;
+}
+
 }  // namespace

@@ -31,9 +31,9 @@ std::string With(const std::string& text, const std::string& key, const char* va
 void Config(const Installation& inst, const std::string& key, const char* value) {
   inst.write("config.txt", With(Installation::Configuration(), key, value));
 }
-void Font(const Installation& inst, const std::string& key, const char* value) {
-  inst.write("voicefonts/default.vof",
-             With(testing_support::ReadFile(inst.path("voicefonts/default.vof")), key, value));
+void Font(const Installation& inst, const std::string& key, const char* value,
+          const std::string& font = "voicefonts/default.vof") {
+  inst.write(font, With(testing_support::ReadFile(inst.path(font)), key, value));
 }
 const char kNoPhone[] = "@output-unknown no\nk | - | - | q | 1\nt | - | - | t | 1\n";
 const std::string kQ =
@@ -119,10 +119,20 @@ TEST(DataLintTest, ACompleteInstallationIsCleanAndEachProblemIsOneLine) {
               "VM_IntonationSyllable before VM_DurationFilter",
               "VM_IntonationSyllable before VM_IntonationV58",
               "VM_SmoothF0 before VM_DurationFilter"})},
+      {[](const Installation& i) {  // VM_User_ToPhones exists but is never registered
+         i.Font("names.vof",
+                "VModuleChain.Modules=VM_TextFeeder;VM_LayerWrod;VM_User_ToPhones;VM_LayerWrod\n");
+       },
+       {"voicefonts/names.vof: VModuleChain.Modules names VM_LayerWrod, which is no registered "
+        "module (the engine leaves it out)",
+        "voicefonts/names.vof: VModuleChain.Modules names VM_User_ToPhones, which is no registered "
+        "module (the engine leaves it out)"}},
   };
   for (const auto& c : cases) {
     Installation inst;
     inst.Complete();
+    for (const char* font : {"voicefonts/default.vof", "voicefonts/second.vof"})
+      Font(inst, "VModuleChain.Modules", "VM_TextFeeder", font);  // a registered module
     c.change(inst);
     EXPECT_EQ(datalint::Lint(inst.dir()), c.problems);
     EXPECT_FALSE(testing_support::FileExists("TamrinError.txt"));

@@ -15,6 +15,7 @@
 #include "engine/shared/VSR_AC.h"
 #include "engine/shared/VSR_PhonePool.h"
 #include "engine/shared/VSR_TablePool.h"
+#include "modules/ModuleFactory.h"
 #include "support/alphconv.h"
 #include "support/utilities.h"
 
@@ -287,6 +288,7 @@ class Linter {
     std::vector<Font> fonts = ReadFonts();
     std::set<std::string> chains;
     for (const Font& font : fonts) {
+      CheckChainNames(font);
       CheckChainOrder(font);
       for (const ResourceKey& key : kResourceKeys) {
         if (font.settings.Parameters().Find(key.key) == nullptr) continue;
@@ -304,6 +306,22 @@ class Linter {
           CheckPhonemizer(font, names);
         }
       }
+    }
+  }
+
+  // A name in a font's chain that the composer does not register is left
+  // out of the chain without a word when the font loads: one line per such
+  // name.
+  void CheckChainNames(const Font& font) {
+    if (font.settings.Parameters().Find(kModulesKey) == nullptr) return;
+    const std::vector<std::string> registered = modules::RegisteredNames();
+    std::set<std::string> reported;
+    for (const std::string& name :
+         ChainNames(font.settings.GetParam(kModulesKey, false), kModuleDelimiters)) {
+      if (std::find(registered.begin(), registered.end(), name) != registered.end()) continue;
+      if (!reported.insert(name).second) continue;
+      Problem(Shown(font.file) + ": " + kModulesKey + " names " + Shown(name) +
+              ", which is no registered module (the engine leaves it out)");
     }
   }
 

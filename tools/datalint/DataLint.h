@@ -11,8 +11,9 @@
 //  - every rule collection that a voice font names loads, and every
 //    character that a font's "VM_Phonemizer.FileChain" can output is a
 //    symbol of the phone table;
-//  - a font's "VModuleChain.Modules" runs the layer, duration and
-//    intonation modules in the order they need (see README.md).
+//  - a font's "VModuleChain.Modules" names registered modules only and runs
+//    the layer, duration and intonation modules in the order they need (see
+//    README.md).
 // The voice fonts are the files of "VoiceFonts.Directory" ending in
 // "VoiceFonts.Suffix"; without that directory no font is checked.
 #pragma once

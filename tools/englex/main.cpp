@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "support/alphconv.h"
 #include "tools/englex/EnglishLexicon.h"
 #include "tools/scramble/DataFileWriter.h"
+#include "tools/scramble/ScrambleTool.h"
 
 namespace {
 
@@ -52,6 +54,7 @@ bool ReadSources(const char* cmudict, const char* handPath,
 }
 
 int Build(char** argv) {
+  if (scramble::RefusesStandardOutput("tm_englex", argv[7], std::cerr)) return scramble::kExitUsage;
   std::map<std::string, englex::Pronunciation> dict, hand;
   if (!ReadSources(argv[2], argv[4], dict, hand)) return 1;
   const std::set<std::string> wordList = englex::ReadWordList(argv[3]);

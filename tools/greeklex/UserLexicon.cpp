@@ -1,6 +1,8 @@
 #include "tools/greeklex/UserLexicon.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -206,6 +208,28 @@ std::map<std::string, std::string> BuildUserLexicon(
   }
   counts.written = out.size();
   return out;
+}
+
+bool WriteLexicon(const std::map<std::string, std::string>& lexicon, const std::string& output,
+                  std::ostream& out, std::string& error) {
+  const auto write = [&lexicon](std::ostream& to) {
+    for (const auto& [key, value] : lexicon) to << key << '=' << value << '\n';
+    to.flush();
+    return static_cast<bool>(to);
+  };
+  error = "cannot write " + output;
+  if (output == "-") return write(out);
+  const std::string temp = output + ".tmp";
+  bool written = false;
+  {
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+    written = write(file);
+  }
+  if (!written || std::rename(temp.c_str(), output.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace greeklex

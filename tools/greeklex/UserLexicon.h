@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,5 +47,12 @@ struct LexiconCounts {
 std::map<std::string, std::string> BuildUserLexicon(
     const LexiconSources& sources, const std::function<std::string(const std::string&)>& phones,
     std::size_t budget, LexiconCounts& counts);
+
+// Writes the lexicon as "key=value" lines to output: through a temporary
+// file beside it, renamed when complete, or to out when output is "-"
+// (standard output). False, with error set and no temporary file left,
+// when it cannot be written.
+bool WriteLexicon(const std::map<std::string, std::string>& lexicon, const std::string& output,
+                  std::ostream& out, std::string& error);
 
 }  // namespace greeklex

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -102,22 +103,14 @@ int main(int argc, char** argv) {
   greeklex::LexiconCounts counts;
   const auto lexicon = greeklex::BuildUserLexicon(
       sources, phones, budget > 0 ? static_cast<std::size_t>(budget) : 0, counts);
-  const std::string temp = output + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    for (const auto& [key, value] : lexicon) out << key << '=' << value << '\n';
-    if (!out) {
-      std::fprintf(stderr, "tm_greeklex: cannot write %s\n", output.c_str());
-      std::remove(temp.c_str());
-      return 1;
-    }
-  }
-  if (std::rename(temp.c_str(), output.c_str()) != 0) {
-    std::fprintf(stderr, "tm_greeklex: cannot write %s\n", output.c_str());
-    std::remove(temp.c_str());
+  // With the lexicon on standard output ("-"), the summary goes to the error
+  // stream.
+  if (!greeklex::WriteLexicon(lexicon, output, std::cout, error)) {
+    std::fprintf(stderr, "tm_greeklex: %s\n", error.c_str());
     return 1;
   }
-  std::printf(
+  std::fprintf(
+      output == "-" ? stderr : stdout,
       "tm_greeklex: %zu forms, %zu keep a hiatus; of %zu accentless keys read, %zu need an "
       "entry; %zu entries written\n",
       counts.forms, counts.hiatus, counts.examined, counts.restored, counts.written);

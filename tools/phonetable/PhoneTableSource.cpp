@@ -210,7 +210,10 @@ int Compile(const std::string& source, const std::string& output, std::ostream& 
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err) {
-  if (args.size() == 3 && args[0] == "compile") return Compile(args[1], args[2], err);
+  if (args.size() == 3 && args[0] == "compile") {
+    if (scramble::RefusesStandardOutput("tm_phonetable", args[2], err)) return scramble::kExitUsage;
+    return Compile(args[1], args[2], err);
+  }
   if (args.size() == 2 && args[0] == "check") return Check(args[1], err);
   err << kUsage;
   return scramble::kExitUsage;

@@ -41,6 +41,9 @@ std::string DirName(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The OUTPUT that names standard output.
+constexpr const char* kStandardOutput = "-";
+
 }  // namespace
 
 const char* RuleCompiler::helpText() {
@@ -51,9 +54,10 @@ const char* RuleCompiler::helpText() {
 compile  turns a UTF-8 rule source into a binary letter-conversion rule file
          (Windows-1253). Every error is reported as "file:line: reason"; on
          any error nothing is written. The output file name must not
-         contain '-'.
+         contain '-' (OUTPUT "-", standard output, is refused).
 dump     writes a binary rule file as rule source (UTF-8) to OUTPUT or to
-         standard output; compiling the dump gives the same bytes again.
+         standard output (no OUTPUT, or "-"); compiling the dump gives the
+         same bytes again.
 
 Exit codes: 0 done, 1 refused or file error, 2 wrong command line.
 
@@ -123,6 +127,11 @@ bool RuleCompiler::writeFileAtomically(const std::string& path, const std::strin
 }
 
 int RuleCompiler::compile(const std::string& source, const std::string& output, std::ostream& err) {
+  if (output == kStandardOutput) {
+    err << "tm_rulec: OUTPUT \"-\" is refused: the rule file is binary and goes to a named "
+           "file, not to standard output\n";
+    return kUsage;
+  }
   const std::string name = BaseName(output);
   if (name.empty()) {
     err << output << ": the output must be a file name\n";
@@ -175,7 +184,7 @@ int RuleCompiler::dump(const std::string& binary, const std::string& output, std
     err << binary << ": warning: the last " << report.droppedBytes
         << " bytes are an incomplete rule record\n";
   }
-  if (output.empty()) {
+  if (output.empty() || output == kStandardOutput) {
     out << text;
     out.flush();
     return out ? kOk : kFailed;

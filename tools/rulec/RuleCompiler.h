@@ -17,11 +17,12 @@ class RuleCompiler {
 
   // Compiles source into output. Errors go to err as "file:line: reason".
   // Nothing is written unless the whole source is correct; the output is
-  // written to a temporary file beside it and renamed into place.
+  // written to a temporary file beside it and renamed into place. An
+  // output of "-" (standard output) is refused with kUsage.
   static int compile(const std::string& source, const std::string& output, std::ostream& err);
 
   // Writes the source form of a binary rule file to output, or to out when
-  // output is empty. Works on every file whose header is complete.
+  // output is empty or "-". Works on every file whose header is complete.
   static int dump(const std::string& binary, const std::string& output, std::ostream& out,
                   std::ostream& err);
 

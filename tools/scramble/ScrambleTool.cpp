@@ -28,6 +28,13 @@ std::string PayloadText(const Descrambler::Bytes& payload) {
 
 }  // namespace
 
+bool RefusesStandardOutput(const std::string& tool, const std::string& output, std::ostream& err) {
+  if (output != "-") return false;
+  err << tool << ": OUTPUT \"-\" is refused: the data file is binary and goes to a named file, "
+      << "not to standard output\n";
+  return true;
+}
+
 bool ParseRecordSize(const std::string& text, int& size, std::string& error) {
   const bool digits = !text.empty() && text.size() <= 4 &&
                       text.find_first_not_of("0123456789") == std::string::npos;
@@ -121,6 +128,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << kUsage;
     return kExitUsage;
   }
+  if (write && RefusesStandardOutput("tm_scramble", args[2], err)) return kExitUsage;
   int size = 0;
   std::string error;
   if (!ParseRecordSize(args.back(), size, error)) {

@@ -13,6 +13,12 @@ constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;  // a refused input or an unwritable output
 constexpr int kExitUsage = 2;
 
+// True, after a line on err, when output is "-", which command lines use
+// for standard output: a data file is binary and goes to a named file only.
+// The tools ask before they read anything or remove an earlier output, so a
+// file that happens to be named "-" is never touched.
+bool RefusesStandardOutput(const std::string& tool, const std::string& output, std::ostream& err);
+
 // Reads a record size argument: one of 500, 400 or 120. False, with error
 // set, for anything else.
 bool ParseRecordSize(const std::string& text, int& size, std::string& error);

@@ -113,7 +113,10 @@ int CheckFile(const std::string& phoneSource, const std::string& file, std::ostr
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err) {
-  if (args.size() == 4 && args[0] == "compile") return Compile(args[1], args[2], args[3], err);
+  if (args.size() == 4 && args[0] == "compile") {
+    if (scramble::RefusesStandardOutput("tm_v58", args[3], err)) return kExitUsage;
+    return Compile(args[1], args[2], args[3], err);
+  }
   if (args.size() == 3 && args[0] == "check") return CheckFile(args[1], args[2], err);
   err << kUsage;
   return kExitUsage;

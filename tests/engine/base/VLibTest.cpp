@@ -144,6 +144,31 @@ TEST(VLibTest, ReportsGoToTheirFileAndABoxAsWritten) {
   EXPECT_EQ(ReadFile(inst.path("log.txt")), "*** FAIL TO LOAD MODULE [ " + name + " ] ***\n");
 }
 
+TEST(VLibTest, TheLogHeldOpenByEnginesFollowsRestartsAndReleases) {
+  Log::EnableErrors();
+  {
+    Installation first;
+    VLib::HoldInstallation();  // two engines hold the installation
+    VLib::HoldInstallation();
+    Log::Init();
+    Log::Error("before the restart");
+    Log::Init();
+    Log::Error("after the restart");
+    VLib::ReleaseInstallation();
+    EXPECT_EQ(first.Logged("before the restart"), 0);
+    EXPECT_EQ(first.Logged("after the restart"), 1);
+    testing_support::WriteFile(first.path("log.txt"), "");  // emptied by someone else
+    Log::Module("VM_Last", true);
+    VLib::ReleaseInstallation();
+    EXPECT_EQ(ReadFile(first.path("log.txt")), "|->[ VM_Last ]\n");
+  }
+  Installation second;  // released by every engine, the installation is looked up anew
+  VLib::HoldInstallation();
+  Log::Error("elsewhere");
+  VLib::ReleaseInstallation();
+  EXPECT_EQ(second.Logged("elsewhere"), 1);
+}
+
 TEST(VLibDeathTest, AnUnwritableReportOrTraceFileExits550Once) {
   testing_support::TempDir dir;
   testing_support::ScopedCwd cwd(dir.path());

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,8 +23,8 @@ class FailingBuffer : public VSpeechBuffer {
   bool failSamples = false, failWave = false;
 
  protected:
-  int16_t* AllocateSamples(size_t count) override {
-    return failSamples ? nullptr : VSpeechBuffer::AllocateSamples(count);
+  int16_t* ResizeSamples(int16_t* block, size_t count) override {
+    return failSamples ? nullptr : VSpeechBuffer::ResizeSamples(block, count);
   }
   char* AllocateWave(size_t bytes) override {
     return failWave ? nullptr : VSpeechBuffer::AllocateWave(bytes);
@@ -57,8 +60,8 @@ TEST_F(VSpeechBufferTest, AnUnusableInitialAllocationTakesTheDefaultCapacity) {
   const std::pair<const char*, int> cases[] = {
       {"", VSpeechBuffer::kDefaultCapacity},          {"=0", VSpeechBuffer::kDefaultCapacity},
       {"=-5", VSpeechBuffer::kDefaultCapacity},       {"=many", VSpeechBuffer::kDefaultCapacity},
-      {"=67108865", VSpeechBuffer::kDefaultCapacity}, {"=12k", 12},
-      {"=67108864", VSpeechBuffer::kMaxCapacity},
+      {"=2147483630", VSpeechBuffer::kDefaultCapacity}, {"=12k", 12},
+      {"=67108865", 67108865},
   };
   for (const auto& [value, capacity] : cases) {
     VSpeechBuffer buffer;
@@ -84,19 +87,80 @@ TEST_F(VSpeechBufferTest, TheWaveImageHasItsHeaderByteForByte) {
   EXPECT_EQ(Wave(buffer, false), Bytes(expected.begin() + 44, expected.end()));
   buffer.Reset();
   EXPECT_EQ(Wave(buffer, true).size(), 44u);
+
+  // Written whole, or attached and sent block by block after a reset: the same image.
+  for (int i = 0; i < 300000; ++i) buffer.Append(static_cast<int16_t>(i * 7));
+  const Bytes image = Wave(buffer, true);
+  const std::string file = inst_.path("pieces.wav");
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(buffer.WriteWave(f));
+  std::fclose(f);
+  EXPECT_EQ(testing_support::ReadFile(file), std::string(image.begin(), image.end()));
+  VSpeechBuffer attached;
+  ASSERT_EQ(Init(attached, "SpeechBuffer.SampleRate=16000\n"), 1);
+  f = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(attached.AttachWave(f));
+  attached.Append(buffer.GetSamples(), 5000);
+  attached.Reset();
+  for (int at = 0; at < buffer.GetSize(); at += 1000)
+    attached.Append(buffer.GetSamples() + at, std::min(1000, buffer.GetSize() - at));
+  EXPECT_LT(attached.GetSize(), buffer.GetSize());
+  EXPECT_TRUE(attached.FinishWave());
+  std::fclose(f);
+  EXPECT_EQ(attached.GetSize(), 0);
+  EXPECT_EQ(testing_support::ReadFile(file), std::string(image.begin(), image.end()));
+  std::FILE* pipe = popen("cat >/dev/null", "w");  // cannot take the header last
+  ASSERT_NE(pipe, nullptr);
+  EXPECT_FALSE(attached.AttachWave(pipe));
+  pclose(pipe);
 }
 
-TEST_F(VSpeechBufferTest, GrowthStopsAtTheCapacityLimitWithAReport) {
-  VSpeechBuffer buffer;
-  ASSERT_EQ(Init(buffer, "SpeechBuffer.InitAllocation=50331648\n"), 1);  // three quarters of it
-  for (int32_t i = 0; i < VSpeechBuffer::kMaxCapacity; ++i) buffer.Append(static_cast<int16_t>(i));
-  EXPECT_EQ(buffer.GetCapacity(), VSpeechBuffer::kMaxCapacity);
+TEST_F(VSpeechBufferTest, BlocksGrowTheBufferUpToItsLimitWithOneReport) {
+  const int16_t block[] = {1, 2, 3, 4, 5, 6, 7, 8};
+  VSpeechBuffer limited(12), sending(12);
+  ASSERT_EQ(Init(limited, "SpeechBuffer.InitAllocation=4\n"), 1);
+  EXPECT_EQ(limited.Append(block, 3), 1);
+  EXPECT_EQ(limited.Append(block, 8), 2);  // doubling stops at the limit: 4, 8, then 12
+  EXPECT_EQ(limited.GetCapacity(), 12);
   EXPECT_TRUE(boxes_.reports().empty());
-  EXPECT_EQ(buffer.Append(3), -1);
-  EXPECT_EQ(buffer.GetSize(), VSpeechBuffer::kMaxCapacity);
+  EXPECT_EQ(limited.Append(block, 5), -1);  // what fits is stored, reported once
+  EXPECT_EQ(limited.Append(block[0]), -1);
+  EXPECT_EQ(std::vector<int16_t>(limited.GetSamples(), limited.GetSamples() + limited.GetSize()),
+            (std::vector<int16_t>{1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 1}));
   EXPECT_EQ(boxes_.reports(),
             std::vector<std::string>{
                 "VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory"});
+  // Attached to a file, the limit counts the samples sent.
+  ASSERT_EQ(Init(sending, "SpeechBuffer.InitAllocation=4\n"), 1);
+  const std::string file = inst_.path("limit.wav");
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(sending.AttachWave(f));
+  EXPECT_EQ(sending.Append(block, 8), 1);
+  EXPECT_EQ(sending.Append(block, 8), -1);
+  EXPECT_TRUE(sending.FinishWave());
+  std::fclose(f);
+  EXPECT_EQ(testing_support::ReadFile(file).size(), 44u + 2 * 12);
+  EXPECT_EQ(boxes_.reports().size(), 2u);
+}
+
+TEST_F(VSpeechBufferTest, WaveSizesAtTheLimitOfTheHeader) {
+  const uint64_t most = VSpeechBuffer::kMaxCapacity;  // 2 n + 36 is the largest 32-bit size
+  EXPECT_LE(2 * most + 36, uint64_t{UINT32_MAX});
+  EXPECT_GT(2 * (most + 1) + 36, uint64_t{UINT32_MAX});
+  const struct {
+    uint64_t samples;
+    bool withHeader, fits;
+    uint64_t bytes;
+  } cases[] = {
+      {0, false, true, 0},           {0, true, true, 44},        {most, true, true, 2 * most + 44},
+      {most, false, true, 2 * most}, {most + 1, true, false, 7}, {UINT64_MAX, true, false, 7},
+  };
+  for (const auto& c : cases) {
+    uint64_t bytes = 7;
+    EXPECT_EQ(VSpeechBuffer::ImageSize(c.samples, c.withHeader, &bytes), c.fits) << c.samples;
+    EXPECT_EQ(bytes, c.bytes) << c.samples;
+  }
 }
 
 TEST_F(VSpeechBufferTest, AFailedAllocationIsReportedAndAFailedImageIsNullOfSizeZero) {

@@ -110,6 +110,14 @@ TEST_F(ResourcesTest, TriStateRulesGiveTheFirstHoldingValueTimesTenOrOne) {
   EXPECT_FLOAT_EQ(rules->Lookup('k', 'A', '.'), 1.6f);
   EXPECT_FLOAT_EQ(rules->Lookup('k', 'A', 'l'), 1.2f);
   EXPECT_EQ(rules->Lookup('a', 'l', 'a'), 1.0f);
+  // Factors kept for a run: a known triple is worked out once; one with an
+  // unknown symbol is asked every time.
+  VTriStateCompiler::Factors factors;
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FLOAT_EQ(rules->Lookup('k', 'A', '.', factors), 1.6f);
+    EXPECT_EQ(rules->Lookup('a', '?', 'a', factors), 1.0f);
+  }
+  EXPECT_EQ(factors.size(), 1u);
   VTriStateCompiler orphan;  // without a holder: the neutral factor
   ASSERT_TRUE(orphan.AddRuleLine("[*][*][*]:0.5"));
   EXPECT_EQ(orphan.Lookup('a', 'a', 'a'), 1.0f);

@@ -1,0 +1,247 @@
+// The windows on Qt's offscreen platform: the main dialog's layout and
+// labels in both languages, the splash window, the picture buttons, the
+// About and language dialogs, and the engine's reports as boxes.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMovie>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "app/CAboutDlg.h"
+#include "app/CHoverButton.h"
+#include "app/CLanguageDlg.h"
+#include "app/CSpeechDlg.h"
+#include "app/CSplashWnd.h"
+#include "app/EngineReports.h"
+#include "app/ProductInfo.h"
+#include "app/Texts.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/common/TestSupport.h"
+
+namespace {
+
+class DialogWidgetTest : public testing::Test {
+ protected:
+  DialogWidgetTest() {
+    app_testing::App();
+    CSplashWnd::EnableSplashScreen(false);
+  }
+  ~DialogWidgetTest() override {
+    CSplashWnd::HideSplashScreen();
+    g_bGreek = true;
+  }
+  app_testing::FakeEngine engine_;
+  app_testing::FakeUi ui_;
+};
+
+QString TextOf(QWidget* w) {
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+  if (auto* box = qobject_cast<QPlainTextEdit*>(w)) return box->toPlainText();
+  return qobject_cast<QAbstractButton*>(w)->text();
+}
+
+TEST_F(DialogWidgetTest, MainDialogLayoutAndLabelsInEitherLanguage) {
+  const std::pair<int, QRect> places[] = {
+      {1000, {0, 121, 545, 180}}, {1001, {293, 0, 64, 40}},    {1002, {293, 40, 64, 40}},
+      {1003, {293, 80, 64, 40}},  {1009, {358, 0, 64, 40}},    {1008, {358, 40, 64, 40}},
+      {1, {358, 80, 64, 40}},     {1015, {0, 305, 594, 5}},    {1007, {0, 315, 90, 30}},
+      {1005, {100, 315, 90, 30}}, {1006, {200, 315, 90, 30}},  {1017, {100, 345, 90, 30}},
+      {1018, {200, 345, 90, 30}}, {1024, {300, 345, 180, 30}}, {102, {0, 235, 64, 64}},
+  };
+  for (bool greek : {true, false}) {
+    SCOPED_TRACE(greek ? "Greek" : "English");
+    g_bGreek = greek;
+    CSpeechDlg dialog(engine_, ui_);
+    ASSERT_TRUE(dialog.OnInitDialog());
+    EXPECT_EQ(dialog.size(), QSize(551, 400));
+    for (const auto& [id, rect] : places) {
+      SCOPED_TRACE(id);
+      ASSERT_NE(dialog.Control(id), nullptr);
+      EXPECT_EQ(dialog.Control(id)->geometry(), rect);
+      EXPECT_FALSE(dialog.Control(id)->isHidden());
+    }
+    for (int id : {1004, 1016, 1019, 1020, 1021, 1023}) EXPECT_TRUE(dialog.Control(id)->isHidden());
+    const texts::DialogLabels& labels = texts::Labels(greek);
+    const std::pair<int, const char*> texts[] = {
+        {1016, labels.volume}, {1017, labels.pitch}, {1018, labels.speed}, {1024, labels.character},
+        {1008, labels.about},  {1, labels.exit},     {1007, labels.reset}, {1000, labels.text},
+    };
+    for (const auto& [id, text] : texts) EXPECT_EQ(TextOf(dialog.Control(id)), QString(text));
+    // The tooltips are English in both interfaces.
+    EXPECT_EQ(dialog.Control(1001)->toolTip(), "Speak!");
+    EXPECT_EQ(dialog.Control(1009)->toolTip(), product::kSupportAddress);
+    // The animation is the GIF "an.cra" of the installation.
+    auto* movie = qobject_cast<QLabel*>(dialog.Control(102))->movie();
+    ASSERT_NE(movie, nullptr);
+    EXPECT_GT(movie->frameCount(), 1);
+    dialog.DestroyWindow();
+  }
+  EXPECT_TRUE(ui_.boxes.empty());
+}
+
+TEST_F(DialogWidgetTest, OnlyAUsersChoiceOfCharacterShowsTheWarning) {
+  CSpeechDlg dialog(engine_, ui_);
+  ASSERT_TRUE(dialog.OnInitDialog());
+  dialog.SelectCharacter(1);
+  EXPECT_TRUE(ui_.boxes.empty());
+  engine_.results["SelectVoiceFont"] = -1110;
+  QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
+  EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{texts::CharacterWarning(true),
+                                                   "Error:tmengine__SelectVoiceFont:-1110"}));
+  EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
+  dialog.DestroyWindow();
+}
+
+TEST_F(DialogWidgetTest, SplashGoesAfterItsTimeWhileTheEngineStillLoads) {
+  CSplashWnd::EnableSplashScreen(true);
+  CSplashWnd::ShowSplashScreen(nullptr, 50);
+  ASSERT_NE(CSplashWnd::Current(), nullptr);
+  // The load ends only once the splash has gone (or after ten seconds).
+  std::atomic<bool> gone{false};
+  bool goneWhileLoading = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (CSplashWnd::Current() == nullptr && !gone) {
+      goneWhileLoading = engine_.calls.empty();
+      gone = true;
+    }
+  });
+  watch.start(5);
+  engine_.onLoad = [&gone] {
+    for (int i = 0; i < 1000 && !gone; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  };
+  CSpeechDlg dialog(engine_, ui_);
+  ASSERT_TRUE(dialog.OnInitDialog());
+  EXPECT_TRUE(goneWhileLoading);
+  dialog.DestroyWindow();
+}
+
+TEST_F(DialogWidgetTest, SplashTakesTheFirstKeyOrClickButNotAMove) {
+  QLineEdit target;
+  target.show();
+  CSplashWnd::EnableSplashScreen(true);
+  CSplashWnd::ShowSplashScreen(nullptr, 60000);
+  ASSERT_NE(CSplashWnd::Current(), nullptr);
+  QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(&target, &move);
+  EXPECT_NE(CSplashWnd::Current(), nullptr);
+  QTest::keyClick(&target, Qt::Key_A);
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+  EXPECT_EQ(target.text(), "");
+  QTest::keyClick(&target, Qt::Key_A);
+  EXPECT_EQ(target.text(), "a");
+
+  CSplashWnd::ShowSplashScreen(nullptr, 60000);
+  QTest::mouseClick(CSplashWnd::Current(), Qt::RightButton);
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+
+  // Switched off, or without its picture, there is no splash.
+  CSplashWnd::EnableSplashScreen(false);
+  CSplashWnd::ShowSplashScreen(nullptr);
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+  CSplashWnd::EnableSplashScreen(true);
+  testing_support::TempDir empty;
+  testing_support::ScopedEnv registry("XDG_CONFIG_HOME", empty.path().c_str());
+  CSplashWnd::ShowSplashScreen(nullptr);
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+}
+
+TEST_F(DialogWidgetTest, PictureButtonShowsTheFrameOfItsState) {
+  QPixmap strip(192, 40);
+  QPainter painter(&strip);
+  const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+  for (int i = 0; i < 3; ++i) painter.fillRect(i * 64, 0, 64, 40, colours[i]);
+  painter.end();
+  CHoverButton button;
+  ASSERT_TRUE(button.LoadBitmap(strip));
+  EXPECT_EQ(button.size(), QSize(64, 40));
+  const auto shown = [&button] { return button.grab().toImage().pixelColor(10, 10); };
+  EXPECT_EQ(shown(), QColor(Qt::red));
+  button.OnMouseMove();
+  EXPECT_EQ(shown(), QColor(Qt::blue));
+  button.setDown(true);
+  EXPECT_EQ(shown(), QColor(Qt::green));
+  button.setDown(false);
+  button.OnMouseLeave();
+  EXPECT_EQ(shown(), QColor(Qt::red));
+
+  ASSERT_TRUE(button.LoadBitmap(QPixmap(200, 30)));
+  EXPECT_EQ(button.size(), QSize(66, 30));
+  button.SetToolTipText(3);  // no string 3
+  EXPECT_EQ(button.toolTip(), "");
+  button.SetToolTipText(1);
+  EXPECT_EQ(button.toolTip(), "Speak!");
+}
+
+TEST_F(DialogWidgetTest, AboutTextsFollowTheirButtons) {
+  CAboutDlg about(ui_);
+  EXPECT_EQ(about.size(), QSize(600, 470));
+  EXPECT_TRUE(about.windowTitle().startsWith("ZORVALIS Varudu Zovivari - "));
+  const auto text = [&about] {
+    return qobject_cast<QPlainTextEdit*>(about.Control(CAboutDlg::kTextId))->toPlainText();
+  };
+  auto* toggle = qobject_cast<QPushButton*>(about.Control(CAboutDlg::kToggleId));
+  EXPECT_EQ(text(), QString::fromUtf8(product::Description(true)));
+  EXPECT_EQ(toggle->text(), "LICENSE...");
+  toggle->click();
+  qobject_cast<QPushButton*>(about.Control(CAboutDlg::kEnglishTextId))->click();
+  EXPECT_EQ(text(), QString::fromUtf8(product::TermsOfUse(false)));
+  EXPECT_EQ(toggle->text(), "Info...");
+  toggle->click();
+  EXPECT_EQ(text(), QString::fromUtf8(product::Description(false)));
+  EXPECT_EQ(toggle->text(), "LICENSE...");
+  EXPECT_EQ(g_bGreek, true);
+
+  for (int id : {CAboutDlg::kContactId, CAboutDlg::kProductPageId, CAboutDlg::kSynthesizerPageId}) {
+    qobject_cast<QAbstractButton*>(about.Control(id))->click();
+  }
+  EXPECT_EQ(ui_.links,
+            (std::vector<std::string>{std::string("mailto:") + product::kContactAddress,
+                                      product::kProductPage, product::kSynthesizerPage}));
+}
+
+TEST_F(DialogWidgetTest, LanguageDialogChoosesTheInterface) {
+  CLanguageDlg escaped;
+  escaped.show();
+  QTest::keyClick(&escaped, Qt::Key_Escape);
+  EXPECT_EQ(escaped.result(), QDialog::Rejected);
+  EXPECT_TRUE(g_bGreek);
+  CLanguageDlg chosen;
+  EXPECT_EQ(chosen.size(), QSize(245, 112));
+  EXPECT_EQ(chosen.Control(CLanguageDlg::kEnglishId)->geometry(), QRect(120, 0, 120, 87));
+  qobject_cast<QAbstractButton*>(chosen.Control(CLanguageDlg::kEnglishId))->click();
+  EXPECT_FALSE(g_bGreek);
+  qobject_cast<QAbstractButton*>(chosen.Control(CLanguageDlg::kGreekId))->click();
+  EXPECT_TRUE(g_bGreek);
+}
+
+TEST_F(DialogWidgetTest, EngineReportsBecomeBoxesWithoutHoldingUpTheReporter) {
+  EngineReports reports;
+  // Returns at once, before the GUI thread has looked at its events.
+  std::thread speech([] { platform::ShowMessageBox("Tamrin Engine", "report \xE1"); });
+  speech.join();
+  QMessageBox* shown = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor([&shown] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible())
+        shown = box;
+    }
+    return shown != nullptr;
+  }));
+  EXPECT_EQ(shown->windowTitle(), "Tamrin Engine");
+  EXPECT_EQ(shown->text(), "report α");
+  shown->close();
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// The installed program as a user's scripts meet it: installed into a
+// temporary folder, started on the offscreen platform with SDL's disk audio
+// driver, driven by the sender tool, and ended by SIGTERM.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <QTest>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "tests/app/AppTestSupport.h"
+#include "tests/common/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A few seconds of speech, so that it is still under way when paused.
+const char* const kSentence =
+    "Καλημέρα σας, τι κάνετε; Σήμερα ο καιρός είναι πολύ ωραίος και θα πάμε βόλτα στη θάλασσα.";
+constexpr int kTrue = 0;
+constexpr int kFalse = 1;
+
+class ProgramEndToEndTest : public testing::Test {
+ protected:
+  ProgramEndToEndTest()
+      : install_(root_ / "install"),
+        config_(root_ / "config"),
+        run_(root_ / "run"),
+        work_(root_ / "work"),
+        audio_(root_ / "audio.raw") {
+    app_testing::App();
+    for (const std::string& dir : {config_, run_, work_}) fs::create_directories(dir);
+    chmod(run_.c_str(), 0700);
+    const std::string install = "XDG_CONFIG_HOME='" + config_ + "' '" TM_CMAKE "' --install '" +
+                                TM_BUILD_DIR + "' --prefix '" + install_ + "' > /dev/null";
+    installed_ = std::system(install.c_str()) == 0;
+    env_.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
+    env_.insert("XDG_RUNTIME_DIR", QString::fromStdString(run_));
+    env_.insert("QT_QPA_PLATFORM", "offscreen");
+    env_.insert("SDL_AUDIODRIVER", "disk");
+    env_.insert("SDL_DISKAUDIOFILE", QString::fromStdString(audio_));
+    program_.setProcessEnvironment(env_);
+    program_.setWorkingDirectory(QString::fromStdString(work_));
+  }
+  ~ProgramEndToEndTest() override {
+    if (program_.state() != QProcess::NotRunning) {
+      program_.kill();
+      program_.waitForFinished();
+    }
+  }
+
+  void Start() {
+    program_.start(QString::fromStdString(install_ + "/bin/zorvalis"),
+                   {"--nosplash", "--language", "greek"});
+    ASSERT_TRUE(program_.waitForStarted());
+  }
+  // The sender tool's exit code: kTrue, kFalse, or 2 when no answer came.
+  int Send(const QStringList& arguments) {
+    QProcess sender;
+    sender.setProcessEnvironment(env_);
+    sender.start(QString::fromStdString(install_ + "/bin/zorvalis-send"), arguments);
+    return sender.waitForFinished(60000) ? sender.exitCode() : -1;
+  }
+  // Waits for an answer to a command that does nothing (TRUE once the
+  // engine exists).
+  bool AnswersWith(int answer) {
+    return QTest::qWaitFor([&] { return Send({"ping"}) == answer; }, 30000);
+  }
+  // Ends the program as the desktop does; a box that is open is closed too.
+  void Terminate() {
+    for (int i = 0; i < 60 && program_.state() != QProcess::NotRunning; ++i) {
+      program_.terminate();
+      program_.waitForFinished(500);
+    }
+  }
+  // Whether a tenth of a second of the audio file is louder than a whisper.
+  bool SpeechHeard() const {
+    std::ifstream in(audio_, std::ios::binary);
+    std::vector<int16_t> samples(1 << 16);
+    int loud = 0;
+    while (in.read(reinterpret_cast<char*>(samples.data()), samples.size() * 2) || in.gcount()) {
+      for (std::streamsize i = 0; i < in.gcount() / 2; ++i) loud += std::abs(samples[i]) > 1000;
+    }
+    return loud > 2205;
+  }
+
+  testing_support::TempDir root_;
+  std::string install_, config_, run_, work_, audio_;
+  bool installed_ = false;
+  QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
+  QProcess program_;
+};
+
+TEST_F(ProgramEndToEndTest, SharedResourcesThatDoNotLoadEndTheProgramWithCode10) {
+  ASSERT_TRUE(installed_);
+  fs::remove(install_ + "/config.txt");
+  Start();
+  // Without an engine the program answers FALSE, also behind its error box.
+  ASSERT_TRUE(AnswersWith(kFalse));
+  Terminate();
+  EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program_.exitCode(), 10);
+}
+
+TEST_F(ProgramEndToEndTest, EnginesLastReportStaysUntilClosedBeforeItEndsTheProgram) {
+  ASSERT_TRUE(installed_);
+  // No installation registered: the engine reports it from the loading
+  // thread and ends the program with 541.
+  env_.insert("XDG_CONFIG_HOME", QString::fromStdString(work_));
+  program_.setProcessEnvironment(env_);
+  Start();
+  EXPECT_FALSE(program_.waitForFinished(1000));
+  Terminate();
+  EXPECT_EQ(program_.exitCode(), 541 % 256);  // an exit status keeps 8 bits
+  EXPECT_NE(program_.readAllStandardError().indexOf("[Tamrin Engine]"), -1);
+}
+
+TEST_F(ProgramEndToEndTest, SpeaksAGreekSentenceSentByTheRemoteControl) {
+#ifndef TM_HAVE_SOUND_OUTPUT
+  GTEST_SKIP() << "the engine has no sound-card output in this build";
+#endif
+  ASSERT_TRUE(installed_);
+  Start();
+  ASSERT_TRUE(AnswersWith(kTrue));
+  EXPECT_EQ(Send({"play", kSentence}), kTrue);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return SpeechHeard(); }, 30000));
+  EXPECT_EQ(Send({"paus"}), kTrue);
+  EXPECT_EQ(Send({"play"}), kTrue);
+  EXPECT_EQ(Send({"stop"}), kTrue);
+  Terminate();
+  EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program_.exitCode(), 0);
+  EXPECT_EQ(program_.readAllStandardError().indexOf("threads still running"), -1);
+}
+
+}  // namespace

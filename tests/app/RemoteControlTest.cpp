@@ -1,0 +1,123 @@
+// The remote control end to end within this process: the sender tool's
+// requests over a socket in a temporary folder, their answers, their order,
+// and what the server refuses.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QEventLoop>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include "app/RemoteControl.h"
+#include "app/RemoteProtocol.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/common/TestSupport.h"
+
+namespace {
+
+class RemoteControlTest : public testing::Test {
+ protected:
+  RemoteControlTest() : runtime_("XDG_RUNTIME_DIR", dir_.path().c_str()) {
+    app_testing::App();
+    chmod(dir_.path().c_str(), 0700);
+  }
+
+  // Starts the sender tool with arguments.
+  QProcess* Send(const QStringList& arguments) {
+    auto* sender = new QProcess(&processes_);
+    sender->start(TM_SENDER, arguments);
+    return sender;
+  }
+  // Waits for a sender and gives its output and exit code.
+  static std::pair<std::string, int> Result(QProcess* sender) {
+    EXPECT_TRUE(
+        QTest::qWaitFor([sender] { return sender->state() == QProcess::NotRunning; }, 10000));
+    return {sender->readAllStandardOutput().toStdString(), sender->exitCode()};
+  }
+
+  testing_support::TempDir dir_;
+  testing_support::ScopedEnv runtime_;
+  QObject processes_;
+  std::vector<std::string> log_;
+};
+
+TEST_F(RemoteControlTest, SenderGetsTheAnswerOfEachCommand) {
+  RemoteControl server([this](const QByteArray& bytes) {
+    log_.push_back(bytes.toStdString());
+    return !bytes.startsWith("[stop]");
+  });
+  ASSERT_TRUE(server.Start());
+  EXPECT_EQ(server.path().toStdString(), dir_ / "zorvalis-remote");
+  struct stat st {};
+  ASSERT_EQ(stat((dir_ / "zorvalis-remote").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 077, 0u);
+
+  EXPECT_EQ(Result(Send({"play", "Καλημέρα σας"})), std::make_pair(std::string("TRUE\n"), 0));
+  EXPECT_EQ(Result(Send({"stop"})), std::make_pair(std::string("FALSE\n"), 1));
+  EXPECT_EQ(Result(Send({"--raw", "xp:15y"})), std::make_pair(std::string("TRUE\n"), 0));
+  using namespace std::string_literals;
+  EXPECT_EQ(log_, (std::vector<std::string>{"[play]Καλημέρα σας\0"s, "[stop]\0"s, "xp:15y\0"s}));
+}
+
+TEST_F(RemoteControlTest, RequestsWaitWhileOneIsBeingHandled) {
+  QProcess* second = nullptr;
+  RemoteControl server([&](const QByteArray& bytes) {
+    log_.push_back("begin " + bytes.left(6).toStdString());
+    if (second == nullptr) {
+      // Like a message box: a nested loop runs while the second request arrives.
+      second = Send({"paus"});
+      QEventLoop box;
+      QTimer::singleShot(500, &box, &QEventLoop::quit);
+      box.exec();
+    }
+    log_.push_back("end " + bytes.left(6).toStdString());
+    return true;
+  });
+  ASSERT_TRUE(server.Start());
+  QProcess* first = Send({"play", "one"});
+  EXPECT_EQ(Result(first).second, 0);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(Result(second).second, 0);
+  EXPECT_EQ(log_,
+            (std::vector<std::string>{"begin [play]", "end [play]", "begin [paus]", "end [paus]"}));
+}
+
+TEST_F(RemoteControlTest, StaleSocketIsReplacedButALiveOneIsLeftAlone) {
+  const std::string path = dir_ / remote::kSocketName;
+  // A socket left behind by a program that has ended.
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  close(fd);
+  RemoteControl server([](const QByteArray&) { return true; });
+  ASSERT_TRUE(server.Start());
+  RemoteControl second([](const QByteArray&) { return true; });
+  std::string error;
+  EXPECT_FALSE(second.Start(std::string(), &error));
+  EXPECT_NE(error.find("another program"), std::string::npos);
+  EXPECT_EQ(Result(Send({"stop"})).second, 0);
+}
+
+TEST_F(RemoteControlTest, OversizedRequestIsRefusedUnread) {
+  bool called = false;
+  RemoteControl server([&called](const QByteArray&) { return called = true; });
+  ASSERT_TRUE(server.Start());
+  QLocalSocket client;
+  client.connectToServer(server.path());
+  ASSERT_TRUE(client.waitForConnected(5000));
+  // Tag 0, then a byte count of 2^20 + 1.
+  const std::string header("\0\0\0\0\x01\0\x10\0", 8);
+  client.write(header.data(), static_cast<qint64>(header.size()));
+  ASSERT_TRUE(QTest::qWaitFor([&client] { return client.bytesAvailable() >= 4; }, 5000));
+  EXPECT_EQ(client.readAll().toStdString(), remote::EncodeReply(false));
+  EXPECT_FALSE(called);
+}
+
+}  // namespace

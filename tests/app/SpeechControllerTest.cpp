@@ -1,0 +1,308 @@
+// The main dialog's logic against a fake engine, fake desktop services and
+// fake controls: what each handler asks of the engine and which boxes the
+// user sees.
+#include <gtest/gtest.h>
+
+#include "app/SpeechController.h"
+#include "app/Texts.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+using app_testing::Box;
+using Slider = SpeechView::Slider;
+using Lines = std::vector<std::string>;
+using Boxes = std::vector<Box>;
+
+Box Plain(const std::string& text) {
+  return {"ZORVALIS Varudu Zovivari", text, UiServices::BoxIcon::kNone};
+}
+Box Info(const std::string& text) {
+  return {"ZORVALIS Varudu Zovivari", text, UiServices::BoxIcon::kInformation};
+}
+const Box kErrorBox = {"ZORVALIS Varudu Zovivari: Error!", "the last error",
+                       UiServices::BoxIcon::kError};
+const Lines kSpoken = {"animation on", "animation off", "speak enabled"};
+
+class SpeechControllerTest : public testing::Test {
+ protected:
+  SpeechControllerTest() { g_bGreek = false; }
+  ~SpeechControllerTest() override { g_bGreek = true; }
+
+  // A started dialog: the engine loaded and created, all forgotten.
+  void Start() {
+    ASSERT_TRUE(controller_.FinishInit(controller_.StartEngine()));
+    Forget();
+  }
+  void Forget() {
+    engine_.calls.clear();
+    engine_.results.clear();
+    ui_.boxes.clear();
+    view_.events.clear();
+  }
+
+  app_testing::FakeEngine engine_;
+  app_testing::FakeUi ui_;
+  app_testing::FakeView view_;
+  SpeechController controller_{engine_, ui_, view_};
+};
+
+TEST_F(SpeechControllerTest, SpeakHandsOverTheTextOrPromptsForOne) {
+  const std::string latin(5000, 'a');
+  std::string greek;  // two bytes a letter
+  for (int i = 0; i < 5000; ++i) greek += "α";
+  struct Row {
+    const char* name;
+    bool greek;
+    std::string text;
+    int result;
+    Lines calls;
+    Boxes boxes;
+    Lines events;
+  } rows[] = {
+      // clang-format off
+      {"empty, English", false, "", 0, {}, {Plain(texts::EmptyTextPrompt(false))}, {}},
+      {"empty, Greek", true, "", 0, {}, {Plain(texts::EmptyTextPrompt(true))}, {}},
+      {"Greek text", true, "Γειά σου", 0, {"TextToSpeech Γειά σου 0"}, {}, kSpoken},
+      {"cut at 4999 characters", false, latin, 0, {"TextToSpeech " + latin.substr(1) + " 0"}, {}, kSpoken},
+      {"whole Greek letters", false, greek, 0, {"TextToSpeech " + greek.substr(2) + " 0"}, {}, kSpoken},
+      {"refused", false, "x", -1101, {"TextToSpeech x 0"}, {kErrorBox}, {"animation on", "animation off"}},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Forget();
+    g_bGreek = row.greek;
+    engine_.results["TextToSpeech"] = row.result;
+    view_.text = row.text;
+    controller_.OnSpeak();
+    EXPECT_EQ(engine_.calls, row.calls);
+    EXPECT_EQ(ui_.boxes, row.boxes);
+    EXPECT_EQ(view_.events, row.events);
+  }
+}
+
+TEST_F(SpeechControllerTest, SaveWritesWaveFilesAndRefusesMp3) {
+  struct Row {
+    std::optional<std::string> name;
+    std::string text;
+    int result;
+    Lines calls;
+    Boxes boxes;
+  } rows[] = {
+      // clang-format off
+      {std::nullopt, "x", 0, {}, {}},
+      {"/tmp/a.mp3", "x", 0, {}, {Info(texts::Mp3Refusal(false))}},
+      {"/tmp/a.MP3", "x", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}},
+      {"/tmp/mp3/a", "", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}},
+      {"/no/a.wav", "x", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001")}},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name.value_or("cancelled"));
+    Forget();
+    ui_.saveName = row.name;
+    engine_.results["TextToFile"] = row.result;
+    view_.text = row.text;
+    controller_.OnSaveWave();
+    EXPECT_EQ(engine_.calls, row.calls);
+    EXPECT_EQ(ui_.boxes, row.boxes);
+  }
+}
+
+TEST_F(SpeechControllerTest, SlidersSendTheirReferencesAndResetGoesHome) {
+  Start();
+  struct Row {
+    Slider slider;
+    int position;
+    void (SpeechController::*handler)();
+    std::string call;
+  } rows[] = {
+      // clang-format off
+      {Slider::kPitch, 100, &SpeechController::OnPitchReleased, "SetPitchReference 1"},
+      {Slider::kPitch, 200, &SpeechController::OnPitchReleased, "SetPitchReference 2"},
+      {Slider::kSpeed, 50, &SpeechController::OnSpeedReleased, "SetSpeedReference 2"},
+      {Slider::kSpeed, 150, &SpeechController::OnSpeedReleased, "SetSpeedReference 1"},
+      {Slider::kSpeed, 200, &SpeechController::OnSpeedReleased, "SetSpeedReference 0.5"},
+      {Slider::kVolume, 150, &SpeechController::OnVolumeReleased, "SetVolumeReference 1.5"},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.call);
+    Forget();
+    view_.sliders[row.slider] = row.position;
+    (controller_.*row.handler)();
+    EXPECT_EQ(engine_.calls, Lines{row.call});
+  }
+  EXPECT_TRUE(ui_.boxes.empty());
+  engine_.results["SetVolumeReference"] = -2005;
+  controller_.OnVolumeReleased();
+  EXPECT_EQ(ui_.boxes, Boxes{kErrorBox});
+  EXPECT_EQ(controller_.lastCode(), -2005);
+
+  Forget();
+  controller_.OnReset();
+  EXPECT_EQ(engine_.calls, (Lines{"SetSpeedReference 1", "SetPitchReference 1"}));
+  const std::map<Slider, int> home = {
+      {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}};
+  EXPECT_EQ(view_.sliders, home);
+}
+
+TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault) {
+  using Items = std::vector<std::pair<std::string, std::string>>;
+  struct Row {
+    const char* name;
+    bool greek;
+    std::string list;
+    int count;
+    Items items;
+    int selected;
+  } rows[] = {
+      // clang-format off
+      {"English names", false, "a.vof;default.vof;", 2, {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}}, 1},
+      {"Greek names", true, "a.vof;default.vof;", 2, {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}}, 1},
+      {"no default font", false, "a.vof;b.vof;", 2, {{"Voice A", "a.vof"}, {"b.vof", "b.vof"}}, -1},
+      {"count shorter than the list", false, "a.vof;default.vof;", 1, {{"Voice A", "a.vof"}}, -1},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    app_testing::FakeEngine engine;
+    app_testing::FakeView view;
+    SpeechController controller(engine, ui_, view);
+    g_bGreek = row.greek;
+    engine.list = row.list;
+    engine.count = row.count;
+    engine.names = {{"a.vof Settings.DisplayName", "Voice A"},
+                    {"a.vof Settings.DisplayNameGr", "Φωνή Α"},
+                    {"default.vof Settings.DisplayNameGr", "Προεπιλογή"}};
+    ASSERT_TRUE(controller.FinishInit(controller.StartEngine()));
+    EXPECT_EQ(view.items, row.items);
+    EXPECT_EQ(view.selected, row.selected);
+  }
+  // Filling the list and selecting the default shows nothing.
+  EXPECT_TRUE(ui_.boxes.empty());
+}
+
+TEST_F(SpeechControllerTest, RemoteCommands) {
+  using namespace std::string_literals;
+  struct Row {
+    const char* name;
+    std::string bytes;  // the request's bytes (the count is their number)
+    bool paused;        // the paused flag before
+    Lines calls;
+    std::string text;  // the text box afterwards
+    bool pausedAfter;
+  } rows[] = {
+      // clang-format off
+      {"play speaks its text", "[play]Γειά\0"s, false, {"TextToSpeech Γειά\n 0"}, "Γειά\n", false},
+      {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false},
+      {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false},
+      {"the copy stops at the first zero", "[play]ab\0cd"s, false, {"TextToSpeech ab\n 0"}, "ab\n", false},
+      {"paus", "[paus]", false, {"SpeakPause"}, "", true},
+      {"stop clears the pause", "[stop]", true, {"Stop"}, "", false},
+      {"p:15", "[p:15]", false, {"SetPitchReference 1.5"}, "", false},
+      {"s:20 is not inverted", "[s:20]", false, {"SetSpeedReference 2"}, "", false},
+      {"v:ab reads as 0", "[v:ab]", false, {"SetVolumeReference 0"}, "", false},
+      {"capital Play is ignored", "[Play]text", false, {}, "", false},
+      {"empty text", "\0"s, false, {}, "", false},
+      {"no bytes", "", false, {}, "", false},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Start();
+    view_.text.clear();
+    if (row.paused) controller_.OnCopyData("[paus]", 7);
+    engine_.calls.clear();
+    EXPECT_TRUE(controller_.OnCopyData(row.bytes.data(), row.bytes.size()));
+    EXPECT_EQ(engine_.calls, row.calls);
+    EXPECT_EQ(view_.text, row.text);
+    EXPECT_EQ(controller_.paused(), row.pausedAfter);
+    EXPECT_TRUE(ui_.boxes.empty());
+  }
+  // The byte count bounds the copy.
+  Start();
+  EXPECT_TRUE(controller_.OnCopyData("[play]abcdef", 8));
+  EXPECT_EQ(engine_.calls, Lines{"TextToSpeech ab\n 0"});
+  // After paus, the Stop button leaves the pause, so play resumes.
+  Forget();
+  controller_.OnCopyData("[paus]", 7);
+  controller_.OnStop();
+  controller_.OnCopyData("[play]new text", 15);
+  EXPECT_EQ(engine_.calls, (Lines{"SpeakPause", "Stop", "SpeakResume"}));
+}
+
+TEST_F(SpeechControllerTest, RemoteFailuresShowTheirCodes) {
+  struct Row {
+    const char* command;
+    const char* call;
+    int result;
+    Boxes boxes;
+  } rows[] = {
+      // clang-format off
+      {"[paus]", "SpeakPause", -5, {Plain("Error:tmengine__SpeakPause:-5")}},
+      {"[play]", "SpeakResume", -6, {Plain("Error:tmengine__SpeakResume:-6")}},
+      {"[play]", "SpeakResume", 1050, {}},
+      {"[p:25]", "SetPitchReference", -1200, {Plain("Error:tmengine__SetPitchReference:-1200")}},
+      {"[s:01]", "SetSpeedReference", -1205, {Plain("Error:tmengine__SetSpeedReference:-1205")}},
+      {"[v:10]", "SetVolumeReference", -2005, {Plain("Error:tmengine__SetVolumeReference:-2005")}},
+      {"[stop]", "Stop", -7, {kErrorBox}},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.command);
+    Start();
+    if (std::string(row.call) == "SpeakResume") controller_.OnCopyData("[paus]", 7);
+    engine_.results[row.call] = row.result;
+    EXPECT_TRUE(controller_.OnCopyData(row.command, 7));
+    EXPECT_EQ(controller_.lastCode(), row.result);
+    EXPECT_EQ(ui_.boxes, row.boxes);
+  }
+}
+
+TEST_F(SpeechControllerTest, StartAndEnd) {
+  struct Row {
+    const char* name;
+    int load;
+    int created;
+    bool goesOn;
+    Lines calls;
+    Boxes boxes;
+    std::vector<int> exits;
+  } rows[] = {
+      // clang-format off
+      {"loaded", 0, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
+      {"loaded before: a warning", 1020, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
+      {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
+      {"New fails: shown at once", 0, -1102, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {kErrorBox}, {}},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    app_testing::FakeEngine engine;
+    app_testing::FakeUi ui;
+    app_testing::FakeView view;
+    SpeechController controller(engine, ui, view);
+    engine.results = {{"LoadSharedResources", row.load}, {"New", row.created}};
+    EXPECT_EQ(controller.FinishInit(controller.StartEngine()), row.goesOn);
+    EXPECT_EQ(controller.ready(), row.goesOn);
+    EXPECT_EQ(engine.calls, row.calls);
+    EXPECT_EQ(ui.boxes, row.boxes);
+    EXPECT_EQ(ui.exits, row.exits);
+  }
+  // Not ready yet: the remote control answers FALSE.
+  EXPECT_FALSE(controller_.OnCopyData("[stop]", 7));
+  EXPECT_TRUE(engine_.calls.empty());
+
+  Start();
+  const std::map<Slider, int> home = {
+      {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}};
+  EXPECT_EQ(view_.sliders, home);
+  engine_.results["Delete"] = -1;
+  controller_.Shutdown();
+  EXPECT_EQ(engine_.calls, (Lines{"Stop", "Delete", "ReleaseSharedResources"}));
+  EXPECT_EQ(ui_.boxes, Boxes{kErrorBox});
+}
+
+}  // namespace
