@@ -1,9 +1,9 @@
 // Speech on the sound card through the programming interface, on SDL's disk
 // driver (which writes what would be heard to a file): both playback
 // methods play the samples that speech to a buffer gives, the volume
-// reference scales the MBROLA player, pause and resume from another thread
-// replay the cut block from its start, and deleting the engine leaves no
-// thread behind.
+// reference scales the MBROLA player, and deleting the engine leaves no
+// thread behind. (Pause and resume: the composer's and the playback
+// module's tests.)
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -124,37 +124,6 @@ TEST_F(SoundEndToEndThreadsTest, BothMethodsPlayTheSamplesOfSpeechToABuffer) {
   for (std::size_t i = 0; i < softer.size(); i += 97) {
     EXPECT_NEAR(softer[i], expected[i] / 2.0, 2.0) << i;
   }
-}
-
-TEST_F(SoundEndToEndThreadsTest, ResumeFromAnotherThreadReplaysTheCutBlockFromItsStart) {
-  constexpr std::size_t kStart = 2000;
-  const Samples expected = Buffer("καλημέρα σας, τι κάνετε σήμερα");
-  ASSERT_EQ(tmengine__TextToSpeech(engine_, "καλημέρα σας, τι κάνετε σήμερα", 0), 0);
-  std::thread other([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    EXPECT_EQ(tmengine__SpeakPause(engine_), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(tmengine__SpeakResume(engine_), 0);
-  });
-  other.join();
-  // The start is heard twice: cut by the pause, then whole.
-  const Samples start(expected.begin(), expected.begin() + kStart);
-  Samples heard;
-  auto again = heard.end();
-  // Twenty seconds at most: the file grows while the device is open.
-  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-       std::chrono::steady_clock::now() < end;) {
-    heard = Sound(File());
-    const auto first = std::search(heard.begin(), heard.end(), start.begin(), start.end());
-    again = first == heard.end() ? first
-                                 : std::search(first + 1, heard.end(), start.begin(), start.end());
-    if (again != heard.end() && heard.end() - again >= static_cast<long>(expected.size())) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_NE(again, heard.end());
-  ASSERT_GE(heard.end() - again, static_cast<long>(expected.size()));
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), again));
-  EXPECT_EQ(tmengine__Stop(engine_), 0);
 }
 
 TEST_F(SoundEndToEndThreadsTest, DeletingAnEngineThatSpeaksStopsItsPlays) {

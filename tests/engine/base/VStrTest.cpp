@@ -52,9 +52,11 @@ TEST(VStrTest, FromIntFitsEveryInt) {
 
 TEST(VStrTest, NextTokenConsumesExactlyOneDelimiter) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"a;b", {"a", "b", ""}}, {"a;b;", {"a", "b"}},  {"a;;b", {"a", "", "b", ""}}, {"", {""}},
-      {";a", {"", "a", ""}},   {"A;B\n", {"A", "B"}}, {"x\t\ty\n", {"x", "", "y"}},
-      {";;", {"", "", ""}},    {"a;;", {"a", "", ""}},
+      {"a;b", {"a", "b", ""}},      {"a;b;", {"a", "b"}},
+      {"a;;b", {"a", "", "b", ""}}, {"", {""}},
+      {";a", {"", "a", ""}},        {"A;B\n", {"A", "B"}},
+      {"x\t\ty\n", {"x", "", "y"}}, {";;", {"", "", ""}},
+      {"a;;", {"a", "", ""}},
   };
   for (const auto& [text, expected] : cases) {
     std::vector<std::string> tokens;

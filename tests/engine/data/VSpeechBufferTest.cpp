@@ -58,9 +58,12 @@ class VSpeechBufferTest : public testing::Test {
 
 TEST_F(VSpeechBufferTest, AnUnusableInitialAllocationTakesTheDefaultCapacity) {
   const std::pair<const char*, int> cases[] = {
-      {"", VSpeechBuffer::kDefaultCapacity},          {"=0", VSpeechBuffer::kDefaultCapacity},
-      {"=-5", VSpeechBuffer::kDefaultCapacity},       {"=many", VSpeechBuffer::kDefaultCapacity},
-      {"=2147483630", VSpeechBuffer::kDefaultCapacity}, {"=12k", 12},
+      {"", VSpeechBuffer::kDefaultCapacity},
+      {"=0", VSpeechBuffer::kDefaultCapacity},
+      {"=-5", VSpeechBuffer::kDefaultCapacity},
+      {"=many", VSpeechBuffer::kDefaultCapacity},
+      {"=2147483630", VSpeechBuffer::kDefaultCapacity},
+      {"=12k", 12},
       {"=67108865", 67108865},
   };
   for (const auto& [value, capacity] : cases) {
