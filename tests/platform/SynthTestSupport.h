@@ -458,35 +458,9 @@ inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
   return total > 0.0 ? weighted / total : 0.0;
 }
 
-// A 16-bit mono PCM WAVE file with its 44-byte header.
-inline bool WriteWave(const std::string& path, const std::vector<int16_t>& samples, int rate) {
-  std::string bytes;
-  const auto put = [&bytes](uint32_t v, int size) {
-    for (int k = 0; k < size; ++k) bytes += static_cast<char>((v >> (8 * k)) & 0xFF);
-  };
-  const auto data = static_cast<uint32_t>(samples.size() * 2);
-  bytes += "RIFF";
-  put(36 + data, 4);
-  bytes += "WAVEfmt ";
-  for (const auto& [value, size] : {std::pair<uint32_t, int>{16, 4},
-                                    {1, 2},
-                                    {1, 2},
-                                    {static_cast<uint32_t>(rate), 4},
-                                    {static_cast<uint32_t>(rate * 2), 4},
-                                    {2, 2},
-                                    {16, 2}}) {
-    put(value, size);
-  }
-  bytes += "data";
-  put(data, 4);
-  for (int16_t s : samples) put(static_cast<uint16_t>(s), 2);
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-  return static_cast<bool>(out);
-}
-
 // The rate and samples of a 16-bit mono PCM WAVE file with its 44-byte
-// header, as WriteWave and the engine write it; ok is false for anything else.
+// header, as the engine writes it (the sizes checked); ok is false for
+// anything else.
 struct Wave {
   bool ok = false;
   uint32_t rate = 0;
