@@ -27,9 +27,12 @@ constexpr size_t kRegistryBufferSize = 900;
 
 // Serialises the writers of this process so that lines written from the GUI
 // thread and the speech thread never interleave; it also guards Held().
+// The lock and the held installation below are never destroyed: engine
+// objects that outlive main (a holder of the shared resources in a static)
+// still write to the log while the program ends.
 std::mutex& FileMutex() {
-  static std::mutex m;
-  return m;
+  static std::mutex* m = new std::mutex;
+  return *m;
 }
 
 // What is kept while engines hold the installation: its directory, found at
@@ -45,8 +48,8 @@ struct HeldInstallation {
 };
 
 HeldInstallation& Held() {
-  static HeldInstallation held;
-  return held;
+  static HeldInstallation* held = new HeldInstallation;
+  return *held;
 }
 
 void CloseHeldLog(HeldInstallation& held) {

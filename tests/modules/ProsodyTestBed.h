@@ -30,8 +30,7 @@
 #include "modules/vm_smoothf0.h"
 #include "modules/vm_syllablation_formal.h"
 #include "modules/vm_wordation.h"
-#include "tests/common/FakeComposer.h"
-#include "tests/common/Installation.h"
+#include "tests/common/ComposerBed.h"
 
 namespace prosody_testing {
 
@@ -133,11 +132,7 @@ class ProsodyBed : public testing::Test {
     for (int i = 0; cells && i < intonation_.GetCellCount(); ++i) {
       got.push_back(intonation_.GetCells()[i]);
     }
-    ExpectNear(got, want);
-  }
-  static void ExpectNear(const std::vector<float>& got, const std::vector<float>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-5) << i;
+    testing_support::ExpectCells(got, want);
   }
 
   // The error lines of the engine log since the resources were loaded.
