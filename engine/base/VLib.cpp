@@ -27,11 +27,10 @@ constexpr size_t kRegistryBufferSize = 900;
 
 // Serialises the writers of this process so that lines written from the GUI
 // thread and the speech thread never interleave; it also guards Held().
-// The lock and the held installation below are never destroyed: engine
-// objects that outlive main (a holder of the shared resources in a static)
-// still write to the log while the program ends.
+// Both live to the very end of the process (never destroyed): the static
+// destructors that run at exit, the shared resources' among them, still log.
 std::mutex& FileMutex() {
-  static std::mutex* m = new std::mutex;
+  static std::mutex* const m = new std::mutex;
   return *m;
 }
 
@@ -48,7 +47,7 @@ struct HeldInstallation {
 };
 
 HeldInstallation& Held() {
-  static HeldInstallation* held = new HeldInstallation;
+  static HeldInstallation* const held = new HeldInstallation;
   return *held;
 }
 
