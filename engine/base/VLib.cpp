@@ -44,9 +44,11 @@ struct HeldInstallation {
   std::FILE* log = nullptr;
 };
 
+// Never destroyed: shared resources that live in statics still write to the
+// log while the program's statics are destroyed at exit.
 HeldInstallation& Held() {
-  static HeldInstallation held;
-  return held;
+  static HeldInstallation* const held = new HeldInstallation;
+  return *held;
 }
 
 void CloseHeldLog(HeldInstallation& held) {
