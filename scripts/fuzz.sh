@@ -25,8 +25,9 @@ while getopts "t:j:" opt; do
   esac
 done
 shift $((OPTIND - 1))
-build=${TM_BUILD_ROOT:-build}/fuzz
 root=$(pwd)
+build=${TM_BUILD_ROOT:-build}/fuzz
+case $build in /*) ;; *) build=$root/$build ;; esac
 
 cc=$(command -v clang || command -v clang-14)
 cxx=$(command -v clang++ || command -v clang++-14)
@@ -47,8 +48,8 @@ run_one() {
   rm -f "$findings"/*
   (cd "$findings" && ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$root/$build/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 \
-    "$root/$corpus" "$root/tests/fuzz/corpus/$name") >"$log" 2>&1 || true
+    "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 \
+    "$corpus" "$root/tests/fuzz/corpus/$name") >"$log" 2>&1 || true
 }
 
 running=0

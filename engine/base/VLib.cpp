@@ -27,9 +27,11 @@ constexpr size_t kRegistryBufferSize = 900;
 
 // Serialises the writers of this process so that lines written from the GUI
 // thread and the speech thread never interleave; it also guards Held().
+// Both live to the very end of the process (never destroyed): the static
+// destructors that run at exit, the shared resources' among them, still log.
 std::mutex& FileMutex() {
-  static std::mutex m;
-  return m;
+  static std::mutex* const m = new std::mutex;
+  return *m;
 }
 
 // What is kept while engines hold the installation: its directory, found at
