@@ -46,8 +46,6 @@ struct HeldInstallation {
   std::FILE* log = nullptr;
 };
 
-// Never destroyed: shared resources that live in statics still write to the
-// log while the program's statics are destroyed at exit.
 HeldInstallation& Held() {
   static HeldInstallation* const held = new HeldInstallation;
   return *held;
