@@ -41,22 +41,20 @@ void RemoteControl::OnNewConnection() {
 }
 
 void RemoteControl::OnReadyRead(QLocalSocket* socket) {
-  QByteArray pending = socket->property(kPendingProperty).toByteArray() + socket->readAll();
-  while (pending.size() >= static_cast<qsizetype>(remote::kHeaderBytes)) {
-    const std::uint32_t count = remote::ReadUint32(pending.constData() + 4);
-    if (count > remote::kMaxRequestBytes) {
-      const std::string refusal = remote::EncodeReply(false);
-      socket->write(refusal.data(), static_cast<qint64>(refusal.size()));
-      socket->disconnectFromServer();
-      pending.clear();
-      break;
-    }
-    const qsizetype whole = static_cast<qsizetype>(remote::kHeaderBytes + count);
-    if (pending.size() < whole) break;
-    queue_.push_back({socket, pending.mid(remote::kHeaderBytes, count)});
-    pending.remove(0, whole);
+  std::string pending =
+      (socket->property(kPendingProperty).toByteArray() + socket->readAll()).toStdString();
+  std::vector<std::string> requests;
+  const bool acceptable = remote::TakeRequests(pending, requests);
+  for (const std::string& bytes : requests) {
+    queue_.push_back({socket, QByteArray::fromStdString(bytes)});
   }
-  socket->setProperty(kPendingProperty, pending);
+  if (!acceptable) {
+    const std::string refusal = remote::EncodeReply(false);
+    socket->write(refusal.data(), static_cast<qint64>(refusal.size()));
+    socket->disconnectFromServer();
+    pending.clear();
+  }
+  socket->setProperty(kPendingProperty, QByteArray::fromStdString(pending));
   // Handled from the event loop, not inside the socket's own signal: the
   // handler may run a nested loop in which the socket goes away.
   QMetaObject::invokeMethod(

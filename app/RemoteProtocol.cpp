@@ -113,6 +113,23 @@ std::uint32_t ReadUint32(const char* bytes) {
   return value;
 }
 
+bool TakeRequests(std::string& pending, std::vector<std::string>& requests) {
+  std::size_t start = 0;
+  bool acceptable = true;
+  while (pending.size() - start >= kHeaderBytes) {
+    const std::uint32_t count = ReadUint32(pending.data() + start + 4);
+    if (count > kMaxRequestBytes) {
+      acceptable = false;
+      break;
+    }
+    if (pending.size() - start - kHeaderBytes < count) break;
+    requests.push_back(pending.substr(start + kHeaderBytes, count));
+    start += kHeaderBytes + count;
+  }
+  pending.erase(0, start);
+  return acceptable;
+}
+
 int SendRequest(const std::string& path, std::uint32_t tag, const std::string& bytes,
                 std::string* error) {
   const int fd = Connect(path, error);

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace remote {
 
@@ -30,6 +31,14 @@ std::string SocketPath(std::string* error = nullptr);
 std::string EncodeRequest(std::uint32_t tag, const std::string& bytes);
 std::string EncodeReply(bool answer);
 std::uint32_t ReadUint32(const char* bytes);
+
+// Takes the whole requests at the front of pending, which holds the bytes a
+// connection has sent: each request's bytes (without tag and count) go to
+// requests and its header and bytes leave pending, which keeps what does
+// not yet make a whole request. False when the next request announces more
+// than kMaxRequestBytes: it is to be answered FALSE and the connection
+// closed (pending still starts with its header).
+bool TakeRequests(std::string& pending, std::vector<std::string>& requests);
 
 // Sends one request to the socket at path and waits for the reply: 1 TRUE,
 // 0 FALSE, -1 when the exchange failed (the reason in error).

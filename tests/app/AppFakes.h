@@ -1,0 +1,138 @@
+// Fakes of the dialog logic's three ports (engine, desktop services, the
+// dialog's controls) that record what is asked of them. No Qt: the fuzz
+// target of the remote control uses them too.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/EnginePort.h"
+#include "app/SpeechView.h"
+#include "app/UiServices.h"
+
+namespace app_testing {
+
+// Every call as a line: its name and arguments ("TextToSpeech Γειά 0").
+// A call answers results[name] (0 when not set).
+class FakeEngine : public EnginePort {
+ public:
+  std::vector<std::string> calls;
+  std::map<std::string, int> results;
+  std::string list = "default.vof;other.vof;";
+  int count = 2;
+  std::map<std::string, std::string> names;  // "font key" -> value
+  std::function<void()> onLoad;              // runs inside LoadSharedResources
+
+  int LoadSharedResources() override {
+    if (onLoad) onLoad();
+    return Call("LoadSharedResources");
+  }
+  int ReleaseSharedResources() override { return Call("ReleaseSharedResources"); }
+  int New() override { return Call("New"); }
+  int Delete() override { return Call("Delete"); }
+  int TextToSpeech(const std::string& text, int mode) override {
+    return Call("TextToSpeech", text + " " + std::to_string(mode));
+  }
+  int TextToFile(const std::string& text, const std::string& file) override {
+    return Call("TextToFile", text + " " + file);
+  }
+  int Stop() override { return Call("Stop"); }
+  int SpeakPause() override { return Call("SpeakPause"); }
+  int SpeakResume() override { return Call("SpeakResume"); }
+  int SelectVoiceFont(const std::string& key) override { return Call("SelectVoiceFont", key); }
+  int ListVoiceFonts(std::string& out, int& n) override {
+    const int r = Call("ListVoiceFonts");
+    if (r >= 0) {
+      out = list;
+      n = count;
+    }
+    return r;
+  }
+  int GetVoiceFontParameter(const std::string& font, const std::string& key,
+                            std::string& value) override {
+    const auto it = names.find(font + " " + key);
+    value = it == names.end() ? "" : it->second;
+    return 0;
+  }
+  int SetPitchReference(double v) override { return Call("SetPitchReference", Number(v)); }
+  int SetSpeedReference(double v) override { return Call("SetSpeedReference", Number(v)); }
+  int SetVolumeReference(double v) override { return Call("SetVolumeReference", Number(v)); }
+  std::string LastError() override { return "the last error"; }
+
+ private:
+  static std::string Number(double v) {
+    std::ostringstream out;
+    out << v;
+    return out.str();
+  }
+  int Call(const std::string& name, const std::string& arguments = "") {
+    calls.push_back(arguments.empty() ? name : name + " " + arguments);
+    const auto it = results.find(name);
+    return it == results.end() ? 0 : it->second;
+  }
+};
+
+struct Box {
+  std::string caption;
+  std::string text;
+  UiServices::BoxIcon icon;
+  bool operator==(const Box& o) const {
+    return caption == o.caption && text == o.text && icon == o.icon;
+  }
+};
+
+class FakeUi : public UiServices {
+ public:
+  std::vector<Box> boxes;
+  std::optional<std::string> saveName;
+  std::vector<std::string> links;
+  std::vector<int> exits;
+
+  void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override {
+    boxes.push_back({caption, text, icon});
+  }
+  std::optional<std::string> AskSaveFileName() override { return saveName; }
+  void OpenLink(const std::string& url) override { links.push_back(url); }
+  void Exit(int code) override { exits.push_back(code); }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (const Box& box : boxes) out.push_back(box.text);
+    return out;
+  }
+};
+
+// The dialog's controls as plain values; events lists what else happened.
+class FakeView : public SpeechView {
+ public:
+  std::string text;
+  std::map<Slider, int> sliders{{Slider::kVolume, 0}, {Slider::kPitch, 0}, {Slider::kSpeed, 0}};
+  std::vector<std::pair<std::string, std::string>> items;  // (display, name)
+  int selected = -1;
+  std::vector<std::string> events;
+
+  std::string Text() const override { return text; }
+  void SetText(const std::string& t) override { text = t; }
+  int SliderPosition(Slider s) const override { return sliders.at(s); }
+  void SetSliderPosition(Slider s, int p) override { sliders[s] = p; }
+  int AddCharacter(const std::string& display, const std::string& name) override {
+    items.emplace_back(display, name);
+    return static_cast<int>(items.size()) - 1;
+  }
+  void SelectCharacter(int index) override { selected = index; }
+  std::string SelectedCharacter() const override {
+    return selected < 0 ? "" : items[static_cast<std::size_t>(selected)].second;
+  }
+  void StartAnimation() override { events.push_back("animation on"); }
+  void StopAnimation() override { events.push_back("animation off"); }
+  void EnableSpeak() override { events.push_back("speak enabled"); }
+  void TakeFocus() override {}
+  void Activate() override { events.push_back("activated"); }
+  void SetLabels() override { events.push_back("labels"); }
+  void FocusText() override { events.push_back("text focused"); }
+};
+
+}  // namespace app_testing
