@@ -7,14 +7,13 @@
 
 #include "app/TmEnginePort.h"
 #include "platform/Codepage.h"
-#include "tests/common/TestSupport.h"
-#include "tests/modules/SpeechTestBed.h"
+#include "tests/common/Installation.h"
 
 namespace {
 
 TEST(EnginePortThreadsTest, RequestsDuringSpeechWaitForItAndDeleteStopsIt) {
-  speech_testing::AssembledInstallation installation;
-  speech_testing::UseInstallation use(installation);
+  testing_support::Installation installation;
+  installation.Assemble();
   testing_support::ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
   // A character of its own, stored in the engine's code page.
   testing_support::WriteFile(installation.path("voicefonts/own.vof"),

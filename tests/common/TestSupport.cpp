@@ -10,8 +10,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/Registry.h"
-
 namespace testing_support {
 namespace fs = std::filesystem;
 
@@ -98,32 +96,6 @@ void MessageRecorder::clear() {
   shared_->messages.clear();
 }
 
-namespace {
-std::string MakeDir(const std::string& path) {
-  fs::create_directories(path);
-  return path;
-}
-}  // namespace
-
-TestInstallation::TestInstallation()
-    : install_(MakeDir(root_ / "install")),
-      work_(MakeDir(root_ / "work")),
-      xdg_("XDG_CONFIG_HOME", MakeDir(root_ / "config").c_str()),
-      cwd_(work_) {
-  if (platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", install_) !=
-      platform::kRegSuccess) {
-    throw std::runtime_error("cannot register the test installation");
-  }
-}
-
-TestInstallation::~TestInstallation() = default;
-
-void TestInstallation::write(const std::string& relative, const std::string& content) const {
-  const fs::path p = fs::path(install_) / relative;
-  fs::create_directories(p.parent_path());
-  WriteFile(p.string(), content);
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -148,12 +120,12 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
-std::vector<std::string> ErrorLines(const std::string& path) {
-  std::vector<std::string> out;
+int ErrorsLogged(const std::string& path, const std::string& part) {
+  int n = 0;
   for (const std::string& line : ReadLines(path)) {
-    if (line.rfind("*** ERROR:\t", 0) == 0) out.push_back(line);
+    n += line.rfind("*** ERROR:\t", 0) == 0 && line.find(part) != std::string::npos ? 1 : 0;
   }
-  return out;
+  return n;
 }
 
 }  // namespace testing_support

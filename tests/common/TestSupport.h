@@ -70,31 +70,11 @@ class MessageRecorder {
   Shared* shared_;
 };
 
-// A small installation in a temporary folder: its path is registered in a
-// registry stand-in of its own (XDG_CONFIG_HOME points into the folder) and
-// the working directory is a folder of its own, so reports land there too.
-class TestInstallation {
- public:
-  TestInstallation();
-  ~TestInstallation();
-  const std::string& dir() const { return install_; }   // the installation directory
-  const std::string& workDir() const { return work_; }  // the current directory meanwhile
-  std::string path(const std::string& relative) const { return install_ + "/" + relative; }
-  void write(const std::string& relative, const std::string& content) const;
-
- private:
-  TempDir root_;
-  std::string install_;
-  std::string work_;
-  ScopedEnv xdg_;
-  ScopedCwd cwd_;
-};
-
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
-// The lines of a log that begin with "*** ERROR:\t".
-std::vector<std::string> ErrorLines(const std::string& path);
+// How many lines of a log begin with "*** ERROR:\t" and hold part.
+int ErrorsLogged(const std::string& path, const std::string& part = "");
 
 }  // namespace testing_support

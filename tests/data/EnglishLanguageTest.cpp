@@ -166,7 +166,8 @@ struct PhoLine {
 
 std::vector<PhoLine> ParsePho(const std::string& pho) {
   std::vector<PhoLine> lines;
-  for (const std::string& text : speech_testing::SplitLines(pho)) {
+  std::istringstream all(pho);
+  for (std::string text; std::getline(all, text);) {
     std::istringstream in(text);
     PhoLine line;
     if (!(in >> line.symbol >> line.ms)) continue;
@@ -182,7 +183,7 @@ TEST_F(EnglishLanguage, AnEnglishQuestionIsSpokenAndRisesAtTheEnd) {
   ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kFont), 0);
   const std::string file = Installation().workDir() + "/question.wav";
   ASSERT_EQ(tmengine_TextToFile(engine_, "Do you like music?", file.c_str()), 0);
-  const speech_testing::Wave wave = speech_testing::ReadWave(file);
+  const synth_test::Wave wave = synth_test::ReadWave(file);
   ASSERT_TRUE(wave.ok);
   ASSERT_EQ(wave.rate, 22050u);
   const VM_GeneratorPHO* generator = VM_GeneratorPHO::Find(engine_);

@@ -15,7 +15,7 @@
 #include "engine/composer/Tamrin.h"
 #include "engine/data/VTextBuffer.h"
 #include "engine/interface/tmengine.h"
-#include "tests/modules/SpeechTestBed.h"
+#include "tests/common/Installation.h"
 
 namespace language_testing {
 
@@ -55,9 +55,10 @@ inline std::vector<std::vector<std::string>> CaseFields(const std::string& path)
 // them once per process), released when every suite has run.
 class LanguageSuite : public testing::Test {
  protected:
-  static speech_testing::AssembledInstallation& Installation() {
-    static speech_testing::AssembledInstallation installation;
-    static speech_testing::UseInstallation use(installation);
+  static testing_support::Installation& Installation() {
+    static testing_support::Installation installation;
+    static const bool assembled = (installation.Assemble(), true);
+    static_cast<void>(assembled);
     return installation;
   }
   // Loads the shared resources at the first call, and makes the suite's

@@ -12,7 +12,7 @@
 #include "engine/interface/tmengine.h"
 #include "platform/MessageBox.h"
 #include "platform/mbrola/SynthChannel.h"
-#include "tests/common/TestSupport.h"
+#include "tests/common/Installation.h"
 #include "tools/scramble/DataFileWriter.h"
 
 namespace tm_fuzz {
@@ -51,28 +51,11 @@ void Initialize(int* argc, char*** argv, std::initializer_list<const char*> defa
 const std::string& Installation() { return g_installationDir; }
 
 void InstallRealData() {
-  const fs::path install = g_installationDir;
-  const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
-  // The data folders of the build tree (beside the build system's own files).
-  for (const auto& entry : fs::directory_iterator(TM_DATA_DIR)) {
-    if (entry.is_directory() && entry.path().filename() != "CMakeFiles") {
-      fs::copy(entry.path(), install / entry.path().filename(), options);
-    }
-  }
-  fs::copy(fs::path(TM_SOURCE_DIR) / "data/config.txt", install / "config.txt", options);
-  fs::create_directories(install / "voices");
-  for (const auto& entry : fs::directory_iterator(fs::path(TM_SOURCE_DIR) / "data/voices")) {
-    if (entry.path().extension() == ".voice") {
-      fs::copy(entry.path(), install / "voices" / entry.path().filename(), options);
-    }
-  }
-  for (const char* folder : {"bin", "logs", "user", "v58"})
-    fs::create_directories(install / folder);
-  fs::copy(TM_MBROLA_LIBRARY, install / "bin/mbrola.so", options);
+  g_installation->Assemble();
   // Held loaded for the whole run: an engine unloads the library when it
   // ends, and the fuzzer's coverage counters of an unloaded library would
   // point into unmapped memory.
-  dlopen((install / "bin/mbrola.so").c_str(), RTLD_NOW);
+  dlopen((g_installationDir + "/bin/mbrola.so").c_str(), RTLD_NOW);
 }
 
 int SpeakToBuffer(Tamrin* engine, const std::string& text) {

@@ -14,7 +14,7 @@ TMShared g_holder;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   tm_fuzz::Initialize(argc, argv, {"-timeout=2", "-max_len=4096"});
-  g_holder.GetPhonePool()->ParseFile(std::string(TM_DATA_DIR) + "/phones/greek.phn");
+  g_holder.GetPhonePool()->ParseFile(std::string(TM_DATA_BUILD_DIR) + "/phones/greek.phn");
   return 0;
 }
 

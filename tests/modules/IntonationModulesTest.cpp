@@ -38,7 +38,7 @@ TEST_F(IntonationModulesTest, ContoursAndTemplatesShapeTheCells) {
     Run("kAli.");
     Expect(cells, true);
   }
-  EXPECT_TRUE(LogErrors().empty());
+  EXPECT_EQ(Logged(), 0);
 }
 
 TEST_F(IntonationModulesTest, PhrasesWithoutTemplateOrWithoutTemplatesKeepTheCells) {
@@ -55,7 +55,7 @@ TEST_F(IntonationModulesTest, PhrasesWithoutTemplateOrWithoutTemplatesKeepTheCel
   UseFont(kTemplates, "TIMEQUANTUM=20\n");
   Run("kAli.");
   Expect(std::vector<float>(20, 1), true);
-  EXPECT_EQ(LogErrors().size(), 2u);
+  EXPECT_EQ(Logged(), 2);
 }
 
 TEST_F(IntonationModulesTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {
@@ -72,7 +72,7 @@ TEST_F(IntonationModulesTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecide
   EXPECT_FALSE(contours_.Run());
   EXPECT_TRUE(v58_.Run());
   EXPECT_TRUE(smooth_.Run());
-  EXPECT_EQ(LogErrors().size(), 1u);
+  EXPECT_EQ(Logged(), 1);
 }
 
 TEST_F(IntonationModulesTest, SmoothingSpreadsJumpsOverTheThreshold) {
@@ -83,7 +83,7 @@ TEST_F(IntonationModulesTest, SmoothingSpreadsJumpsOverTheThreshold) {
   };
   for (auto [cells, threshold, smoothed] : cases) {
     VM_SmoothF0::Smooth(cells.data(), static_cast<int>(cells.size()), threshold);
-    ExpectNear(cells, smoothed);
+    testing_support::ExpectCells(cells, smoothed);
   }
 }
 

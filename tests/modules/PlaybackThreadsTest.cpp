@@ -12,14 +12,14 @@
 #include "modules/vm_playback.h"
 #include "platform/waveout/VirtualWaveOut.h"
 #include "support/cplayback.h"
-#include "tests/modules/SpeechTestBed.h"
+#include "tests/common/ComposerBed.h"
 
 namespace {
 
 using platform::VirtualWaveOut;
 using std::chrono::milliseconds;
 
-class PlaybackThreadsTest : public speech_testing::SpeechBed {
+class PlaybackThreadsTest : public testing_support::ComposerBed {
  protected:
   PlaybackThreadsTest() {
     devices_.SetClock(VirtualWaveOut::Clock::kManual);
@@ -27,15 +27,15 @@ class PlaybackThreadsTest : public speech_testing::SpeechBed {
     Use("no", "no");
   }
   void Use(const std::string& openAtPlay, const std::string& blockAfter) {
-    UseFont(std::string(speech_testing::kBedFont) + "VM_Playback.OpenAtPlay=" + openAtPlay +
+    UseFont(std::string(testing_support::kBedFont) + "VM_Playback.OpenAtPlay=" + openAtPlay +
             "\nVM_Playback.BlockAfter=" + blockAfter + "\n");
-    playback_.SetComposer(&composer_);
+    playback_.SetComposer(&bed_->composer);
     ASSERT_TRUE(playback_.SetUp());
   }
   // A pass of n samples numbered from first (100 ms for 2205).
   void Pass(int n, int first) {
-    speech_.Reset();
-    for (int i = 0; i < n; ++i) speech_.Append(static_cast<int16_t>(first + i));
+    bed_->speech.Reset();
+    for (int i = 0; i < n; ++i) bed_->speech.Append(static_cast<int16_t>(first + i));
   }
   std::vector<int16_t> Numbers(int n, int first) {
     std::vector<int16_t> v;
@@ -111,14 +111,14 @@ TEST_F(PlaybackThreadsTest, PauseAndResumeReplayTheHeldBlockFromItsFirstSample) 
   Pass(2205, 0);
   playback_.Run();
   devices_.Advance(milliseconds(40));
-  composer_.control.SetPaused(true);
+  bed_->composer.control.SetPaused(true);
   playback_.Stop();
   // The next pass is prepared meanwhile and waits while paused.
   Pass(2205, 7000);
   std::thread next = RunLater();
   Settle();
   EXPECT_EQ(playback_.PlayBlock(), 0);
-  composer_.control.SetPaused(false);
+  bed_->composer.control.SetPaused(false);
   devices_.Advance(milliseconds(50));
   Settle();
   // The replay is not cut by the next pass.

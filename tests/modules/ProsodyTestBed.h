@@ -30,9 +30,7 @@
 #include "modules/vm_smoothf0.h"
 #include "modules/vm_syllablation_formal.h"
 #include "modules/vm_wordation.h"
-#include "tests/common/FakeComposer.h"
-#include "tests/common/TestSupport.h"
-#include "tests/engine/ScrambledRecords.h"
+#include "tests/common/ComposerBed.h"
 
 namespace prosody_testing {
 
@@ -66,20 +64,23 @@ class ProsodyBed : public testing::Test {
                 "V58Compiler.Suffix=.v58\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
                 "Lexicon.EForm=no\n");
     // Stressed vowels 1.5, voiced phones between vowels 1.2, a vowel before a break (or none) 1.3.
-    Records("tristate/test.3st", 120,
-            {"[*][stressed:1][*]:0.15", "[vowel:1][voiced:1][vowel:1]:0.12",
-             "[*][vowel:1][break:1]:0.13"});
+    inst_.Scrambled("tristate/test.3st",
+                    {"[*][stressed:1][*]:0.15", "[vowel:1][voiced:1][vowel:1]:0.12",
+                     "[*][vowel:1][break:1]:0.13"},
+                    120);
     // S1 T1 (mask 96): S1's vowel from 1.5 to 3 over its first half, 0.5 of
     // that handed on, T1's vowel to half; H S1 (mask 192) lacks an element.
-    Records("v58/test.v58", 400,
-            {"; skipped", "%stop", "#S1 T1", "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
-             "T1\t1\t0.5\tvowel:1\t0\t1\t1\tvowel:1\t0.5", "#H S1",
-             "H\t1.1\t1\tvowel:1\t0\t1\t1\tvowel:1\t0.5", "%"});
+    inst_.Scrambled(
+        "v58/test.v58",
+        {"; skipped", "%stop", "#S1 T1", "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
+         "T1\t1\t0.5\tvowel:1\t0\t1\t1\tvowel:1\t0.5", "#H S1",
+         "H\t1.1\t1\tvowel:1\t0\t1\t1\tvowel:1\t0.5", "%"},
+        400);
     inst_.write("lexicon/test.lex", "ke\tconjunction\n");
     EXPECT_EQ(shared_.GetConfiguration()->Load(inst_.path("config.txt")), 1);
     EXPECT_TRUE(shared_.Get3States()->Load(&shared_) && shared_.GetV58Compiler()->Load(&shared_) &&
                 shared_.GetTreeLexicon()->Load(&shared_));
-    loadLines_ = LogErrors().size();  // the template short of an element
+    loadLines_ = inst_.Logged();  // the template short of an element
 
     composer_.shared = &shared_;
     composer_.mlds = &mlds_;
@@ -96,12 +97,6 @@ class ProsodyBed : public testing::Test {
     }
   }
   ~ProsodyBed() override { mlds_.Clear(); }
-
-  void Records(const std::string& file, int size, const std::vector<std::string>& lines) {
-    std::string records;
-    for (const std::string& line : lines) records += testing_support::TextRecord(line, size);
-    inst_.write(file, records);
-  }
 
   // Makes a font with that chain and these settings current.
   void UseFont(const std::string& chain, const std::string& settings = kResources) {
@@ -137,19 +132,11 @@ class ProsodyBed : public testing::Test {
     for (int i = 0; cells && i < intonation_.GetCellCount(); ++i) {
       got.push_back(intonation_.GetCells()[i]);
     }
-    ExpectNear(got, want);
-  }
-  static void ExpectNear(const std::vector<float>& got, const std::vector<float>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-5) << i;
+    testing_support::ExpectCells(got, want);
   }
 
   // The error lines of the engine log since the resources were loaded.
-  std::vector<std::string> LogErrors() const {
-    std::vector<std::string> all = testing_support::ErrorLines(inst_.path("log.txt"));
-    all.erase(all.begin(), all.begin() + static_cast<long>(loadLines_));
-    return all;
-  }
+  int Logged() const { return inst_.Logged() - loadLines_; }
 
   // The installation comes first and goes last: the others write to its log.
   testing_support::TestInstallation inst_;
@@ -175,7 +162,7 @@ class ProsodyBed : public testing::Test {
 
  private:
   int fonts_ = 0;
-  std::size_t loadLines_ = 0;
+  int loadLines_ = 0;
 };
 
 }  // namespace prosody_testing

@@ -72,7 +72,7 @@ TEST_F(TextFeederTest, TheDelimiterFeederCutsSegmentsAndLongOnesAtSentenceEnds) 
       {"3", "ab cd ef;y", {"ab cd ef", "y"}},
       {"0", "ab cd. ef gh", {"ab cd. ef gh"}},
   };
-  files_.Rules("rules/x.rul", "@output-unknown yes\nx | - | - | X | 1\n");
+  inst_.Rules("rules/x.rul", "@output-unknown yes\nx | - | - | X | 1\n");
   for (const FeederCase& c : cases) {
     Font(std::string("feeder") + c.size + ".vof", "VM_Feeder;P1",
          std::string("VM_Feeder.FileChain=x.rul\nVM_Feeder.ChopInputText=yes\n") +
@@ -89,8 +89,8 @@ TEST_F(TextFeederTest, TheDelimiterFeederCutsSegmentsAndLongOnesAtSentenceEnds) 
 
 TEST_F(TextFeederTest, EachPassConvertsItsRawTextOnce) {
   // Converting twice doubles an 'a' twice; "3." is no sentence end.
-  files_.Rules("rules/twice.rul",
-               "@output-unknown yes\n. | =:1:3 | - | , | 1\na | - | - | aa | 1\n");
+  inst_.Rules("rules/twice.rul",
+              "@output-unknown yes\n. | =:1:3 | - | , | 1\na | - | - | aa | 1\n");
   ChopFont("twice.vof", "VM_TextFeeder;P1", "4", "", "twice.rul");
   Start("twice.vof");
   Speak("a3. b. c");

@@ -15,8 +15,7 @@
 #include "engine/data/FeatureNames.h"
 #include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
-#include "tests/engine/EngineTestSupport.h"
-#include "tests/engine/InstallationBuilder.h"
+#include "tests/engine/ComposerSeams.h"
 
 namespace text_testing {
 
@@ -28,18 +27,14 @@ constexpr const char* kSameRules = "@output-unknown yes\n~ | - | - | ~ | 1\n";
 class TextBed : public testing::Test {
  protected:
   TextBed() {
-    files_.Complete();
-    files_.Text("config.txt", testing_support::CompleteConfiguration() +
-                                  "Logger.Preffix=log_\nLogger.ErrorPreffix=err_\n"
-                                  "Logger.Suffix=.html\nDefault.VoiceFont=default.vof\n");
-    files_.Rules("rules/same.rul", kSameRules);
-    files_.Text("fonts/default.vof", "VModuleChain.Modules=P1\n");
+    inst_.Complete();
+    inst_.Rules("rules/same.rul", kSameRules);
+    inst_.Font("default.vof", "VModuleChain.Modules=P1\n");
   }
 
   // A voice font of that chain and settings.
   void Font(const std::string& name, const std::string& chain, const std::string& settings) {
-    files_.Text("fonts/" + name,
-                "VModuleChain.Modules=" + chain + "\nPlayback.Method=none\n" + settings);
+    inst_.Font(name, testing_support::Installation::FontText(chain, "none", settings));
   }
 
   // A font chaining the text feeder with chopping on (then a probe).
@@ -97,9 +92,8 @@ class TextBed : public testing::Test {
   // The texts that probe saw, one per run.
   Texts Seen(const std::string& probe) { return seen_[probe]; }
 
-  testing_support::TestInstallation inst_;
+  testing_support::Installation inst_;
   testing_support::MessageRecorder boxes_;
-  testing_support::InstallationBuilder files_{inst_.dir()};
   TMShared shared_;
   engine_testing::TestTamrin composer_;
   std::function<bool(const std::string&)> onProbe;

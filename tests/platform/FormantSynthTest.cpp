@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/mbrola/FormantVoice.h"
-#include "platform/mbrola/SynthChannel.h"
 #include "tests/common/TestSupport.h"
 #include "tests/platform/SynthTestSupport.h"
 
@@ -58,14 +57,6 @@ class FormantSynthTest : public ::testing::Test {
 
   Library& lib_ = Library::Get();
   formant::FormantVoice voice_;
-};
-
-// The channel of the static library, driven in this process.
-struct InProcess {
-  formant::SynthChannel channel;
-  int Write(const std::string& text) { return channel.Write(text.c_str()); }
-  int Read(int16_t* out, int count) { return channel.Read(out, count); }
-  int Flush() { return channel.Flush(); }
 };
 
 // A sentence with every phone of the voice, a moving contour, phones with
@@ -125,16 +116,6 @@ TEST_F(FormantSynthTest, PitchOfEveryVoicedPhoneFollowsTheContour) {
     ++measured;
   }
   EXPECT_GE(measured, 25);
-}
-
-TEST_F(FormantSynthTest, PitchHoldsBeforeTheFirstAndAfterTheLastPoint) {
-  const std::vector<Phone> phones = synth_test::Phones("a 200, e 200 50:150, o 200, _ 50");
-  const std::vector<int16_t> samples = Say(phones);
-  const std::vector<long> b = Boundaries(phones);
-  const double first = synth_test::EstimateF0(Slice(samples, b[0] + 1000, b[1] - 1000));
-  const double last = synth_test::EstimateF0(Slice(samples, b[2] + 1000, b[3] - 1000));
-  EXPECT_NEAR(first, 150.0, 150.0 * 0.03);
-  EXPECT_NEAR(last, 150.0, 150.0 * 0.03);
 }
 
 TEST_F(FormantSynthTest, VowelFormantsMatchTheVoiceTargets) {
@@ -218,50 +199,6 @@ TEST_F(FormantSynthTest, NoClippingAndNoLargeStepsOverPitchExtremes) {
   for (int16_t s : loud) loudPeak = std::max(loudPeak, std::abs(static_cast<int>(s)));
   EXPECT_GT(loudPeak, kKnee);
   EXPECT_LE(loudPeak, 32000);
-}
-
-TEST_F(FormantSynthTest, LibraryAndInProcessChannelGiveTheSameSamples) {
-  const std::string text = PhoneText(Sentence());
-  lib_.reset_MBR();
-  const std::vector<int16_t> fromLibrary = Drive(lib_, text);
-  InProcess local;
-  ASSERT_EQ(local.channel.Init(synth_test::VoicePath().c_str(), nullptr, nullptr), 0);
-  const std::vector<int16_t> inProcess = Drive(local, text);
-  EXPECT_EQ(fromLibrary, inProcess);
-}
-
-TEST_F(FormantSynthTest, RateChangeKeepsDurationsAndPitch) {
-  lib_.setFreq_MBR(16000);
-  const std::vector<Phone> phones = synth_test::Phones("_ 50 0:140, a 300, _ 50");
-  const std::vector<int16_t> samples = Say(phones);
-  const std::vector<long> b = Boundaries(phones, 16000);
-  ASSERT_EQ(static_cast<long>(samples.size()), b.back());
-  const double f0 = synth_test::EstimateF0(Slice(samples, b[1] + 1200, b[2] - 1200), 16000);
-  EXPECT_NEAR(f0, 140.0, 140.0 * 0.03);
-}
-
-TEST_F(FormantSynthTest, TestSentenceMakesAReadableWaveFile) {
-  const std::vector<int16_t> samples = Say(synth_test::Phones(
-      "_ 100 0:110, k 70 0:115, a 80 50:120, l 60, i 70 50:130, m 70, e 110 50:150, r 40, "
-      "a 100 100:100, s 90, a 80 50:110, s 110, _ 200 100:90"));
-  testing_support::TempDir dir;
-  const std::string path = dir / "kalimera.wav";
-  ASSERT_TRUE(synth_test::WriteWave(path, samples, 22050));
-  EXPECT_EQ(testing_support::ReadFile(path).size(), 44 + 2 * samples.size());
-  if (std::system("command -v soxi >/dev/null 2>&1") != 0) GTEST_SKIP() << "soxi not installed";
-  FILE* pipe = popen(("soxi -r '" + path + "' && soxi -s '" + path + "' && soxi -c '" + path +
-                      "' && soxi -b '" + path + "'")
-                         .c_str(),
-                     "r");
-  ASSERT_NE(pipe, nullptr);
-  long rate = 0, count = 0, channels = 0, bits = 0;
-  const int read = std::fscanf(pipe, "%ld %ld %ld %ld", &rate, &count, &channels, &bits);
-  pclose(pipe);
-  ASSERT_EQ(read, 4);
-  EXPECT_EQ(rate, 22050);
-  EXPECT_EQ(count, static_cast<long>(samples.size()));
-  EXPECT_EQ(channels, 1);
-  EXPECT_EQ(bits, 16);
 }
 
 }  // namespace

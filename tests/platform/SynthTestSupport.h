@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -457,31 +458,36 @@ inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
   return total > 0.0 ? weighted / total : 0.0;
 }
 
-// A 16-bit mono PCM WAVE file with its 44-byte header.
-inline bool WriteWave(const std::string& path, const std::vector<int16_t>& samples, int rate) {
-  std::string bytes;
-  const auto put = [&bytes](uint32_t v, int size) {
-    for (int k = 0; k < size; ++k) bytes += static_cast<char>((v >> (8 * k)) & 0xFF);
+// The rate and samples of a 16-bit mono PCM WAVE file with its 44-byte
+// header, as the engine writes it (the sizes checked); ok is false for
+// anything else.
+struct Wave {
+  bool ok = false;
+  uint32_t rate = 0;
+  std::vector<int16_t> samples;
+};
+inline Wave ReadWave(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto u32 = [&bytes](std::size_t at) {
+    uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<unsigned char>(bytes[at + k]);
+    return v;
   };
-  const auto data = static_cast<uint32_t>(samples.size() * 2);
-  bytes += "RIFF";
-  put(36 + data, 4);
-  bytes += "WAVEfmt ";
-  for (const auto& [value, size] : {std::pair<uint32_t, int>{16, 4},
-                                    {1, 2},
-                                    {1, 2},
-                                    {static_cast<uint32_t>(rate), 4},
-                                    {static_cast<uint32_t>(rate * 2), 4},
-                                    {2, 2},
-                                    {16, 2}}) {
-    put(value, size);
+  Wave w;
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 ||
+      bytes.compare(8, 8, "WAVEfmt ") != 0 || bytes.compare(36, 4, "data") != 0 ||
+      u32(40) != bytes.size() - 44 || bytes.size() % 2 != 0) {
+    return w;
   }
-  bytes += "data";
-  put(data, 4);
-  for (int16_t s : samples) put(static_cast<uint16_t>(s), 2);
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-  return static_cast<bool>(out);
+  w.rate = u32(24);
+  w.samples.resize((bytes.size() - 44) / 2);
+  for (std::size_t i = 0; i < w.samples.size(); ++i) {
+    w.samples[i] = static_cast<int16_t>(static_cast<unsigned char>(bytes[44 + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[45 + 2 * i]) << 8);
+  }
+  w.ok = true;
+  return w;
 }
 
 }  // namespace synth_test

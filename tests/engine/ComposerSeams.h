@@ -1,0 +1,206 @@
+// The composer with test seams, for the composer and interface tests:
+// modules whose runs the tests steer and observe, a composer whose module
+// creation and thread start the tests replace, and a fixture with a
+// complete installation (its fonts chain "Test_Probe").
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/composer/Tamrin.h"
+#include "engine/composer/VCharacterPool.h"
+#include "engine/composer/VControl.h"
+#include "engine/shared/TMShared.h"
+#include "tests/common/Installation.h"
+
+namespace engine_testing {
+
+// One event log shared by the test and the modules it runs.
+class Events {
+ public:
+  void Add(const std::string& event) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    events_.push_back(event);
+    changed_.notify_all();
+  }
+  std::vector<std::string> Get() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return events_;
+  }
+  // Waits for the event's times-th occurrence ten seconds at most, so that a fault fails the test
+  // instead of hanging it.
+  bool WaitFor(const std::string& event, int times = 1) {
+    std::unique_lock<std::mutex> guard(mutex_);
+    return changed_.wait_for(guard, std::chrono::seconds(10),
+                             [&] { return Occurrences(event) >= times; });
+  }
+  int Count(const std::string& event) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return Occurrences(event);
+  }
+  int IndexOf(const std::string& event) const {
+    const std::vector<std::string> events = Get();
+    return static_cast<int>(std::find(events.begin(), events.end(), event) - events.begin());
+  }
+
+ private:
+  int Occurrences(const std::string& event) const {
+    return static_cast<int>(std::count(events_.begin(), events_.end(), event));
+  }
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> events_;
+};
+
+// A gate that a module waits at until the test opens it, the run aborts, or
+// five seconds pass (only a lost stop comes near that).
+class Gate {
+ public:
+  void Open() { open_ = true; }
+  std::string Pass() {  // "passed", "aborted" or "gave up"
+    for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+      if (open_) return "passed";
+      if (VControl::IsAbort()) return "aborted";
+    }
+    return "gave up";
+  }
+
+ private:
+  std::atomic<bool> open_{false};
+};
+
+// A module whose run the test gives; it counts its runs and set-ups and
+// keeps the working text of its last run.
+class HookModule : public VModule {
+ public:
+  explicit HookModule(const std::string& name) : VModule(name) {}
+  ~HookModule() override {
+    if (onDestroy) onDestroy();
+  }
+  bool ReleaseResources() override { return true; }
+  bool Init() override { return true; }
+  bool SetUp() override {
+    ++setUps;
+    return onSetUp ? onSetUp() : true;
+  }
+  bool Run() override {
+    ++runs;
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      lastText_ = PeekComposer()->GetText()->Str();
+    }
+    return onRun ? onRun() : true;
+  }
+  bool Release() override { return true; }
+  std::string LastText() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return lastText_;
+  }
+
+  std::function<bool()> onSetUp, onRun;
+  std::function<void()> onDestroy;
+  std::atomic<int> runs{0}, setUps{0};
+
+ private:
+  mutable std::mutex mutex_;
+  std::string lastText_;
+};
+
+// Events name + ":entered", then name + ":" + how it left the gate (with
+// none, a gate that never opens).
+inline std::function<bool()> RunThrough(const std::string& name, Events* events,
+                                        Gate* gate = nullptr) {
+  return [name, events, gate] {
+    events->Add(name + ":entered");
+    Gate never;
+    events->Add(name + ":" + (gate != nullptr ? gate : &never)->Pass());
+    return true;
+  };
+}
+
+// An output module's part: it waits while the run is paused ("Out:waiting")
+// and plays nothing once the run is aborted ("Out:played", "Out:aborted").
+inline std::function<bool()> OutputRun(HookModule* module, Events* events) {
+  return [module, events] {
+    VControl* control = module->PeekComposer()->GetControl();
+    if (control->IsPaused()) events->Add("Out:waiting");
+    control->WaitWhilePaused();
+    events->Add(VControl::IsAbort() ? "Out:aborted" : "Out:played");
+    return true;
+  };
+}
+
+// A composer whose modules, thread start and read-only error file the test
+// may replace.
+class TestTamrin : public Tamrin {
+ public:
+  std::function<VModule*(ModuleId)> create;
+  bool failThreads = false;
+  Gate* threadStart = nullptr;  // when set, a new worker waits here first
+  bool errorFileReadOnly = false;
+
+ protected:
+  VModule* CreateModule(ModuleId id) override {
+    VModule* module = create ? create(id) : nullptr;
+    return module != nullptr ? module : Tamrin::CreateModule(id);
+  }
+  bool StartThread(std::thread& thread, std::function<void()> body) override {
+    Gate* gate = threadStart;
+    return !failThreads && Tamrin::StartThread(thread, [gate, body] {
+      if (gate != nullptr) gate->Pass();
+      body();
+    });
+  }
+  bool IsErrorFileReadOnly() const override {
+    return errorFileReadOnly || Tamrin::IsErrorFileReadOnly();
+  }
+};
+
+// A complete installation, recorded message boxes, shared resources of its
+// own and a composer with test seams.
+class ComposerTest : public testing::Test {
+ protected:
+  ComposerTest() {
+    install_.Complete();
+    shared_.Load();
+  }
+  ~ComposerTest() override { composer_.Finalize(); }
+
+  int Init(const std::string& font = "") {
+    composer_.SetShared(&shared_);
+    return composer_.Init(font, 1, 0);
+  }
+  // Init with a font "chain.vof" of this chain selected.
+  int InitWith(const std::string& chain, const std::string& method = "none") {
+    install_.Font("chain.vof", testing_support::Installation::FontText(chain, method));
+    return Init("chain.vof");
+  }
+  HookModule* Register(const std::string& name = "Test_Probe") {
+    auto* module = new HookModule(name);
+    EXPECT_TRUE(composer_.RegisterModule(module));
+    return module;
+  }
+  std::string CurrentKey() {
+    VCharacterPool* pool = composer_.GetCharacterPool();
+    for (int i = 0; i < pool->Count(); ++i) {
+      if (pool->At(i) == composer_.GetCharacter()) return pool->GetName(i);
+    }
+    return "(none)";
+  }
+
+  testing_support::Installation install_;
+  testing_support::MessageRecorder boxes_;
+  TMShared shared_;
+  TestTamrin composer_;
+};
+
+}  // namespace engine_testing
