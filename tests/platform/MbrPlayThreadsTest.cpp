@@ -11,10 +11,11 @@
 #include "platform/mbrola/SynthChannel.h"
 #include "platform/mbrplay/mbrplay.h"
 #include "tests/common/TestSupport.h"
+#include "tests/platform/SynthTestSupport.h"
 
 namespace {
 
-const std::string kVoice = std::string(TM_SOURCE_DIR) + "/data/voices/gr.voice";
+const std::string kVoice = synth_test::VoicePath();
 const std::string kText = "_ 60\nk 80 (0,120)\na 90 (50,130)\nl 70\na 90 (100,110)\n_ 60\n";
 
 int g_ended = 0;
@@ -57,17 +58,10 @@ TEST_F(MbrPlayThreadsTest, AFilePlayWritesTheWaveOfTheTextAsItWasOnEntry) {
   MBR_WaitForEnd();
   EXPECT_EQ(g_ended, 9191);
   EXPECT_EQ(MBR_LastError(nullptr, 0), 0);
-  const std::string bytes = testing_support::ReadFile(file);
-  const std::vector<int16_t> expected = Render(kText);
-  ASSERT_EQ(bytes.size(), 44 + 2 * expected.size());
-  const char header[] = "RIFF";
-  EXPECT_EQ(bytes.compare(0, 4, header), 0);
-  EXPECT_EQ(bytes.compare(8, 8, "WAVEfmt "), 0);
-  EXPECT_EQ(bytes.compare(36, 4, "data"), 0);
-  uint32_t rate = 0;
-  std::memcpy(&rate, bytes.data() + 24, 4);
-  EXPECT_EQ(rate, 22050u);
-  EXPECT_EQ(std::memcmp(bytes.data() + 44, expected.data(), 2 * expected.size()), 0);
+  const synth_test::Wave wave = synth_test::ReadWave(file);
+  ASSERT_TRUE(wave.ok);
+  EXPECT_EQ(wave.rate, 22050u);
+  EXPECT_EQ(wave.samples, Render(kText));
 }
 
 TEST_F(MbrPlayThreadsTest, StopEndsAPlayThatWaitForEndThenSees) {

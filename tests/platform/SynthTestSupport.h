@@ -9,7 +9,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -57,18 +57,13 @@ struct Library {
 #undef TM_MBR_POINTER
   int resolved = 0;
 
-  template <typename F>
-  void Bind(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(handle, name));
-    if (f != nullptr) ++resolved;
-  }
-
   static Library& Get() {
     static Library lib = [] {
       Library l;
       l.handle = dlopen(TM_MBROLA_LIBRARY, RTLD_NOW | RTLD_LOCAL);
       if (l.handle == nullptr) return l;
-#define TM_MBR_BIND(name, ...) l.Bind(l.name, #name);
+#define TM_MBR_BIND(name, ...) \
+  l.resolved += (l.name = reinterpret_cast<decltype(l.name)>(dlsym(l.handle, #name))) != nullptr;
       TM_MBR_ENTRY_POINTS(TM_MBR_BIND)
 #undef TM_MBR_BIND
       return l;
@@ -103,25 +98,17 @@ struct DriveLog {
   int refusalsWithNothingToRead = 0;
 };
 
-// The engine's loop: each line (cut at "\n"; a text whose last line has no
-// line feed yields that line and then an empty one) is written, then "\n";
+// The engine's loop: each line of the text, then one empty line, is written,
+// then "\n";
 // a refused line is offered again after draining in blocks of 4096; after
 // the last line the input is flushed and drained. Works on anything with
 // Write(text), Read(buffer, count) and Flush().
 template <typename Api>
 std::vector<int16_t> Drive(Api& api, const std::string& text, DriveLog* log = nullptr) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  for (;;) {
-    std::size_t lf = text.find('\n', pos);
-    if (lf == std::string::npos) {
-      lines.push_back(text.substr(pos));
-      if (pos < text.size()) lines.emplace_back();
-      break;
-    }
-    lines.push_back(text.substr(pos, lf - pos));
-    pos = lf + 1;
-  }
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  lines.emplace_back();
   std::vector<int16_t> out;
   int16_t block[4096];
   auto drain = [&] {
@@ -160,37 +147,24 @@ struct Phone {
 // Phones written "symbol ms pct:f0 pct:f0, symbol ms, ...".
 inline std::vector<Phone> Phones(const std::string& text) {
   std::vector<Phone> out;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(',', start);
-    if (end == std::string::npos) end = text.size();
-    std::istringstream in(text.substr(start, end - start));
-    Phone p;
+  std::istringstream list(text);
+  for (std::string item; std::getline(list, item, ',');) {
+    std::istringstream in(item);
+    Phone& p = out.emplace_back();
     in >> p.symbol >> p.ms;
-    for (std::string point; in >> point;) {
-      const std::size_t colon = point.find(':');
-      p.points.emplace_back(std::stod(point.substr(0, colon)), std::stod(point.substr(colon + 1)));
-    }
-    out.push_back(p);
-    start = end + 1;
+    for (double pct, f0; in >> pct && in.ignore() && in >> f0;) p.points.emplace_back(pct, f0);
   }
   return out;
 }
 
 inline std::string PhoneText(const std::vector<Phone>& phones) {
-  std::string text;
-  char buffer[64];
+  std::ostringstream text;
   for (const Phone& p : phones) {
-    text += p.symbol;
-    std::snprintf(buffer, sizeof buffer, " %g", p.ms);
-    text += buffer;
-    for (const auto& [pct, f0] : p.points) {
-      std::snprintf(buffer, sizeof buffer, " (%g,%g)", pct, f0);
-      text += buffer;
-    }
-    text += "\n";
+    text << p.symbol << ' ' << p.ms;
+    for (const auto& [pct, f0] : p.points) text << " (" << pct << ',' << f0 << ')';
+    text << '\n';
   }
-  return text;
+  return text.str();
 }
 
 // Sample positions of the phone boundaries at a rate: cumulative durations
@@ -349,39 +323,23 @@ inline std::vector<double> LpcFormants(const std::vector<double>& input, int ord
   return formants;
 }
 
-// Power spectrum of a Hann-windowed stretch, zero-padded to a power of two
-// (radix-2 FFT); bin k lies at k * binHz.
+// Power spectrum of a Hann-windowed stretch (a plain DFT: the stretches are
+// short); bin k lies at k * binHz.
 struct Spectrum {
   std::vector<double> power;
   double binHz = 0.0;
 };
 inline Spectrum PowerSpectrum(const std::vector<double>& x, int rate = kRate) {
-  std::size_t n = 1;
-  while (n < x.size()) n *= 2;
-  std::vector<std::complex<double>> a(n);
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    a[i] = x[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * i / (x.size() - 1)));
+  const std::size_t n = x.size();
+  std::vector<double> w(n);
+  for (std::size_t i = 0; i < n; ++i) w[i] = x[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * i / (n - 1)));
+  Spectrum s{{}, static_cast<double>(rate) / n};
+  for (std::size_t k = 0; k <= n / 2; ++k) {
+    const std::complex<double> step = std::polar(1.0, -2.0 * kPi * k / n);
+    std::complex<double> sum = 0.0, turn = 1.0;
+    for (std::size_t i = 0; i < n; ++i, turn *= step) sum += w[i] * turn;
+    s.power.push_back(std::norm(sum));
   }
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t len = 2; len <= n; len *= 2) {
-    const std::complex<double> w = std::polar(1.0, -2.0 * kPi / len);
-    for (std::size_t i = 0; i < n; i += len) {
-      std::complex<double> wk = 1.0;
-      for (std::size_t k = 0; k < len / 2; ++k, wk *= w) {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * wk;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
-    }
-  }
-  Spectrum s;
-  s.binHz = static_cast<double>(rate) / n;
-  for (std::size_t k = 0; k <= n / 2; ++k) s.power.push_back(std::norm(a[k]));
   return s;
 }
 
@@ -470,8 +428,8 @@ inline Wave ReadWave(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const auto u32 = [&bytes](std::size_t at) {
-    uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<unsigned char>(bytes[at + k]);
+    uint32_t v = 0;  // little-endian, as the host
+    std::memcpy(&v, bytes.data() + at, 4);
     return v;
   };
   Wave w;
@@ -482,10 +440,7 @@ inline Wave ReadWave(const std::string& path) {
   }
   w.rate = u32(24);
   w.samples.resize((bytes.size() - 44) / 2);
-  for (std::size_t i = 0; i < w.samples.size(); ++i) {
-    w.samples[i] = static_cast<int16_t>(static_cast<unsigned char>(bytes[44 + 2 * i]) |
-                                        static_cast<unsigned char>(bytes[45 + 2 * i]) << 8);
-  }
+  std::memcpy(w.samples.data(), bytes.data() + 44, bytes.size() - 44);
   w.ok = true;
   return w;
 }

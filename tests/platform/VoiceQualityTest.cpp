@@ -25,7 +25,7 @@ constexpr long kMs = synth_test::kRate / 1000;  // samples per ms, nearly
 constexpr int kF0 = 105;                        // Hz: a period of exactly 210 samples
 constexpr long kPeriod = synth_test::kRate / kF0;
 
-// A phone text said by the library: its samples and phone boundaries.
+// Phones said by the library: their samples and phone boundaries.
 struct Said {
   std::vector<int16_t> samples;
   std::vector<long> b;
@@ -45,6 +45,14 @@ struct Said {
     return levels;
   }
 };
+
+Said Say(Library& lib, const std::string& text) {
+  const std::vector<synth_test::Phone> phones = synth_test::Phones(text);
+  lib.reset_MBR();
+  Said said{synth_test::Drive(lib, synth_test::PhoneText(phones)), synth_test::Boundaries(phones)};
+  EXPECT_EQ(static_cast<long>(said.samples.size()), said.b.back());
+  return said;
+}
 
 // The strongest 5 ms of phone i above 3 kHz, in dB re the middle of phone i + 1.
 double Burst(const Said& s, std::size_t i) {
@@ -178,12 +186,7 @@ TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
   }
   for (const Row& row : rows) {
     SCOPED_TRACE(row.feature);
-    const std::vector<synth_test::Phone> phones = synth_test::Phones(row.phones);
-    lib.reset_MBR();
-    const Said said{synth_test::Drive(lib, synth_test::PhoneText(phones)),
-                    synth_test::Boundaries(phones)};
-    ASSERT_EQ(static_cast<long>(said.samples.size()), said.b.back());
-    const double value = row.measure(said);
+    const double value = row.measure(Say(lib, row.phones));
     ::testing::Test::RecordProperty(row.feature.c_str(), std::to_string(value));
     EXPECT_GE(value, row.min);
     EXPECT_LE(value, row.max);
@@ -214,11 +217,7 @@ TEST(VoiceQualityTest, FemaleVoiceHasEveryPhoneOfTheMaleVoiceHigher) {
   Library& lib = Library::Get();
   ASSERT_TRUE(lib.ok());
   ASSERT_EQ(lib.Fresh(female), 0) << lib.ErrorText();
-  const std::vector<synth_test::Phone> phones = synth_test::Phones("_ 50, a 300, _ 50");
-  const std::vector<int16_t> samples = synth_test::Drive(lib, synth_test::PhoneText(phones));
-  const std::vector<long> b = synth_test::Boundaries(phones);
-  ASSERT_EQ(static_cast<long>(samples.size()), b.back());
-  EXPECT_NEAR(synth_test::EstimateF0(Slice(samples, b[1] + 2000, b[2] - 2000)), she.defaultF0(),
+  EXPECT_NEAR(synth_test::EstimateF0(Say(lib, "_ 50, a 300, _ 50").Middle(1)), she.defaultF0(),
               0.03 * she.defaultF0());
 }
 
