@@ -94,15 +94,13 @@ struct Library {
 
 // What the drive loop saw.
 struct DriveLog {
-  int refusals = 0;
-  int refusalsWithNothingToRead = 0;
+  int refusals = 0, refusalsWithNothingToRead = 0;
 };
 
-// The engine's loop: each line of the text, then one empty line, is written,
-// then "\n";
-// a refused line is offered again after draining in blocks of 4096; after
-// the last line the input is flushed and drained. Works on anything with
-// Write(text), Read(buffer, count) and Flush().
+// The engine's loop: each line of the text, then one empty line, is written
+// followed by "\n"; a refused line is offered again after draining in blocks
+// of 4096; after the last line the input is flushed and drained. Works on
+// anything with Write(text), Read(buffer, count) and Flush().
 template <typename Api>
 std::vector<int16_t> Drive(Api& api, const std::string& text, DriveLog* log = nullptr) {
   std::vector<std::string> lines;
@@ -191,21 +189,17 @@ class Contour {
     }
   }
   double At(double ms) const {
-    if (ms <= points_.front().first) return points_.front().second;
-    for (std::size_t i = 1; i < points_.size(); ++i) {
-      if (ms <= points_[i].first) {
-        const auto& [t0, f0] = points_[i - 1];
-        const auto& [t1, f1] = points_[i];
-        return t1 > t0 ? f0 + (f1 - f0) * (ms - t0) / (t1 - t0) : f1;
-      }
-    }
-    return points_.back().second;
+    std::size_t i = 0;
+    while (i < points_.size() && points_[i].first < ms) ++i;
+    if (i == 0 || i == points_.size()) return points_[i == 0 ? 0 : i - 1].second;
+    const auto& [t0, f0] = points_[i - 1];
+    const auto& [t1, f1] = points_[i];
+    return f0 + (f1 - f0) * (ms - t0) / (t1 - t0);
   }
   double Mean(double from, double to) const {
     double sum = 0.0;
-    constexpr int kSteps = 200;
-    for (int i = 0; i <= kSteps; ++i) sum += At(from + (to - from) * i / kSteps);
-    return sum / (kSteps + 1);
+    for (int i = 0; i <= 200; ++i) sum += At(from + (to - from) * i / 200);
+    return sum / 201;
   }
 
  private:
@@ -216,14 +210,11 @@ inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long 
   return std::vector<double>(x.begin() + from, x.begin() + to);
 }
 
-// Normalised autocorrelation at a lag: x.size() - maxLag products, taken
-// from the middle of x whatever the lag, so a gliding pitch is measured at
-// the middle of the stretch.
-inline double NormalisedCorrelation(const std::vector<double>& x, int lag, int maxLag) {
-  const std::size_t n = x.size() - static_cast<std::size_t>(maxLag);
-  const std::size_t first = static_cast<std::size_t>(maxLag - lag) / 2;
+// Normalised correlation of `length` samples from `at` with those `lag` later.
+inline double Correlation(const std::vector<double>& x, std::size_t at, int lag,
+                          std::size_t length) {
   double xy = 0.0, xx = 0.0, yy = 0.0;
-  for (std::size_t i = first; i < first + n; ++i) {
+  for (std::size_t i = at; i < at + length; ++i) {
     xy += x[i] * x[i + lag];
     xx += x[i] * x[i];
     yy += x[i + lag] * x[i + lag];
@@ -231,46 +222,47 @@ inline double NormalisedCorrelation(const std::vector<double>& x, int lag, int m
   return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
 }
 
-// The highest normalised autocorrelation over the lags of minF0..maxF0.
-inline double Periodicity(const std::vector<double>& x, int rate = kRate, double minF0 = 60.0,
-                          double maxF0 = 400.0) {
-  const int minLag = static_cast<int>(rate / maxF0);
-  const int maxLag = static_cast<int>(rate / minF0);
-  double best = -1.0;
-  for (int lag = minLag; lag <= maxLag; ++lag) {
-    best = std::max(best, NormalisedCorrelation(x, lag, maxLag));
+// The autocorrelation at every lag up to maxLag: x.size() - maxLag products,
+// taken from the middle of x whatever the lag, so a gliding pitch is
+// measured at the middle of the stretch.
+inline std::vector<double> Autocorrelation(const std::vector<double>& x, int maxLag) {
+  std::vector<double> r(maxLag + 1);
+  for (int lag = 1; lag <= maxLag; ++lag) {
+    r[lag] = Correlation(x, static_cast<std::size_t>(maxLag - lag) / 2, lag, x.size() - maxLag);
   }
-  return best;
+  return r;
 }
 
-// Autocorrelation F0: the shortest lag whose correlation is a local peak
-// within 90 % of the best, refined by a parabola.
-inline double EstimateF0(const std::vector<double>& x, int rate = kRate, double minF0 = 50.0,
-                         double maxF0 = 500.0) {
-  const int minLag = static_cast<int>(rate / maxF0);
-  const int maxLag = static_cast<int>(rate / minF0) + 1;
-  std::vector<double> r(maxLag + 2, 0.0);
-  double best = -1.0;
-  for (int lag = minLag - 1; lag <= maxLag; ++lag) {
-    r[lag] = NormalisedCorrelation(x, lag, maxLag + 1);
-    if (lag >= minLag) best = std::max(best, r[lag]);
-  }
-  int chosen = -1;
-  for (int lag = minLag; lag < maxLag && chosen < 0; ++lag) {
-    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) chosen = lag;
-  }
-  if (chosen < 0) return 0.0;
-  const double a = r[chosen - 1], b = r[chosen], c = r[chosen + 1];
+// The vertex of a parabola through (-1, a), (0, b), (1, c).
+inline double Vertex(double a, double b, double c) {
   const double den = a - 2.0 * b + c;
-  const double shift = den != 0.0 ? 0.5 * (a - c) / den : 0.0;
-  return rate / (chosen + shift);
+  return den != 0.0 ? 0.5 * (a - c) / den : 0.0;
+}
+
+// The highest normalised autocorrelation over the lags of 60..400 Hz.
+inline double Periodicity(const std::vector<double>& x) {
+  const std::vector<double> r = Autocorrelation(x, kRate / 60);
+  return *std::max_element(r.begin() + kRate / 400, r.end());
+}
+
+// Autocorrelation F0 from 50 to 500 Hz: the shortest lag whose correlation
+// is a local peak within 90 % of the best, refined by a parabola.
+inline double EstimateF0(const std::vector<double>& x) {
+  const int minLag = kRate / 500, maxLag = kRate / 50 + 1;
+  const std::vector<double> r = Autocorrelation(x, maxLag + 1);
+  const double best = *std::max_element(r.begin() + minLag, r.end() - 1);
+  for (int lag = minLag; lag < maxLag; ++lag) {
+    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+      return kRate / (lag + Vertex(r[lag - 1], r[lag], r[lag + 1]));
+    }
+  }
+  return 0.0;
 }
 
 // Formant frequencies by LPC: pre-emphasis, Hamming window, autocorrelation
 // method with Levinson-Durbin, roots of the predictor polynomial by
-// Durand-Kerner; roots with a bandwidth below maxBandwidth, sorted.
-inline std::vector<double> LpcFormants(const std::vector<double>& input, int order,
-                                       int rate = kRate, double maxBandwidth = 400.0) {
+// Durand-Kerner; roots with a bandwidth below 400 Hz, sorted.
+inline std::vector<double> LpcFormants(const std::vector<double>& input, int order) {
   const std::size_t n = input.size();
   std::vector<double> x(n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -288,7 +280,7 @@ inline std::vector<double> LpcFormants(const std::vector<double>& input, int ord
     double acc = r[i];
     for (int j = 1; j < i; ++j) acc += a[j] * r[i - j];
     const double k = -acc / error;
-    std::vector<double> prev = a;
+    const std::vector<double> prev = a;
     for (int j = 1; j < i; ++j) a[j] = prev[j] + k * prev[i - j];
     a[i] = k;
     error *= 1.0 - k * k;
@@ -297,27 +289,23 @@ inline std::vector<double> LpcFormants(const std::vector<double>& input, int ord
   using C = std::complex<double>;
   std::vector<C> z(order);
   for (int i = 0; i < order; ++i) z[i] = std::pow(C(0.4, 0.9), i);
-  for (int iteration = 0; iteration < 2000; ++iteration) {
-    double moved = 0.0;
+  double moved = 1.0;
+  for (int iteration = 0; iteration < 2000 && moved >= 1e-12; ++iteration) {
+    moved = 0.0;
     for (int i = 0; i < order; ++i) {
-      C value = 1.0;
+      C value = 1.0, den = 1.0;
       for (int k = 1; k <= order; ++k) value = value * z[i] + a[k];
-      C den = 1.0;
-      for (int j = 0; j < order; ++j) {
-        if (j != i) den *= z[i] - z[j];
-      }
+      for (int j = 0; j < order; ++j) den *= j != i ? z[i] - z[j] : C(1.0);
       const C step = value / den;
       z[i] -= step;
       moved = std::max(moved, std::abs(step));
     }
-    if (moved < 1e-12) break;
   }
   std::vector<double> formants;
   for (const C& root : z) {
-    if (root.imag() <= 0.0) continue;
-    const double freq = std::arg(root) * rate / (2.0 * kPi);
-    const double bandwidth = -std::log(std::abs(root)) * rate / kPi;
-    if (freq > 150.0 && bandwidth < maxBandwidth) formants.push_back(freq);
+    const double hz = std::arg(root) * kRate / (2.0 * kPi);
+    if (root.imag() > 0.0 && hz > 150.0 && -std::log(std::abs(root)) * kRate / kPi < 400.0)
+      formants.push_back(hz);
   }
   std::sort(formants.begin(), formants.end());
   return formants;
@@ -329,11 +317,11 @@ struct Spectrum {
   std::vector<double> power;
   double binHz = 0.0;
 };
-inline Spectrum PowerSpectrum(const std::vector<double>& x, int rate = kRate) {
+inline Spectrum PowerSpectrum(const std::vector<double>& x) {
   const std::size_t n = x.size();
   std::vector<double> w(n);
   for (std::size_t i = 0; i < n; ++i) w[i] = x[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * i / (n - 1)));
-  Spectrum s{{}, static_cast<double>(rate) / n};
+  Spectrum s{{}, static_cast<double>(kRate) / n};
   for (std::size_t k = 0; k <= n / 2; ++k) {
     const std::complex<double> step = std::polar(1.0, -2.0 * kPi * k / n);
     std::complex<double> sum = 0.0, turn = 1.0;
@@ -344,14 +332,12 @@ inline Spectrum PowerSpectrum(const std::vector<double>& x, int rate = kRate) {
 }
 
 // The share of a stretch's power from lowHz up to highHz, in dB.
-inline double BandShareDb(const std::vector<double>& x, double lowHz, double highHz,
-                          int rate = kRate) {
-  const Spectrum s = PowerSpectrum(x, rate);
+inline double BandShareDb(const std::vector<double>& x, double lowHz, double highHz) {
+  const Spectrum s = PowerSpectrum(x);
   double band = 0.0, total = 0.0;
   for (std::size_t k = 1; k < s.power.size(); ++k) {
-    const double hz = k * s.binHz;
     total += s.power[k];
-    if (hz >= lowHz && hz < highHz) band += s.power[k];
+    if (k * s.binHz >= lowHz && k * s.binHz < highHz) band += s.power[k];
   }
   return 10.0 * std::log10(std::max(band, 1e-30) / std::max(total, 1e-30));
 }
@@ -366,20 +352,10 @@ inline double LevelDb(const std::vector<double>& x) {
 // Local jitter of a voiced stretch near f0: the mean absolute difference
 // of consecutive periods over their mean. Each period is the lag that best
 // aligns a stretch of one period, starting a little before the strongest
-// sample of the cycle, with the next cycle (normalised cross-correlation
-// refined by a parabola).
-inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kRate) {
-  const int period = static_cast<int>(rate / f0);
+// sample of the cycle, with the next cycle (refined by a parabola).
+inline double LocalJitter(const std::vector<double>& x, double f0) {
+  const int period = static_cast<int>(kRate / f0);
   const int reach = period / 10 + 2;
-  const auto correlation = [&](std::size_t at, int lag) {
-    double xy = 0.0, xx = 0.0, yy = 0.0;
-    for (int i = 0; i < period; ++i) {
-      xy += x[at + i] * x[at + lag + i];
-      xx += x[at + i] * x[at + i];
-      yy += x[at + lag + i] * x[at + lag + i];
-    }
-    return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
-  };
   std::vector<double> periods;
   for (std::size_t at = 0; at + 3 * period + 2 * reach < x.size(); at += period) {
     std::size_t peak = at;
@@ -387,14 +363,11 @@ inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kR
       if (std::abs(x[i]) > std::abs(x[peak])) peak = i;
     }
     const std::size_t start = peak - std::min<std::size_t>(peak, period / 8);
+    const auto r = [&](int lag) { return Correlation(x, start, lag, period); };
     int best = period - reach;
-    for (int lag = period - reach; lag <= period + reach; ++lag) {
-      if (correlation(start, lag) > correlation(start, best)) best = lag;
-    }
-    const double a = correlation(start, best - 1), b = correlation(start, best),
-                 c = correlation(start, best + 1);
-    const double den = a - 2.0 * b + c;
-    periods.push_back(best + (den != 0.0 ? 0.5 * (a - c) / den : 0.0));
+    for (int lag = period - reach; lag <= period + reach; ++lag)
+      best = r(lag) > r(best) ? lag : best;
+    periods.push_back(best + Vertex(r(best - 1), r(best), r(best + 1)));
     at = start;
   }
   double sum = 0.0, diff = 0.0;
@@ -403,17 +376,6 @@ inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kR
     if (i > 0) diff += std::abs(periods[i] - periods[i - 1]);
   }
   return periods.size() < 2 ? 0.0 : (diff / (periods.size() - 1)) / (sum / periods.size());
-}
-
-// Power-weighted mean frequency of a Hann-windowed stretch.
-inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
-  const Spectrum s = PowerSpectrum(x, rate);
-  double weighted = 0.0, total = 0.0;
-  for (std::size_t k = 1; k < s.power.size(); ++k) {
-    weighted += s.power[k] * k * s.binHz;
-    total += s.power[k];
-  }
-  return total > 0.0 ? weighted / total : 0.0;
 }
 
 // The rate and samples of a 16-bit mono PCM WAVE file with its 44-byte

@@ -134,9 +134,10 @@ TEST(CRuleTest, MatchesTheContextsAroundAPosition) {
 
 TEST(CRuleTest, ParsesRepetitions) {
   // "TEXT=MIN,MAX" for a valid repetition, "TEXT!" for an invalid one.
-  const char* const cases[] = {"2-4=2,4", "2-2=2,2", "=0,0", " 7=7,7", "+5=5,5", " 2- 4=2,4",
-                               "2147483647=2147483647,2147483647", "1-!", "3-2!", "0-0!", "-1!",
-                               "7 !", "2147483648!", "4294967297!", "1-2-3!"};
+  const char* const cases[] = {
+      "2-4=2,4", "2-2=2,2", "=0,0", " 7=7,7", "+5=5,5", " 2- 4=2,4",   "1-2147483647=1,2147483647",
+      "1-!",     "3-2!",    "0-0!", "-1!",    "7 !",    "2147483648!", "4294967297!",
+      "1-2-3!"};
   for (const std::string c : cases) {
     const bool valid = c.back() != '!';
     const std::string text = valid ? c.substr(0, c.find('=')) : c.substr(0, c.size() - 1);
