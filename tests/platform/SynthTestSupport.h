@@ -4,6 +4,7 @@
 #pragma once
 
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -208,6 +209,26 @@ class Contour {
 
 inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long to) {
   return std::vector<double>(x.begin() + from, x.begin() + to);
+}
+
+// Phones said by the library: their samples and phone boundaries.
+struct Said {
+  std::vector<int16_t> samples;
+  std::vector<long> b;
+  // The middle half of phone i.
+  std::vector<double> Middle(std::size_t i) const {
+    const long quarter = (b[i + 1] - b[i]) / 4;
+    return Slice(samples, b[i] + quarter, b[i + 1] - quarter);
+  }
+};
+
+// Says phones on a reset channel, checking that the samples are as many as
+// the durations say.
+inline Said Say(Library& lib, const std::vector<Phone>& phones) {
+  lib.reset_MBR();
+  Said said{Drive(lib, PhoneText(phones)), Boundaries(phones)};
+  EXPECT_EQ(static_cast<long>(said.samples.size()), said.b.back());
+  return said;
 }
 
 // Normalised correlation of `length` samples from `at` with those `lag` later.

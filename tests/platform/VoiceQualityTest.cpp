@@ -25,33 +25,21 @@ constexpr long kMs = synth_test::kRate / 1000;  // samples per ms, nearly
 constexpr int kF0 = 105;                        // Hz: a period of exactly 210 samples
 constexpr long kPeriod = synth_test::kRate / kF0;
 
-// Phones said by the library: their samples and phone boundaries.
-struct Said {
-  std::vector<int16_t> samples;
-  std::vector<long> b;
-  // The middle half of phone i.
-  std::vector<double> Middle(std::size_t i) const {
-    const long quarter = (b[i + 1] - b[i]) / 4;
-    return Slice(samples, b[i] + quarter, b[i + 1] - quarter);
-  }
-  // Levels in dB re the middle of phone `ref`, of windows of `window`
-  // samples ending every half ms from `from` to `to`.
-  std::vector<double> Envelope(long from, long to, long window, std::size_t ref) const {
-    std::vector<double> levels;
-    for (long end = from; end <= to; end += kMs / 2) {
-      levels.push_back(LevelDb(Slice(samples, std::max(0L, end - window), end)) -
-                       LevelDb(Middle(ref)));
-    }
-    return levels;
-  }
-};
+using synth_test::Said;
 
 Said Say(Library& lib, const std::string& text) {
-  const std::vector<synth_test::Phone> phones = synth_test::Phones(text);
-  lib.reset_MBR();
-  Said said{synth_test::Drive(lib, synth_test::PhoneText(phones)), synth_test::Boundaries(phones)};
-  EXPECT_EQ(static_cast<long>(said.samples.size()), said.b.back());
-  return said;
+  return synth_test::Say(lib, synth_test::Phones(text));
+}
+
+// Levels in dB re the middle of phone `ref`, of windows of `window` samples
+// ending every half ms from `from` to `to`.
+std::vector<double> Envelope(const Said& s, long from, long to, long window, std::size_t ref) {
+  std::vector<double> levels;
+  for (long end = from; end <= to; end += kMs / 2) {
+    levels.push_back(LevelDb(Slice(s.samples, std::max(0L, end - window), end)) -
+                     LevelDb(s.Middle(ref)));
+  }
+  return levels;
 }
 
 // The strongest 5 ms of phone i above 3 kHz, in dB re the middle of phone i + 1.
@@ -67,7 +55,7 @@ double Burst(const Said& s, std::size_t i) {
 // Milliseconds from the last level at -6 dB to the first at -30 dB (re the
 // phone before) after the start of phone i, with windows of one period.
 double Decay(const Said& s, std::size_t i) {
-  const std::vector<double> env = s.Envelope(s.b[i] - 30 * kMs, s.b[i] + 30 * kMs, kPeriod, i - 1);
+  const std::vector<double> env = Envelope(s, s.b[i] - 30 * kMs, s.b[i] + 30 * kMs, kPeriod, i - 1);
   std::size_t first = 0;
   while (first < env.size() && env[first] > -30.0) ++first;
   std::size_t last = first;
@@ -78,7 +66,7 @@ double Decay(const Said& s, std::size_t i) {
 // The largest fall in 5 ms, down to -30 dB, as phone i fades into the pause
 // after it; windows of `window` samples.
 double PauseDrop(const Said& s, std::size_t i, long window) {
-  const std::vector<double> env = s.Envelope(s.b[i + 1] - 60 * kMs, s.b[i + 1], window, i);
+  const std::vector<double> env = Envelope(s, s.b[i + 1] - 60 * kMs, s.b[i + 1], window, i);
   double worst = 0.0;
   for (std::size_t k = 10; k < env.size() && env[k - 10] > -30.0; ++k) {
     worst = std::max(worst, env[k - 10] - env[k]);
@@ -89,7 +77,7 @@ double PauseDrop(const Said& s, std::size_t i, long window) {
 // The longest stretch of phone i 15 dB below phone i - 1, windows of 2.5 ms.
 double Dip(const Said& s, std::size_t i) {
   double run = 0.0, longest = 0.0;
-  for (double l : s.Envelope(s.b[i], s.b[i + 1], 5 * kMs / 2, i - 1)) {
+  for (double l : Envelope(s, s.b[i], s.b[i + 1], 5 * kMs / 2, i - 1)) {
     run = l < -15.0 ? run + 0.5 : 0.0;
     longest = std::max(longest, run);
   }
