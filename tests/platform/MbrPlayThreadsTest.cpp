@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbrola/SynthChannel.h"
 #include "platform/mbrplay/mbrplay.h"
 #include "tests/common/TestSupport.h"
 #include "tests/platform/SynthTestSupport.h"
@@ -30,18 +29,6 @@ std::string Pending() {
   return text;
 }
 
-// The samples the synthesizer makes of text.
-std::vector<int16_t> Render(const std::string& text) {
-  formant::SynthChannel channel;
-  EXPECT_EQ(channel.Init(kVoice.c_str(), nullptr, nullptr), 0);
-  channel.SetNoError(true);
-  channel.Write(text.c_str());
-  channel.Flush();
-  std::vector<int16_t> samples(100000);
-  samples.resize(static_cast<std::size_t>(channel.Read(samples.data(), 100000)));
-  return samples;
-}
-
 class MbrPlayThreadsTest : public testing::Test {
  protected:
   MbrPlayThreadsTest() { EXPECT_EQ(MBR_SetDatabase(kVoice.c_str()), 0); }
@@ -61,7 +48,9 @@ TEST_F(MbrPlayThreadsTest, AFilePlayWritesTheWaveOfTheTextAsItWasOnEntry) {
   const synth_test::Wave wave = synth_test::ReadWave(file);
   ASSERT_TRUE(wave.ok);
   EXPECT_EQ(wave.rate, 22050u);
-  EXPECT_EQ(wave.samples, Render(kText));
+  synth_test::Library& lib = synth_test::Library::Get();  // the synthesizer alone
+  ASSERT_EQ(lib.Fresh(), 0);
+  EXPECT_EQ(wave.samples, synth_test::Drive(lib, kText));
 }
 
 TEST_F(MbrPlayThreadsTest, StopEndsAPlayThatWaitForEndThenSees) {

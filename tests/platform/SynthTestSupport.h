@@ -166,18 +166,6 @@ inline std::string PhoneText(const std::vector<Phone>& phones) {
   return text.str();
 }
 
-// Sample positions of the phone boundaries at a rate: cumulative durations
-// times the rate, rounded.
-inline std::vector<long> Boundaries(const std::vector<Phone>& phones, int rate = kRate) {
-  std::vector<long> b{0};
-  double ms = 0.0;
-  for (const Phone& p : phones) {
-    ms += p.ms;
-    b.push_back(std::lround(ms * rate / 1000.0));
-  }
-  return b;
-}
-
 // The target pitch contour: linear between all points, the first value
 // before the first point and the last after the last one.
 class Contour {
@@ -211,7 +199,8 @@ inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long 
   return std::vector<double>(x.begin() + from, x.begin() + to);
 }
 
-// Phones said by the library: their samples and phone boundaries.
+// Phones said by the library: their samples and phone boundaries (the
+// cumulative durations times the rate, rounded).
 struct Said {
   std::vector<int16_t> samples;
   std::vector<long> b;
@@ -226,7 +215,9 @@ struct Said {
 // the durations say.
 inline Said Say(Library& lib, const std::vector<Phone>& phones) {
   lib.reset_MBR();
-  Said said{Drive(lib, PhoneText(phones)), Boundaries(phones)};
+  Said said{Drive(lib, PhoneText(phones)), {0}};
+  double ms = 0.0;
+  for (const Phone& p : phones) said.b.push_back(std::lround((ms += p.ms) * kRate / 1000.0));
   EXPECT_EQ(static_cast<long>(said.samples.size()), said.b.back());
   return said;
 }
