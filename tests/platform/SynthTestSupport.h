@@ -4,12 +4,13 @@
 #pragma once
 
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -57,18 +58,13 @@ struct Library {
 #undef TM_MBR_POINTER
   int resolved = 0;
 
-  template <typename F>
-  void Bind(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(handle, name));
-    if (f != nullptr) ++resolved;
-  }
-
   static Library& Get() {
     static Library lib = [] {
       Library l;
       l.handle = dlopen(TM_MBROLA_LIBRARY, RTLD_NOW | RTLD_LOCAL);
       if (l.handle == nullptr) return l;
-#define TM_MBR_BIND(name, ...) l.Bind(l.name, #name);
+#define TM_MBR_BIND(name, ...) \
+  l.resolved += (l.name = reinterpret_cast<decltype(l.name)>(dlsym(l.handle, #name))) != nullptr;
       TM_MBR_ENTRY_POINTS(TM_MBR_BIND)
 #undef TM_MBR_BIND
       return l;
@@ -99,29 +95,19 @@ struct Library {
 
 // What the drive loop saw.
 struct DriveLog {
-  int refusals = 0;
-  int refusalsWithNothingToRead = 0;
+  int refusals = 0, refusalsWithNothingToRead = 0;
 };
 
-// The engine's loop: each line (cut at "\n"; a text whose last line has no
-// line feed yields that line and then an empty one) is written, then "\n";
-// a refused line is offered again after draining in blocks of 4096; after
-// the last line the input is flushed and drained. Works on anything with
-// Write(text), Read(buffer, count) and Flush().
+// The engine's loop: each line of the text, then one empty line, is written
+// followed by "\n"; a refused line is offered again after draining in blocks
+// of 4096; after the last line the input is flushed and drained. Works on
+// anything with Write(text), Read(buffer, count) and Flush().
 template <typename Api>
 std::vector<int16_t> Drive(Api& api, const std::string& text, DriveLog* log = nullptr) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  for (;;) {
-    std::size_t lf = text.find('\n', pos);
-    if (lf == std::string::npos) {
-      lines.push_back(text.substr(pos));
-      if (pos < text.size()) lines.emplace_back();
-      break;
-    }
-    lines.push_back(text.substr(pos, lf - pos));
-    pos = lf + 1;
-  }
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  lines.emplace_back();
   std::vector<int16_t> out;
   int16_t block[4096];
   auto drain = [&] {
@@ -160,49 +146,24 @@ struct Phone {
 // Phones written "symbol ms pct:f0 pct:f0, symbol ms, ...".
 inline std::vector<Phone> Phones(const std::string& text) {
   std::vector<Phone> out;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(',', start);
-    if (end == std::string::npos) end = text.size();
-    std::istringstream in(text.substr(start, end - start));
-    Phone p;
+  std::istringstream list(text);
+  for (std::string item; std::getline(list, item, ',');) {
+    std::istringstream in(item);
+    Phone& p = out.emplace_back();
     in >> p.symbol >> p.ms;
-    for (std::string point; in >> point;) {
-      const std::size_t colon = point.find(':');
-      p.points.emplace_back(std::stod(point.substr(0, colon)), std::stod(point.substr(colon + 1)));
-    }
-    out.push_back(p);
-    start = end + 1;
+    for (double pct, f0; in >> pct && in.ignore() && in >> f0;) p.points.emplace_back(pct, f0);
   }
   return out;
 }
 
 inline std::string PhoneText(const std::vector<Phone>& phones) {
-  std::string text;
-  char buffer[64];
+  std::ostringstream text;
   for (const Phone& p : phones) {
-    text += p.symbol;
-    std::snprintf(buffer, sizeof buffer, " %g", p.ms);
-    text += buffer;
-    for (const auto& [pct, f0] : p.points) {
-      std::snprintf(buffer, sizeof buffer, " (%g,%g)", pct, f0);
-      text += buffer;
-    }
-    text += "\n";
+    text << p.symbol << ' ' << p.ms;
+    for (const auto& [pct, f0] : p.points) text << " (" << pct << ',' << f0 << ')';
+    text << '\n';
   }
-  return text;
-}
-
-// Sample positions of the phone boundaries at a rate: cumulative durations
-// times the rate, rounded.
-inline std::vector<long> Boundaries(const std::vector<Phone>& phones, int rate = kRate) {
-  std::vector<long> b{0};
-  double ms = 0.0;
-  for (const Phone& p : phones) {
-    ms += p.ms;
-    b.push_back(std::lround(ms * rate / 1000.0));
-  }
-  return b;
+  return text.str();
 }
 
 // The target pitch contour: linear between all points, the first value
@@ -217,21 +178,17 @@ class Contour {
     }
   }
   double At(double ms) const {
-    if (ms <= points_.front().first) return points_.front().second;
-    for (std::size_t i = 1; i < points_.size(); ++i) {
-      if (ms <= points_[i].first) {
-        const auto& [t0, f0] = points_[i - 1];
-        const auto& [t1, f1] = points_[i];
-        return t1 > t0 ? f0 + (f1 - f0) * (ms - t0) / (t1 - t0) : f1;
-      }
-    }
-    return points_.back().second;
+    std::size_t i = 0;
+    while (i < points_.size() && points_[i].first < ms) ++i;
+    if (i == 0 || i == points_.size()) return points_[i == 0 ? 0 : i - 1].second;
+    const auto& [t0, f0] = points_[i - 1];
+    const auto& [t1, f1] = points_[i];
+    return f0 + (f1 - f0) * (ms - t0) / (t1 - t0);
   }
   double Mean(double from, double to) const {
     double sum = 0.0;
-    constexpr int kSteps = 200;
-    for (int i = 0; i <= kSteps; ++i) sum += At(from + (to - from) * i / kSteps);
-    return sum / (kSteps + 1);
+    for (int i = 0; i <= 200; ++i) sum += At(from + (to - from) * i / 200);
+    return sum / 201;
   }
 
  private:
@@ -242,14 +199,34 @@ inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long 
   return std::vector<double>(x.begin() + from, x.begin() + to);
 }
 
-// Normalised autocorrelation at a lag: x.size() - maxLag products, taken
-// from the middle of x whatever the lag, so a gliding pitch is measured at
-// the middle of the stretch.
-inline double NormalisedCorrelation(const std::vector<double>& x, int lag, int maxLag) {
-  const std::size_t n = x.size() - static_cast<std::size_t>(maxLag);
-  const std::size_t first = static_cast<std::size_t>(maxLag - lag) / 2;
+// Phones said by the library: their samples and phone boundaries (the
+// cumulative durations times the rate, rounded).
+struct Said {
+  std::vector<int16_t> samples;
+  std::vector<long> b;
+  // The middle half of phone i.
+  std::vector<double> Middle(std::size_t i) const {
+    const long quarter = (b[i + 1] - b[i]) / 4;
+    return Slice(samples, b[i] + quarter, b[i + 1] - quarter);
+  }
+};
+
+// Says phones on a reset channel, checking that the samples are as many as
+// the durations say.
+inline Said Say(Library& lib, const std::vector<Phone>& phones) {
+  lib.reset_MBR();
+  Said said{Drive(lib, PhoneText(phones)), {0}};
+  double ms = 0.0;
+  for (const Phone& p : phones) said.b.push_back(std::lround((ms += p.ms) * kRate / 1000.0));
+  EXPECT_EQ(static_cast<long>(said.samples.size()), said.b.back());
+  return said;
+}
+
+// Normalised correlation of `length` samples from `at` with those `lag` later.
+inline double Correlation(const std::vector<double>& x, std::size_t at, int lag,
+                          std::size_t length) {
   double xy = 0.0, xx = 0.0, yy = 0.0;
-  for (std::size_t i = first; i < first + n; ++i) {
+  for (std::size_t i = at; i < at + length; ++i) {
     xy += x[i] * x[i + lag];
     xx += x[i] * x[i];
     yy += x[i + lag] * x[i + lag];
@@ -257,46 +234,47 @@ inline double NormalisedCorrelation(const std::vector<double>& x, int lag, int m
   return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
 }
 
-// The highest normalised autocorrelation over the lags of minF0..maxF0.
-inline double Periodicity(const std::vector<double>& x, int rate = kRate, double minF0 = 60.0,
-                          double maxF0 = 400.0) {
-  const int minLag = static_cast<int>(rate / maxF0);
-  const int maxLag = static_cast<int>(rate / minF0);
-  double best = -1.0;
-  for (int lag = minLag; lag <= maxLag; ++lag) {
-    best = std::max(best, NormalisedCorrelation(x, lag, maxLag));
+// The autocorrelation at every lag up to maxLag: x.size() - maxLag products,
+// taken from the middle of x whatever the lag, so a gliding pitch is
+// measured at the middle of the stretch.
+inline std::vector<double> Autocorrelation(const std::vector<double>& x, int maxLag) {
+  std::vector<double> r(maxLag + 1);
+  for (int lag = 1; lag <= maxLag; ++lag) {
+    r[lag] = Correlation(x, static_cast<std::size_t>(maxLag - lag) / 2, lag, x.size() - maxLag);
   }
-  return best;
+  return r;
 }
 
-// Autocorrelation F0: the shortest lag whose correlation is a local peak
-// within 90 % of the best, refined by a parabola.
-inline double EstimateF0(const std::vector<double>& x, int rate = kRate, double minF0 = 50.0,
-                         double maxF0 = 500.0) {
-  const int minLag = static_cast<int>(rate / maxF0);
-  const int maxLag = static_cast<int>(rate / minF0) + 1;
-  std::vector<double> r(maxLag + 2, 0.0);
-  double best = -1.0;
-  for (int lag = minLag - 1; lag <= maxLag; ++lag) {
-    r[lag] = NormalisedCorrelation(x, lag, maxLag + 1);
-    if (lag >= minLag) best = std::max(best, r[lag]);
-  }
-  int chosen = -1;
-  for (int lag = minLag; lag < maxLag && chosen < 0; ++lag) {
-    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) chosen = lag;
-  }
-  if (chosen < 0) return 0.0;
-  const double a = r[chosen - 1], b = r[chosen], c = r[chosen + 1];
+// The vertex of a parabola through (-1, a), (0, b), (1, c).
+inline double Vertex(double a, double b, double c) {
   const double den = a - 2.0 * b + c;
-  const double shift = den != 0.0 ? 0.5 * (a - c) / den : 0.0;
-  return rate / (chosen + shift);
+  return den != 0.0 ? 0.5 * (a - c) / den : 0.0;
+}
+
+// The highest normalised autocorrelation over the lags of 60..400 Hz.
+inline double Periodicity(const std::vector<double>& x) {
+  const std::vector<double> r = Autocorrelation(x, kRate / 60);
+  return *std::max_element(r.begin() + kRate / 400, r.end());
+}
+
+// Autocorrelation F0 from 50 to 500 Hz: the shortest lag whose correlation
+// is a local peak within 90 % of the best, refined by a parabola.
+inline double EstimateF0(const std::vector<double>& x) {
+  const int minLag = kRate / 500, maxLag = kRate / 50 + 1;
+  const std::vector<double> r = Autocorrelation(x, maxLag + 1);
+  const double best = *std::max_element(r.begin() + minLag, r.end() - 1);
+  for (int lag = minLag; lag < maxLag; ++lag) {
+    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+      return kRate / (lag + Vertex(r[lag - 1], r[lag], r[lag + 1]));
+    }
+  }
+  return 0.0;
 }
 
 // Formant frequencies by LPC: pre-emphasis, Hamming window, autocorrelation
 // method with Levinson-Durbin, roots of the predictor polynomial by
-// Durand-Kerner; roots with a bandwidth below maxBandwidth, sorted.
-inline std::vector<double> LpcFormants(const std::vector<double>& input, int order,
-                                       int rate = kRate, double maxBandwidth = 400.0) {
+// Durand-Kerner; roots with a bandwidth below 400 Hz, sorted.
+inline std::vector<double> LpcFormants(const std::vector<double>& input, int order) {
   const std::size_t n = input.size();
   std::vector<double> x(n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -314,7 +292,7 @@ inline std::vector<double> LpcFormants(const std::vector<double>& input, int ord
     double acc = r[i];
     for (int j = 1; j < i; ++j) acc += a[j] * r[i - j];
     const double k = -acc / error;
-    std::vector<double> prev = a;
+    const std::vector<double> prev = a;
     for (int j = 1; j < i; ++j) a[j] = prev[j] + k * prev[i - j];
     a[i] = k;
     error *= 1.0 - k * k;
@@ -323,77 +301,55 @@ inline std::vector<double> LpcFormants(const std::vector<double>& input, int ord
   using C = std::complex<double>;
   std::vector<C> z(order);
   for (int i = 0; i < order; ++i) z[i] = std::pow(C(0.4, 0.9), i);
-  for (int iteration = 0; iteration < 2000; ++iteration) {
-    double moved = 0.0;
+  double moved = 1.0;
+  for (int iteration = 0; iteration < 2000 && moved >= 1e-12; ++iteration) {
+    moved = 0.0;
     for (int i = 0; i < order; ++i) {
-      C value = 1.0;
+      C value = 1.0, den = 1.0;
       for (int k = 1; k <= order; ++k) value = value * z[i] + a[k];
-      C den = 1.0;
-      for (int j = 0; j < order; ++j) {
-        if (j != i) den *= z[i] - z[j];
-      }
+      for (int j = 0; j < order; ++j) den *= j != i ? z[i] - z[j] : C(1.0);
       const C step = value / den;
       z[i] -= step;
       moved = std::max(moved, std::abs(step));
     }
-    if (moved < 1e-12) break;
   }
   std::vector<double> formants;
   for (const C& root : z) {
-    if (root.imag() <= 0.0) continue;
-    const double freq = std::arg(root) * rate / (2.0 * kPi);
-    const double bandwidth = -std::log(std::abs(root)) * rate / kPi;
-    if (freq > 150.0 && bandwidth < maxBandwidth) formants.push_back(freq);
+    const double hz = std::arg(root) * kRate / (2.0 * kPi);
+    if (root.imag() > 0.0 && hz > 150.0 && -std::log(std::abs(root)) * kRate / kPi < 400.0)
+      formants.push_back(hz);
   }
   std::sort(formants.begin(), formants.end());
   return formants;
 }
 
-// Power spectrum of a Hann-windowed stretch, zero-padded to a power of two
-// (radix-2 FFT); bin k lies at k * binHz.
+// Power spectrum of a Hann-windowed stretch (a plain DFT: the stretches are
+// short); bin k lies at k * binHz.
 struct Spectrum {
   std::vector<double> power;
   double binHz = 0.0;
 };
-inline Spectrum PowerSpectrum(const std::vector<double>& x, int rate = kRate) {
-  std::size_t n = 1;
-  while (n < x.size()) n *= 2;
-  std::vector<std::complex<double>> a(n);
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    a[i] = x[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * i / (x.size() - 1)));
+inline Spectrum PowerSpectrum(const std::vector<double>& x) {
+  const std::size_t n = x.size();
+  std::vector<double> w(n);
+  for (std::size_t i = 0; i < n; ++i) w[i] = x[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * i / (n - 1)));
+  Spectrum s{{}, static_cast<double>(kRate) / n};
+  for (std::size_t k = 0; k <= n / 2; ++k) {
+    const std::complex<double> step = std::polar(1.0, -2.0 * kPi * k / n);
+    std::complex<double> sum = 0.0, turn = 1.0;
+    for (std::size_t i = 0; i < n; ++i, turn *= step) sum += w[i] * turn;
+    s.power.push_back(std::norm(sum));
   }
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t len = 2; len <= n; len *= 2) {
-    const std::complex<double> w = std::polar(1.0, -2.0 * kPi / len);
-    for (std::size_t i = 0; i < n; i += len) {
-      std::complex<double> wk = 1.0;
-      for (std::size_t k = 0; k < len / 2; ++k, wk *= w) {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * wk;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
-    }
-  }
-  Spectrum s;
-  s.binHz = static_cast<double>(rate) / n;
-  for (std::size_t k = 0; k <= n / 2; ++k) s.power.push_back(std::norm(a[k]));
   return s;
 }
 
 // The share of a stretch's power from lowHz up to highHz, in dB.
-inline double BandShareDb(const std::vector<double>& x, double lowHz, double highHz,
-                          int rate = kRate) {
-  const Spectrum s = PowerSpectrum(x, rate);
+inline double BandShareDb(const std::vector<double>& x, double lowHz, double highHz) {
+  const Spectrum s = PowerSpectrum(x);
   double band = 0.0, total = 0.0;
   for (std::size_t k = 1; k < s.power.size(); ++k) {
-    const double hz = k * s.binHz;
     total += s.power[k];
-    if (hz >= lowHz && hz < highHz) band += s.power[k];
+    if (k * s.binHz >= lowHz && k * s.binHz < highHz) band += s.power[k];
   }
   return 10.0 * std::log10(std::max(band, 1e-30) / std::max(total, 1e-30));
 }
@@ -408,20 +364,10 @@ inline double LevelDb(const std::vector<double>& x) {
 // Local jitter of a voiced stretch near f0: the mean absolute difference
 // of consecutive periods over their mean. Each period is the lag that best
 // aligns a stretch of one period, starting a little before the strongest
-// sample of the cycle, with the next cycle (normalised cross-correlation
-// refined by a parabola).
-inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kRate) {
-  const int period = static_cast<int>(rate / f0);
+// sample of the cycle, with the next cycle (refined by a parabola).
+inline double LocalJitter(const std::vector<double>& x, double f0) {
+  const int period = static_cast<int>(kRate / f0);
   const int reach = period / 10 + 2;
-  const auto correlation = [&](std::size_t at, int lag) {
-    double xy = 0.0, xx = 0.0, yy = 0.0;
-    for (int i = 0; i < period; ++i) {
-      xy += x[at + i] * x[at + lag + i];
-      xx += x[at + i] * x[at + i];
-      yy += x[at + lag + i] * x[at + lag + i];
-    }
-    return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
-  };
   std::vector<double> periods;
   for (std::size_t at = 0; at + 3 * period + 2 * reach < x.size(); at += period) {
     std::size_t peak = at;
@@ -429,14 +375,11 @@ inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kR
       if (std::abs(x[i]) > std::abs(x[peak])) peak = i;
     }
     const std::size_t start = peak - std::min<std::size_t>(peak, period / 8);
+    const auto r = [&](int lag) { return Correlation(x, start, lag, period); };
     int best = period - reach;
-    for (int lag = period - reach; lag <= period + reach; ++lag) {
-      if (correlation(start, lag) > correlation(start, best)) best = lag;
-    }
-    const double a = correlation(start, best - 1), b = correlation(start, best),
-                 c = correlation(start, best + 1);
-    const double den = a - 2.0 * b + c;
-    periods.push_back(best + (den != 0.0 ? 0.5 * (a - c) / den : 0.0));
+    for (int lag = period - reach; lag <= period + reach; ++lag)
+      best = r(lag) > r(best) ? lag : best;
+    periods.push_back(best + Vertex(r(best - 1), r(best), r(best + 1)));
     at = start;
   }
   double sum = 0.0, diff = 0.0;
@@ -445,17 +388,6 @@ inline double LocalJitter(const std::vector<double>& x, double f0, int rate = kR
     if (i > 0) diff += std::abs(periods[i] - periods[i - 1]);
   }
   return periods.size() < 2 ? 0.0 : (diff / (periods.size() - 1)) / (sum / periods.size());
-}
-
-// Power-weighted mean frequency of a Hann-windowed stretch.
-inline double SpectralCentroid(const std::vector<double>& x, int rate = kRate) {
-  const Spectrum s = PowerSpectrum(x, rate);
-  double weighted = 0.0, total = 0.0;
-  for (std::size_t k = 1; k < s.power.size(); ++k) {
-    weighted += s.power[k] * k * s.binHz;
-    total += s.power[k];
-  }
-  return total > 0.0 ? weighted / total : 0.0;
 }
 
 // The rate and samples of a 16-bit mono PCM WAVE file with its 44-byte
@@ -470,8 +402,8 @@ inline Wave ReadWave(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const auto u32 = [&bytes](std::size_t at) {
-    uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<unsigned char>(bytes[at + k]);
+    uint32_t v = 0;  // little-endian, as the host
+    std::memcpy(&v, bytes.data() + at, 4);
     return v;
   };
   Wave w;
@@ -482,10 +414,7 @@ inline Wave ReadWave(const std::string& path) {
   }
   w.rate = u32(24);
   w.samples.resize((bytes.size() - 44) / 2);
-  for (std::size_t i = 0; i < w.samples.size(); ++i) {
-    w.samples[i] = static_cast<int16_t>(static_cast<unsigned char>(bytes[44 + 2 * i]) |
-                                        static_cast<unsigned char>(bytes[45 + 2 * i]) << 8);
-  }
+  std::memcpy(w.samples.data(), bytes.data() + 44, bytes.size() - 44);
   w.ok = true;
   return w;
 }

@@ -25,26 +25,22 @@ constexpr long kMs = synth_test::kRate / 1000;  // samples per ms, nearly
 constexpr int kF0 = 105;                        // Hz: a period of exactly 210 samples
 constexpr long kPeriod = synth_test::kRate / kF0;
 
-// A phone text said by the library: its samples and phone boundaries.
-struct Said {
-  std::vector<int16_t> samples;
-  std::vector<long> b;
-  // The middle half of phone i.
-  std::vector<double> Middle(std::size_t i) const {
-    const long quarter = (b[i + 1] - b[i]) / 4;
-    return Slice(samples, b[i] + quarter, b[i + 1] - quarter);
+using synth_test::Said;
+
+Said Say(Library& lib, const std::string& text) {
+  return synth_test::Say(lib, synth_test::Phones(text));
+}
+
+// Levels in dB re the middle of phone `ref`, of windows of `window` samples
+// ending every half ms from `from` to `to`.
+std::vector<double> Envelope(const Said& s, long from, long to, long window, std::size_t ref) {
+  std::vector<double> levels;
+  for (long end = from; end <= to; end += kMs / 2) {
+    levels.push_back(LevelDb(Slice(s.samples, std::max(0L, end - window), end)) -
+                     LevelDb(s.Middle(ref)));
   }
-  // Levels in dB re the middle of phone `ref`, of windows of `window`
-  // samples ending every half ms from `from` to `to`.
-  std::vector<double> Envelope(long from, long to, long window, std::size_t ref) const {
-    std::vector<double> levels;
-    for (long end = from; end <= to; end += kMs / 2) {
-      levels.push_back(LevelDb(Slice(samples, std::max(0L, end - window), end)) -
-                       LevelDb(Middle(ref)));
-    }
-    return levels;
-  }
-};
+  return levels;
+}
 
 // The strongest 5 ms of phone i above 3 kHz, in dB re the middle of phone i + 1.
 double Burst(const Said& s, std::size_t i) {
@@ -59,7 +55,7 @@ double Burst(const Said& s, std::size_t i) {
 // Milliseconds from the last level at -6 dB to the first at -30 dB (re the
 // phone before) after the start of phone i, with windows of one period.
 double Decay(const Said& s, std::size_t i) {
-  const std::vector<double> env = s.Envelope(s.b[i] - 30 * kMs, s.b[i] + 30 * kMs, kPeriod, i - 1);
+  const std::vector<double> env = Envelope(s, s.b[i] - 30 * kMs, s.b[i] + 30 * kMs, kPeriod, i - 1);
   std::size_t first = 0;
   while (first < env.size() && env[first] > -30.0) ++first;
   std::size_t last = first;
@@ -70,7 +66,7 @@ double Decay(const Said& s, std::size_t i) {
 // The largest fall in 5 ms, down to -30 dB, as phone i fades into the pause
 // after it; windows of `window` samples.
 double PauseDrop(const Said& s, std::size_t i, long window) {
-  const std::vector<double> env = s.Envelope(s.b[i + 1] - 60 * kMs, s.b[i + 1], window, i);
+  const std::vector<double> env = Envelope(s, s.b[i + 1] - 60 * kMs, s.b[i + 1], window, i);
   double worst = 0.0;
   for (std::size_t k = 10; k < env.size() && env[k - 10] > -30.0; ++k) {
     worst = std::max(worst, env[k - 10] - env[k]);
@@ -81,7 +77,7 @@ double PauseDrop(const Said& s, std::size_t i, long window) {
 // The longest stretch of phone i 15 dB below phone i - 1, windows of 2.5 ms.
 double Dip(const Said& s, std::size_t i) {
   double run = 0.0, longest = 0.0;
-  for (double l : s.Envelope(s.b[i], s.b[i + 1], 5 * kMs / 2, i - 1)) {
+  for (double l : Envelope(s, s.b[i], s.b[i + 1], 5 * kMs / 2, i - 1)) {
     run = l < -15.0 ? run + 0.5 : 0.0;
     longest = std::max(longest, run);
   }
@@ -178,12 +174,7 @@ TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
   }
   for (const Row& row : rows) {
     SCOPED_TRACE(row.feature);
-    const std::vector<synth_test::Phone> phones = synth_test::Phones(row.phones);
-    lib.reset_MBR();
-    const Said said{synth_test::Drive(lib, synth_test::PhoneText(phones)),
-                    synth_test::Boundaries(phones)};
-    ASSERT_EQ(static_cast<long>(said.samples.size()), said.b.back());
-    const double value = row.measure(said);
+    const double value = row.measure(Say(lib, row.phones));
     ::testing::Test::RecordProperty(row.feature.c_str(), std::to_string(value));
     EXPECT_GE(value, row.min);
     EXPECT_LE(value, row.max);
@@ -214,11 +205,7 @@ TEST(VoiceQualityTest, FemaleVoiceHasEveryPhoneOfTheMaleVoiceHigher) {
   Library& lib = Library::Get();
   ASSERT_TRUE(lib.ok());
   ASSERT_EQ(lib.Fresh(female), 0) << lib.ErrorText();
-  const std::vector<synth_test::Phone> phones = synth_test::Phones("_ 50, a 300, _ 50");
-  const std::vector<int16_t> samples = synth_test::Drive(lib, synth_test::PhoneText(phones));
-  const std::vector<long> b = synth_test::Boundaries(phones);
-  ASSERT_EQ(static_cast<long>(samples.size()), b.back());
-  EXPECT_NEAR(synth_test::EstimateF0(Slice(samples, b[1] + 2000, b[2] - 2000)), she.defaultF0(),
+  EXPECT_NEAR(synth_test::EstimateF0(Say(lib, "_ 50, a 300, _ 50").Middle(1)), she.defaultF0(),
               0.03 * she.defaultF0());
 }
 

@@ -3,13 +3,11 @@
 // are written byte by byte here, so that files of any shape can be made.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdint>
 #include <sstream>
 #include <stdexcept>
 #include <streambuf>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "support/alphconv.h"
@@ -60,10 +58,7 @@ std::string Record(const Rule& rule) {
   }
   out += rule.translation + '\0';
   out += static_cast<char>(rule.charsTranslated);
-  for (int shift = 0; shift < 32; shift += 8) {
-    out += static_cast<char>((static_cast<uint32_t>(rule.counter) >> shift) & 0xFF);
-  }
-  return out;
+  return out.append(reinterpret_cast<const char*>(&rule.counter), 4);  // little-endian, as the host
 }
 
 // The header: no font block, then the output-unknown byte.
@@ -130,19 +125,19 @@ TEST(CRuleTest, MatchesTheContextsAroundAPosition) {
   // last converted character, not the text's end.
   Rule def = With('b', "", "", "=:1:\\0");
   const char* abcdef = "abcdef";
-  EXPECT_TRUE(Load(def).matches(abcdef, abcdef + 1, abcdef + 1));
   EXPECT_FALSE(Load(def).matches(abcdef, abcdef + 5, abcdef + 1));
-  def.enabled = 0;
-  EXPECT_FALSE(Load(def).matches(abcdef, abcdef + 1, abcdef + 1));
-  def.enabled = 2;
-  EXPECT_TRUE(Load(def).matches(abcdef, abcdef + 1, abcdef + 1));
+  for (uint8_t enabled : {0, 1, 2}) {
+    def.enabled = enabled;
+    EXPECT_EQ(Load(def).matches(abcdef, abcdef + 1, abcdef + 1), enabled != 0);
+  }
 }
 
 TEST(CRuleTest, ParsesRepetitions) {
   // "TEXT=MIN,MAX" for a valid repetition, "TEXT!" for an invalid one.
-  const char* const cases[] = {"2-4=2,4",   "2-2=2,2",     "=0,0",        " 7=7,7", "+5=5,5",
-                               " 2- 4=2,4", "1-!",         "3-2!",        "0-0!",   "-1!",
-                               "7 !",       "2147483648!", "4294967297!", "1-2-3!"};
+  const char* const cases[] = {
+      "2-4=2,4", "2-2=2,2", "=0,0", " 7=7,7", "+5=5,5", " 2- 4=2,4",   "1-2147483647=1,2147483647",
+      "1-!",     "3-2!",    "0-0!", "-1!",    "7 !",    "2147483648!", "4294967297!",
+      "1-2-3!"};
   for (const std::string c : cases) {
     const bool valid = c.back() != '!';
     const std::string text = valid ? c.substr(0, c.find('=')) : c.substr(0, c.size() - 1);
@@ -152,9 +147,6 @@ TEST(CRuleTest, ParsesRepetitions) {
       EXPECT_EQ(c.substr(c.find('=') + 1), std::to_string(minimum) + "," + std::to_string(maximum));
     }
   }
-  int32_t minimum = 0, maximum = 0;
-  EXPECT_TRUE(CRule::parseRepetition("2147483647", minimum, maximum));
-  EXPECT_EQ(maximum, INT32_MAX);
 }
 
 TEST(CRuleTest, ARecordCutShortGivesTheCodeOfTheFieldBeingRead) {
@@ -169,24 +161,8 @@ TEST(CRuleTest, ARecordCutShortGivesTheCodeOfTheFieldBeingRead) {
     EXPECT_FALSE(rule.loadFromStream(in)) << size;
     EXPECT_EQ(rule.error().getErrorCode(), code) << size;
   }
-  std::istringstream whole(record, std::ios::binary);
-  CRule rule;
-  ASSERT_TRUE(rule.loadFromStream(whole));
-  EXPECT_EQ(rule.before().repetitions, (std::vector<std::string>{"1", "0-2"}));
-  EXPECT_EQ(rule.translation(), "tr");
+  EXPECT_EQ(Load(def).before().repetitions, (std::vector<std::string>{"1", "0-2"}));
 }
-
-TEST(CRuleTest, TheUsageCounterWrapsAroundThe32BitRange) {
-  Rule def = With('a', "A");
-  for (const auto& [start, next] : {std::pair{INT32_MAX, INT32_MIN}, {-1, 0}}) {
-    def.counter = start;
-    const CRule rule = Load(def);
-    rule.countUse();
-    EXPECT_EQ(rule.counter(), next);
-  }
-}
-
-static_assert(!std::is_copy_constructible<CRuleCollection>::value, "a collection is not copied");
 
 bool LoadBytes(CRuleCollection& collection, const std::string& bytes) {
   std::istringstream in(bytes, std::ios::binary);
@@ -194,17 +170,11 @@ bool LoadBytes(CRuleCollection& collection, const std::string& bytes) {
 }
 
 // Serves the first `good` bytes of its data, then fails with a read error.
-class FailingBuffer : public std::streambuf {
- public:
-  FailingBuffer(std::string data, std::size_t good) : data_(std::move(data)) {
-    data_.resize(good);
+struct FailingBuffer : std::streambuf {
+  FailingBuffer(const std::string& data, std::size_t good) : data_(data.substr(0, good)) {
     setg(data_.data(), data_.data(), data_.data() + data_.size());
   }
-
- protected:
   int_type underflow() override { throw std::runtime_error("read error"); }
-
- private:
   std::string data_;
 };
 
@@ -292,7 +262,6 @@ TEST(CRuleCollectionTest, ConvertsTexts) {
       // Counts: clamped to the text; beyond it they take in the zero.
       {zeroRule, true, "ab", 3, "AB#"},
       {zeroRule, true, "ab", -1, "AB"},
-      {zeroRule, true, "ab", 1, "A"},
       {zeroRule, true, "ab", 0, ""},
       {zeroRule, true, "ab", 1000, "AB#"},
       {{With('a', "A")}, true, "ab", 3, "Ab"},
@@ -312,13 +281,13 @@ TEST(CRuleCollectionTest, ConvertsTexts) {
   }
 }
 
-TEST(CRuleCollectionTest, CountsTheRulesUse) {
+TEST(CRuleCollectionTest, CountsTheRulesUseWrappingAroundThe32BitRange) {
   Rule a = With('a', "A");
-  a.counter = 10;
+  a.counter = INT32_MAX;
   CRuleCollection collection(400, 1, 1);
   ASSERT_TRUE(LoadBytes(collection, File({a, With('a', "never")}, true)));
   EXPECT_EQ(collection.convertToString("aba"), "AbA");
-  EXPECT_EQ(collection.rules()[0].counter(), 12);
+  EXPECT_EQ(collection.rules()[0].counter(), INT32_MIN + 1);
   EXPECT_EQ(collection.rules()[1].counter(), 0);
 }
 

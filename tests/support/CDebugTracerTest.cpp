@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -26,13 +25,6 @@ using Record = std::vector<int32_t>;  // lines, files, count, number
 // The control record's bytes (little-endian, as the tracer writes them).
 std::string Bytes(const Record& values) {
   return std::string(reinterpret_cast<const char*>(values.data()), values.size() * 4);
-}
-
-Record ReadRecord(const std::string& path) {
-  const std::string bytes = ReadFile(path);
-  Record values(bytes.size() / 4);
-  std::memcpy(values.data(), bytes.data(), values.size() * 4);
-  return values;
 }
 
 // The texts of a trace file's lines, after their time stamps.
@@ -66,7 +58,7 @@ TEST_F(CDebugTracerTest, LinesRotateThroughTheRingAndEmptyTheReusedFile) {
                                std::regex(R"(src::3::\d{4}/\d\d/\d\d:\d\d:\d\d:\d\d::line 3)")));
   EXPECT_EQ(Texts(File("_10.trc")), (std::vector<std::string>{"line 19", "line 20"}));
   EXPECT_EQ(Texts(File("_01.trc")), (std::vector<std::string>{"line 21"}));
-  EXPECT_EQ(ReadRecord(File(".crl")), (Record{2, 10, 1, 1}));
+  EXPECT_EQ(ReadFile(File(".crl")), Bytes({2, 10, 1, 1}));
 }
 
 TEST_F(CDebugTracerTest, ACountAtOrAboveTheLinesPerFileRotates) {
@@ -75,24 +67,20 @@ TEST_F(CDebugTracerTest, ACountAtOrAboveTheLinesPerFileRotates) {
   for (const auto& [before, after] : rows) {
     WriteFile(File(".crl"), Bytes(before));
     CDebugTracer(File(""), 3, 2, true, false).printline("src", 1, "x");
-    EXPECT_EQ(ReadRecord(File(".crl")), after) << before[2];
+    EXPECT_EQ(ReadFile(File(".crl")), Bytes(after)) << before[2];
   }
 }
 
 TEST_F(CDebugTracerTest, AnInconsistentOrShortControlRecordStartsAFreshRing) {
-  const std::string rows[] = {Bytes({2, 0, 0, 1}),
-                              Bytes({0, 3, 0, 1}),
-                              Bytes({2, 3, 0, 0}),
-                              Bytes({2, 3, 0, 4}),
-                              Bytes({2, 3, -1, 2}),
-                              Bytes({2, 3, 1, 2}).substr(0, 15),
-                              ""};
+  const std::string rows[] = {Bytes({2, 0, 0, 1}),  Bytes({0, 3, 0, 1}),
+                              Bytes({2, 3, 0, 0}),  Bytes({2, 3, 0, 4}),
+                              Bytes({2, 3, -1, 2}), Bytes({2, 3, 1, 2}).substr(0, 15)};
   for (const std::string& bytes : rows) {
     SCOPED_TRACE(bytes.size());
     WriteFile(File(".crl"), bytes);
     WriteFile(File("_1.trc"), "old\n");
     CDebugTracer(File(""), 4, 3, true, false).printline("src", 1, "new");
-    EXPECT_EQ(ReadRecord(File(".crl")), (Record{3, 4, 1, 1}));
+    EXPECT_EQ(ReadFile(File(".crl")), Bytes({3, 4, 1, 1}));
     EXPECT_EQ(Texts(File("_1.trc")), std::vector<std::string>{"new"});
   }
 }
@@ -118,13 +106,10 @@ TEST_F(CDebugTracerTest, ResetRemovesTheFilesOfTheRecordsRing) {
   }
 }
 
-TEST_F(CDebugTracerTest, ALockErrorReportsTwoLinesDropsTheLineAndGoesOn) {
-  CDebugTracer tracer(dir_ / "missing/N", 2, 2, true, true);
+TEST_F(CDebugTracerTest, ALockErrorDropsTheLineAndGoesOn) {
   testing::internal::CaptureStderr();
-  tracer.printline("src", 1, "lost");
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
-  EXPECT_NE(err.find(std::strerror(ENOENT)), std::string::npos) << err;
+  CDebugTracer(dir_ / "missing/N", 2, 2, true, true).printline("src", 1, "lost");
+  testing::internal::GetCapturedStderr();
   CDebugTracer good(File(""), 2, 2, true, true);
   good.printline("src", 2, "kept");
   EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"N.crl", "N_1.trc"}));
