@@ -116,7 +116,6 @@ TEST_F(GeneratorTest, SymbolsOfThePhoneTextAndLinesOfAnyLength) {
   for (int pct = 0; pct <= 100; ++pct) expected += " (" + std::to_string(pct) + ",120)";
   ASSERT_EQ(lines.size(), 402u);
   EXPECT_EQ(lines[400], expected);
-  EXPECT_EQ(VM_GeneratorPHO::Find(&bed_->composer), &generator_);
 }
 
 }  // namespace

@@ -325,31 +325,16 @@ TEST_F(TextModulesTest, TheDelimiterFeederCutsSegmentsAndLongOnesAtSentenceEnds)
   }
 }
 
-TEST_F(TextModulesTest, EachPassConvertsItsRawTextOnce) {
+TEST_F(TextModulesTest, EachPassIsConvertedOnceWithEmptyLayersByItsOwnEnginesFont) {
   // Converting twice doubles an 'a' twice; "3." is no sentence end.
   inst_.Rules("rules/twice.rul",
               "@output-unknown yes\n. | =:1:3 | - | , | 1\na | - | - | aa | 1\n");
   ChopFont("twice.vof", "VM_TextFeeder;P1", "4", "", "twice.rul");
-  Start("twice.vof");
-  Speak("a3. b. c");
-  EXPECT_EQ(seen_["P1"], (Texts{"aa3, b.", " c ."}));
-}
-
-TEST_F(TextModulesTest, EachEngineFeedsByItsOwnFontsChopFlag) {
-  ChopFont("chop.vof", "VM_TextFeeder;P1", "4");
   Font("whole.vof", "VM_TextFeeder;P1", "VM_TextFeeder.FileChain=same.rul\n");
-  Start("chop.vof");
-  engine_testing::TestTamrin other;
+  Start("twice.vof");
+  engine_testing::TestTamrin other;  // an engine whose font does not chop
   other.SetShared(&shared_);
   ASSERT_EQ(other.Init("whole.vof", 2, 0), 0);
-  Speak("Ab. Cd");
-  EXPECT_EQ(seen_["P1"], (Texts{"Ab.", " Cd ."}));
-  other.Finalize();
-}
-
-TEST_F(TextModulesTest, EveryRunAndPassStartsWithEmptyLayers) {
-  ChopFont("chop.vof", "VM_TextFeeder;P1", "4");
-  Start("chop.vof");
   VLayer* words = WordLayer();
   std::vector<int> sizes;
   onProbe = [&](const std::string&) {
@@ -358,8 +343,10 @@ TEST_F(TextModulesTest, EveryRunAndPassStartsWithEmptyLayers) {
     words->Add(_token_(composer_.GetText()->GetData(), composer_.GetText()->GetData()));
     return true;
   };
-  Speak("Ab. Cd. Ef");
-  EXPECT_EQ(sizes, (std::vector<int>{0, 0, 0}));
+  Speak("a3. b. c");
+  EXPECT_EQ(seen_["P1"], (Texts{"aa3, b.", " c ."}));
+  EXPECT_EQ(sizes, (std::vector<int>{0, 0}));
+  other.Finalize();
 }
 
 }  // namespace
