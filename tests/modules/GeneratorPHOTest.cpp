@@ -1,6 +1,4 @@
-// The phone-text generator over the phone string, durations and F0 cells:
-// the format line by line, the pitch points per quantum, breaks and pauses,
-// the symbols, and a quantum that is not positive.
+// The phone-text generator over the phone string, durations and F0 cells.
 #include "modules/vm_genpho.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,4 @@
-// In-process synthesis against a scripted library: the lines it is offered,
-// refusals and the drains between them, blocks of 4096 samples, the bound
-// on a library that keeps refusing, the library's errors in the engine log,
-// a table that lacks an entry point; then bin/mbrola.so itself.
+// In-process synthesis against a scripted library, then bin/mbrola.so itself.
 #include "modules/vm_mbrola.h"
 
 #include <gtest/gtest.h>

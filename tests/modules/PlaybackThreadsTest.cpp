@@ -1,6 +1,4 @@
-// VM_Playback on the virtual device set with a manual clock: runs that wait
-// for each other, stop, pause and resume, open-at-play, BlockAfter, and
-// set-up that neither leaks a device nor zeroes a header that still plays.
+// VM_Playback on the virtual device set with a manual clock.
 #include <gtest/gtest.h>
 
 #include <chrono>

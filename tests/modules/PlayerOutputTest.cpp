@@ -1,6 +1,4 @@
-// VM_SpeechOut_Mbr and VM_SaveWave against a scripted player library: the
-// play flags, the phone text the module keeps until its play has ended,
-// aborts, set-up, errors in the engine log, and the calls of a save.
+// VM_SpeechOut_Mbr and VM_SaveWave against a scripted player library.
 #include <gtest/gtest.h>
 
 #include <mutex>

@@ -1,9 +1,7 @@
-// The layer, duration and intonation modules and the phone-text generator,
-// alone and as a whole chain, over a composer stand-in that runs them on a
-// phone string set directly as the working text. Its phone table holds the Greek symbols (built in
-// memory); its shared pools hold, from a test installation, the tri-state rules "test.3st", the V58
-// templates "test.v58" and the lexicon "test.lex" (ke: conjunction). Each test names the chain and
-// settings of its font.
+// The layer, duration and intonation modules and the phone-text generator
+// over a composer stand-in that runs them on a phone string; its shared
+// pools hold the test installation's tri-state rules, V58 templates and
+// lexicon ("ke": conjunction).
 #include <gtest/gtest.h>
 
 #include <array>

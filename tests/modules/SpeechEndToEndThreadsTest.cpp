@@ -1,10 +1,6 @@
-// Speech through the programming interface in one installation assembled
-// from the build tree's data with the built mbrola.so: a WAVE file at the
-// font's rate and pitch, two engines saving at once on two threads (they
-// share the one synthesizer channel of the process), and on SDL's disk
-// driver (which writes what would be heard to a file) both playback methods
-// playing the samples of speech to a buffer, the volume reference scaling
-// the MBROLA player, and deleting an engine leaving no thread behind.
+// Speech through the programming interface in an installation assembled
+// from the build tree's data, to files and on SDL's disk driver (which
+// writes what would be heard to a file).
 #include <gtest/gtest.h>
 
 #include <dirent.h>

@@ -1,8 +1,5 @@
-// The text modules through a real composer over a test installation with
-// small rule files, lexicons and voice fonts, whose fonts chain them with
-// probes (test modules that record the working text each time they run):
-// converters, word replacers, character filters, grammar tagging and the
-// text feeders' passes.
+// The text modules through a real composer whose fonts chain them with
+// probes, test modules that record the working text each time they run.
 #include <gtest/gtest.h>
 
 #include <map>
