@@ -37,7 +37,9 @@ int Threads() {
 }
 
 // The samples from the first to the last that is not zero.
-Samples Sound(const Samples& all) {
+Samples Sound(const std::string& bytes) {
+  Samples all(bytes.size() / 2);
+  std::copy(bytes.begin(), bytes.begin() + 2 * all.size(), reinterpret_cast<char*>(all.data()));
   const auto first = std::find_if(all.begin(), all.end(), [](int16_t s) { return s != 0; });
   auto last = std::find_if(all.rbegin(), all.rend(), [](int16_t s) { return s != 0; }).base();
   return first < last ? Samples(first, last) : Samples();
@@ -77,13 +79,14 @@ class SpeechEndToEndThreadsTest : public testing::Test {
     file_ = installation_->workDir() + "/" + name;
     ::setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
   }
-  Samples Buffer(const char* text) {
+  // Speech to a buffer, with the WAVE header or without.
+  std::string Buffer(const char* text, int header) {
     char* block = nullptr;
     long size = 0;
-    EXPECT_EQ(tmengine__TextToBuffer(engine_, text, 0, &block, &size), 0);
-    Samples samples(reinterpret_cast<int16_t*>(block), reinterpret_cast<int16_t*>(block + size));
+    EXPECT_EQ(tmengine__TextToBuffer(engine_, text, header, &block, &size), 0);
+    const std::string bytes(block, static_cast<size_t>(size));
     tmengine__FreeBuffer(&block);
-    return Sound(samples);
+    return bytes;
   }
   // Waits until the file holds what a speech of expected makes heard, ten
   // seconds at most.
@@ -92,11 +95,7 @@ class SpeechEndToEndThreadsTest : public testing::Test {
     for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
          sound.size() < expected.size() && std::chrono::steady_clock::now() < end;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      const std::string bytes = ReadFile(file_);
-      Samples samples(bytes.size() / 2);
-      std::copy(bytes.begin(), bytes.begin() + 2 * samples.size(),
-                reinterpret_cast<char*>(samples.data()));
-      sound = Sound(samples);
+      sound = Sound(ReadFile(file_));
     }
     return sound;
   }
@@ -137,11 +136,7 @@ TEST_F(SpeechEndToEndThreadsTest, TheDefaultFontSpeaksAWaveFileAtItsRateAndPitch
     EXPECT_NEAR(synth_test::EstimateF0(middle), pitch * reference, pitch * reference * 0.03);
     EXPECT_GT(synth_test::Periodicity(middle), 0.9);
   }
-  char* buffer = nullptr;
-  long size = 0;
-  ASSERT_EQ(tmengine__TextToBuffer(engine_, "καλημέέέρα", 1, &buffer, &size), 0);
-  EXPECT_EQ(std::string(buffer, static_cast<size_t>(size)), ReadFile("speech.wav"));
-  tmengine__FreeBuffer(&buffer);
+  EXPECT_EQ(Buffer("καλημέέέρα", 1), ReadFile("speech.wav"));
   EXPECT_EQ(installation_->Logged(), 0);
 }
 
@@ -174,7 +169,7 @@ TEST_F(SpeechEndToEndThreadsTest, TwoEnginesSavingAtOnceWriteTheFilesTheyWriteAl
 }
 
 TEST_F(SpeechEndToEndThreadsTest, BothMethodsPlayTheSamplesOfSpeechToABuffer) {
-  const Samples expected = Buffer("καλημέρα");
+  const Samples expected = Sound(Buffer("καλημέρα", 0));
   ASSERT_GT(expected.size(), 10000u);
   ASSERT_EQ(tmengine__TextToSpeech(engine_, "καλημέρα", 1), 0);
   EXPECT_EQ(WaitFor(expected), expected);
