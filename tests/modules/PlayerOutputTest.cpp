@@ -13,10 +13,12 @@
 
 namespace {
 
+using Calls = std::vector<std::string>;
+
 // The scripted player: every call in order, and whether a text handed to a
 // play changed before the play ended.
 struct Script {
-  static inline std::vector<std::string> calls;
+  static inline Calls calls;
   static inline const char* playing = nullptr;
   static inline std::string played;
   static inline int rewritten = 0;
@@ -107,8 +109,7 @@ TEST_F(PlayerOutputTest, SetUpSetsTheDatabaseAndClearsAPauseAndAnAbortPlaysNothi
   Script::error = -2;
   ASSERT_TRUE(out_.SetUp());
   EXPECT_FALSE(bed_->composer.control.IsPaused());
-  EXPECT_EQ(Script::calls,
-            (std::vector<std::string>{"database " + inst_.path("voices/p.voice"), "base 9191"}));
+  EXPECT_EQ(Script::calls, (Calls{"database " + inst_.path("voices/p.voice"), "base 9191"}));
   EXPECT_EQ(inst_.Logged(), 1);  // the library's error
   Script::error = 0;
   Script::calls.clear();
@@ -117,7 +118,7 @@ TEST_F(PlayerOutputTest, SetUpSetsTheDatabaseAndClearsAPauseAndAnAbortPlaysNothi
   VControl::SetAbort(false);
   EXPECT_EQ(out_.Play(nullptr), 0);  // resume only marks the play
   EXPECT_EQ(out_.SetVolume(0.5f), 0);
-  EXPECT_EQ(Script::calls, (std::vector<std::string>{"wait", "volume 0.500000"}));
+  EXPECT_EQ(Script::calls, (Calls{"wait", "volume 0.500000"}));
   EXPECT_TRUE(bed_->composer.control.IsPlaying());
   EXPECT_EQ(inst_.Logged(), 1);
 }
@@ -130,8 +131,7 @@ TEST_F(PlayerOutputTest, EachPassPlaysATextThatStaysUnchangedUntilItsPlayEnded) 
   Generate("mEra");  // the next pass rebuilds the generator's text
   ASSERT_TRUE(out_.Run());
   EXPECT_TRUE(out_.ReleaseResources());
-  EXPECT_EQ(Script::calls,
-            (std::vector<std::string>{"wait", "play 0", "wait", "play 0", "stop", "wait"}));
+  EXPECT_EQ(Script::calls, (Calls{"wait", "play 0", "wait", "play 0", "stop", "wait"}));
   EXPECT_EQ(Script::rewritten, 0);
   EXPECT_NE(Script::played, first);
   EXPECT_TRUE(bed_->composer.control.IsPlaying());
@@ -146,8 +146,7 @@ TEST_F(PlayerOutputTest, ASaveWaitsSetsTheDatabaseAgainAndWritesOnlyANamedFile) 
   EXPECT_TRUE(save_.Run());
   VControl::SetAbort(false);
   const std::string database = "database " + inst_.path("voices/s.voice");
-  EXPECT_EQ(Script::calls,
-            (std::vector<std::string>{"wait", database, "wait", database, "play 2112 out.wav"}));
+  EXPECT_EQ(Script::calls, (Calls{"wait", database, "wait", database, "play 2112 out.wav"}));
 }
 
 }  // namespace
