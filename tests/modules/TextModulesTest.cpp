@@ -45,18 +45,6 @@ class TextModulesTest : public testing::Test {
              "VM_TextFeeder.OnePassSize=" + size + "\n" + more);
   }
 
-  // English fonts whose letter-to-sound collection is upper.rul
-  // ("english.vof") or missing ("nol2s.vof").
-  void EnglishFonts() {
-    inst_.write("lexicon/english.lex", "hello\tH@lo\n");
-    for (const char* font : {"english", "nol2s"}) {
-      Font(std::string(font) + ".vof", "VM_UsEnglish;P1",
-           "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=" +
-               std::string(font[0] == 'e' ? "upper" : "missing") +
-               ".rul\nVM_UsEnglish.Delimiters=\" \"\n");
-    }
-  }
-
   // Loads the shared resources, initialises the composer with font and
   // registers the probes P1 to P4.
   void Start(const std::string& font) {
@@ -128,9 +116,16 @@ TEST_F(TextModulesTest, ConvertersApplyTheirKeysCollectionsInOrder) {
   EXPECT_EQ(seen_["P1"], Texts{""});
 }
 
-TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
+TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnowsAndCopyTheOthers) {
   inst_.write("user/abc.usr", "abc=xyz\n" + Utf8ToCp1253("καλη=kali\n"));
-  EnglishFonts();
+  // English fonts whose letter-to-sound collection is upper.rul or missing.
+  inst_.write("lexicon/english.lex", "hello\tH@lo\n");
+  for (const char* font : {"english", "nol2s"}) {
+    Font(std::string(font) + ".vof", "VM_UsEnglish;P1",
+         "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=" +
+             std::string(font[0] == 'e' ? "upper" : "missing") +
+             ".rul\nVM_UsEnglish.Delimiters=\" \"\n");
+  }
   Font("user.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,;\"\n"
        "VM_User_ToPhones.Lexicon=abc.usr\nVM_User_ToPhones.Delimiters=\" .,;\"\n");
@@ -163,19 +158,14 @@ TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
   composer_.GetText()->SetText("ABC, abc?");
   phones.Run();
   EXPECT_EQ(composer_.GetText()->Str(), "ABC, abc?");
-}
-
-TEST_F(TextModulesTest, EnglishWithoutItsLetterToSoundRulesFailsSetUpAndCopiesWords) {
-  EnglishFonts();
-  Start("english.vof");
+  // English without its letter-to-sound rules fails set-up; the delimiters
+  // of the font before are gone: the whole text is one unknown word, copied.
   boxes_.clear();
   EXPECT_EQ(composer_.SetCharacter("nol2s.vof"), Tamrin::kSetUpFailed);
   const std::vector<std::string> reports = boxes_.reports();
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_NE(reports[0].find("missing.rul"), std::string::npos);
   EXPECT_EQ(reports[1], "Error: setting up module [VM_UsEnglish]");
-  // The delimiters of the font before are gone: the whole text is one
-  // unknown word, copied.
   Speak("hello bad", true);
   EXPECT_EQ(seen_["P1"], Texts{"hello bad ."});
 }
