@@ -157,10 +157,8 @@ class ProsodyTest : public testing::Test {
   VM_GeneratorPHO generator_;
   VCharacterPool pool_;
   std::unique_ptr<VCharacter> font_;
-
- private:
-  int fonts_ = 0;
-  int loadLines_ = 0;
+  int fonts_ = 0;      // the fonts made so far
+  int loadLines_ = 0;  // the log lines of loading the resources
 };
 
 TEST_F(ProsodyTest, SyllablesAndWordsCarryStressAndWordMarks) {
