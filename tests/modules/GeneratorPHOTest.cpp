@@ -1,6 +1,4 @@
-// The phone-text generator over the phone string, durations and F0 cells:
-// the format line by line, the pitch points per quantum, breaks and pauses,
-// the symbols, and a quantum that is not positive.
+// The phone-text generator over the phone string, durations and F0 cells.
 #include "modules/vm_genpho.h"
 
 #include <gtest/gtest.h>
@@ -116,7 +114,6 @@ TEST_F(GeneratorTest, SymbolsOfThePhoneTextAndLinesOfAnyLength) {
   for (int pct = 0; pct <= 100; ++pct) expected += " (" + std::to_string(pct) + ",120)";
   ASSERT_EQ(lines.size(), 402u);
   EXPECT_EQ(lines[400], expected);
-  EXPECT_EQ(VM_GeneratorPHO::Find(&bed_->composer), &generator_);
 }
 
 }  // namespace

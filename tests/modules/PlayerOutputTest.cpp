@@ -1,6 +1,4 @@
-// VM_SpeechOut_Mbr and VM_SaveWave against a scripted player library: the
-// play flags, the phone text the module keeps until its play has ended,
-// aborts, set-up, errors in the engine log, and the calls of a save.
+// VM_SpeechOut_Mbr and VM_SaveWave against a scripted player library.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -15,10 +13,12 @@
 
 namespace {
 
+using Calls = std::vector<std::string>;
+
 // The scripted player: every call in order, and whether a text handed to a
 // play changed before the play ended.
 struct Script {
-  static inline std::vector<std::string> calls;
+  static inline Calls calls;
   static inline const char* playing = nullptr;
   static inline std::string played;
   static inline int rewritten = 0;
@@ -103,15 +103,24 @@ TEST_F(PlayerOutputTest, ThePlayFlagsFollowTheExactlyYesKeys) {
   }
 }
 
-TEST_F(PlayerOutputTest, SetUpSetsTheDatabaseAndClearsAPause) {
+TEST_F(PlayerOutputTest, SetUpSetsTheDatabaseAndClearsAPauseAndAnAbortPlaysNothing) {
   bed_->composer.control.SetPaused(true);
   UseFont(std::string(testing_support::kBedFont) + "VM_SpeechOut_Mbr.Database=voices/p.voice\n");
   Script::error = -2;
   ASSERT_TRUE(out_.SetUp());
   EXPECT_FALSE(bed_->composer.control.IsPaused());
-  EXPECT_EQ(Script::calls,
-            (std::vector<std::string>{"database " + inst_.path("voices/p.voice"), "base 9191"}));
-  EXPECT_EQ(inst_.Logged("MBROLA bad phone"), 1);
+  EXPECT_EQ(Script::calls, (Calls{"database " + inst_.path("voices/p.voice"), "base 9191"}));
+  EXPECT_EQ(inst_.Logged(), 1);  // the library's error
+  Script::error = 0;
+  Script::calls.clear();
+  VControl::SetAbort(true);
+  EXPECT_TRUE(out_.Run());
+  VControl::SetAbort(false);
+  EXPECT_EQ(out_.Play(nullptr), 0);  // resume only marks the play
+  EXPECT_EQ(out_.SetVolume(0.5f), 0);
+  EXPECT_EQ(Script::calls, (Calls{"wait", "volume 0.500000"}));
+  EXPECT_TRUE(bed_->composer.control.IsPlaying());
+  EXPECT_EQ(inst_.Logged(), 1);
 }
 
 TEST_F(PlayerOutputTest, EachPassPlaysATextThatStaysUnchangedUntilItsPlayEnded) {
@@ -122,23 +131,10 @@ TEST_F(PlayerOutputTest, EachPassPlaysATextThatStaysUnchangedUntilItsPlayEnded) 
   Generate("mEra");  // the next pass rebuilds the generator's text
   ASSERT_TRUE(out_.Run());
   EXPECT_TRUE(out_.ReleaseResources());
-  EXPECT_EQ(Script::calls,
-            (std::vector<std::string>{"wait", "play 0", "wait", "play 0", "stop", "wait"}));
+  EXPECT_EQ(Script::calls, (Calls{"wait", "play 0", "wait", "play 0", "stop", "wait"}));
   EXPECT_EQ(Script::rewritten, 0);
   EXPECT_NE(Script::played, first);
   EXPECT_TRUE(bed_->composer.control.IsPlaying());
-}
-
-TEST_F(PlayerOutputTest, AnAbortPlaysNothingAndResumeOnlyMarksThePlay) {
-  Keys("");
-  VControl::SetAbort(true);
-  EXPECT_TRUE(out_.Run());
-  VControl::SetAbort(false);
-  EXPECT_EQ(out_.Play(nullptr), 0);
-  EXPECT_EQ(out_.SetVolume(0.5f), 0);
-  EXPECT_EQ(Script::calls, (std::vector<std::string>{"wait", "volume 0.500000"}));
-  EXPECT_TRUE(bed_->composer.control.IsPlaying());
-  EXPECT_EQ(inst_.Logged(), 0);
 }
 
 TEST_F(PlayerOutputTest, ASaveWaitsSetsTheDatabaseAgainAndWritesOnlyANamedFile) {
@@ -150,8 +146,7 @@ TEST_F(PlayerOutputTest, ASaveWaitsSetsTheDatabaseAgainAndWritesOnlyANamedFile) 
   EXPECT_TRUE(save_.Run());
   VControl::SetAbort(false);
   const std::string database = "database " + inst_.path("voices/s.voice");
-  EXPECT_EQ(Script::calls,
-            (std::vector<std::string>{"wait", database, "wait", database, "play 2112 out.wav"}));
+  EXPECT_EQ(Script::calls, (Calls{"wait", database, "wait", database, "play 2112 out.wav"}));
 }
 
 }  // namespace

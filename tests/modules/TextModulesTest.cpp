@@ -1,34 +1,97 @@
-// The converter modules, word replacers, character filters and grammar
-// tagging, run through the composer over a test installation.
+// The text modules through a real composer whose fonts chain them with
+// probes, test modules that record the working text each time they run.
+#include <gtest/gtest.h>
+
+#include <map>
 #include <string>
+#include <vector>
 
 #include "engine/base/Log.h"
 #include "engine/base/VStr.h"
+#include "engine/composer/Tamrin.h"
+#include "engine/composer/VControl.h"
 #include "engine/data/FeatureNames.h"
+#include "engine/data/VMLDS.h"
+#include "engine/shared/TMShared.h"
 #include "modules/vm_grgrammar.h"
 #include "modules/vm_user_tophones.h"
 #include "platform/Codepage.h"
 #include "tests/common/FakeComposer.h"
-#include "tests/modules/TextTestBed.h"
+#include "tests/engine/ComposerSeams.h"
 
 namespace {
 
 using platform::Utf8ToCp1253;
-using text_testing::Texts;
+using Texts = std::vector<std::string>;
 
-class TextModulesTest : public text_testing::TextBed {
+class TextModulesTest : public testing::Test {
  protected:
-  // English fonts whose letter-to-sound collection is upper.rul
-  // ("english.vof") or missing ("nol2s.vof").
-  void EnglishFonts() {
-    inst_.write("lexicon/english.lex", "hello\tH@lo\n");
-    for (const char* font : {"english", "nol2s"}) {
-      Font(std::string(font) + ".vof", "VM_UsEnglish;P1",
-           "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=" +
-               std::string(font[0] == 'e' ? "upper" : "missing") +
-               ".rul\nVM_UsEnglish.Delimiters=\" \"\n");
+  TextModulesTest() {
+    inst_.Complete();
+    inst_.Rules("rules/same.rul", "@output-unknown yes\n~ | - | - | ~ | 1\n");  // unchanged
+    inst_.Font("default.vof", "VModuleChain.Modules=P1\n");
+  }
+
+  // A voice font of that chain and settings.
+  void Font(const std::string& name, const std::string& chain, const std::string& settings) {
+    inst_.Font(name, testing_support::Installation::FontText(chain, "none", settings));
+  }
+
+  // A font chaining the text feeder with chopping on (then a probe).
+  void ChopFont(const std::string& name, const std::string& chain, const std::string& size,
+                const std::string& more = "", const std::string& rules = "same.rul") {
+    Font(name, chain,
+         "VM_TextFeeder.FileChain=" + rules + "\nVM_TextFeeder.ChopInputText=yes\n" +
+             "VM_TextFeeder.OnePassSize=" + size + "\n" + more);
+  }
+
+  // Loads the shared resources, initialises the composer with font and
+  // registers the probes P1 to P4.
+  void Start(const std::string& font) {
+    ASSERT_EQ(shared_.Load(), 0);
+    composer_.SetShared(&shared_);
+    ASSERT_EQ(composer_.Init(font, 1, 0), 0);
+    for (const char* name : {"P1", "P2", "P3", "P4"}) {
+      auto* probe = new engine_testing::HookModule(name);
+      probe->onRun = [this, probe] {
+        seen_[probe->GetName()].push_back(probe->LastText());
+        return onProbe ? onProbe(probe->GetName()) : true;
+      };
+      ASSERT_TRUE(composer_.RegisterModule(probe));
     }
   }
+
+  // Runs text through the current font as speech to the sound card (the
+  // text feeder on) or to a buffer (VM_FeederPre on); the composer closes
+  // it with " .".
+  void Speak(const std::string& text, bool toBuffer = false) {
+    seen_.clear();
+    ASSERT_EQ(0, toBuffer ? composer_.SpeakToBuffer(text, false, nullptr, nullptr)
+                          : composer_.Speak(text, true));
+  }
+  // Runs one module on text, the run flags cleared; the working text after.
+  std::string RunModule(Tamrin::ModuleId id, const std::string& text) {
+    seen_.clear();
+    VControl::SetAbort(false);
+    composer_.GetText()->SetText(text);
+    composer_.GetModule(id)->Run();
+    return composer_.GetText()->Str();
+  }
+
+  // The composer's "Word" layer, made when no module has made it.
+  VLayer* WordLayer() {
+    VMLDS* mlds = composer_.GetMLDS();
+    int hint = layers::kWordHint;
+    if (mlds->GetLayer(layers::kWord) == nullptr) mlds->AddLayer(new VLayer(layers::kWord, &hint));
+    return mlds->GetLayer(layers::kWord);
+  }
+
+  testing_support::Installation inst_;
+  testing_support::MessageRecorder boxes_;
+  TMShared shared_;
+  engine_testing::TestTamrin composer_;
+  std::function<bool(const std::string&)> onProbe;
+  std::map<std::string, Texts> seen_;  // the texts each probe saw, one per run
 };
 
 TEST_F(TextModulesTest, ConvertersApplyTheirKeysCollectionsInOrder) {
@@ -43,31 +106,36 @@ TEST_F(TextModulesTest, ConvertersApplyTheirKeysCollectionsInOrder) {
   // The keys spelled after the registered names are not read.
   Font("spelled.vof", "VM_FeederPre;P1", "VM_FeederPre.FileChain=upper.rul\n");
   Start("conv.vof");
-  ToBuffer("ab");
-  EXPECT_EQ(Seen("P1"), Texts{"AAB ."});
-  EXPECT_EQ(Seen("P2"), Texts{"AAAAB ."});
-  EXPECT_EQ(Seen("P3"), Texts{"1234123412341234123412341234"});
-  EXPECT_EQ(Seen("P4"), Texts{""});  // no key: the text is emptied
+  Speak("ab", true);
+  EXPECT_EQ(seen_["P1"], Texts{"AAB ."});
+  EXPECT_EQ(seen_["P2"], Texts{"AAAAB ."});
+  EXPECT_EQ(seen_["P3"], Texts{"1234123412341234123412341234"});
+  EXPECT_EQ(seen_["P4"], Texts{""});  // no key: the text is emptied
   ASSERT_EQ(composer_.SetCharacter("spelled.vof"), 0);
-  ToBuffer("ab");
-  EXPECT_EQ(Seen("P1"), Texts{""});
+  Speak("ab", true);
+  EXPECT_EQ(seen_["P1"], Texts{""});
 }
 
-struct ReplaceCase {
-  const char* font;
-  std::string text;
-  std::string replaced;
-};
-
-TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
+TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnowsAndCopyTheOthers) {
   inst_.write("user/abc.usr", "abc=xyz\n" + Utf8ToCp1253("καλη=kali\n"));
-  EnglishFonts();
+  // English fonts whose letter-to-sound collection is upper.rul or missing.
+  inst_.write("lexicon/english.lex", "hello\tH@lo\n");
+  for (const char* font : {"english", "nol2s"}) {
+    Font(std::string(font) + ".vof", "VM_UsEnglish;P1",
+         "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=" +
+             std::string(font[0] == 'e' ? "upper" : "missing") +
+             ".rul\nVM_UsEnglish.Delimiters=\" \"\n");
+  }
   Font("user.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,;\"\n"
        "VM_User_ToPhones.Lexicon=abc.usr\nVM_User_ToPhones.Delimiters=\" .,;\"\n");
   Font("nosemi.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,\"\n");
-  const ReplaceCase cases[] = {
+  const struct {
+    const char* font;
+    std::string text;
+    std::string replaced;
+  } cases[] = {
       {"user.vof", "ABC, abc?", "xyz, xyz; ."},
       {"nosemi.vof", "ABC, abc?", "xyz, abc; ."},
       {"user.vof", Utf8ToCp1253("ΚΑΛΗ  καλη"), Utf8ToCp1253("ΚΑΛΗ  kali .")},
@@ -75,11 +143,11 @@ TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
       {"english.vof", "Hello bad", "H@lo BAD ."},
   };
   Start("user.vof");
-  for (const ReplaceCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.font) + " " + c.text);
     ASSERT_EQ(composer_.SetCharacter(c.font), 0);
-    ToBuffer(c.text);
-    EXPECT_EQ(Seen("P1"), Texts{c.replaced});
+    Speak(c.text, true);
+    EXPECT_EQ(seen_["P1"], Texts{c.replaced});
   }
   // Without normalisation nothing is known: "ABC" and "abc?".
   VM_User_ToPhones phones;
@@ -90,37 +158,30 @@ TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnows) {
   composer_.GetText()->SetText("ABC, abc?");
   phones.Run();
   EXPECT_EQ(composer_.GetText()->Str(), "ABC, abc?");
-}
-
-TEST_F(TextModulesTest, EnglishWithoutItsLetterToSoundRulesFailsSetUpAndCopiesWords) {
-  EnglishFonts();
-  Start("english.vof");
+  // English without its letter-to-sound rules fails set-up; the delimiters
+  // of the font before are gone: the whole text is one unknown word, copied.
   boxes_.clear();
   EXPECT_EQ(composer_.SetCharacter("nol2s.vof"), Tamrin::kSetUpFailed);
   const std::vector<std::string> reports = boxes_.reports();
   ASSERT_EQ(reports.size(), 2u);
-  EXPECT_NE(reports[0].find("vm_us_english.cpp:63\n\tmissing.rul"), std::string::npos);
+  EXPECT_NE(reports[0].find("missing.rul"), std::string::npos);
   EXPECT_EQ(reports[1], "Error: setting up module [VM_UsEnglish]");
-  // The delimiters of the font before are gone: the whole text is one
-  // unknown word, copied.
-  ToBuffer("hello bad");
-  EXPECT_EQ(Seen("P1"), Texts{"hello bad ."});
+  Speak("hello bad", true);
+  EXPECT_EQ(seen_["P1"], Texts{"hello bad ."});
 }
-
-struct FilterCase {
-  Tamrin::ModuleId module;
-  const char* font;
-  std::string text;
-  std::string filtered;
-  std::string kept;  // the composer's filtered text afterwards
-};
 
 TEST_F(TextModulesTest, FiltersKeepAllowedCharactersAndKnownPhones) {
   Font("none.vof", "VM_FilterPlain", "");
   Font("allowed.vof", "VM_FilterPlain",
        "VM_FilterPlain.AllowedCharacters=\"ab " + Utf8ToCp1253("αβ") + "\"\n");
   const std::string greek = Utf8ToCp1253("αβγ α");
-  const FilterCase cases[] = {
+  const struct {
+    Tamrin::ModuleId module;
+    const char* font;
+    std::string text;
+    std::string filtered;
+    std::string kept;  // the composer's filtered text afterwards
+  } cases[] = {
       {Tamrin::kFilterPlain, "allowed.vof", "a\r\nB b", "a## b", "a## b"},
       {Tamrin::kFilterPlain, "allowed.vof", greek, Utf8ToCp1253("αβ α"), Utf8ToCp1253("αβ α")},
       {Tamrin::kFilterPlain, "none.vof", "ab", "", ""},
@@ -129,7 +190,7 @@ TEST_F(TextModulesTest, FiltersKeepAllowedCharactersAndKnownPhones) {
       {Tamrin::kInFilter, "default.vof", "?%", "", "kept"},
   };
   Start("default.vof");
-  for (const FilterCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     ASSERT_EQ(composer_.SetCharacter(c.font), 0);
     composer_.GetFilteredText()->SetText("kept");
@@ -138,24 +199,22 @@ TEST_F(TextModulesTest, FiltersKeepAllowedCharactersAndKnownPhones) {
   }
 }
 
-struct GrammarCase {
-  const char* text;
-  Texts grammar;  // per Word token; "" for none
-};
-
 TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
   inst_.write("lexicon/exceptions.lex", "kalos\tEXC\n");
   inst_.write("lexicon/endings.lex", "os\tNOUN\ns\tSING\nma\t\na\tFEM\n");
   Font("grammar.vof", "VM_GrGrammar",
        "VM_GrGrammar.Exceptions=exceptions.lex\nVM_GrGrammar.Endings=endings.lex\n");
-  const GrammarCase cases[] = {
+  const struct {
+    const char* text;
+    Texts grammar;  // per Word token; "" for none
+  } cases[] = {
       {"kalos logos gramma,,xyz", {"EXC", "NOUN", "FEM", ""}},
       {"..logos", {"NOUN", ""}},
   };
   Start("grammar.vof");
   VLayer* words = WordLayer();
   char span[] = "w";
-  for (const GrammarCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     words->Reset();
     for (std::size_t i = 0; i < c.grammar.size(); ++i) words->Add(_token_(span, span));
@@ -170,15 +229,111 @@ TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
   }
 }
 
-TEST_F(TextModulesTest, GrammarWithoutAWordLayerEndsTheRunWithALogLine) {
-  Log::EnableErrors();
+TEST_F(TextModulesTest, GrammarWithoutAWordLayerEndsTheRun) {
   VMLDS empty;
   testing_support::FakeComposer composer;
   composer.mlds = &empty;
   VM_GrGrammar grammar;
   grammar.SetComposer(&composer);
   EXPECT_FALSE(grammar.Run());
-  EXPECT_EQ(inst_.Logged("vm_grgrammar.cpp: Word layer required"), 1);
+  EXPECT_EQ(inst_.Logged(), 1);
+}
+
+TEST_F(TextModulesTest, ChoppingRunsTheRestOfTheChainOncePerPass) {
+  const std::string word(25, 'w');
+  const std::string forty = "Forty characters, without a sentence end";
+  const struct {
+    const char* size;
+    const char* boundary;
+    const char* text;
+    Texts passes;
+    bool abortAfterFirst;
+  } cases[] = {
+      {"10", "", "Ab cd. Ef gh", {"Ab cd.", " Ef gh ."}, false},
+      {"100", "", forty.c_str(), {forty + " ."}, false},
+      {"10", "", word.c_str(), {word + " ."}, false},
+      // "." makes the boundary ".\r\n\v": the piece is cut there without a
+      // pass; without it the boundary "\r\n\v" cuts the piece elsewhere.
+      {"6", ".", "a.\r\n\vbc. d", {"a.\r\n\vbc. d ."}, false},
+      {"6", "", "a.\r\n\vbc. d", {"a.\r\n\vbc.", " d ."}, false},
+      {"5", ".", "Ab. Cd", {"Ab.", " Cd ."}, false},
+      // A pass size of 0 or below makes one pass.
+      {"0", "", "Ab. Cd. Ef", {"Ab. Cd. Ef ."}, false},
+      {"-3", "", "Ab. Cd. Ef", {"Ab. Cd. Ef ."}, false},
+      // A stop request between passes ends the feeding.
+      {"10", "", "Ab cd. Ef gh", {"Ab cd."}, true},
+  };
+  for (const auto& c : cases) {
+    ChopFont(std::string("chop") + c.size + c.boundary + ".vof", "P1;VM_TextFeeder;P2", c.size,
+             std::string("VM_TextFeeder.EndOfSentenceBoundary=") + c.boundary + "\n");
+  }
+  Start("default.vof");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.size) + " [" + c.boundary + "] " + c.text);
+    ASSERT_EQ(composer_.SetCharacter(std::string("chop") + c.size + c.boundary + ".vof"), 0);
+    onProbe = [&c](const std::string& probe) {
+      if (c.abortAfterFirst && probe == "P2") VControl::SetAbort(true);
+      return true;
+    };
+    Speak(c.text);
+    EXPECT_EQ(seen_["P1"].size(), 1u);
+    EXPECT_EQ(seen_["P2"], c.passes);
+  }
+}
+
+TEST_F(TextModulesTest, TheDelimiterFeederCutsSegmentsAndLongOnesAtSentenceEnds) {
+  const struct {
+    const char* size;
+    const char* text;
+    Texts passes;
+  } cases[] = {
+      {"10", "a;b?c", {"a;", "b?", "c"}},
+      {"10", "a;;b", {"a;", "b"}},
+      {"9", "One. Two three", {"One.", " Two three"}},
+      // A window without a blank grows to the whole segment, which is
+      // converted like any other pass.
+      {"4", "abcdefghix;yz", {"abcdefghiX", "yz"}},
+      // A window grown to the whole segment without a sentence end takes it.
+      {"3", "ab cd ef;y", {"ab cd ef", "y"}},
+      {"0", "ab cd. ef gh", {"ab cd. ef gh"}},
+  };
+  inst_.Rules("rules/x.rul", "@output-unknown yes\nx | - | - | X | 1\n");
+  for (const auto& c : cases) {
+    Font(std::string("feeder") + c.size + ".vof", "VM_Feeder;P1",
+         std::string("VM_Feeder.FileChain=x.rul\nVM_Feeder.ChopInputText=yes\n") +
+             "VM_Feeder.OnePassSize=" + c.size + "\n");
+  }
+  Start("default.vof");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.size) + " " + c.text);
+    ASSERT_EQ(composer_.SetCharacter(std::string("feeder") + c.size + ".vof"), 0);
+    RunModule(Tamrin::kFeeder, c.text);
+    EXPECT_EQ(seen_["P1"], c.passes);
+  }
+}
+
+TEST_F(TextModulesTest, EachPassIsConvertedOnceWithEmptyLayersByItsOwnEnginesFont) {
+  // Converting twice doubles an 'a' twice; "3." is no sentence end.
+  inst_.Rules("rules/twice.rul",
+              "@output-unknown yes\n. | =:1:3 | - | , | 1\na | - | - | aa | 1\n");
+  ChopFont("twice.vof", "VM_TextFeeder;P1", "4", "", "twice.rul");
+  Font("whole.vof", "VM_TextFeeder;P1", "VM_TextFeeder.FileChain=same.rul\n");
+  Start("twice.vof");
+  engine_testing::TestTamrin other;  // an engine whose font does not chop
+  other.SetShared(&shared_);
+  ASSERT_EQ(other.Init("whole.vof", 2, 0), 0);
+  VLayer* words = WordLayer();
+  std::vector<int> sizes;
+  onProbe = [&](const std::string&) {
+    // A token of this pass, which the next pass must not see.
+    sizes.push_back(words->Size());
+    words->Add(_token_(composer_.GetText()->GetData(), composer_.GetText()->GetData()));
+    return true;
+  };
+  Speak("a3. b. c");
+  EXPECT_EQ(seen_["P1"], (Texts{"aa3, b.", " c ."}));
+  EXPECT_EQ(sizes, (std::vector<int>{0, 0}));
+  other.Finalize();
 }
 
 }  // namespace

@@ -1,0 +1,375 @@
+// The layer, duration and intonation modules and the phone-text generator
+// over a composer stand-in that runs them on a phone string; its shared
+// pools hold the test installation's tri-state rules, V58 templates and
+// lexicon ("ke": conjunction).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/base/Log.h"
+#include "engine/composer/VCharacterPool.h"
+#include "engine/data/FeatureNames.h"
+#include "engine/data/VDuration.h"
+#include "engine/data/VIntonation.h"
+#include "engine/data/VMLDS.h"
+#include "engine/shared/TMShared.h"
+#include "modules/vm_dur_filter.h"
+#include "modules/vm_dur_tristate.h"
+#include "modules/vm_dur_wrd.h"
+#include "modules/vm_genpho.h"
+#include "modules/vm_int_58.h"
+#include "modules/vm_int_syl.h"
+#include "modules/vm_phrasation.h"
+#include "modules/vm_sentencation.h"
+#include "modules/vm_smoothf0.h"
+#include "modules/vm_syllablation_formal.h"
+#include "modules/vm_wordation.h"
+#include "tests/common/ComposerBed.h"
+
+namespace {
+
+constexpr const char* kLayers = "VM_LayerSyllable;VM_LayerWord;VM_LayerPhrase;VM_LayerSentence;";
+// Every font: 5 cells of 20 ms per phone of factor 1.0, 120 Hz, the lexicon.
+constexpr const char* kBaseFont =
+    "Duration reference=100\nIntonation reference=120\nVM_GeneratorPHO.Quantum=50\n"
+    "VM_LayerWord.Lexicon=test.lex\n";
+constexpr const char* kResources =
+    "TIMEQUANTUM=20\nVM_DurationTristate.Compiler=test.3st\nVM_IntonationV58.Compiler=test.v58\n";
+
+class ProsodyTest : public testing::Test {
+ protected:
+  ProsodyTest() {
+    Log::EnableErrors();
+    // Each row: the symbols, then phone, vowel, stressed, voiced, break, tristate.
+    const char* columns[] = {"symbol", "phone", "vowel", "stressed", "voiced", "break", "tristate"};
+    VSR_PhonePool* table = shared_.GetPhonePool();
+    for (const char* column : columns) table->AddFeatureName(column);
+    for (const std::string row : {"aeiou 110101", "AEIOU 111101", "ptkfTsxc 100000",
+                                  "bdgvDzGjmnlr 100100", "_# 000000", "/,.;! 000010"}) {
+      for (std::size_t c = 0; row[c] != ' '; ++c) {
+        table->AddPhone(row[c]);
+        for (int i = 0; i < 7; ++i) {
+          table->SetFeature(columns[i], row.substr(i == 0 ? c : row.find(' ') + i, 1).c_str());
+        }
+      }
+    }
+    inst_.write("config.txt",
+                "3States.Directory=tristate\n3States.Suffix=.3st\nV58Compiler.Directory=v58\n"
+                "V58Compiler.Suffix=.v58\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
+                "Lexicon.EForm=no\n");
+    // Stressed vowels 1.5, voiced phones between vowels 1.2, a vowel before a break (or none) 1.3.
+    inst_.Scrambled("tristate/test.3st",
+                    {"[*][stressed:1][*]:0.15", "[vowel:1][voiced:1][vowel:1]:0.12",
+                     "[*][vowel:1][break:1]:0.13"},
+                    120);
+    // S1 T1 (mask 96): S1's vowel from 1.5 to 3 over its first half, 0.5 of
+    // that handed on, T1's vowel to half; H S1 (mask 192) lacks an element.
+    inst_.Scrambled(
+        "v58/test.v58",
+        {"; skipped", "%stop", "#S1 T1", "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
+         "T1\t1\t0.5\tvowel:1\t0\t1\t1\tvowel:1\t0.5", "#H S1",
+         "H\t1.1\t1\tvowel:1\t0\t1\t1\tvowel:1\t0.5", "%"},
+        400);
+    inst_.write("lexicon/test.lex", "ke\tconjunction\n");
+    EXPECT_EQ(shared_.GetConfiguration()->Load(inst_.path("config.txt")), 1);
+    EXPECT_TRUE(shared_.Get3States()->Load(&shared_) && shared_.GetV58Compiler()->Load(&shared_) &&
+                shared_.GetTreeLexicon()->Load(&shared_));
+    loadLines_ = inst_.Logged();  // the template short of an element
+
+    composer_.shared = &shared_;
+    composer_.mlds = &mlds_;
+    composer_.duration = &duration_;
+    composer_.intonation = &intonation_;
+    composer_.onReset = [this] { duration_.Reset(), intonation_.Reset(); };
+    for (VComponent* c : std::vector<VComponent*>{&mlds_, &duration_, &intonation_, &pool_}) {
+      c->SetComposer(&composer_);
+    }
+    for (VModule* m : std::initializer_list<VModule*>{&syllables_, &words_, &phrases_, &sentences_,
+                                                      &triState_, &wordDurations_, &filter_, &v58_,
+                                                      &contours_, &smooth_, &generator_}) {
+      composer_.directory.AddModule(m);
+    }
+  }
+  ~ProsodyTest() override { mlds_.Clear(); }
+
+  // Makes a font with that chain and these settings current.
+  void UseFont(const std::string& chain, const std::string& settings = kResources) {
+    const std::string name = "fonts/font" + std::to_string(++fonts_) + ".vof";
+    inst_.write(name, kBaseFont + settings + "\nVModuleChain.Modules=" + chain + "\n");
+    font_ = std::make_unique<VCharacter>();
+    ASSERT_EQ(font_->Load(inst_.path(name)), 1);
+    font_->SetComposer(&composer_);
+    pool_.BuildChain(font_.get());
+    composer_.character = font_.get();
+    ASSERT_EQ(font_->GetChain()->SetUpAll(), 0);
+  }
+
+  void Run(const std::string& phones) {
+    composer_.text.SetText(phones);
+    font_->GetChain()->Run(nullptr);
+  }
+
+  // The tokens of a layer, each its span, a blank and its features, joined by " | ".
+  std::string Tokens(const char* layer) const {
+    std::string out;
+    for (const _token_* t : mlds_.GetLayer(layer)->Tokens()) {
+      out += (out.empty() ? "" : " | ") + std::string(t->GetStart(), t->GetEnd() + 1) + " " +
+             t->GetString();
+    }
+    return out;
+  }
+
+  // The duration factors, or with cells the F0 cells, against the expected values.
+  void Expect(const std::vector<float>& want, bool cells = false) {
+    std::vector<float> got;
+    for (int i = 0; !cells && i < duration_.GetSize(); ++i) got.push_back(duration_.Get(i));
+    for (int i = 0; cells && i < intonation_.GetCellCount(); ++i) {
+      got.push_back(intonation_.GetCells()[i]);
+    }
+    testing_support::ExpectCells(got, want);
+  }
+
+  // The error lines of the engine log since the resources were loaded.
+  int Logged() const { return inst_.Logged() - loadLines_; }
+
+  // The installation comes first and goes last: the others write to its log.
+  testing_support::TestInstallation inst_;
+  testing_support::MessageRecorder boxes_;
+  TMShared shared_;
+  VMLDS mlds_;
+  VDuration duration_;
+  VIntonation intonation_;
+  testing_support::FakeComposer composer_;
+  VM_LayerSyllable syllables_;
+  VM_LayerWord words_;
+  VM_LayerPhrase phrases_;
+  VM_LayerSentence sentences_;
+  VM_DurationTriState triState_;
+  VM_DurationWord wordDurations_;
+  VM_DurationFilter filter_;
+  VM_IntonationV58 v58_;
+  VM_IntonationSyllable contours_;
+  VM_SmoothF0 smooth_;
+  VM_GeneratorPHO generator_;
+  VCharacterPool pool_;
+  std::unique_ptr<VCharacter> font_;
+  int fonts_ = 0;      // the fonts made so far
+  int loadLines_ = 0;  // the log lines of loading the resources
+};
+
+TEST_F(ProsodyTest, SyllablesAndWordsCarryStressAndWordMarks) {
+  UseFont("VM_LayerSyllable;VM_LayerWord");
+  // phones, syllables, words
+  const std::vector<std::array<const char*, 3>> cases = {
+      {"kAlimEra.", "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin", "kAlimEra "},
+      // Consonants before a non-phone join the last syllable.
+      {"ast_ke.", "ast word:start\tword:fin | ke word:start\tword:fin", "ast  | ke conjunction:1"},
+      // Leading consonants without a vowel: one token up to the non-phone.
+      {"st_a.", "st_ word:start\tword:fin | a word:start\tword:fin", "st  | a "},
+      // Phones at the end of the text make no word, trailing consonants no syllable.
+      {"_kas", "ka ", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    Run(c[0]);
+    EXPECT_EQ(Tokens(layers::kSyllable), c[1]);
+    EXPECT_EQ(Tokens(layers::kWord), c[2]);
+  }
+}
+
+TEST_F(ProsodyTest, PhrasesAndSentencesTakeTheirTypesFromBreaksAndConjunctions) {
+  UseFont(kLayers);
+  // phones, the text afterwards, phrases, sentences, words
+  const std::vector<std::array<const char*, 5>> cases = {
+      {"pAli_sas;", "pAli_sas;", "pAli_sas type:question", "pAli_sas type:question",
+       "pAli phrase:start | sas phrase:fin"},
+      {"pA!", "pA!", "pA type:exclamation", "pA type:exclamation", "pA phrase:start\tphrase:fin"},
+      {"pA,_sas.", "pA,_sas.", "pA type:comma | sas type:stop", "pA,_sas type:stop", nullptr},
+      {"pA.sas,", "pA.sas,", "pA type:stop | sas type:comma", "pA type:stop", nullptr},
+      // A pause before a conjunction becomes a comma break.
+      {"pAli_sas_ke_pA.", "pAli_sas/ke_pA.", "pAli_sas type:comma | ke_pA type:stop",
+       "pAli_sas/ke_pA type:stop",
+       "pAli phrase:start | sas phrase:fin | ke conjunction:1\tphrase:start | pA phrase:fin"},
+      // A break two before the conjunction: nothing is rewritten.
+      {"sas,_ke.", "sas,_ke.", "sas type:comma | ke type:stop", "sas,_ke type:stop", nullptr},
+      // Decided: nor when the break stands right before it (the question stays).
+      {"kalO;ke.", "kalO;ke.", "kalO type:question | ke type:stop",
+       "kalO type:question | ke type:stop", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    Run(c[0]);
+    EXPECT_EQ(composer_.text.Str(), c[1]);
+    EXPECT_EQ(Tokens(layers::kPhrase), c[2]);
+    EXPECT_EQ(Tokens(layers::kSentence), c[3]);
+    if (c[4] != nullptr) {
+      EXPECT_EQ(Tokens(layers::kWord), c[4]);
+    }
+  }
+}
+
+constexpr const char* kCharges =
+    "VM_DurationWord.EndingCharge1=2\nVM_DurationWord.EndingCharge2=1.5\n"
+    "VM_DurationWord.StopCharge=3\nVM_DurationWord.CommaCharge=5\nVM_DurationWord.QuestionCharge="
+    "7\n";
+
+TEST_F(ProsodyTest, FactorsFollowTheNeighboursThePhraseTypeAndTheVowels) {
+  const std::string tri = "VM_DurationTriState";
+  const std::string word = std::string(kLayers) + "VM_DurationWord";
+  const std::vector<std::tuple<std::string, const char*, std::vector<float>>> cases = {
+      // Stressed 1.5; l between the vowels 1.2; o with no tri-state phone after it, '.': 1.3.
+      {tri, "kAlo.", {1, 1.5f, 1.2f, 1.3f, 1}},
+      {tri, "A.", {1, 1}},
+      // Syllable ends of the phrase-final word: 1.5 (EndingCharge2), the last
+      // 2 (EndingCharge1), times the type's charge; s is voiceless.
+      {word, "pAli.", {1, 4.5f, 1, 6, 1}},
+      {word, "pAlis,", {1, 7.5f, 1, 1, 1, 1}},
+      {word, "kalO_pAli;", {1, 1, 1, 1, 1, 1, 10.5f, 1, 14, 1}},
+      {word, "pAli!", {1, 1, 1, 1, 1}},
+      {"VM_DurationFilter", "kAlo.", {1, 0.9f, 1, 0.9f, 1}},
+  };
+  for (const auto& [chain, phones, factors] : cases) {
+    SCOPED_TRACE(chain + " " + phones);
+    UseFont(chain, std::string(kResources) + kCharges);
+    Run(phones);
+    Expect(factors);
+  }
+  EXPECT_EQ(Logged(), 0);
+}
+
+TEST_F(ProsodyTest, MissingRulesAndUncoveredWordsChangeNoFactor) {
+  // Decided: no tri-state rules: one log line at set-up, factors unchanged.
+  UseFont("VM_DurationTriState", "TIMEQUANTUM=20\nVM_DurationTristate.Compiler=none.3st\n");
+  Run("kAlo.");
+  Expect({1, 1, 1, 1, 1});
+  EXPECT_EQ(Logged(), 1);
+
+  // Decided: a phrase-final word that no syllable covers is skipped.
+  UseFont(kLayers, std::string(kResources) + kCharges);
+  Run("pAli.");
+  mlds_.GetLayer(layers::kSyllable)->Reset();
+  EXPECT_TRUE(wordDurations_.Run());
+  Expect({1, 1, 1, 1, 1});
+
+  // Decided: so is one whose syllable ends lie past the durations (prepared
+  // for a shorter text), even the syllables that lie inside.
+  duration_.Reset();
+  composer_.text.SetText("pA");
+  ASSERT_EQ(duration_.Prepare(), 1);
+  composer_.text.SetText("pAli.");
+  for (VModule* m :
+       std::initializer_list<VModule*>{&syllables_, &words_, &phrases_, &wordDurations_}) {
+    EXPECT_TRUE(m->Run());
+  }
+  Expect({1, 1});
+}
+
+constexpr const char* kContour =
+    "VM_IntonationSyllable.x0=0\nVM_IntonationSyllable.x1=0.3\nVM_IntonationSyllable.x2=0.7\n"
+    "VM_IntonationSyllable.x3=1\nVM_IntonationSyllable.y0=1\nVM_IntonationSyllable.y1=1.2\n"
+    "VM_IntonationSyllable.y2=1.2\nVM_IntonationSyllable.y3=1\n";
+const std::string kTemplates = std::string(kLayers) + "VM_IntonationV58";
+
+TEST_F(ProsodyTest, ContoursAndTemplatesShapeTheCells) {
+  // kAli.: 5 cells per phone. The contour ramps kA up to 1.2 over its first
+  // 30 %, holds to 70 % and ramps down; li is not stressed.
+  const float a = 1.0666667f, b = 1.1333333f;
+  // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at 0.5 x 3, i half of that.
+  const std::vector<float> s1t1 = {1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 2.1f, 2.7f, 3,    3,
+                                   1.5f, 1.5f, 1.5f, 1.5f, 1.5f, .75f, .75f, .75f, .75f, .75f};
+  const std::vector<std::pair<std::string, std::vector<float>>> cases = {
+      {std::string(kLayers) + "VM_IntonationSyllable",
+       {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+      {kTemplates, s1t1},
+      // The template marked kA as first stress: no syllable contour on it.
+      {kTemplates + ";VM_IntonationSyllable", s1t1},
+  };
+  for (const auto& [chain, cells] : cases) {
+    SCOPED_TRACE(chain);
+    UseFont(chain, std::string(kResources) + kContour);
+    Run("kAli.");
+    Expect(cells, true);
+  }
+  EXPECT_EQ(Logged(), 0);
+}
+
+TEST_F(ProsodyTest, PhrasesWithoutTemplateOrWithoutTemplatesKeepTheCells) {
+  // Decided: mask 192 has a template of one element for two points, mask 64
+  // none; the marks stay, so the syllable contours leave those syllables too.
+  UseFont(kTemplates + ";VM_IntonationSyllable", std::string(kResources) + kContour);
+  Run("kalI,pA.");
+  Expect(std::vector<float>(30, 1), true);
+  EXPECT_EQ(Tokens(layers::kSyllable),
+            "ka word:start | lI stressed:1\tword:fin\tphrase:firstStress | "
+            "pA stressed:1\tword:start\tword:fin\tphrase:firstStress");
+  // Decided: no templates: one log line at set-up (after the one for the
+  // phrases above), the cells unchanged.
+  UseFont(kTemplates, "TIMEQUANTUM=20\n");
+  Run("kAli.");
+  Expect(std::vector<float>(20, 1), true);
+  EXPECT_EQ(Logged(), 2);
+}
+
+TEST_F(ProsodyTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {
+  // No phone with a duration: the contours and the templates end the run.
+  UseFont(kLayers, "TIMEQUANTUM=20\n");
+  Run("_.");
+  EXPECT_FALSE(contours_.Run());
+  EXPECT_FALSE(v58_.Run());
+  EXPECT_TRUE(smooth_.Run());
+  // Decided: a failed preparation does nothing; the templates log it once
+  // and the chain goes on.
+  UseFont(kLayers, "TIMEQUANTUM=0\n");
+  Run("kAli.");
+  duration_.Reset();
+  EXPECT_FALSE(contours_.Run());
+  for (VModule* m :
+       std::initializer_list<VModule*>{&triState_, &wordDurations_, &filter_, &v58_, &smooth_}) {
+    EXPECT_TRUE(m->Run());
+  }
+  EXPECT_EQ(duration_.GetSize(), 0);
+  EXPECT_EQ(Logged(), 1);
+}
+
+TEST_F(ProsodyTest, SmoothingSpreadsJumpsOverTheThreshold) {
+  const std::vector<std::tuple<std::vector<float>, float, std::vector<float>>> cases = {
+      {{1, 1, 2, 2}, 0.5f, {1, 1.5f, 2, 2}}, {{1, 2, 1}, 0.5f, {2, 1, 1}},  // a one-cell peak moves
+      {{1, 1.5f, 2}, 0.5f, {1, 1.5f, 2}},    {{1, 1.5f}, 0, {1.5f, 1.5f}},
+      {{0, 1, 1}, 0.5f, {0, 1, 1}},  // decided: a run from a zero cell is left alone
+  };
+  for (auto [cells, threshold, smoothed] : cases) {
+    VM_SmoothF0::Smooth(cells.data(), static_cast<int>(cells.size()), threshold);
+    testing_support::ExpectCells(cells, smoothed);
+  }
+}
+
+TEST_F(ProsodyTest, ThePhoneTextHasTheFontsRhythmAndMelody) {
+  UseFont(std::string(kLayers) +
+              "VM_DurationTriState;VM_DurationWord;VM_DurationFilter;VM_IntonationV58;"
+              "VM_IntonationSyllable;VM_SmoothF0;VM_GeneratorPHO",
+          std::string(kResources) +
+              "VM_DurationWord.EndingCharge1=1.25\nVM_DurationWord.EndingCharge2=1\n"
+              "VM_DurationWord.StopCharge=1.2\nVM_SmoothF0.GapThreshold=2\n");
+  Run("pAli.");
+  // Durations, 100 ms x factor in steps of 20 ms:
+  //   p  1                                          100 ms, 5 cells
+  //   A  1.5 (stressed) x 1 x 1.2 x 0.9             162 -> 160 ms, 8 cells
+  //   l  1.2 (voiced between vowels)                120 ms, 6 cells
+  //   i  1.3 (no vowel after) x 1.25 x 1.2 x 0.9    175.5 -> 180 ms, 9 cells
+  // Pitch at 0, 50 and 100 % of each phone, 120 Hz x the template S1 T1:
+  //   p 1.5; A from 1.5 to 3 over its first 4 cells (cell 3: 2.625); l 0.5 x 3; i half that.
+  EXPECT_EQ(generator_.GetPho(),
+            "_ 60 (0,120)\n"
+            "p 100 (0,180) (50,180) (100,180)\n"
+            "a 160 (0,180) (50,315) (100,360)\n"
+            "l 120 (0,180) (50,180) (100,180)\n"
+            "i 180 (0,90) (50,90) (100,90)\n"
+            "_ 60");
+  EXPECT_EQ(Logged(), 0);
+}
+
+}  // namespace
