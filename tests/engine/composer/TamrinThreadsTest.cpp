@@ -1,10 +1,8 @@
 // The composer's worker thread against requests from other threads: a stop,
-// a pause and its resume, a new request that meets a running or paused
-// run, and random interleavings through the programming interface.
+// a pause and its resume through the programming interface, and a new
+// request that meets a running or paused run.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,7 +19,6 @@ using engine_testing::HookModule;
 using engine_testing::OutputRun;
 using engine_testing::RunThrough;
 using engine_testing::TestTamrin;
-using Names = std::vector<std::string>;
 
 class TamrinThreadsTest : public engine_testing::ComposerTest {};
 
@@ -169,84 +166,6 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   EXPECT_EQ(events.Count("B"), 0);
   composer_.threadStart = nullptr;
   EXPECT_EQ(CurrentKey(), "b.vof");
-}
-
-// Two threads make random requests of one engine through the interface;
-// the modules take up to 2 ms. No crash, hang or leak; every request
-// answers its usual code; the last-error text is never torn.
-TEST_F(TamrinThreadsTest, RandomInterleavingsOfTwoThreads) {
-  const int loaded = tmengine__LoadSharedResources();
-  ASSERT_TRUE(loaded == 0 || loaded == TMENGINE_ALREADY_LOADED) << loaded;
-  install_.Font("a.vof", testing_support::Installation::FontText("Test_Work;Test_Out"));
-  install_.Font("b.vof", testing_support::Installation::FontText("Test_Out;Test_Work"));
-  Tamrin* handle = nullptr;
-  ASSERT_EQ(tmengine__New(&handle), 0);
-  auto* work = new HookModule("Test_Work");
-  work->onRun = [] {
-    thread_local std::minstd_rand rng(std::hash<std::thread::id>()(std::this_thread::get_id()));
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
-    return true;
-  };
-  auto* out = new HookModule("Test_Out");
-  std::atomic<int> outputs{0};
-  out->onRun = [out, &outputs] {
-    out->PeekComposer()->GetControl()->WaitWhilePaused();
-    ++outputs;
-    return true;
-  };
-  ASSERT_TRUE(handle->RegisterModule(work) && handle->RegisterModule(out));
-  ASSERT_EQ(tmengine__SelectVoiceFont(handle, "a.vof"), 0);
-  // The first request switches the sound-card outputs off (the fonts name
-  // none), so that a resume has nothing to replay.
-  ASSERT_EQ(tmengine__TextToSpeech(handle, "first", 1), 0);
-  std::atomic<int> unexpected{0};
-  auto client = [&](unsigned seed) {
-    std::mt19937 rng(seed);
-    for (int i = 0; i < 400; ++i) {
-      int r = 0;
-      char* block = nullptr;
-      long size = 44;
-      switch (rng() % 8) {
-        case 0:
-        case 1:
-          r = tmengine__TextToSpeech(handle, "async", 0);
-          break;
-        case 2:
-          r = tmengine__TextToSpeech(handle, "sync", 1);
-          break;
-        case 3:
-          r = tmengine__Stop(handle);
-          break;
-        case 4:
-          r = tmengine__SpeakPause(handle);
-          break;
-        case 5:
-          r = tmengine__SpeakResume(handle);
-          break;
-        case 6:
-          r = tmengine__SelectVoiceFont(handle, rng() % 2 ? "a.vof" : "b.vof");
-          break;
-        default:
-          r = tmengine__TextToBuffer(handle, "buffer", 1, &block, &size);
-      }
-      tmengine__FreeBuffer(&block);
-      tmengine__SetPitchReference(handle, rng() % 2 ? 5.0 : 1.0);
-      tmengine__GetLastError(&block);
-      const std::string error = block != nullptr ? block : "<null>";
-      if (error != "" && error != "PitchReference out of limits.") ++unexpected;
-      tmengine__FreeBuffer(&block);
-      if (r != 0 || size != 44) ++unexpected;
-    }
-    tmengine__Stop(handle);  // a pause of this thread may hold a run of the other
-  };
-  const unsigned seed = std::random_device()();
-  SCOPED_TRACE("seed " + std::to_string(seed));
-  std::thread first(client, seed), second(client, seed + 1);
-  first.join();
-  second.join();
-  EXPECT_EQ(tmengine__Delete(&handle), 0);
-  EXPECT_EQ(unexpected, 0);
-  EXPECT_GT(outputs, 0);
 }
 
 }  // namespace
