@@ -22,3 +22,14 @@ function(tm_install_registration)
     endif()
   ]])
 endfunction()
+
+# Makes target wait for every compiled part of the installation's data (the
+# tests and the benchmarks read it from the build tree).
+function(tm_depend_on_installation_data target)
+  foreach(data tm_data_phones tm_data_ipa tm_data_rules tm_data_lexicon tm_data_user
+               tm_data_tristate tm_data_v58 tm_data_voicefonts tm_data_voices)
+    if(TARGET ${data})
+      add_dependencies(${target} ${data})
+    endif()
+  endforeach()
+endfunction()
