@@ -95,8 +95,9 @@ TEST_F(DialogWidgetTest, OnlyAUsersChoiceOfCharacterShowsTheWarning) {
   EXPECT_TRUE(ui_.boxes.empty());
   engine_.results["SelectVoiceFont"] = -1110;
   QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
-  EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{texts::CharacterWarning(true),
-                                                   "Error:tmengine__SelectVoiceFont:-1110"}));
+  ASSERT_EQ(ui_.boxes.size(), 2u);
+  EXPECT_EQ(ui_.boxes[0].text, texts::CharacterWarning(true));
+  EXPECT_EQ(ui_.boxes[1].text, "Error:tmengine__SelectVoiceFont:-1110");
   EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
   dialog.DestroyWindow();
 }
