@@ -98,11 +98,6 @@ class FakeUi : public UiServices {
   std::optional<std::string> AskSaveFileName() override { return saveName; }
   void OpenLink(const std::string& url) override { links.push_back(url); }
   void Exit(int code) override { exits.push_back(code); }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> out;
-    for (const Box& box : boxes) out.push_back(box.text);
-    return out;
-  }
 };
 
 // The dialog's controls as plain values; events lists what else happened.

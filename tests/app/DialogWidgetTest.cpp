@@ -95,8 +95,9 @@ TEST_F(DialogWidgetTest, OnlyAUsersChoiceOfCharacterShowsTheWarning) {
   EXPECT_TRUE(ui_.boxes.empty());
   engine_.results["SelectVoiceFont"] = -1110;
   QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
-  EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{texts::CharacterWarning(true),
-                                                   "Error:tmengine__SelectVoiceFont:-1110"}));
+  ASSERT_EQ(ui_.boxes.size(), 2u);
+  EXPECT_EQ(ui_.boxes[0].text, texts::CharacterWarning(true));
+  EXPECT_EQ(ui_.boxes[1].text, "Error:tmengine__SelectVoiceFont:-1110");
   EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
   dialog.DestroyWindow();
 }
@@ -178,10 +179,6 @@ TEST_F(DialogWidgetTest, PictureButtonShowsTheFrameOfItsState) {
 
   ASSERT_TRUE(button.LoadBitmap(QPixmap(200, 30)));
   EXPECT_EQ(button.size(), QSize(66, 30));
-  button.SetToolTipText(3);  // no string 3
-  EXPECT_EQ(button.toolTip(), "");
-  button.SetToolTipText(1);
-  EXPECT_EQ(button.toolTip(), "Speak!");
 }
 
 TEST_F(DialogWidgetTest, AboutTextsFollowTheirButtons) {
@@ -201,11 +198,9 @@ TEST_F(DialogWidgetTest, AboutTextsFollowTheirButtons) {
   toggle->click();
   EXPECT_EQ(text(), QString::fromUtf8(product::Description(false)));
   EXPECT_EQ(toggle->text(), "LICENSE...");
-  EXPECT_EQ(g_bGreek, true);
 
-  for (int id : {CAboutDlg::kContactId, CAboutDlg::kProductPageId, CAboutDlg::kSynthesizerPageId}) {
+  for (int id : {CAboutDlg::kContactId, CAboutDlg::kProductPageId, CAboutDlg::kSynthesizerPageId})
     qobject_cast<QAbstractButton*>(about.Control(id))->click();
-  }
   EXPECT_EQ(ui_.links,
             (std::vector<std::string>{std::string("mailto:") + product::kContactAddress,
                                       product::kProductPage, product::kSynthesizerPage}));

@@ -27,23 +27,19 @@ constexpr int kFalse = 1;
 
 class ProgramEndToEndTest : public testing::Test {
  protected:
-  ProgramEndToEndTest()
-      : install_(root_ / "install"),
-        config_(root_ / "config"),
-        run_(root_ / "run"),
-        work_(root_ / "work"),
-        audio_(root_ / "audio.raw") {
+  ProgramEndToEndTest() {
     app_testing::App();
     for (const std::string& dir : {config_, run_, work_}) fs::create_directories(dir);
     chmod(run_.c_str(), 0700);
     const std::string install = "XDG_CONFIG_HOME='" + config_ + "' '" TM_CMAKE "' --install '" +
                                 TM_BUILD_DIR + "' --prefix '" + install_ + "' > /dev/null";
     installed_ = std::system(install.c_str()) == 0;
-    env_.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
-    env_.insert("XDG_RUNTIME_DIR", QString::fromStdString(run_));
-    env_.insert("QT_QPA_PLATFORM", "offscreen");
-    env_.insert("SDL_AUDIODRIVER", "disk");
-    env_.insert("SDL_DISKAUDIOFILE", QString::fromStdString(audio_));
+    for (const auto& [name, value] : {std::pair<QString, std::string>{"XDG_CONFIG_HOME", config_},
+                                      {"XDG_RUNTIME_DIR", run_},
+                                      {"QT_QPA_PLATFORM", "offscreen"},
+                                      {"SDL_AUDIODRIVER", "disk"},
+                                      {"SDL_DISKAUDIOFILE", audio_}})
+      env_.insert(name, QString::fromStdString(value));
     program_.setProcessEnvironment(env_);
     program_.setWorkingDirectory(QString::fromStdString(work_));
   }
@@ -71,11 +67,9 @@ class ProgramEndToEndTest : public testing::Test {
   bool AnswersWith(int answer) {
     return QTest::qWaitFor([&] { return Send({"ping"}) == answer; }, 30000);
   }
-  // Ends the program as the desktop does; a box that is open is closed too.
-  // SIGTERM closes the windows; the program then stops the speech and
-  // unloads, slowly under the sanitizers (the leak check at exit included),
-  // and a signal that comes after its handler is gone kills it. So the
-  // signal is repeated only after a long wait (for a box opened after it).
+  // Ends the program as the desktop does (SIGTERM closes the windows, an open
+  // box too). Teardown is slow under the sanitizers and a signal after the
+  // handler is gone kills the program, so it is repeated only after 20 s.
   void Terminate() {
     for (int i = 0; i < 4 && program_.state() != QProcess::NotRunning; ++i) {
       program_.terminate();
@@ -94,7 +88,8 @@ class ProgramEndToEndTest : public testing::Test {
   }
 
   testing_support::TempDir root_;
-  std::string install_, config_, run_, work_, audio_;
+  std::string install_ = root_ / "install", config_ = root_ / "config", run_ = root_ / "run",
+              work_ = root_ / "work", audio_ = root_ / "audio.raw";
   bool installed_ = false;
   QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
   QProcess program_;

@@ -113,36 +113,24 @@ TEST_F(ArraysTest, ContoursMoveTheCellsOfTheirRange) {
     int cursor;
   };
   const Case cases[] = {
+      // clang-format off
       {"aa", 0, 1, {0, 0.5f, 1}, {1, 2, 2}, false, {1, 1.2f, 1.4f, 1.6f, 1.8f, 2, 2, 2, 2, 2}, 9},
       // A step: the new level from the step's cell on.
       {"aa", 0, 1, {0, 0.5f, 0.5f, 1}, {1, 1, 2, 2}, false, Join({Repeat(1), Repeat(2)}), 9},
-      {".m.a",
-       0,
-       3,
-       {0, 1},
-       {1, 2},
-       false,
-       {1, 1.1f, 1.2f, 1.3f, 1.4f, 1.5f, 1.6f, 1.7f, 1.8f, 1.9f},
-       9},
-      {"mat",
-       1,
-       1,
-       {0, 1},
-       {1, 1},
-       true,
-       Join({Repeat(2), {2, 2.2f, 2.4f, 2.6f, 2.8f}, Repeat(3)}),
-       9},
+      {".m.a", 0, 3, {0, 1}, {1, 2}, false, {1, 1.1f, 1.2f, 1.3f, 1.4f, 1.5f, 1.6f, 1.7f, 1.8f, 1.9f}, 9},
+      {"mat", 1, 1, {0, 1}, {1, 1}, true, Join({Repeat(2), {2, 2.2f, 2.4f, 2.6f, 2.8f}, Repeat(3)}), 9},
       {"mat", 0, 0, {0, 1}, {1, 1}, true, Join({Repeat(2), Repeat(1), Repeat(3)}), 4},
       {"m.t", 1, 1, {0, 1}, {5, 5}, true, Join({Repeat(2), Repeat(3)}), -1},       // no cells
       {"mat", 1, 2, {0}, {5}, false, Join({Repeat(2), Repeat(1), Repeat(3)}), 4},  // one point
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text + " " + std::to_string(c.x.size()));
     ASSERT_EQ(bed_->Build(c.text), 1);
+    const int last = static_cast<int>(c.text.size()) - 1;
     if (c.joins || c.text == "mat") {
       Multiply(0, 0, 2.0f, false);
-      Multiply(static_cast<int>(c.text.size()) - 1, static_cast<int>(c.text.size()) - 1, 3.0f,
-               false);
+      Multiply(last, last, 3.0f, false);
     }
     _contour_ contour(static_cast<int>(c.x.size()));
     contour.x = c.x;

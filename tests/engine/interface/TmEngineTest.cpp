@@ -159,14 +159,4 @@ TEST_F(TmEngineTest, TextCrossesAsUtf8AndTheFileHoldsTheWaveImage) {
   EXPECT_EQ(LastError(), "");  // emptied first, as by every function but GetLastError
 }
 
-TEST_F(TmEngineTest, ASpeechThreadThatCannotStartAnswers2020) {
-  engine_testing::TestTamrin composer;
-  composer.SetShared(&TMShared::Instance());
-  ASSERT_EQ(composer.Init("", 1, 0), 0);
-  composer.failThreads = true;
-  EXPECT_EQ(tmengine__TextToSpeech(&composer, "x", 0), TMENGINE_THREAD_FAILED);
-  EXPECT_EQ(LastError(), "Error in soundboard version of TextToSpeech conversion.");
-  composer.Finalize();
-}
-
 }  // namespace

@@ -69,27 +69,19 @@ TEST_F(V58ProsodicCompilerTest, HeadersNameThePointsOfTheirMask) {
 }
 
 TEST_F(V58ProsodicCompilerTest, TemplateFilesFillTheSlotsOfTheirCollections) {
-  const auto compiler = Load({Element("X", "9"),
-                              "#H",
-                              "%comma\tthe name ends at the tab",
-                              Element("X", "9"),
-                              "#H",
-                              "; a comment",
-                              Element("H", "1.5"),
-                              "%comma closes, opens nothing",
-                              "#T",
-                              Element("T", "9"),
-                              "%question",
-                              "#T",
-                              Element("T", "0.8"),
-                              "#H H T",
-                              Element("H", "9"),
-                              "#T",
-                              Element("T", "0.7"),
-                              "%",
-                              "%exclamation",
-                              "#H",
-                              Element("H", "1")});
+  const auto compiler = Load({
+      // clang-format off
+      Element("X", "9"), "#H",
+      "%comma\tthe name ends at the tab", Element("X", "9"),
+      "#H", "; a comment", Element("H", "1.5"),
+      "%comma closes, opens nothing",
+      "#T", Element("T", "9"),
+      "%question", "#T", Element("T", "0.8"),
+      "#H H T", Element("H", "9"),
+      "#T", Element("T", "0.7"), "%",
+      "%exclamation", "#H", Element("H", "1")
+      // clang-format on
+  });
   ASSERT_EQ(compiler->CollectionCount(), 2);
   EXPECT_EQ(compiler->CollectionNameAt(1), "question");
   EXPECT_FLOAT_EQ(First(*compiler, "comma", 128), 1.5f);
@@ -146,6 +138,7 @@ TEST_F(V58ProsodicCompilerTest, ThePointsOfAPhraseFollowItsStresses) {
     std::array<int, 8> counts;  // H S1 T1 S2 T2 S3 T3 T
     Strings marks;
   } cases[] = {
+      // clang-format off
       {"ma.", 128, {1, 0, 0, 0, 0, 0, 0, 0}, {""}},
       {"mamamamama.", 129, {4, 0, 0, 0, 0, 0, 0, 1}, {"", "", "", "", ""}},
       {"ma_ma_mA_ma_ma.", 193, {2, 2, 0, 0, 0, 0, 0, 1}, {"", "", "firstStress", "", ""}},
@@ -154,10 +147,8 @@ TEST_F(V58ProsodicCompilerTest, ThePointsOfAPhraseFollowItsStresses) {
       {"ma_mA.", 192, {1, 1, 0, 0, 0, 0, 0, 0}, {"", "firstStress"}},
       {"mA_ma_mA.", 68, {0, 2, 0, 0, 0, 1, 0, 0}, {"firstStress", "", "lastStress"}},
       {"mAma_ma_tAma.", 102, {0, 1, 2, 0, 0, 1, 1, 0}, {"firstStress", "", "", "lastStress", ""}},
-      {"mamAta_ma_tAma_ma_mAta_ma.",
-       255,
-       {1, 1, 2, 1, 2, 1, 1, 1},
-       {"", "firstStress", "", "", "preLastStress", "", "", "lastStress", "", ""}},
+      {"mamAta_ma_tAma_ma_mAta_ma.", 255, {1, 1, 2, 1, 2, 1, 1, 1}, {"", "firstStress", "", "", "preLastStress", "", "", "lastStress", "", ""}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
