@@ -231,7 +231,12 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
     EXPECT_EQ(controller_.paused(), row.pausedAfter);
     EXPECT_EQ(controller_.lastCode(), row.result);
     EXPECT_EQ(ui_.boxes, row.boxes);
+    EXPECT_EQ(view_.sliders, kHome);  // a reference sent by message moves no slider
   }
+  // A null text, whatever its count, answers TRUE and does nothing.
+  Forget();
+  EXPECT_TRUE(controller_.OnCopyData(nullptr, 7));
+  EXPECT_TRUE(engine_.calls.empty());
   // The byte count bounds the copy.
   Start();
   EXPECT_TRUE(controller_.OnCopyData("[play]abcdef", 8));
