@@ -56,6 +56,34 @@ TEST_F(MbrolaLibraryTest, SamplesLagOnePhoneAFlushGivesEverythingAndAnInitRestar
   EXPECT_EQ(lib_.lastError_MBR(), 0) << lib_.ErrorText();
 }
 
+TEST_F(MbrolaLibraryTest, EveryReadTypeAndBlockSizeGivesTheSameSamples) {
+  const std::string text = "_ 20 (0,120)\na 100\ns 80\no 100\n_ 20\n";
+  auto read = [&](int type, int block, size_t size) {
+    lib_.reset_MBR();
+    lib_.Write(text);
+    lib_.Flush();
+    std::vector<uint8_t> bytes(8000 * size);
+    size_t got = 0;
+    for (int n; (n = lib_.readtype_MBR(bytes.data() + got * size, block, type)) > 0;) got += n;
+    bytes.resize(got * size);
+    return bytes;
+  };
+  const std::vector<uint8_t> whole = read(MBR_LIN16, 4096, 2);
+  ASSERT_EQ(whole.size(), 2 * 7056u);
+  EXPECT_EQ(read(MBR_LIN16, 7, 2), whole);  // frames are rendered whole, however they are read
+  const auto* linear = reinterpret_cast<const int16_t*>(whole.data());
+  const std::vector<uint8_t> lin8 = read(MBR_LIN8, 1000, 1), mulaw = read(MBR_ULAW, 1000, 1);
+  ASSERT_EQ(lin8.size(), 7056u);
+  ASSERT_EQ(mulaw.size(), 7056u);
+  for (size_t i = 0; i < lin8.size(); ++i) {
+    const int x = linear[i], u = ~mulaw[i] & 0xFF;
+    const int magnitude = ((((u & 0x0F) << 3) + 0x84) << ((u >> 4) & 7)) - 0x84;
+    ASSERT_LE(std::abs((lin8[i] - 128) * 256 - x), 256) << "8 bits, sample " << i;
+    ASSERT_LE(std::abs(((u & 0x80) ? -magnitude : magnitude) - x), std::abs(x) / 16 + 8)
+        << "mu-law, sample " << i;
+  }
+}
+
 TEST_F(MbrolaLibraryTest, TheQueueRefusesOnlyWhenSamplesCanBeRead) {
   int taken = 0;
   while (lib_.Write("a 30 (50,120)\n") > 0 && taken < 1000) ++taken;
