@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/EnginePort.h"
@@ -45,12 +46,9 @@ class FakeEngine : public EnginePort {
   int SpeakResume() override { return Call("SpeakResume"); }
   int SelectVoiceFont(const std::string& key) override { return Call("SelectVoiceFont", key); }
   int ListVoiceFonts(std::string& out, int& n) override {
-    const int r = Call("ListVoiceFonts");
-    if (r >= 0) {
-      out = list;
-      n = count;
-    }
-    return r;
+    out = list;
+    n = count;
+    return Call("ListVoiceFonts");
   }
   int GetVoiceFontParameter(const std::string& font, const std::string& key,
                             std::string& value) override {
@@ -76,14 +74,8 @@ class FakeEngine : public EnginePort {
   }
 };
 
-struct Box {
-  std::string caption;
-  std::string text;
-  UiServices::BoxIcon icon;
-  bool operator==(const Box& o) const {
-    return caption == o.caption && text == o.text && icon == o.icon;
-  }
-};
+// A message box: caption, text, icon.
+using Box = std::tuple<std::string, std::string, UiServices::BoxIcon>;
 
 class FakeUi : public UiServices {
  public:

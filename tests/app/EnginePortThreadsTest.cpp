@@ -21,10 +21,6 @@ TEST(EnginePortThreadsTest, RequestsDuringSpeechWaitForItAndDeleteStopsIt) {
   TmEnginePort engine;
   ASSERT_EQ(engine.LoadSharedResources(), 0);
   ASSERT_EQ(engine.New(), 0);
-  std::string list;
-  int count = 0;
-  ASSERT_EQ(engine.ListVoiceFonts(list, count), 0);
-  EXPECT_NE(list.find("default.vof;"), std::string::npos);
   std::string name;
   ASSERT_EQ(engine.GetVoiceFontParameter("own.vof", "Settings.DisplayNameGr", name), 0);
   EXPECT_EQ(name, "Δοκιμή");
