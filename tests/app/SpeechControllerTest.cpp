@@ -55,17 +55,9 @@ TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
   for (int i = 0; i < 5000; ++i) greek += "α";
   const auto speak = &SpeechController::OnSpeak;
   const auto save = &SpeechController::OnSaveWave;
-  struct Row {
-    const char* name;
-    void (SpeechController::*handler)();
-    bool greek;
-    std::string text;
-    std::optional<std::string> file;  // the name the save box gives
-    int result;
-    Lines calls;
-    Boxes boxes;
-    Lines events;
-  } rows[] = {
+  using Row = std::tuple<const char*, void (SpeechController::*)(), bool, std::string,
+                         std::optional<std::string>, int, Lines, Boxes, Lines>;
+  const Row rows[] = {
       // clang-format off
       {"empty, English", speak, false, "", {}, 0, {}, {Plain(texts::EmptyTextPrompt(false))}, {}},
       {"empty, Greek", speak, true, "", {}, 0, {}, {Plain(texts::EmptyTextPrompt(true))}, {}},
@@ -80,17 +72,18 @@ TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
       {"not written", save, false, "x", "/no/a.wav", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001")}, {}},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  // file: the name the save box gives.
+  for (const auto& [name, handler, inGreek, text, file, result, calls, boxes, events] : rows) {
+    SCOPED_TRACE(name);
     Forget();
-    g_bGreek = row.greek;
-    engine_.results = {{"TextToSpeech", row.result}, {"TextToFile", row.result}};
-    view_.text = row.text;
-    ui_.saveName = row.file;
-    (controller_.*row.handler)();
-    EXPECT_EQ(engine_.calls, row.calls);
-    EXPECT_EQ(ui_.boxes, row.boxes);
-    EXPECT_EQ(view_.events, row.events);
+    g_bGreek = inGreek;
+    engine_.results = {{"TextToSpeech", result}, {"TextToFile", result}};
+    view_.text = text;
+    ui_.saveName = file;
+    (controller_.*handler)();
+    EXPECT_EQ(engine_.calls, calls);
+    EXPECT_EQ(ui_.boxes, boxes);
+    EXPECT_EQ(view_.events, events);
   }
 }
 
@@ -115,14 +108,7 @@ TEST_F(SpeechControllerTest, SlidersSendTheirReferencesAndResetGoesHome) {
 
 TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault) {
   using Items = std::vector<std::pair<std::string, std::string>>;
-  struct Row {
-    const char* name;
-    bool greek;
-    std::string list;
-    int count;
-    Items items;
-    int selected;
-  } rows[] = {
+  const std::tuple<const char*, bool, std::string, int, Items, int> rows[] = {
       // clang-format off
       {"English names", false, "a.vof;default.vof;", 2, {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}}, 1},
       {"Greek names", true, "a.vof;default.vof;", 2, {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}}, 1},
@@ -133,61 +119,53 @@ TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault)
   engine_.names = {{"a.vof Settings.DisplayName", "Voice A"},
                    {"a.vof Settings.DisplayNameGr", "Φωνή Α"},
                    {"default.vof Settings.DisplayNameGr", "Προεπιλογή"}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, greek, list, count, items, selected] : rows) {
+    SCOPED_TRACE(name);
     Forget();
-    g_bGreek = row.greek;
-    engine_.list = row.list;
-    engine_.count = row.count;
+    g_bGreek = greek;
+    engine_.list = list;
+    engine_.count = count;
     ASSERT_TRUE(controller_.FinishInit(controller_.StartEngine()));
-    EXPECT_EQ(view_.items, row.items);
-    EXPECT_EQ(view_.selected, row.selected);
+    EXPECT_EQ(view_.items, items);
+    EXPECT_EQ(view_.selected, selected);
   }
 }
 
 TEST_F(SpeechControllerTest, RemoteCommands) {
   using namespace std::string_literals;
-  struct Row {
-    const char* name;
-    std::string bytes;  // the request's bytes (the count is their number)
-    bool paused;        // the paused flag before
-    Lines calls;
-    std::string text;  // the text box afterwards
-    bool pausedAfter;
-    int result = 0;  // the answer of the call
-    Boxes boxes = {};
-  } rows[] = {
+  // bytes: the request (the count is their number); text: the text box
+  // afterwards; result: the answer of the call.
+  const std::tuple<const char*, std::string, bool, Lines, std::string, bool, int, Boxes> rows[] = {
       // clang-format off
-      {"play speaks its text", "[play]Γειά\0"s, false, {"TextToSpeech Γειά\n 0"}, "Γειά\n", false},
-      {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false},
-      {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false},
-      {"the copy stops at the first zero", "[play]ab\0cd"s, false, {"TextToSpeech ab\n 0"}, "ab\n", false},
-      {"paus", "[paus]", false, {"SpeakPause"}, "", true},
-      {"stop clears the pause", "[stop]", true, {"Stop"}, "", false},
-      {"capital Play is ignored", "[Play]text", false, {}, "", false},
-      {"empty text", "\0"s, false, {}, "", false},
+      {"play speaks its text", "[play]Γειά\0"s, false, {"TextToSpeech Γειά\n 0"}, "Γειά\n", false, 0, {}},
+      {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false, 0, {}},
+      {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false, 0, {}},
+      {"the copy stops at the first zero", "[play]ab\0cd"s, false, {"TextToSpeech ab\n 0"}, "ab\n", false, 0, {}},
+      {"paus", "[paus]", false, {"SpeakPause"}, "", true, 0, {}},
+      {"stop clears the pause", "[stop]", true, {"Stop"}, "", false, 0, {}},
+      {"capital Play is ignored", "[Play]text", false, {}, "", false, 0, {}},
+      {"empty text", "\0"s, false, {}, "", false, 0, {}},
       {"paus fails", "[paus]", false, {"SpeakPause"}, "", true, -5, {Plain("Error:tmengine__SpeakPause:-5")}},
       {"resume fails", "[play]", true, {"SpeakResume"}, "", false, -6, {Plain("Error:tmengine__SpeakResume:-6")}},
-      {"resume warns", "[play]", true, {"SpeakResume"}, "", false, 1050},
+      {"resume warns", "[play]", true, {"SpeakResume"}, "", false, 1050, {}},
       {"p:25 fails", "[p:25]", false, {"SetPitchReference 2.5"}, "", false, -1200, {Plain("Error:tmengine__SetPitchReference:-1200")}},
       {"s:01 fails, not inverted", "[s:01]", false, {"SetSpeedReference 0.1"}, "", false, -1205, {Plain("Error:tmengine__SetSpeedReference:-1205")}},
       {"v:10 fails", "[v:10]", false, {"SetVolumeReference 1"}, "", false, -2005, {Plain("Error:tmengine__SetVolumeReference:-2005")}},
       {"stop fails", "[stop]", false, {"Stop"}, "", false, -7, {kErrorBox}},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, bytes, pausedBefore, calls, text, pausedAfter, result, boxes] : rows) {
+    SCOPED_TRACE(name);
     Start();
     view_.text.clear();
-    if (row.paused) controller_.OnCopyData("[paus]", 7);
+    if (pausedBefore) controller_.OnCopyData("[paus]", 7);
     engine_.calls.clear();
-    if (!row.calls.empty())
-      engine_.results[row.calls[0].substr(0, row.calls[0].find(' '))] = row.result;
-    EXPECT_TRUE(controller_.OnCopyData(row.bytes.data(), row.bytes.size()));
-    EXPECT_EQ(engine_.calls, row.calls);
-    EXPECT_EQ(view_.text, row.text);
-    EXPECT_EQ(controller_.paused(), row.pausedAfter);
-    EXPECT_EQ(ui_.boxes, row.boxes);
+    if (!calls.empty()) engine_.results[calls[0].substr(0, calls[0].find(' '))] = result;
+    EXPECT_TRUE(controller_.OnCopyData(bytes.data(), bytes.size()));
+    EXPECT_EQ(engine_.calls, calls);
+    EXPECT_EQ(view_.text, text);
+    EXPECT_EQ(controller_.paused(), pausedAfter);
+    EXPECT_EQ(ui_.boxes, boxes);
     EXPECT_EQ(view_.sliders, kHome);  // a reference sent by message moves no slider
   }
   // A null text, whatever its count, answers TRUE and does nothing.
@@ -206,15 +184,7 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
 }
 
 TEST_F(SpeechControllerTest, StartAndEnd) {
-  struct Row {
-    const char* name;
-    int load;
-    int created;
-    bool goesOn;
-    Lines calls;
-    Boxes boxes;
-    std::vector<int> exits;
-  } rows[] = {
+  const std::tuple<const char*, int, int, bool, Lines, Boxes, std::vector<int>> rows[] = {
       // clang-format off
       {"loaded", 0, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
       {"loaded before: a warning", 1020, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
@@ -222,14 +192,14 @@ TEST_F(SpeechControllerTest, StartAndEnd) {
       {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, load, created, goesOn, calls, boxes, exits] : rows) {
+    SCOPED_TRACE(name);
     Forget();
-    engine_.results = {{"LoadSharedResources", row.load}, {"New", row.created}};
-    EXPECT_EQ(controller_.FinishInit(controller_.StartEngine()), row.goesOn);
-    EXPECT_EQ(engine_.calls, row.calls);
-    EXPECT_EQ(ui_.boxes, row.boxes);
-    EXPECT_EQ(ui_.exits, row.exits);
+    engine_.results = {{"LoadSharedResources", load}, {"New", created}};
+    EXPECT_EQ(controller_.FinishInit(controller_.StartEngine()), goesOn);
+    EXPECT_EQ(engine_.calls, calls);
+    EXPECT_EQ(ui_.boxes, boxes);
+    EXPECT_EQ(ui_.exits, exits);
   }
   // Without an engine the remote control answers FALSE.
   engine_.calls.clear();
