@@ -1,6 +1,5 @@
-// Fakes of the dialog logic's three ports (engine, desktop services, the
-// dialog's controls) that record what is asked of them. No Qt: the fuzz
-// target of the remote control uses them too.
+// Fakes of the dialog logic's ports (engine, desktop, controls) that record
+// what is asked of them. No Qt: the remote control's fuzz target uses them.
 #pragma once
 
 #include <functional>
@@ -52,8 +51,7 @@ class FakeEngine : public EnginePort {
   }
   int GetVoiceFontParameter(const std::string& font, const std::string& key,
                             std::string& value) override {
-    const auto it = names.find(font + " " + key);
-    value = it == names.end() ? "" : it->second;
+    value = names[font + " " + key];
     return 0;
   }
   int SetPitchReference(double v) override { return Call("SetPitchReference", Number(v)); }

@@ -1,6 +1,5 @@
-// The engine port over the real engine of an installation assembled from
-// the build tree: the requests that meet a run still under way (a save, a
-// character change, deleting the engine) wait for it and succeed.
+// The engine port over a real installation: a save, a character change or
+// deleting the engine during speech waits for the run and succeeds.
 #include <gtest/gtest.h>
 
 #include <filesystem>

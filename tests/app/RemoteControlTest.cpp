@@ -1,6 +1,5 @@
-// The remote control end to end within this process: the sender tool's
-// requests over a socket in a temporary folder, their answers, their order,
-// and what the server refuses.
+// The remote control within this process: the sender tool's requests over a
+// private socket, their answers and order, and what the server refuses.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>

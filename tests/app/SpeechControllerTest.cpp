@@ -1,6 +1,5 @@
-// The main dialog's logic against a fake engine, fake desktop services and
-// fake controls: what each handler asks of the engine and which boxes the
-// user sees.
+// The main dialog's logic against fakes: what each handler asks of the
+// engine and which boxes the user sees.
 #include <gtest/gtest.h>
 
 #include "app/SpeechController.h"
@@ -112,7 +111,6 @@ TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault)
       // clang-format off
       {"English names", false, "a.vof;default.vof;", 2, {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}}, 1},
       {"Greek names", true, "a.vof;default.vof;", 2, {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}}, 1},
-      {"no default font", false, "a.vof;b.vof;", 2, {{"Voice A", "a.vof"}, {"b.vof", "b.vof"}}, -1},
       {"count shorter than the list", false, "a.vof;default.vof;", 1, {{"Voice A", "a.vof"}}, -1},
       // clang-format on
   };
