@@ -47,7 +47,7 @@ QString TextOf(QWidget* w) {
 }
 void Click(QWidget* button) { qobject_cast<QAbstractButton*>(button)->click(); }
 
-TEST_F(DialogWidgetTest, MainDialogLayoutAndLabelsInEitherLanguage) {
+TEST_F(DialogWidgetTest, MainDialogControlsLabelsAndCharacterChoiceInEitherLanguage) {
   for (bool greek : {true, false}) {
     SCOPED_TRACE(greek ? "Greek" : "English");
     g_bGreek = greek;
@@ -75,23 +75,18 @@ TEST_F(DialogWidgetTest, MainDialogLayoutAndLabelsInEitherLanguage) {
     auto* movie = qobject_cast<QLabel*>(dialog.Control(102))->movie();
     ASSERT_NE(movie, nullptr);
     EXPECT_GT(movie->frameCount(), 1);
+    // Only a user's choice of character shows the warning.
+    dialog.SelectCharacter(1);
+    EXPECT_TRUE(ui_.boxes.empty());
+    engine_.results["SelectVoiceFont"] = -1110;
+    QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
+    ASSERT_EQ(ui_.boxes.size(), 2u);
+    EXPECT_EQ(std::get<1>(ui_.boxes[0]), texts::CharacterWarning(greek));
+    EXPECT_EQ(std::get<1>(ui_.boxes[1]), "Error:tmengine__SelectVoiceFont:-1110");
+    EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
+    ui_.boxes.clear();
     dialog.DestroyWindow();
   }
-  EXPECT_TRUE(ui_.boxes.empty());
-}
-
-TEST_F(DialogWidgetTest, OnlyAUsersChoiceOfCharacterShowsTheWarning) {
-  CSpeechDlg dialog(engine_, ui_);
-  ASSERT_TRUE(dialog.OnInitDialog());
-  dialog.SelectCharacter(1);
-  EXPECT_TRUE(ui_.boxes.empty());
-  engine_.results["SelectVoiceFont"] = -1110;
-  QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
-  ASSERT_EQ(ui_.boxes.size(), 2u);
-  EXPECT_EQ(std::get<1>(ui_.boxes[0]), texts::CharacterWarning(true));
-  EXPECT_EQ(std::get<1>(ui_.boxes[1]), "Error:tmengine__SelectVoiceFont:-1110");
-  EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
-  dialog.DestroyWindow();
 }
 
 TEST_F(DialogWidgetTest, SplashGoesAfterItsTimeWhileTheEngineStillLoads) {
