@@ -59,8 +59,7 @@ TEST_F(RemoteControlTest, SenderGetsTheAnswersInTurnAlsoWhileOneIsBeingHandled) 
     return !bytes.startsWith("[stop]");
   });
   ASSERT_TRUE(server.Start());
-  EXPECT_EQ(server.path().toStdString(), dir_ / "zorvalis-remote");
-  struct stat st {};
+  struct stat st {};  // the socket is in the runtime folder, private
   ASSERT_EQ(stat((dir_ / "zorvalis-remote").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 077, 0u);
 

@@ -184,7 +184,6 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
 TEST_F(SpeechControllerTest, StartAndEnd) {
   const std::tuple<const char*, int, int, bool, Lines, Boxes, std::vector<int>> rows[] = {
       // clang-format off
-      {"loaded", 0, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
       {"loaded before: a warning", 1020, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
       {"New fails: shown at once", 0, -1102, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {kErrorBox}, {}},
       {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
