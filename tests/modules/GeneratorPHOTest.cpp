@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/common/ComposerBed.h"
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 class GeneratorTest : public testing_support::ComposerBed {
  protected:
@@ -27,39 +26,29 @@ class GeneratorTest : public testing_support::ComposerBed {
             (quantum.empty() ? "" : "VM_GeneratorPHO.Quantum=" + quantum + "\n"));
     generator_.SetUp();
   }
-  void SetCells(int i, const std::vector<float>& values) {
-    int n = 0;
-    float* cells = bed_->intonation.CellsAt(bed_->At(i), &n);
-    ASSERT_EQ(n, static_cast<int>(values.size()));
-    for (int k = 0; k < n; ++k) cells[k] = values[static_cast<size_t>(k)];
-  }
-  std::string Generate() {
+  // The phone text of phones with the first duration factors and F0 cells
+  // given (the others 1.0).
+  std::string Generate(const std::string& phones, const std::vector<float>& factors = {},
+                       const std::vector<float>& cells = {}) {
+    bed_->Build(phones, factors);
+    std::copy(cells.begin(), cells.end(), bed_->intonation.GetCells());
     EXPECT_TRUE(generator_.Run());
     return generator_.GetPho();
-  }
-  Lines Generate(const std::string& phones, const std::vector<float>& factors = {}) {
-    bed_->Build(phones, factors);
-    Lines lines;
-    std::istringstream in(Generate());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
   }
 
   VM_GeneratorPHO generator_;
 };
 
 TEST_F(GeneratorTest, WritesTheWorkedExampleByteForByte) {
-  bed_->Build("ma.", {0.6f, 1.2f, 1.0f});  // m 60 ms, a 120 ms, base F0 120, quantum 50
-  SetCells(0, {118.0f / 120, 1.0f, 122.0f / 120});
-  SetCells(1, {125.0f / 120, 1.0f, 130.0f / 120, 1.0f, 1.0f, 124.0f / 120});
+  // m 60 ms (3 cells), a 120 ms (6 cells), base F0 120, quantum 50.
   EXPECT_EQ(
-      Generate(),
+      Generate("ma.", {0.6f, 1.2f},
+               {118.0f / 120, 1, 122.0f / 120, 125.0f / 120, 1, 130.0f / 120, 1, 1, 124.0f / 120}),
       "_ 60 (0,120)\nm 60 (0,118) (50,120) (100,122)\na 120 (0,125) (50,130) (100,124)\n_ 60");
   // Whole numbers rounded half to even, whatever the locale.
   UseQuantum("50", 1);
-  bed_->Build("a.", {0.6f});
-  SetCells(0, {0.5f, -0.4f, 2.5f});
-  EXPECT_EQ(Generate(), "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60");
+  EXPECT_EQ(Generate("a.", {0.6f}, {0.5f, -0.4f, 2.5f}),
+            "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60");
 }
 
 TEST_F(GeneratorTest, PitchPointsFollowTheQuantumAndANonPositiveOneIsLoggedOnce) {
@@ -74,46 +63,37 @@ TEST_F(GeneratorTest, PitchPointsFollowTheQuantumAndANonPositiveOneIsLoggedOnce)
   for (const auto& [quantum, line] : cases) {
     SCOPED_TRACE(quantum);
     UseQuantum(quantum, 100);
-    bed_->Build("a.");
-    SetCells(0, {1.0f, 1.1f, 1.2f, 1.3f, 1.4f});
-    EXPECT_EQ(Generate(), std::string("_ 60 (0,100)\n") + line + "\n_ 60");
+    EXPECT_EQ(Generate("a.", {}, {1.0f, 1.1f, 1.2f, 1.3f, 1.4f}),
+              std::string("_ 60 (0,100)\n") + line + "\n_ 60");
     logged += generator_.GetQuantum() > 0 ? 0 : 1;
     EXPECT_EQ(inst_.Logged("quantum must be positive"), logged);
   }
 }
 
 TEST_F(GeneratorTest, BreaksBecomeSilencesPausesWriteNothingAndTheLastCharacterNothing) {
-  const std::string a = "a 100 (0,120) (50,120) (100,120)", b = "b 100 (0,120) (50,120) (100,120)";
-  const std::pair<std::string, Lines> cases[] = {
-      {"a_b#.", {"_ 60 (0,120)", a, b, "_ 60"}},
-      {"a,b!a;b/a..",
-       {"_ 60 (0,120)", a, "_ 100", b, "_ 100", a, "_ 100", b, "_ 100", a, "_ 100", "_ 60"}},
-      {"ab", {"_ 60 (0,120)", a, "_ 60"}},
-      {"", {"_ 60 (0,120)", "_ 60"}},
-      {"mta.", {"_ 60 (0,120)", "m 0", "t 0", a, "_ 60"}},  // phones without cells have no points
-      {"._,.", {}},                                         // no cell at all: no text
+  const std::string a = "a 100 (0,120) (50,120) (100,120)\n", p = "_ 100\n",
+                    first = "_ 60 (0,120)\n";
+  const std::string b = "b 100 (0,120) (50,120) (100,120)\n", last = "_ 60";
+  const std::tuple<std::string, std::vector<float>, std::string> cases[] = {
+      {"a_b#.", {}, first + a + b + last},
+      {"a,b!a;b/a..", {}, first + a + p + b + p + a + p + b + p + a + p + last},
+      {"ab", {}, first + a + last},
+      {"", {}, first + last},
+      {"mta.", {0.0f, 0.09f}, first + "m 0\nt 0\n" + a + last},  // phones without cells: no points
+      {"._,.", {}, ""},                                          // no cell at all: no text
   };
-  for (const auto& [phones, lines] : cases) {
-    EXPECT_EQ(
-        Generate(phones, phones == "mta." ? std::vector<float>{0.0f, 0.09f} : std::vector<float>{}),
-        lines)
-        << phones;
-  }
+  for (const auto& [phones, factors, text] : cases) EXPECT_EQ(Generate(phones, factors), text);
 }
 
 TEST_F(GeneratorTest, SymbolsOfThePhoneTextAndLinesOfAnyLength) {
-  const std::pair<char, const char*> cases[] = {{'A', "a"}, {'I', "i"}, {'7', "i"}, {'U', "u"},
-                                                {'W', "u"}, {'!', "_"}, {'/', "_"}, {'k', "k"},
-                                                {'T', "T"}, {'q', "q"}};
-  for (const auto& [phone, symbol] : cases)
-    EXPECT_EQ(VM_GeneratorPHO::Symbol(phone), symbol) << phone;
-  EXPECT_EQ(Generate("Ea.")[1], "e 100 (0,120) (50,120) (100,120)");
+  std::string symbols;
+  for (const char phone : std::string("AEI7OUW!/kTq")) symbols += VM_GeneratorPHO::Symbol(phone);
+  EXPECT_EQ(symbols, "aeiiouu__kTq");
   UseQuantum("1");
-  const Lines lines = Generate(std::string(400, 'a') + ".");
-  std::string expected = "a 100";
-  for (int pct = 0; pct <= 100; ++pct) expected += " (" + std::to_string(pct) + ",120)";
-  ASSERT_EQ(lines.size(), 402u);
-  EXPECT_EQ(lines[400], expected);
+  std::string line = "a 100", text = "_ 60 (0,120)\n";
+  for (int pct = 0; pct <= 100; ++pct) line += " (" + std::to_string(pct) + ",120)";
+  for (int i = 0; i < 400; ++i) text += line + "\n";
+  EXPECT_EQ(Generate(std::string(400, 'a') + "."), text + "_ 60");
 }
 
 }  // namespace

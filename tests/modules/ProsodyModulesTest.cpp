@@ -5,18 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "engine/base/Log.h"
 #include "engine/composer/VCharacterPool.h"
 #include "engine/data/FeatureNames.h"
-#include "engine/data/VDuration.h"
-#include "engine/data/VIntonation.h"
-#include "engine/data/VMLDS.h"
-#include "engine/shared/TMShared.h"
 #include "modules/vm_dur_filter.h"
 #include "modules/vm_dur_tristate.h"
 #include "modules/vm_dur_wrd.h"
@@ -88,11 +80,7 @@ class ProsodyTest : public testing::Test {
     for (VComponent* c : std::vector<VComponent*>{&mlds_, &duration_, &intonation_, &pool_}) {
       c->SetComposer(&composer_);
     }
-    for (VModule* m : std::initializer_list<VModule*>{&syllables_, &words_, &phrases_, &sentences_,
-                                                      &triState_, &wordDurations_, &filter_, &v58_,
-                                                      &contours_, &smooth_, &generator_}) {
-      composer_.directory.AddModule(m);
-    }
+    std::apply([this](auto&... m) { (composer_.directory.AddModule(&m), ...); }, modules_);
   }
   ~ProsodyTest() override { mlds_.Clear(); }
 
@@ -112,6 +100,8 @@ class ProsodyTest : public testing::Test {
     composer_.text.SetText(phones);
     font_->GetChain()->Run(nullptr);
   }
+  // Runs the named module alone.
+  bool RunModule(const char* name) { return composer_.directory.Find(name)->Run(); }
 
   // The tokens of a layer, each its span, a blank and its features, joined by " | ".
   std::string Tokens(const char* layer) const {
@@ -144,71 +134,59 @@ class ProsodyTest : public testing::Test {
   VDuration duration_;
   VIntonation intonation_;
   testing_support::FakeComposer composer_;
-  VM_LayerSyllable syllables_;
-  VM_LayerWord words_;
-  VM_LayerPhrase phrases_;
-  VM_LayerSentence sentences_;
-  VM_DurationTriState triState_;
-  VM_DurationWord wordDurations_;
-  VM_DurationFilter filter_;
-  VM_IntonationV58 v58_;
-  VM_IntonationSyllable contours_;
-  VM_SmoothF0 smooth_;
-  VM_GeneratorPHO generator_;
+  std::tuple<VM_LayerSyllable, VM_LayerWord, VM_LayerPhrase, VM_LayerSentence, VM_DurationTriState,
+             VM_DurationWord, VM_DurationFilter, VM_IntonationV58, VM_IntonationSyllable,
+             VM_SmoothF0, VM_GeneratorPHO>
+      modules_;
   VCharacterPool pool_;
   std::unique_ptr<VCharacter> font_;
   int fonts_ = 0;      // the fonts made so far
   int loadLines_ = 0;  // the log lines of loading the resources
 };
 
-TEST_F(ProsodyTest, SyllablesAndWordsCarryStressAndWordMarks) {
-  UseFont("VM_LayerSyllable;VM_LayerWord");
-  // phones, syllables, words
-  const std::vector<std::array<const char*, 3>> cases = {
-      {"kAlimEra.", "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin", "kAlimEra "},
-      // Consonants before a non-phone join the last syllable.
-      {"ast_ke.", "ast word:start\tword:fin | ke word:start\tword:fin", "ast  | ke conjunction:1"},
-      // Leading consonants without a vowel: one token up to the non-phone.
-      {"st_a.", "st_ word:start\tword:fin | a word:start\tword:fin", "st  | a "},
-      // Phones at the end of the text make no word, trailing consonants no syllable.
-      {"_kas", "ka ", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c[0]);
-    Run(c[0]);
-    EXPECT_EQ(Tokens(layers::kSyllable), c[1]);
-    EXPECT_EQ(Tokens(layers::kWord), c[2]);
-  }
-}
-
-TEST_F(ProsodyTest, PhrasesAndSentencesTakeTheirTypesFromBreaksAndConjunctions) {
+TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunctions) {
   UseFont(kLayers);
-  // phones, the text afterwards, phrases, sentences, words
-  const std::vector<std::array<const char*, 5>> cases = {
-      {"pAli_sas;", "pAli_sas;", "pAli_sas type:question", "pAli_sas type:question",
-       "pAli phrase:start | sas phrase:fin"},
-      {"pA!", "pA!", "pA type:exclamation", "pA type:exclamation", "pA phrase:start\tphrase:fin"},
-      {"pA,_sas.", "pA,_sas.", "pA type:comma | sas type:stop", "pA,_sas type:stop", nullptr},
-      {"pA.sas,", "pA.sas,", "pA type:stop | sas type:comma", "pA type:stop", nullptr},
+  // phones, the text afterwards (null: unchanged), syllables, words (null: not checked), phrases,
+  // sentences
+  const std::vector<std::array<const char*, 6>> cases = {
+      {"kAlimEra.", nullptr, "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin",
+       "kAlimEra phrase:start\tphrase:fin", "kAlimEra type:stop", "kAlimEra type:stop"},
+      // Consonants before a non-phone join the last syllable.
+      {"ast_ke.", "ast/ke.", "ast word:start\tword:fin | ke word:start\tword:fin",
+       "ast phrase:start\tphrase:fin | ke conjunction:1\tphrase:start\tphrase:fin",
+       "ast type:comma | ke type:stop", "ast/ke type:stop"},
+      // Leading consonants without a vowel: one token up to the non-phone.
+      {"st_a.", nullptr, "st_ word:start\tword:fin | a word:start\tword:fin",
+       "st phrase:start | a phrase:fin", "st_a type:stop", "st_a type:stop"},
+      // Phones at the end of the text make no word, trailing consonants no syllable.
+      {"_kas", nullptr, "ka ", "", "", ""},
+      {"pAli_sas;", nullptr, nullptr, "pAli phrase:start | sas phrase:fin",
+       "pAli_sas type:question", "pAli_sas type:question"},
+      {"pA!", nullptr, nullptr, "pA phrase:start\tphrase:fin", "pA type:exclamation",
+       "pA type:exclamation"},
+      {"pA,_sas.", nullptr, nullptr, nullptr, "pA type:comma | sas type:stop", "pA,_sas type:stop"},
+      {"pA.sas,", nullptr, nullptr, nullptr, "pA type:stop | sas type:comma", "pA type:stop"},
       // A pause before a conjunction becomes a comma break.
-      {"pAli_sas_ke_pA.", "pAli_sas/ke_pA.", "pAli_sas type:comma | ke_pA type:stop",
-       "pAli_sas/ke_pA type:stop",
-       "pAli phrase:start | sas phrase:fin | ke conjunction:1\tphrase:start | pA phrase:fin"},
+      {"pAli_sas_ke_pA.", "pAli_sas/ke_pA.", nullptr,
+       "pAli phrase:start | sas phrase:fin | ke conjunction:1\tphrase:start | pA phrase:fin",
+       "pAli_sas type:comma | ke_pA type:stop", "pAli_sas/ke_pA type:stop"},
       // A break two before the conjunction: nothing is rewritten.
-      {"sas,_ke.", "sas,_ke.", "sas type:comma | ke type:stop", "sas,_ke type:stop", nullptr},
+      {"sas,_ke.", nullptr, nullptr, nullptr, "sas type:comma | ke type:stop", "sas,_ke type:stop"},
       // Decided: nor when the break stands right before it (the question stays).
-      {"kalO;ke.", "kalO;ke.", "kalO type:question | ke type:stop",
-       "kalO type:question | ke type:stop", nullptr},
+      {"kalO;ke.", nullptr, nullptr, nullptr, "kalO type:question | ke type:stop",
+       "kalO type:question | ke type:stop"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
     Run(c[0]);
-    EXPECT_EQ(composer_.text.Str(), c[1]);
-    EXPECT_EQ(Tokens(layers::kPhrase), c[2]);
-    EXPECT_EQ(Tokens(layers::kSentence), c[3]);
-    if (c[4] != nullptr) {
-      EXPECT_EQ(Tokens(layers::kWord), c[4]);
+    EXPECT_EQ(composer_.text.Str(), c[1] != nullptr ? c[1] : c[0]);
+    for (int i = 2; i < 4; ++i) {
+      if (c[i] != nullptr) {
+        EXPECT_EQ(Tokens(i == 2 ? layers::kSyllable : layers::kWord), c[i]);
+      }
     }
+    EXPECT_EQ(Tokens(layers::kPhrase), c[4]);
+    EXPECT_EQ(Tokens(layers::kSentence), c[5]);
   }
 }
 
@@ -252,7 +230,7 @@ TEST_F(ProsodyTest, MissingRulesAndUncoveredWordsChangeNoFactor) {
   UseFont(kLayers, std::string(kResources) + kCharges);
   Run("pAli.");
   mlds_.GetLayer(layers::kSyllable)->Reset();
-  EXPECT_TRUE(wordDurations_.Run());
+  EXPECT_TRUE(RunModule("VM_DurationWord"));
   Expect({1, 1, 1, 1, 1});
 
   // Decided: so is one whose syllable ends lie past the durations (prepared
@@ -261,9 +239,8 @@ TEST_F(ProsodyTest, MissingRulesAndUncoveredWordsChangeNoFactor) {
   composer_.text.SetText("pA");
   ASSERT_EQ(duration_.Prepare(), 1);
   composer_.text.SetText("pAli.");
-  for (VModule* m :
-       std::initializer_list<VModule*>{&syllables_, &words_, &phrases_, &wordDurations_}) {
-    EXPECT_TRUE(m->Run());
+  for (const char* m : {"VM_LayerSyllable", "VM_LayerWord", "VM_LayerPhrase", "VM_DurationWord"}) {
+    EXPECT_TRUE(RunModule(m)) << m;
   }
   Expect({1, 1});
 }
@@ -318,18 +295,18 @@ TEST_F(ProsodyTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {
   // No phone with a duration: the contours and the templates end the run.
   UseFont(kLayers, "TIMEQUANTUM=20\n");
   Run("_.");
-  EXPECT_FALSE(contours_.Run());
-  EXPECT_FALSE(v58_.Run());
-  EXPECT_TRUE(smooth_.Run());
+  EXPECT_FALSE(RunModule("VM_IntonationSyllable"));
+  EXPECT_FALSE(RunModule("VM_IntonationV58"));
+  EXPECT_TRUE(RunModule("VM_SmoothF0"));
   // Decided: a failed preparation does nothing; the templates log it once
   // and the chain goes on.
   UseFont(kLayers, "TIMEQUANTUM=0\n");
   Run("kAli.");
   duration_.Reset();
-  EXPECT_FALSE(contours_.Run());
-  for (VModule* m :
-       std::initializer_list<VModule*>{&triState_, &wordDurations_, &filter_, &v58_, &smooth_}) {
-    EXPECT_TRUE(m->Run());
+  EXPECT_FALSE(RunModule("VM_IntonationSyllable"));
+  for (const char* m : {"VM_DurationTriState", "VM_DurationWord", "VM_DurationFilter",
+                        "VM_IntonationV58", "VM_SmoothF0"}) {
+    EXPECT_TRUE(RunModule(m)) << m;
   }
   EXPECT_EQ(duration_.GetSize(), 0);
   EXPECT_EQ(Logged(), 1);
@@ -362,7 +339,7 @@ TEST_F(ProsodyTest, ThePhoneTextHasTheFontsRhythmAndMelody) {
   //   i  1.3 (no vowel after) x 1.25 x 1.2 x 0.9    175.5 -> 180 ms, 9 cells
   // Pitch at 0, 50 and 100 % of each phone, 120 Hz x the template S1 T1:
   //   p 1.5; A from 1.5 to 3 over its first 4 cells (cell 3: 2.625); l 0.5 x 3; i half that.
-  EXPECT_EQ(generator_.GetPho(),
+  EXPECT_EQ(std::get<VM_GeneratorPHO>(modules_).GetPho(),
             "_ 60 (0,120)\n"
             "p 100 (0,180) (50,180) (100,180)\n"
             "a 160 (0,180) (50,315) (100,360)\n"
