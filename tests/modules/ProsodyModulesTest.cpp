@@ -4,6 +4,7 @@
 // lexicon ("ke": conjunction).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <tuple>
 
@@ -84,10 +85,10 @@ class ProsodyTest : public testing::Test {
   }
   ~ProsodyTest() override { mlds_.Clear(); }
 
-  // Makes a font with that chain and these settings current.
+  // Makes a font with that chain and these settings (before the base font's) current.
   void UseFont(const std::string& chain, const std::string& settings = kResources) {
     const std::string name = "fonts/font" + std::to_string(++fonts_) + ".vof";
-    inst_.write(name, kBaseFont + settings + "\nVModuleChain.Modules=" + chain + "\n");
+    inst_.write(name, settings + kBaseFont + "VModuleChain.Modules=" + chain + "\n");
     font_ = std::make_unique<VCharacter>();
     ASSERT_EQ(font_->Load(inst_.path(name)), 1);
     font_->SetComposer(&composer_);
@@ -102,6 +103,20 @@ class ProsodyTest : public testing::Test {
   }
   // Runs the named module alone.
   bool RunModule(const char* name) { return composer_.directory.Find(name)->Run(); }
+  // The phone text of phones with the first duration factors and F0 cells
+  // given (the others 1.0).
+  std::string Generate(const std::string& phones, const std::vector<float>& factors = {},
+                       const std::vector<float>& cells = {}) {
+    composer_.text.SetText(phones);
+    duration_.Reset();
+    intonation_.Reset();
+    for (std::size_t i = 0; duration_.Prepare() == 1 && i < factors.size(); ++i) {
+      duration_.Set(static_cast<int>(i), factors[i]);
+    }
+    if (intonation_.Prepare() > 0) std::copy(cells.begin(), cells.end(), intonation_.GetCells());
+    EXPECT_TRUE(RunModule("VM_GeneratorPHO"));
+    return std::get<VM_GeneratorPHO>(modules_).GetPho();
+  }
 
   // The tokens of a layer, each its span, a blank and its features, joined by " | ".
   std::string Tokens(const char* layer) const {
@@ -347,6 +362,68 @@ TEST_F(ProsodyTest, ThePhoneTextHasTheFontsRhythmAndMelody) {
             "i 180 (0,90) (50,90) (100,90)\n"
             "_ 60");
   EXPECT_EQ(Logged(), 0);
+}
+
+constexpr const char* kGenerator = "VM_GeneratorPHO";
+
+TEST_F(ProsodyTest, TheGeneratorWritesTheWorkedExampleByteForByte) {
+  UseFont(kGenerator);
+  // m 60 ms (3 cells), a 120 ms (6 cells), base F0 120, quantum 50.
+  EXPECT_EQ(
+      Generate("ma.", {0.6f, 1.2f},
+               {118.0f / 120, 1, 122.0f / 120, 125.0f / 120, 1, 130.0f / 120, 1, 1, 124.0f / 120}),
+      "_ 60 (0,120)\nm 60 (0,118) (50,120) (100,122)\na 120 (0,125) (50,130) (100,124)\n_ 60");
+  // Whole numbers rounded half to even, whatever the locale.
+  UseFont(kGenerator, std::string(kResources) + "Intonation reference=1\n");
+  EXPECT_EQ(Generate("a.", {0.6f}, {0.5f, -0.4f, 2.5f}),
+            "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60");
+}
+
+TEST_F(ProsodyTest, PitchPointsFollowTheQuantumAndANonPositiveOneIsLoggedOnce) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"30", "a 100 (0,100) (30,110) (60,120) (90,130)"},
+      {"100", "a 100 (0,100) (100,140)"},
+      {"150", "a 100 (0,100)"},
+      {"0", "a 100 (0,100)"},
+      {"-5", "a 100 (0,100)"},
+      {"", "a 100 (0,100)"}};
+  int logged = 0;
+  for (const auto& [quantum, line] : cases) {
+    SCOPED_TRACE(quantum);
+    UseFont(kGenerator, std::string(kResources) +
+                            "Intonation reference=100\nVM_GeneratorPHO.Quantum=" + quantum + "\n");
+    EXPECT_EQ(Generate("a.", {}, {1.0f, 1.1f, 1.2f, 1.3f, 1.4f}),
+              std::string("_ 60 (0,100)\n") + line + "\n_ 60");
+    logged += std::get<VM_GeneratorPHO>(modules_).GetQuantum() > 0 ? 0 : 1;
+    EXPECT_EQ(inst_.Logged("quantum must be positive"), logged);
+  }
+}
+
+TEST_F(ProsodyTest, BreaksBecomeSilencesPausesWriteNothingAndTheLastCharacterNothing) {
+  UseFont(kGenerator);
+  const std::string a = "a 100 (0,120) (50,120) (100,120)\n", p = "_ 100\n",
+                    first = "_ 60 (0,120)\n";
+  const std::string b = "b 100 (0,120) (50,120) (100,120)\n", last = "_ 60";
+  const std::tuple<std::string, std::vector<float>, std::string> cases[] = {
+      {"a_b#.", {}, first + a + b + last},
+      {"a,b!a;b/a..", {}, first + a + p + b + p + a + p + b + p + a + p + last},
+      {"ab", {}, first + a + last},
+      {"", {}, first + last},
+      {"mta.", {0.0f, 0.09f}, first + "m 0\nt 0\n" + a + last},  // phones without cells: no points
+      {"._,.", {}, ""},                                          // no cell at all: no text
+  };
+  for (const auto& [phones, factors, text] : cases) EXPECT_EQ(Generate(phones, factors), text);
+}
+
+TEST_F(ProsodyTest, SymbolsOfThePhoneTextAndLinesOfAnyLength) {
+  std::string symbols;
+  for (const char phone : std::string("AEI7OUW!/kTq")) symbols += VM_GeneratorPHO::Symbol(phone);
+  EXPECT_EQ(symbols, "aeiiouu__kTq");
+  UseFont(kGenerator, std::string(kResources) + "VM_GeneratorPHO.Quantum=1\n");
+  std::string line = "a 100", text = "_ 60 (0,120)\n";
+  for (int pct = 0; pct <= 100; ++pct) line += " (" + std::to_string(pct) + ",120)";
+  for (int i = 0; i < 400; ++i) text += line + "\n";
+  EXPECT_EQ(Generate(std::string(400, 'a') + "."), text + "_ 60");
 }
 
 }  // namespace
