@@ -30,8 +30,15 @@ constexpr const char* kLayers = "VM_LayerSyllable;VM_LayerWord;VM_LayerPhrase;VM
 constexpr const char* kBaseFont =
     "Duration reference=100\nIntonation reference=120\nVM_GeneratorPHO.Quantum=50\n"
     "VM_LayerWord.Lexicon=test.lex\n";
+// The resources, the word-end charges and the syllable contour.
 constexpr const char* kResources =
-    "TIMEQUANTUM=20\nVM_DurationTristate.Compiler=test.3st\nVM_IntonationV58.Compiler=test.v58\n";
+    "TIMEQUANTUM=20\nVM_DurationTristate.Compiler=test.3st\nVM_IntonationV58.Compiler=test.v58\n"
+    "VM_DurationWord.EndingCharge1=2\nVM_DurationWord.EndingCharge2=1.5\n"
+    "VM_DurationWord.StopCharge=3\nVM_DurationWord.CommaCharge=5\n"
+    "VM_DurationWord.QuestionCharge=7\nVM_IntonationSyllable.x0=0\nVM_IntonationSyllable.x1=0.3\n"
+    "VM_IntonationSyllable.x2=0.7\nVM_IntonationSyllable.x3=1\nVM_IntonationSyllable.y0=1\n"
+    "VM_IntonationSyllable.y1=1.2\nVM_IntonationSyllable.y2=1.2\nVM_IntonationSyllable.y3=1\n";
+const std::string kTemplates = std::string(kLayers) + "VM_IntonationV58";
 
 class ProsodyTest : public testing::Test {
  protected:
@@ -194,40 +201,42 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
   }
 }
 
-constexpr const char* kCharges =
-    "VM_DurationWord.EndingCharge1=2\nVM_DurationWord.EndingCharge2=1.5\n"
-    "VM_DurationWord.StopCharge=3\nVM_DurationWord.CommaCharge=5\nVM_DurationWord.QuestionCharge="
-    "7\n";
-
-TEST_F(ProsodyTest, FactorsFollowTheNeighboursThePhraseTypeAndTheVowels) {
-  const std::string tri = "VM_DurationTriState";
-  const std::string word = std::string(kLayers) + "VM_DurationWord";
-  const std::vector<std::tuple<std::string, const char*, std::vector<float>>> cases = {
+TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplates) {
+  const std::string tri = "VM_DurationTriState", word = std::string(kLayers) + "VM_DurationWord";
+  // kAli.: the contour ramps kA up to 1.2 over its first 30 %, holds to 70 %
+  // and ramps down; li is not stressed.
+  const float a = 1.0666667f, b = 1.1333333f;
+  // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at 0.5 x 3, i half of that.
+  const std::vector<float> s1t1 = {1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 2.1f, 2.7f, 3,    3,
+                                   1.5f, 1.5f, 1.5f, 1.5f, 1.5f, .75f, .75f, .75f, .75f, .75f};
+  // chain, phones, whether the F0 cells or the duration factors, the values
+  const std::vector<std::tuple<std::string, const char*, bool, std::vector<float>>> cases = {
       // Stressed 1.5; l between the vowels 1.2; o with no tri-state phone after it, '.': 1.3.
-      {tri, "kAlo.", {1, 1.5f, 1.2f, 1.3f, 1}},
-      {tri, "A.", {1, 1}},
+      {tri, "kAlo.", false, {1, 1.5f, 1.2f, 1.3f, 1}},
+      {tri, "A.", false, {1, 1}},
       // Syllable ends of the phrase-final word: 1.5 (EndingCharge2), the last
       // 2 (EndingCharge1), times the type's charge; s is voiceless.
-      {word, "pAli.", {1, 4.5f, 1, 6, 1}},
-      {word, "pAlis,", {1, 7.5f, 1, 1, 1, 1}},
-      {word, "kalO_pAli;", {1, 1, 1, 1, 1, 1, 10.5f, 1, 14, 1}},
-      {word, "pAli!", {1, 1, 1, 1, 1}},
-      {"VM_DurationFilter", "kAlo.", {1, 0.9f, 1, 0.9f, 1}},
+      {word, "pAli.", false, {1, 4.5f, 1, 6, 1}},
+      {word, "pAlis,", false, {1, 7.5f, 1, 1, 1, 1}},
+      {word, "kalO_pAli;", false, {1, 1, 1, 1, 1, 1, 10.5f, 1, 14, 1}},
+      {word, "pAli!", false, {1, 1, 1, 1, 1}},
+      {"VM_DurationFilter", "kAlo.", false, {1, 0.9f, 1, 0.9f, 1}},
+      {std::string(kLayers) + "VM_IntonationSyllable",
+       "kAli.",
+       true,
+       {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+      {kTemplates, "kAli.", true, s1t1},
+      // The template marked kA as first stress: no syllable contour on it.
+      {kTemplates + ";VM_IntonationSyllable", "kAli.", true, s1t1},
   };
-  for (const auto& [chain, phones, factors] : cases) {
+  for (const auto& [chain, phones, cells, values] : cases) {
     SCOPED_TRACE(chain + " " + phones);
-    UseFont(chain, std::string(kResources) + kCharges);
+    UseFont(chain);
     Run(phones);
-    Expect(factors);
+    Expect(values, cells);
   }
   EXPECT_EQ(inst_.Logged(), 0);
 }
-
-constexpr const char* kContour =
-    "VM_IntonationSyllable.x0=0\nVM_IntonationSyllable.x1=0.3\nVM_IntonationSyllable.x2=0.7\n"
-    "VM_IntonationSyllable.x3=1\nVM_IntonationSyllable.y0=1\nVM_IntonationSyllable.y1=1.2\n"
-    "VM_IntonationSyllable.y2=1.2\nVM_IntonationSyllable.y3=1\n";
-const std::string kTemplates = std::string(kLayers) + "VM_IntonationV58";
 
 TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   // Decided: no tri-state rules, no templates: one log line each at set-up, nothing changed.
@@ -240,7 +249,7 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   EXPECT_EQ(inst_.Logged(), 2);
 
   // Decided: a phrase-final word that no syllable covers is skipped.
-  UseFont(kLayers, std::string(kResources) + kCharges);
+  UseFont(kLayers);
   Run("pAli.");
   mlds_.GetLayer(layers::kSyllable)->Reset();
   EXPECT_TRUE(RunModule("VM_DurationWord"));
@@ -256,29 +265,6 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
     EXPECT_TRUE(RunModule(m)) << m;
   }
   Expect({1, 1});
-}
-
-TEST_F(ProsodyTest, ContoursAndTemplatesShapeTheCells) {
-  // kAli.: 5 cells per phone. The contour ramps kA up to 1.2 over its first
-  // 30 %, holds to 70 % and ramps down; li is not stressed.
-  const float a = 1.0666667f, b = 1.1333333f;
-  // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at 0.5 x 3, i half of that.
-  const std::vector<float> s1t1 = {1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 2.1f, 2.7f, 3,    3,
-                                   1.5f, 1.5f, 1.5f, 1.5f, 1.5f, .75f, .75f, .75f, .75f, .75f};
-  const std::vector<std::pair<std::string, std::vector<float>>> cases = {
-      {std::string(kLayers) + "VM_IntonationSyllable",
-       {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
-      {kTemplates, s1t1},
-      // The template marked kA as first stress: no syllable contour on it.
-      {kTemplates + ";VM_IntonationSyllable", s1t1},
-  };
-  for (const auto& [chain, cells] : cases) {
-    SCOPED_TRACE(chain);
-    UseFont(chain, std::string(kResources) + kContour);
-    Run("kAli.");
-    Expect(cells, true);
-  }
-  EXPECT_EQ(inst_.Logged(), 0);
 }
 
 TEST_F(ProsodyTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {
@@ -316,60 +302,59 @@ TEST_F(ProsodyTest, SmoothingSpreadsJumpsOverTheThreshold) {
 
 constexpr const char* kGenerator = "VM_GeneratorPHO";
 
-TEST_F(ProsodyTest, TheGeneratorWritesTheWorkedExampleByteForByte) {
-  UseFont(kGenerator);
-  // m 60 ms (3 cells), a 120 ms (6 cells), base F0 120, quantum 50.
-  EXPECT_EQ(
-      Generate("ma.", {0.6f, 1.2f},
-               {118.0f / 120, 1, 122.0f / 120, 125.0f / 120, 1, 130.0f / 120, 1, 1, 124.0f / 120}),
-      "_ 60 (0,120)\nm 60 (0,118) (50,120) (100,122)\na 120 (0,125) (50,130) (100,124)\n_ 60");
-  // Whole numbers rounded half to even, whatever the locale.
-  UseFont(kGenerator, std::string(kResources) + "Intonation reference=1\n");
-  EXPECT_EQ(Generate("a.", {0.6f}, {0.5f, -0.4f, 2.5f}),
-            "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60");
-}
+// settings, phones, the first duration factors and F0 cells, the phone text
+using PhoneTextCase =
+    std::tuple<std::string, std::string, std::vector<float>, std::vector<float>, std::string>;
 
-TEST_F(ProsodyTest, PitchPointsFollowTheQuantumAndANonPositiveOneIsLoggedOnce) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"30", "a 100 (0,100) (30,110) (60,120) (90,130)"},
-      {"100", "a 100 (0,100) (100,140)"},
-      {"150", "a 100 (0,100)"},
-      {"0", "a 100 (0,100)"},
-      {"-5", "a 100 (0,100)"},
-      {"", "a 100 (0,100)"}};
-  int logged = 0;
-  for (const auto& [quantum, line] : cases) {
-    SCOPED_TRACE(quantum);
-    UseFont(kGenerator, std::string(kResources) +
-                            "Intonation reference=100\nVM_GeneratorPHO.Quantum=" + quantum + "\n");
-    EXPECT_EQ(Generate("a.", {}, {1.0f, 1.1f, 1.2f, 1.3f, 1.4f}),
-              std::string("_ 60 (0,100)\n") + line + "\n_ 60");
-    logged += std::get<VM_GeneratorPHO>(modules_).GetQuantum() > 0 ? 0 : 1;
-    EXPECT_EQ(inst_.Logged("quantum must be positive"), logged);
-  }
-}
-
-TEST_F(ProsodyTest, BreaksBecomeSilencesPausesWriteNothingAndTheLastCharacterNothing) {
-  UseFont(kGenerator);
-  const std::string a = "a 100 (0,120) (50,120) (100,120)\n", p = "_ 100\n",
-                    first = "_ 60 (0,120)\n";
-  const std::string b = "b 100 (0,120) (50,120) (100,120)\n", last = "_ 60";
-  const std::tuple<std::string, std::vector<float>, std::string> cases[] = {
-      {"a_b#.", {}, first + a + b + last},
-      {"a,b!a;b/a..", {}, first + a + p + b + p + a + p + b + p + a + p + last},
-      {"ab", {}, first + a + last},
-      {"", {}, first + last},
-      {"mta.", {0.0f, 0.09f}, first + "m 0\nt 0\n" + a + last},  // phones without cells: no points
-      {"._,.", {}, ""},                                          // no cell at all: no text
+TEST_F(ProsodyTest, TheGeneratorWritesDurationsPitchPointsAndSilences) {
+  // The phone text of these lines between the silences at both ends.
+  const auto pho = [](const std::string& lines) { return "_ 60 (0,120)\n" + lines + "_ 60"; };
+  const std::string a = "a 100 (0,120) (50,120) (100,120)\n", p = "_ 100\n";
+  const std::string b = "b 100 (0,120) (50,120) (100,120)\n", quantum = "VM_GeneratorPHO.Quantum=";
+  const std::vector<float> ramp = {1.0f, 1.1f, 1.2f, 1.3f, 1.4f};
+  // The worked example: m 60 ms (3 cells), a 120 ms (6 cells).
+  const std::vector<float> worked = {
+      118.0f / 120, 1, 122.0f / 120, 125.0f / 120, 1, 130.0f / 120, 1, 1, 124.0f / 120};
+  const std::vector<PhoneTextCase> cases = {
+      {"",
+       "ma.",
+       {0.6f, 1.2f},
+       worked,
+       pho("m 60 (0,118) (50,120) (100,122)\na 120 (0,125) (50,130) (100,124)\n")},
+      // Whole numbers rounded half to even, whatever the locale.
+      {"Intonation reference=1\n",
+       "a.",
+       {0.6f},
+       {0.5f, -0.4f, 2.5f},
+       "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60"},
+      // A point every quantum; one of 0 or below (logged) gives the point at 0 alone.
+      {quantum + "30\n", "a.", {}, ramp, pho("a 100 (0,120) (30,132) (60,144) (90,156)\n")},
+      {quantum + "100\n", "a.", {}, ramp, pho("a 100 (0,120) (100,168)\n")},
+      {quantum + "150\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+      {quantum + "0\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+      {quantum + "-5\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+      {quantum + "\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+      // Breaks become silences, pauses and the last character write nothing.
+      {"", "a_b#.", {}, {}, pho(a + b)},
+      {"", "a,b!a;b/a..", {}, {}, pho(a + p + b + p + a + p + b + p + a + p)},
+      {"", "ab", {}, {}, pho(a)},
+      {"", "", {}, {}, pho("")},
+      {"", "mta.", {0.0f, 0.09f}, {}, pho("m 0\nt 0\n" + a)},  // no cells: no points
+      {"", "._,.", {}, {}, ""},                                // no cell at all: no text
   };
-  for (const auto& [phones, factors, text] : cases) EXPECT_EQ(Generate(phones, factors), text);
+  for (const auto& [settings, phones, factors, cells, text] : cases) {
+    SCOPED_TRACE(settings + phones);
+    UseFont(kGenerator, settings + kResources);
+    EXPECT_EQ(Generate(phones, factors, cells), text);
+  }
+  EXPECT_EQ(inst_.Logged("quantum must be positive"), 3);  // once at each set-up
 }
 
 TEST_F(ProsodyTest, SymbolsOfThePhoneTextAndLinesOfAnyLength) {
   std::string symbols;
   for (const char phone : std::string("AEI7OUW!/kTq")) symbols += VM_GeneratorPHO::Symbol(phone);
   EXPECT_EQ(symbols, "aeiiouu__kTq");
-  UseFont(kGenerator, std::string(kResources) + "VM_GeneratorPHO.Quantum=1\n");
+  UseFont(kGenerator, std::string("VM_GeneratorPHO.Quantum=1\n") + kResources);
   std::string line = "a 100", text = "_ 60 (0,120)\n";
   for (int pct = 0; pct <= 100; ++pct) line += " (" + std::to_string(pct) + ",120)";
   for (int i = 0; i < 400; ++i) text += line + "\n";
