@@ -306,12 +306,16 @@ constexpr const char* kGenerator = "VM_GeneratorPHO";
 using PhoneTextCase =
     std::tuple<std::string, std::string, std::vector<float>, std::vector<float>, std::string>;
 
-TEST_F(ProsodyTest, TheGeneratorWritesDurationsPitchPointsAndSilences) {
+TEST_F(ProsodyTest, TheGeneratorWritesSymbolsDurationsPitchPointsAndSilences) {
   // The phone text of these lines between the silences at both ends.
   const auto pho = [](const std::string& lines) { return "_ 60 (0,120)\n" + lines + "_ 60"; };
   const std::string a = "a 100 (0,120) (50,120) (100,120)\n", p = "_ 100\n";
   const std::string b = "b 100 (0,120) (50,120) (100,120)\n", quantum = "VM_GeneratorPHO.Quantum=";
   const std::vector<float> ramp = {1.0f, 1.1f, 1.2f, 1.3f, 1.4f};
+  // A line of any length: 400 phones with 101 points each.
+  std::string line = "a 100", lines;
+  for (int pct = 0; pct <= 100; ++pct) line += " (" + std::to_string(pct) + ",120)";
+  for (int i = 0; i < 400; ++i) lines += line + "\n";
   // The worked example: m 60 ms (3 cells), a 120 ms (6 cells).
   const std::vector<float> worked = {
       118.0f / 120, 1, 122.0f / 120, 125.0f / 120, 1, 130.0f / 120, 1, 1, 124.0f / 120};
@@ -334,6 +338,7 @@ TEST_F(ProsodyTest, TheGeneratorWritesDurationsPitchPointsAndSilences) {
       {quantum + "0\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
       {quantum + "-5\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
       {quantum + "\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+      {quantum + "1\n", std::string(400, 'a') + ".", {}, {}, pho(lines)},
       // Breaks become silences, pauses and the last character write nothing.
       {"", "a_b#.", {}, {}, pho(a + b)},
       {"", "a,b!a;b/a..", {}, {}, pho(a + p + b + p + a + p + b + p + a + p)},
@@ -348,17 +353,9 @@ TEST_F(ProsodyTest, TheGeneratorWritesDurationsPitchPointsAndSilences) {
     EXPECT_EQ(Generate(phones, factors, cells), text);
   }
   EXPECT_EQ(inst_.Logged("quantum must be positive"), 3);  // once at each set-up
-}
-
-TEST_F(ProsodyTest, SymbolsOfThePhoneTextAndLinesOfAnyLength) {
   std::string symbols;
   for (const char phone : std::string("AEI7OUW!/kTq")) symbols += VM_GeneratorPHO::Symbol(phone);
   EXPECT_EQ(symbols, "aeiiouu__kTq");
-  UseFont(kGenerator, std::string("VM_GeneratorPHO.Quantum=1\n") + kResources);
-  std::string line = "a 100", text = "_ 60 (0,120)\n";
-  for (int pct = 0; pct <= 100; ++pct) line += " (" + std::to_string(pct) + ",120)";
-  for (int i = 0; i < 400; ++i) text += line + "\n";
-  EXPECT_EQ(Generate(std::string(400, 'a') + "."), text + "_ 60");
 }
 
 }  // namespace
