@@ -206,6 +206,8 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
   // kAli.: the contour ramps kA up to 1.2 over its first 30 %, holds to 70 %
   // and ramps down; li is not stressed.
   const float a = 1.0666667f, b = 1.1333333f;
+  const std::vector<float> contour = {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a,
+                                      1, 1, 1, 1,    1,    1,    1,    1,    1, 1};
   // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at 0.5 x 3, i half of that.
   const std::vector<float> s1t1 = {1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 2.1f, 2.7f, 3,    3,
                                    1.5f, 1.5f, 1.5f, 1.5f, 1.5f, .75f, .75f, .75f, .75f, .75f};
@@ -221,10 +223,7 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
       {word, "kalO_pAli;", false, {1, 1, 1, 1, 1, 1, 10.5f, 1, 14, 1}},
       {word, "pAli!", false, {1, 1, 1, 1, 1}},
       {"VM_DurationFilter", "kAlo.", false, {1, 0.9f, 1, 0.9f, 1}},
-      {std::string(kLayers) + "VM_IntonationSyllable",
-       "kAli.",
-       true,
-       {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+      {std::string(kLayers) + "VM_IntonationSyllable", "kAli.", true, contour},
       {kTemplates, "kAli.", true, s1t1},
       // The template marked kA as first stress: no syllable contour on it.
       {kTemplates + ";VM_IntonationSyllable", "kAli.", true, s1t1},

@@ -202,13 +202,8 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
       "@output-unknown yes\n. | =:1:3 | - | , | 1\nq | - | - | qq | 1\nx | - | - | X | 1\n");
   const std::string word = std::string(25, 'w') + " .",
                     forty = "Forty characters, without a sentence end .";
-  const struct {
-    const char* feeder;
-    const char* size;
-    const char* boundary;
-    std::string text;
-    Texts passes;
-  } cases[] = {
+  // feeder, pass size, end-of-sentence boundary, text, passes
+  const std::tuple<std::string, const char*, const char*, std::string, Texts> cases[] = {
       {"VM_TextFeeder", "10", "", "Ab cd. Ef gh .", {"Ab cd.", " Ef gh ."}},
       {"VM_TextFeeder", "4", "", "q3. b. c .", {"qq3, b.", " c ."}},
       {"VM_TextFeeder", "100", "", forty, {forty}},
@@ -231,12 +226,14 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
       {"VM_Feeder", "3", "", "ab cd ef;y", {"ab cd ef", "y"}},
       {"VM_Feeder", "0", "", "ab cd. ef gh", {"ab cd. ef gh"}},
   };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const std::string key = std::string(cases[i].feeder) + ".";
-    Font("feed" + std::to_string(i) + ".vof", std::string(cases[i].feeder) + ";P1",
-         key + "FileChain=x.rul\n" + key + "ChopInputText=yes\n" + key + "OnePassSize=" +
-             cases[i].size + "\n" + key + "EndOfSentenceBoundary=" + cases[i].boundary + "\n");
+  int fonts = 0;  // a font for each case, made before the composer starts
+  for (const auto& [feeder, size, boundary, text, passes] : cases) {
+    const std::string key = feeder + ".";
+    Font("feed" + std::to_string(++fonts) + ".vof", feeder + ";P1",
+         key + "FileChain=x.rul\n" + key + "ChopInputText=yes\n" + key + "OnePassSize=" + size +
+             "\n" + key + "EndOfSentenceBoundary=" + boundary + "\n");
   }
+  fonts = 0;
   Font("whole.vof", "VM_TextFeeder;P1", "VM_TextFeeder.FileChain=same.rul\n");
   Start("whole.vof");
   engine_testing::TestTamrin other;  // an engine whose font does not chop
@@ -250,18 +247,17 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
     words->Add(_token_(composer_.GetText()->GetData(), composer_.GetText()->GetData()));
     return true;
   };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const auto& c = cases[i];
-    SCOPED_TRACE(std::string(c.feeder) + " " + c.size + " [" + c.boundary + "] " + c.text);
-    ASSERT_EQ(composer_.SetCharacter("feed" + std::to_string(i) + ".vof"), 0);
+  for (const auto& [feeder, size, boundary, text, passes] : cases) {
+    SCOPED_TRACE(feeder + " " + size + " [" + boundary + "] " + text);
+    ASSERT_EQ(composer_.SetCharacter("feed" + std::to_string(++fonts) + ".vof"), 0);
     sizes.clear();
-    RunModule(c.feeder[3] == 'T' ? Tamrin::kTextFeeder : Tamrin::kFeeder, c.text);
-    EXPECT_EQ(seen_["P1"], c.passes);
-    EXPECT_EQ(sizes, std::vector<int>(c.passes.size(), 0));
+    RunModule(feeder == "VM_TextFeeder" ? Tamrin::kTextFeeder : Tamrin::kFeeder, text);
+    EXPECT_EQ(seen_["P1"], passes);
+    EXPECT_EQ(sizes, std::vector<int>(passes.size(), 0));
   }
   other.Finalize();
   // A stop request between passes ends the feeding.
-  ASSERT_EQ(composer_.SetCharacter("feed0.vof"), 0);
+  ASSERT_EQ(composer_.SetCharacter("feed1.vof"), 0);
   onProbe = [](const std::string&) {
     VControl::SetAbort(true);
     return true;
