@@ -1,7 +1,5 @@
-// The layer, duration and intonation modules and the phone-text generator
-// over a composer stand-in that runs them on a phone string; its shared
-// pools hold the test installation's tri-state rules, V58 templates and
-// lexicon ("ke": conjunction).
+// The layer, duration, intonation and phone-text modules run on phone strings
+// over a composer stand-in; the lexicon knows "ke" (conjunction).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,8 +106,7 @@ class ProsodyTest : public testing::Test {
   }
   // Runs the named module alone.
   bool RunModule(const char* name) { return composer_.directory.Find(name)->Run(); }
-  // The phone text of phones with the first duration factors and F0 cells
-  // given (the others 1.0).
+  // The phone text of phones with the first factors and cells given (the others 1.0).
   std::string Generate(const std::string& phones, const std::vector<float>& factors = {},
                        const std::vector<float>& cells = {}) {
     composer_.text.SetText(phones);
@@ -162,7 +159,7 @@ class ProsodyTest : public testing::Test {
 
 TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunctions) {
   UseFont(kLayers);
-  // phones, the text afterwards (null: unchanged), syllables, words (null: not checked), phrases,
+  // phones, text afterwards (null: unchanged), syllables, words (null: unchecked), phrases,
   // sentences
   const std::vector<std::array<const char*, 6>> cases = {
       {"kAlimEra.", nullptr, "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin",
@@ -203,8 +200,7 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
 
 TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplates) {
   const std::string tri = "VM_DurationTriState", word = std::string(kLayers) + "VM_DurationWord";
-  // kAli.: the contour ramps kA up to 1.2 over its first 30 %, holds to 70 %
-  // and ramps down; li is not stressed.
+  // kAli.: the contour ramps kA up to 1.2 over 30 %, holds to 70 % and ramps down.
   const float a = 1.0666667f, b = 1.1333333f;
   const std::vector<float> contour = {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a,
                                       1, 1, 1, 1,    1,    1,    1,    1,    1, 1};
@@ -254,8 +250,7 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   EXPECT_TRUE(RunModule("VM_DurationWord"));
   Expect({1, 1, 1, 1, 1});
 
-  // Decided: so is one whose syllable ends lie past the durations (prepared
-  // for a shorter text), even the syllables that lie inside.
+  // Decided: so is one with syllable ends past the durations (of a shorter text).
   duration_.Reset();
   composer_.text.SetText("pA");
   ASSERT_EQ(duration_.Prepare(), 1);
@@ -273,8 +268,7 @@ TEST_F(ProsodyTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {
   EXPECT_FALSE(RunModule("VM_IntonationSyllable"));
   EXPECT_FALSE(RunModule("VM_IntonationV58"));
   EXPECT_TRUE(RunModule("VM_SmoothF0"));
-  // Decided: a failed preparation does nothing; the templates log it once
-  // and the chain goes on.
+  // Decided: a failed preparation does nothing, logged once by the templates.
   UseFont(kLayers, "TIMEQUANTUM=0\n");
   Run("kAli.");
   duration_.Reset();
