@@ -178,6 +178,9 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
       {"pA!", nullptr, nullptr, nullptr, "pA type:exclamation", "pA type:exclamation"},
       {"pA,_sas.", nullptr, nullptr, nullptr, "pA type:comma | sas type:stop", "pA,_sas type:stop"},
       {"pA.sas,", nullptr, nullptr, nullptr, "pA type:stop | sas type:comma", "pA type:stop"},
+      {"pAli_sas_ke_pA.", "pAli_sas/ke_pA.", nullptr,
+       "pAli phrase:start | sas phrase:fin | ke conjunction:1\tphrase:start | pA phrase:fin",
+       "pAli_sas type:comma | ke_pA type:stop", "pAli_sas/ke_pA type:stop"},
       // A break two before the conjunction: nothing is rewritten.
       {"sas,_ke.", nullptr, nullptr, nullptr, "sas type:comma | ke type:stop", "sas,_ke type:stop"},
       // Decided: nor when the break stands right before it (the question stays).
@@ -241,7 +244,15 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   UseFont(kTemplates, "TIMEQUANTUM=20\n");
   Run("kAli.");
   Expect(std::vector<float>(20, 1), true);
-  EXPECT_EQ(inst_.Logged(), 2);
+  // Decided: a phrase without a template keeps its cells and marks, so the
+  // syllable contours leave its first stress too (one log line for the run).
+  UseFont(kTemplates + ";VM_IntonationSyllable");
+  Run("kalI,pA.");
+  Expect(std::vector<float>(30, 1), true);
+  EXPECT_EQ(Tokens(layers::kSyllable),
+            "ka word:start | lI stressed:1\tword:fin\tphrase:firstStress | "
+            "pA stressed:1\tword:start\tword:fin\tphrase:firstStress");
+  EXPECT_EQ(inst_.Logged(), 3);
 
   // Decided: a phrase-final word that no syllable covers is skipped.
   UseFont(kLayers);
