@@ -4,19 +4,17 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "engine/base/Log.h"
-#include "engine/base/VStr.h"
 #include "engine/composer/Tamrin.h"
 #include "engine/composer/VControl.h"
 #include "engine/data/FeatureNames.h"
 #include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
-#include "modules/vm_grgrammar.h"
 #include "modules/vm_user_tophones.h"
 #include "platform/Codepage.h"
-#include "tests/common/FakeComposer.h"
+#include "tests/common/Installation.h"
 #include "tests/engine/ComposerSeams.h"
 
 namespace {
@@ -29,24 +27,13 @@ class TextModulesTest : public testing::Test {
   TextModulesTest() {
     inst_.Complete();
     inst_.Rules("rules/same.rul", "@output-unknown yes\n~ | - | - | ~ | 1\n");  // unchanged
-    inst_.Font("default.vof", "VModuleChain.Modules=P1\n");
   }
 
-  // A voice font of that chain and settings.
   void Font(const std::string& name, const std::string& chain, const std::string& settings) {
     inst_.Font(name, testing_support::Installation::FontText(chain, "none", settings));
   }
 
-  // A font chaining the text feeder with chopping on (then a probe).
-  void ChopFont(const std::string& name, const std::string& chain, const std::string& size,
-                const std::string& more = "", const std::string& rules = "same.rul") {
-    Font(name, chain,
-         "VM_TextFeeder.FileChain=" + rules + "\nVM_TextFeeder.ChopInputText=yes\n" +
-             "VM_TextFeeder.OnePassSize=" + size + "\n" + more);
-  }
-
-  // Loads the shared resources, initialises the composer with font and
-  // registers the probes P1 to P4.
+  // Starts the composer with font and the probes P1 to P4.
   void Start(const std::string& font) {
     ASSERT_EQ(shared_.Load(), 0);
     composer_.SetShared(&shared_);
@@ -61,13 +48,10 @@ class TextModulesTest : public testing::Test {
     }
   }
 
-  // Runs text through the current font as speech to the sound card (the
-  // text feeder on) or to a buffer (VM_FeederPre on); the composer closes
-  // it with " .".
-  void Speak(const std::string& text, bool toBuffer = false) {
+  // Speaks text to a buffer (VM_FeederPre on); the composer closes it with " .".
+  void Speak(const std::string& text) {
     seen_.clear();
-    ASSERT_EQ(0, toBuffer ? composer_.SpeakToBuffer(text, false, nullptr, nullptr)
-                          : composer_.Speak(text, true));
+    ASSERT_EQ(composer_.SpeakToBuffer(text, false, nullptr, nullptr), 0);
   }
   // Runs one module on text, the run flags cleared; the working text after.
   std::string RunModule(Tamrin::ModuleId id, const std::string& text) {
@@ -94,7 +78,7 @@ class TextModulesTest : public testing::Test {
   std::map<std::string, Texts> seen_;  // the texts each probe saw, one per run
 };
 
-TEST_F(TextModulesTest, ConvertersApplyTheirKeysCollectionsInOrder) {
+TEST_F(TextModulesTest, ConvertersApplyTheirCollectionsAndWordReplacersTheirLexicons) {
   inst_.Rules("rules/dup.rul", "@output-unknown yes\nA | - | - | AA | 1\n");
   // Every character takes the longest translation.
   inst_.Rules("rules/long.rul",
@@ -103,51 +87,34 @@ TEST_F(TextModulesTest, ConvertersApplyTheirKeysCollectionsInOrder) {
   Font("conv.vof", "VM_FeederPre;P1;VM_FeederPost;P2;VM_Speller;P3;VM_Phonemizer;P4",
        "VM_Feeder_Pre.FileChain=upper.rul-dup.rul\nVM_Feeder_Post.FileChain=dup.rul\n"
        "VM_Speller.FileChain=long.rul\n");
-  // The keys spelled after the registered names are not read.
   Font("spelled.vof", "VM_FeederPre;P1", "VM_FeederPre.FileChain=upper.rul\n");
-  Start("conv.vof");
-  Speak("ab", true);
-  EXPECT_EQ(seen_["P1"], Texts{"AAB ."});
-  EXPECT_EQ(seen_["P2"], Texts{"AAAAB ."});
-  EXPECT_EQ(seen_["P3"], Texts{"1234123412341234123412341234"});
-  EXPECT_EQ(seen_["P4"], Texts{""});  // no key: the text is emptied
-  ASSERT_EQ(composer_.SetCharacter("spelled.vof"), 0);
-  Speak("ab", true);
-  EXPECT_EQ(seen_["P1"], Texts{""});
-}
-
-TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnowsAndCopyTheOthers) {
   inst_.write("user/abc.usr", "abc=xyz\n" + Utf8ToCp1253("καλη=kali\n"));
-  // English fonts whose letter-to-sound collection is upper.rul or missing.
   inst_.write("lexicon/english.lex", "hello\tH@lo\n");
-  for (const char* font : {"english", "nol2s"}) {
-    Font(std::string(font) + ".vof", "VM_UsEnglish;P1",
-         "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=" +
-             std::string(font[0] == 'e' ? "upper" : "missing") +
-             ".rul\nVM_UsEnglish.Delimiters=\" \"\n");
-  }
+  Font("english.vof", "VM_UsEnglish;P1",
+       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=missing.rul\n"
+       "VM_UsEnglish.Delimiters=\" \"\n");
   Font("user.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,;\"\n"
        "VM_User_ToPhones.Lexicon=abc.usr\nVM_User_ToPhones.Delimiters=\" .,;\"\n");
   Font("nosemi.vof", "VM_UserToGreek;P1",
        "VM_User_ToGreek.Lexicon=abc.usr\nVM_User_ToGreek.Delimiters=\" .,\"\n");
-  const struct {
-    const char* font;
-    std::string text;
-    std::string replaced;
-  } cases[] = {
-      {"user.vof", "ABC, abc?", "xyz, xyz; ."},
-      {"nosemi.vof", "ABC, abc?", "xyz, abc; ."},
-      {"user.vof", Utf8ToCp1253("ΚΑΛΗ  καλη"), Utf8ToCp1253("ΚΑΛΗ  kali .")},
-      // Known words from the lexicon, the others through letter-to-sound.
-      {"english.vof", "Hello bad", "H@lo BAD ."},
+  // font, text, the probe, the text it saw
+  const std::tuple<const char*, std::string, const char*, std::string> cases[] = {
+      {"conv.vof", "ab", "P1", "AAB ."},
+      {"conv.vof", "ab", "P2", "AAAAB ."},
+      {"conv.vof", "ab", "P3", "1234123412341234123412341234"},
+      {"conv.vof", "ab", "P4", ""},     // no key: the text is emptied
+      {"spelled.vof", "ab", "P1", ""},  // the keys spelled after the registered names are not read
+      {"user.vof", "ABC, abc?", "P1", "xyz, xyz; ."},
+      {"nosemi.vof", "ABC, abc?", "P1", "xyz, abc; ."},
+      {"user.vof", Utf8ToCp1253("ΚΑΛΗ  καλη"), "P1", Utf8ToCp1253("ΚΑΛΗ  kali .")},
   };
   Start("user.vof");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.font) + " " + c.text);
-    ASSERT_EQ(composer_.SetCharacter(c.font), 0);
-    Speak(c.text, true);
-    EXPECT_EQ(seen_["P1"], Texts{c.replaced});
+  for (const auto& [font, text, probe, seen] : cases) {
+    SCOPED_TRACE(std::string(font) + " " + text + " " + probe);
+    ASSERT_EQ(composer_.SetCharacter(font), 0);
+    Speak(text);
+    EXPECT_EQ(seen_[probe], Texts{seen});
   }
   // Without normalisation nothing is known: "ABC" and "abc?".
   VM_User_ToPhones phones;
@@ -161,12 +128,10 @@ TEST_F(TextModulesTest, WordReplacersReplaceTheWordsTheirLexiconKnowsAndCopyTheO
   // English without its letter-to-sound rules fails set-up; the delimiters
   // of the font before are gone: the whole text is one unknown word, copied.
   boxes_.clear();
-  EXPECT_EQ(composer_.SetCharacter("nol2s.vof"), Tamrin::kSetUpFailed);
-  const std::vector<std::string> reports = boxes_.reports();
-  ASSERT_EQ(reports.size(), 2u);
-  EXPECT_NE(reports[0].find("missing.rul"), std::string::npos);
-  EXPECT_EQ(reports[1], "Error: setting up module [VM_UsEnglish]");
-  Speak("hello bad", true);
+  EXPECT_EQ(composer_.SetCharacter("english.vof"), Tamrin::kSetUpFailed);
+  ASSERT_FALSE(boxes_.reports().empty());
+  EXPECT_NE(boxes_.reports()[0].find("missing.rul"), std::string::npos);
+  Speak("hello bad");
   EXPECT_EQ(seen_["P1"], Texts{"hello bad ."});
 }
 
@@ -175,13 +140,8 @@ TEST_F(TextModulesTest, FiltersKeepAllowedCharactersAndKnownPhones) {
   Font("allowed.vof", "VM_FilterPlain",
        "VM_FilterPlain.AllowedCharacters=\"ab " + Utf8ToCp1253("αβ") + "\"\n");
   const std::string greek = Utf8ToCp1253("αβγ α");
-  const struct {
-    Tamrin::ModuleId module;
-    const char* font;
-    std::string text;
-    std::string filtered;
-    std::string kept;  // the composer's filtered text afterwards
-  } cases[] = {
+  // module, font, text, the text filtered, the composer's filtered text afterwards
+  const std::tuple<Tamrin::ModuleId, const char*, std::string, std::string, std::string> cases[] = {
       {Tamrin::kFilterPlain, "allowed.vof", "a\r\nB b", "a## b", "a## b"},
       {Tamrin::kFilterPlain, "allowed.vof", greek, Utf8ToCp1253("αβ α"), Utf8ToCp1253("αβ α")},
       {Tamrin::kFilterPlain, "none.vof", "ab", "", ""},
@@ -190,12 +150,12 @@ TEST_F(TextModulesTest, FiltersKeepAllowedCharactersAndKnownPhones) {
       {Tamrin::kInFilter, "default.vof", "?%", "", "kept"},
   };
   Start("default.vof");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    ASSERT_EQ(composer_.SetCharacter(c.font), 0);
+  for (const auto& [module, font, text, filtered, kept] : cases) {
+    SCOPED_TRACE(text);
+    ASSERT_EQ(composer_.SetCharacter(font), 0);
     composer_.GetFilteredText()->SetText("kept");
-    EXPECT_EQ(RunModule(c.module, c.text), c.filtered);
-    EXPECT_EQ(composer_.GetFilteredText()->Str(), c.kept);
+    EXPECT_EQ(RunModule(module, text), filtered);
+    EXPECT_EQ(composer_.GetFilteredText()->Str(), kept);
   }
 }
 
@@ -204,121 +164,69 @@ TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
   inst_.write("lexicon/endings.lex", "os\tNOUN\ns\tSING\nma\t\na\tFEM\n");
   Font("grammar.vof", "VM_GrGrammar",
        "VM_GrGrammar.Exceptions=exceptions.lex\nVM_GrGrammar.Endings=endings.lex\n");
-  const struct {
-    const char* text;
-    Texts grammar;  // per Word token; "" for none
-  } cases[] = {
-      {"kalos logos gramma,,xyz", {"EXC", "NOUN", "FEM", ""}},
+  Start("grammar.vof");
+  composer_.GetMLDS()->Clear();
+  EXPECT_FALSE(composer_.GetModule(Tamrin::kGrGrammar)->Run());  // no word layer
+  VLayer* words = WordLayer();
+  const std::pair<const char*, Texts> cases[] = {
+      {"kalos logos gramma,,xyz", {"EXC", "NOUN", "FEM", ""}},  // per word token; "" for none
       {"..logos", {"NOUN", ""}},
   };
-  Start("grammar.vof");
-  VLayer* words = WordLayer();
   char span[] = "w";
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [text, grammar] : cases) {
+    SCOPED_TRACE(text);
     words->Reset();
-    for (std::size_t i = 0; i < c.grammar.size(); ++i) words->Add(_token_(span, span));
-    composer_.GetFilteredText()->SetText(c.text);
+    for (std::size_t i = 0; i < grammar.size(); ++i) words->Add(_token_(span, span));
+    composer_.GetFilteredText()->SetText(text);
     EXPECT_TRUE(composer_.GetModule(Tamrin::kGrGrammar)->Run());
-    for (std::size_t i = 0; i < c.grammar.size(); ++i) {
-      char* value = nullptr;
-      words->at(static_cast<int>(i))->Get(features::kGrammar, &value);
-      EXPECT_EQ(value != nullptr ? std::string(value) : "", c.grammar[i]) << "token " << i;
-      VStr::Release(&value);
+    for (std::size_t i = 0; i < grammar.size(); ++i) {
+      std::string value;
+      words->at(static_cast<int>(i))->Get(features::kGrammar, value);
+      EXPECT_EQ(value, grammar[i]) << "token " << i;
     }
   }
 }
 
-TEST_F(TextModulesTest, GrammarWithoutAWordLayerEndsTheRun) {
-  VMLDS empty;
-  testing_support::FakeComposer composer;
-  composer.mlds = &empty;
-  VM_GrGrammar grammar;
-  grammar.SetComposer(&composer);
-  EXPECT_FALSE(grammar.Run());
-  EXPECT_EQ(inst_.Logged(), 1);
-}
-
-TEST_F(TextModulesTest, ChoppingRunsTheRestOfTheChainOncePerPass) {
-  const std::string word(25, 'w');
-  const std::string forty = "Forty characters, without a sentence end";
-  const struct {
-    const char* size;
-    const char* boundary;
-    const char* text;
-    Texts passes;
-    bool abortAfterFirst;
-  } cases[] = {
-      {"10", "", "Ab cd. Ef gh", {"Ab cd.", " Ef gh ."}, false},
-      {"100", "", forty.c_str(), {forty + " ."}, false},
-      {"10", "", word.c_str(), {word + " ."}, false},
+TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOfTheChain) {
+  // Converting twice would double a 'q' twice; "3." is no sentence end.
+  inst_.Rules(
+      "rules/x.rul",
+      "@output-unknown yes\n. | =:1:3 | - | , | 1\nq | - | - | qq | 1\nx | - | - | X | 1\n");
+  const std::string word = std::string(25, 'w') + " .",
+                    forty = "Forty characters, without a sentence end .";
+  // feeder, pass size, end-of-sentence boundary, text, passes
+  const std::tuple<std::string, const char*, const char*, std::string, Texts> cases[] = {
+      {"VM_TextFeeder", "10", "", "Ab cd. Ef gh .", {"Ab cd.", " Ef gh ."}},
+      {"VM_TextFeeder", "4", "", "q3. b. c .", {"qq3, b.", " c ."}},
+      {"VM_TextFeeder", "100", "", forty, {forty}},
+      {"VM_TextFeeder", "10", "", word, {word}},
       // "." makes the boundary ".\r\n\v": the piece is cut there without a
       // pass; without it the boundary "\r\n\v" cuts the piece elsewhere.
-      {"6", ".", "a.\r\n\vbc. d", {"a.\r\n\vbc. d ."}, false},
-      {"6", "", "a.\r\n\vbc. d", {"a.\r\n\vbc.", " d ."}, false},
-      {"5", ".", "Ab. Cd", {"Ab.", " Cd ."}, false},
+      {"VM_TextFeeder", "6", ".", "a.\r\n\vbc. d .", {"a.\r\n\vbc. d ."}},
+      {"VM_TextFeeder", "6", "", "a.\r\n\vbc. d .", {"a.\r\n\vbc.", " d ."}},
+      {"VM_TextFeeder", "5", ".", "Ab. Cd .", {"Ab.", " Cd ."}},
       // A pass size of 0 or below makes one pass.
-      {"0", "", "Ab. Cd. Ef", {"Ab. Cd. Ef ."}, false},
-      {"-3", "", "Ab. Cd. Ef", {"Ab. Cd. Ef ."}, false},
-      // A stop request between passes ends the feeding.
-      {"10", "", "Ab cd. Ef gh", {"Ab cd."}, true},
-  };
-  for (const auto& c : cases) {
-    ChopFont(std::string("chop") + c.size + c.boundary + ".vof", "P1;VM_TextFeeder;P2", c.size,
-             std::string("VM_TextFeeder.EndOfSentenceBoundary=") + c.boundary + "\n");
-  }
-  Start("default.vof");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.size) + " [" + c.boundary + "] " + c.text);
-    ASSERT_EQ(composer_.SetCharacter(std::string("chop") + c.size + c.boundary + ".vof"), 0);
-    onProbe = [&c](const std::string& probe) {
-      if (c.abortAfterFirst && probe == "P2") VControl::SetAbort(true);
-      return true;
-    };
-    Speak(c.text);
-    EXPECT_EQ(seen_["P1"].size(), 1u);
-    EXPECT_EQ(seen_["P2"], c.passes);
-  }
-}
-
-TEST_F(TextModulesTest, TheDelimiterFeederCutsSegmentsAndLongOnesAtSentenceEnds) {
-  const struct {
-    const char* size;
-    const char* text;
-    Texts passes;
-  } cases[] = {
-      {"10", "a;b?c", {"a;", "b?", "c"}},
-      {"10", "a;;b", {"a;", "b"}},
-      {"9", "One. Two three", {"One.", " Two three"}},
-      // A window without a blank grows to the whole segment, which is
-      // converted like any other pass.
-      {"4", "abcdefghix;yz", {"abcdefghiX", "yz"}},
+      {"VM_TextFeeder", "-3", "", "Ab. Cd. Ef .", {"Ab. Cd. Ef ."}},
+      // The delimiter feeder cuts segments after ";!?" and line ends.
+      {"VM_Feeder", "10", "", "a;b?c", {"a;", "b?", "c"}},
+      {"VM_Feeder", "10", "", "a;;b", {"a;", "b"}},
+      {"VM_Feeder", "9", "", "One. Two three", {"One.", " Two three"}},
+      // A window without a blank grows to the whole segment, converted like any pass.
+      {"VM_Feeder", "4", "", "abcdefghix;yz", {"abcdefghiX", "yz"}},
       // A window grown to the whole segment without a sentence end takes it.
-      {"3", "ab cd ef;y", {"ab cd ef", "y"}},
-      {"0", "ab cd. ef gh", {"ab cd. ef gh"}},
+      {"VM_Feeder", "3", "", "ab cd ef;y", {"ab cd ef", "y"}},
+      {"VM_Feeder", "0", "", "ab cd. ef gh", {"ab cd. ef gh"}},
   };
-  inst_.Rules("rules/x.rul", "@output-unknown yes\nx | - | - | X | 1\n");
-  for (const auto& c : cases) {
-    Font(std::string("feeder") + c.size + ".vof", "VM_Feeder;P1",
-         std::string("VM_Feeder.FileChain=x.rul\nVM_Feeder.ChopInputText=yes\n") +
-             "VM_Feeder.OnePassSize=" + c.size + "\n");
+  int fonts = 0;  // a font for each case, made before the composer starts
+  for (const auto& [feeder, size, boundary, text, passes] : cases) {
+    const std::string key = feeder + ".";
+    Font("feed" + std::to_string(++fonts) + ".vof", feeder + ";P1",
+         key + "FileChain=x.rul\n" + key + "ChopInputText=yes\n" + key + "OnePassSize=" + size +
+             "\n" + key + "EndOfSentenceBoundary=" + boundary + "\n");
   }
-  Start("default.vof");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.size) + " " + c.text);
-    ASSERT_EQ(composer_.SetCharacter(std::string("feeder") + c.size + ".vof"), 0);
-    RunModule(Tamrin::kFeeder, c.text);
-    EXPECT_EQ(seen_["P1"], c.passes);
-  }
-}
-
-TEST_F(TextModulesTest, EachPassIsConvertedOnceWithEmptyLayersByItsOwnEnginesFont) {
-  // Converting twice doubles an 'a' twice; "3." is no sentence end.
-  inst_.Rules("rules/twice.rul",
-              "@output-unknown yes\n. | =:1:3 | - | , | 1\na | - | - | aa | 1\n");
-  ChopFont("twice.vof", "VM_TextFeeder;P1", "4", "", "twice.rul");
+  fonts = 0;
   Font("whole.vof", "VM_TextFeeder;P1", "VM_TextFeeder.FileChain=same.rul\n");
-  Start("twice.vof");
+  Start("whole.vof");
   engine_testing::TestTamrin other;  // an engine whose font does not chop
   other.SetShared(&shared_);
   ASSERT_EQ(other.Init("whole.vof", 2, 0), 0);
@@ -330,10 +238,23 @@ TEST_F(TextModulesTest, EachPassIsConvertedOnceWithEmptyLayersByItsOwnEnginesFon
     words->Add(_token_(composer_.GetText()->GetData(), composer_.GetText()->GetData()));
     return true;
   };
-  Speak("a3. b. c");
-  EXPECT_EQ(seen_["P1"], (Texts{"aa3, b.", " c ."}));
-  EXPECT_EQ(sizes, (std::vector<int>{0, 0}));
+  for (const auto& [feeder, size, boundary, text, passes] : cases) {
+    SCOPED_TRACE(feeder + " " + size + " [" + boundary + "] " + text);
+    ASSERT_EQ(composer_.SetCharacter("feed" + std::to_string(++fonts) + ".vof"), 0);
+    sizes.clear();
+    RunModule(feeder == "VM_TextFeeder" ? Tamrin::kTextFeeder : Tamrin::kFeeder, text);
+    EXPECT_EQ(seen_["P1"], passes);
+    EXPECT_EQ(sizes, std::vector<int>(passes.size(), 0));
+  }
   other.Finalize();
+  // A stop request between passes ends the feeding.
+  ASSERT_EQ(composer_.SetCharacter("feed1.vof"), 0);
+  onProbe = [](const std::string&) {
+    VControl::SetAbort(true);
+    return true;
+  };
+  RunModule(Tamrin::kTextFeeder, "Ab cd. Ef gh .");
+  EXPECT_EQ(seen_["P1"], Texts{"Ab cd."});
 }
 
 }  // namespace
