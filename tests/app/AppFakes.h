@@ -1,6 +1,5 @@
-// Fakes of the dialog logic's three ports (engine, desktop services, the
-// dialog's controls) that record what is asked of them. No Qt: the fuzz
-// target of the remote control uses them too.
+// Fakes of the dialog logic's ports (engine, desktop, controls) that record
+// what is asked of them. No Qt: the remote control's fuzz target uses them.
 #pragma once
 
 #include <functional>
@@ -8,6 +7,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/EnginePort.h"
@@ -45,17 +45,13 @@ class FakeEngine : public EnginePort {
   int SpeakResume() override { return Call("SpeakResume"); }
   int SelectVoiceFont(const std::string& key) override { return Call("SelectVoiceFont", key); }
   int ListVoiceFonts(std::string& out, int& n) override {
-    const int r = Call("ListVoiceFonts");
-    if (r >= 0) {
-      out = list;
-      n = count;
-    }
-    return r;
+    out = list;
+    n = count;
+    return Call("ListVoiceFonts");
   }
   int GetVoiceFontParameter(const std::string& font, const std::string& key,
                             std::string& value) override {
-    const auto it = names.find(font + " " + key);
-    value = it == names.end() ? "" : it->second;
+    value = names[font + " " + key];
     return 0;
   }
   int SetPitchReference(double v) override { return Call("SetPitchReference", Number(v)); }
@@ -76,14 +72,8 @@ class FakeEngine : public EnginePort {
   }
 };
 
-struct Box {
-  std::string caption;
-  std::string text;
-  UiServices::BoxIcon icon;
-  bool operator==(const Box& o) const {
-    return caption == o.caption && text == o.text && icon == o.icon;
-  }
-};
+// A message box: caption, text, icon.
+using Box = std::tuple<std::string, std::string, UiServices::BoxIcon>;
 
 class FakeUi : public UiServices {
  public:

@@ -1,6 +1,5 @@
-// The windows on Qt's offscreen platform: the main dialog's layout and
-// labels in both languages, the splash window, the picture buttons, the
-// About and language dialogs, and the engine's reports as boxes.
+// The windows on Qt's offscreen platform: the main dialog in both languages,
+// splash, picture buttons, About and language dialogs, engine reports.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -12,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <atomic>
 #include <thread>
 
@@ -25,7 +23,6 @@
 #include "app/ProductInfo.h"
 #include "app/Texts.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/common/TestSupport.h"
 
 namespace {
 
@@ -48,27 +45,22 @@ QString TextOf(QWidget* w) {
   if (auto* box = qobject_cast<QPlainTextEdit*>(w)) return box->toPlainText();
   return qobject_cast<QAbstractButton*>(w)->text();
 }
+void Click(QWidget* button) { qobject_cast<QAbstractButton*>(button)->click(); }
 
-TEST_F(DialogWidgetTest, MainDialogLayoutAndLabelsInEitherLanguage) {
-  const std::pair<int, QRect> places[] = {
-      {1000, {0, 121, 545, 180}}, {1001, {293, 0, 64, 40}},    {1002, {293, 40, 64, 40}},
-      {1003, {293, 80, 64, 40}},  {1009, {358, 0, 64, 40}},    {1008, {358, 40, 64, 40}},
-      {1, {358, 80, 64, 40}},     {1015, {0, 305, 594, 5}},    {1007, {0, 315, 90, 30}},
-      {1005, {100, 315, 90, 30}}, {1006, {200, 315, 90, 30}},  {1017, {100, 345, 90, 30}},
-      {1018, {200, 345, 90, 30}}, {1024, {300, 345, 180, 30}}, {102, {0, 235, 64, 64}},
-  };
+TEST_F(DialogWidgetTest, MainDialogControlsLabelsAndCharacterChoiceInEitherLanguage) {
   for (bool greek : {true, false}) {
     SCOPED_TRACE(greek ? "Greek" : "English");
     g_bGreek = greek;
     CSpeechDlg dialog(engine_, ui_);
     ASSERT_TRUE(dialog.OnInitDialog());
     EXPECT_EQ(dialog.size(), QSize(551, 400));
-    for (const auto& [id, rect] : places) {
-      SCOPED_TRACE(id);
+    for (int id :
+         {1000, 1001, 1002, 1003, 1009, 1008, 1, 1015, 1007, 1005, 1006, 1017, 1018, 1024}) {
       ASSERT_NE(dialog.Control(id), nullptr);
-      EXPECT_EQ(dialog.Control(id)->geometry(), rect);
-      EXPECT_FALSE(dialog.Control(id)->isHidden());
+      EXPECT_FALSE(dialog.Control(id)->isHidden()) << id;
     }
+    // The animation's size is that of its pictures.
+    EXPECT_EQ(dialog.Control(102)->geometry(), QRect(0, 235, 64, 64));
     for (int id : {1004, 1016, 1019, 1020, 1021, 1023}) EXPECT_TRUE(dialog.Control(id)->isHidden());
     const texts::DialogLabels& labels = texts::Labels(greek);
     const std::pair<int, const char*> texts[] = {
@@ -83,23 +75,18 @@ TEST_F(DialogWidgetTest, MainDialogLayoutAndLabelsInEitherLanguage) {
     auto* movie = qobject_cast<QLabel*>(dialog.Control(102))->movie();
     ASSERT_NE(movie, nullptr);
     EXPECT_GT(movie->frameCount(), 1);
+    // Only a user's choice of character shows the warning.
+    dialog.SelectCharacter(1);
+    EXPECT_TRUE(ui_.boxes.empty());
+    engine_.results["SelectVoiceFont"] = -1110;
+    QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
+    ASSERT_EQ(ui_.boxes.size(), 2u);
+    EXPECT_EQ(std::get<1>(ui_.boxes[0]), texts::CharacterWarning(greek));
+    EXPECT_EQ(std::get<1>(ui_.boxes[1]), "Error:tmengine__SelectVoiceFont:-1110");
+    EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
+    ui_.boxes.clear();
     dialog.DestroyWindow();
   }
-  EXPECT_TRUE(ui_.boxes.empty());
-}
-
-TEST_F(DialogWidgetTest, OnlyAUsersChoiceOfCharacterShowsTheWarning) {
-  CSpeechDlg dialog(engine_, ui_);
-  ASSERT_TRUE(dialog.OnInitDialog());
-  dialog.SelectCharacter(1);
-  EXPECT_TRUE(ui_.boxes.empty());
-  engine_.results["SelectVoiceFont"] = -1110;
-  QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
-  ASSERT_EQ(ui_.boxes.size(), 2u);
-  EXPECT_EQ(ui_.boxes[0].text, texts::CharacterWarning(true));
-  EXPECT_EQ(ui_.boxes[1].text, "Error:tmengine__SelectVoiceFont:-1110");
-  EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
-  dialog.DestroyWindow();
 }
 
 TEST_F(DialogWidgetTest, SplashGoesAfterItsTimeWhileTheEngineStillLoads) {
@@ -108,18 +95,12 @@ TEST_F(DialogWidgetTest, SplashGoesAfterItsTimeWhileTheEngineStillLoads) {
   ASSERT_NE(CSplashWnd::Current(), nullptr);
   // The load ends only once the splash has gone (or after ten seconds).
   std::atomic<bool> gone{false};
+  QObject::connect(CSplashWnd::Current(), &QObject::destroyed, [&gone] { gone = true; });
   bool goneWhileLoading = false;
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, [&] {
-    if (CSplashWnd::Current() == nullptr && !gone) {
-      goneWhileLoading = engine_.calls.empty();
-      gone = true;
-    }
-  });
-  watch.start(5);
-  engine_.onLoad = [&gone] {
+  engine_.onLoad = [&] {
     for (int i = 0; i < 1000 && !gone; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    goneWhileLoading = gone;
   };
   CSpeechDlg dialog(engine_, ui_);
   ASSERT_TRUE(dialog.OnInitDialog());
@@ -176,31 +157,24 @@ TEST_F(DialogWidgetTest, PictureButtonShowsTheFrameOfItsState) {
   button.setDown(false);
   button.OnMouseLeave();
   EXPECT_EQ(shown(), QColor(Qt::red));
-
-  ASSERT_TRUE(button.LoadBitmap(QPixmap(200, 30)));
-  EXPECT_EQ(button.size(), QSize(66, 30));
 }
 
 TEST_F(DialogWidgetTest, AboutTextsFollowTheirButtons) {
   CAboutDlg about(ui_);
-  EXPECT_EQ(about.size(), QSize(600, 470));
   EXPECT_TRUE(about.windowTitle().startsWith("ZORVALIS Varudu Zovivari - "));
-  const auto text = [&about] {
-    return qobject_cast<QPlainTextEdit*>(about.Control(CAboutDlg::kTextId))->toPlainText();
-  };
-  auto* toggle = qobject_cast<QPushButton*>(about.Control(CAboutDlg::kToggleId));
-  EXPECT_EQ(text(), QString::fromUtf8(product::Description(true)));
-  EXPECT_EQ(toggle->text(), "LICENSE...");
-  toggle->click();
-  qobject_cast<QPushButton*>(about.Control(CAboutDlg::kEnglishTextId))->click();
-  EXPECT_EQ(text(), QString::fromUtf8(product::TermsOfUse(false)));
-  EXPECT_EQ(toggle->text(), "Info...");
-  toggle->click();
-  EXPECT_EQ(text(), QString::fromUtf8(product::Description(false)));
-  EXPECT_EQ(toggle->text(), "LICENSE...");
+  QWidget* text = about.Control(CAboutDlg::kTextId);
+  QWidget* toggle = about.Control(CAboutDlg::kToggleId);
+  EXPECT_EQ(TextOf(text), QString::fromUtf8(product::Description(true)));
+  EXPECT_EQ(TextOf(toggle), "LICENSE...");
+  Click(toggle);
+  Click(about.Control(CAboutDlg::kEnglishTextId));
+  EXPECT_EQ(TextOf(text), QString::fromUtf8(product::TermsOfUse(false)));
+  EXPECT_EQ(TextOf(toggle), "Info...");
+  Click(toggle);
+  EXPECT_EQ(TextOf(text), QString::fromUtf8(product::Description(false)));
 
   for (int id : {CAboutDlg::kContactId, CAboutDlg::kProductPageId, CAboutDlg::kSynthesizerPageId})
-    qobject_cast<QAbstractButton*>(about.Control(id))->click();
+    Click(about.Control(id));
   EXPECT_EQ(ui_.links,
             (std::vector<std::string>{std::string("mailto:") + product::kContactAddress,
                                       product::kProductPage, product::kSynthesizerPage}));
@@ -210,14 +184,11 @@ TEST_F(DialogWidgetTest, LanguageDialogChoosesTheInterface) {
   CLanguageDlg escaped;
   escaped.show();
   QTest::keyClick(&escaped, Qt::Key_Escape);
-  EXPECT_EQ(escaped.result(), QDialog::Rejected);
   EXPECT_TRUE(g_bGreek);
   CLanguageDlg chosen;
-  EXPECT_EQ(chosen.size(), QSize(245, 112));
-  EXPECT_EQ(chosen.Control(CLanguageDlg::kEnglishId)->geometry(), QRect(120, 0, 120, 87));
-  qobject_cast<QAbstractButton*>(chosen.Control(CLanguageDlg::kEnglishId))->click();
+  Click(chosen.Control(CLanguageDlg::kEnglishId));
   EXPECT_FALSE(g_bGreek);
-  qobject_cast<QAbstractButton*>(chosen.Control(CLanguageDlg::kGreekId))->click();
+  Click(chosen.Control(CLanguageDlg::kGreekId));
   EXPECT_TRUE(g_bGreek);
 }
 

@@ -1,11 +1,10 @@
-// The main dialog's logic against a fake engine, fake desktop services and
-// fake controls: what each handler asks of the engine and which boxes the
-// user sees.
+// The main dialog's logic against fakes: what each handler asks of the
+// engine and which boxes the user sees.
 #include <gtest/gtest.h>
 
 #include "app/SpeechController.h"
 #include "app/Texts.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/AppFakes.h"
 
 namespace {
 
@@ -13,15 +12,12 @@ using app_testing::Box;
 using Slider = SpeechView::Slider;
 using Lines = std::vector<std::string>;
 using Boxes = std::vector<Box>;
+using Icon = UiServices::BoxIcon;
 
-Box Plain(const std::string& text) {
-  return {"ZORVALIS Varudu Zovivari", text, UiServices::BoxIcon::kNone};
+Box Plain(const std::string& text, Icon icon = Icon::kNone) {
+  return {"ZORVALIS Varudu Zovivari", text, icon};
 }
-Box Info(const std::string& text) {
-  return {"ZORVALIS Varudu Zovivari", text, UiServices::BoxIcon::kInformation};
-}
-const Box kErrorBox = {"ZORVALIS Varudu Zovivari: Error!", "the last error",
-                       UiServices::BoxIcon::kError};
+const Box kErrorBox = {"ZORVALIS Varudu Zovivari: Error!", "the last error", Icon::kError};
 const Lines kSpoken = {"animation on", "animation off", "speak enabled"};
 const std::map<Slider, int> kHome = {
     {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}};
@@ -33,6 +29,7 @@ class SpeechControllerTest : public testing::Test {
 
   // A started dialog: the engine loaded and created, all forgotten.
   void Start() {
+    Forget();
     ASSERT_TRUE(controller_.FinishInit(controller_.StartEngine()));
     Forget();
   }
@@ -40,7 +37,9 @@ class SpeechControllerTest : public testing::Test {
     engine_.calls.clear();
     engine_.results.clear();
     ui_.boxes.clear();
+    ui_.exits.clear();
     view_.events.clear();
+    view_.items.clear();
   }
 
   app_testing::FakeEngine engine_;
@@ -49,97 +48,56 @@ class SpeechControllerTest : public testing::Test {
   SpeechController controller_{engine_, ui_, view_};
 };
 
-TEST_F(SpeechControllerTest, SpeakHandsOverTheTextOrPromptsForOne) {
+TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
   const std::string latin(5000, 'a');
   std::string greek;  // two bytes a letter
   for (int i = 0; i < 5000; ++i) greek += "α";
-  struct Row {
-    const char* name;
-    bool greek;
-    std::string text;
-    int result;
-    Lines calls;
-    Boxes boxes;
-    Lines events;
-  } rows[] = {
+  const auto speak = &SpeechController::OnSpeak;
+  const auto save = &SpeechController::OnSaveWave;
+  using Row = std::tuple<const char*, void (SpeechController::*)(), bool, std::string,
+                         std::optional<std::string>, int, Lines, Boxes, Lines>;
+  const Row rows[] = {
       // clang-format off
-      {"empty, English", false, "", 0, {}, {Plain(texts::EmptyTextPrompt(false))}, {}},
-      {"empty, Greek", true, "", 0, {}, {Plain(texts::EmptyTextPrompt(true))}, {}},
-      {"Greek text", true, "Γειά σου", 0, {"TextToSpeech Γειά σου 0"}, {}, kSpoken},
-      {"cut at 4999 characters", false, latin, 0, {"TextToSpeech " + latin.substr(1) + " 0"}, {}, kSpoken},
-      {"whole Greek letters", false, greek, 0, {"TextToSpeech " + greek.substr(2) + " 0"}, {}, kSpoken},
-      {"refused", false, "x", -1101, {"TextToSpeech x 0"}, {kErrorBox}, {"animation on", "animation off"}},
+      {"empty, English", speak, false, "", {}, 0, {}, {Plain(texts::EmptyTextPrompt(false))}, {}},
+      {"empty, Greek", speak, true, "", {}, 0, {}, {Plain(texts::EmptyTextPrompt(true))}, {}},
+      {"Greek text", speak, true, "Γειά σου", {}, 0, {"TextToSpeech Γειά σου 0"}, {}, kSpoken},
+      {"cut at 4999 characters", speak, false, latin, {}, 0, {"TextToSpeech " + latin.substr(1) + " 0"}, {}, kSpoken},
+      {"whole Greek letters", speak, false, greek, {}, 0, {"TextToSpeech " + greek.substr(2) + " 0"}, {}, kSpoken},
+      {"refused", speak, false, "x", {}, -1101, {"TextToSpeech x 0"}, {kErrorBox}, {"animation on", "animation off"}},
+      {"save cancelled", save, false, "x", {}, 0, {}, {}, {}},
+      {"mp3 refused", save, false, "x", "/tmp/a.mp3", 0, {}, {Plain(texts::Mp3Refusal(false), Icon::kInformation)}, {}},
+      {"MP3 is written", save, false, "x", "/tmp/a.MP3", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}, {}},
+      {"mp3 as a folder", save, false, "", "/tmp/mp3/a", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}, {}},
+      {"not written", save, false, "x", "/no/a.wav", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001")}, {}},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  // file: the name the save box gives.
+  for (const auto& [name, handler, inGreek, text, file, result, calls, boxes, events] : rows) {
+    SCOPED_TRACE(name);
     Forget();
-    g_bGreek = row.greek;
-    engine_.results["TextToSpeech"] = row.result;
-    view_.text = row.text;
-    controller_.OnSpeak();
-    EXPECT_EQ(engine_.calls, row.calls);
-    EXPECT_EQ(ui_.boxes, row.boxes);
-    EXPECT_EQ(view_.events, row.events);
-  }
-}
-
-TEST_F(SpeechControllerTest, SaveWritesWaveFilesAndRefusesMp3) {
-  struct Row {
-    std::optional<std::string> name;
-    std::string text;
-    int result;
-    Lines calls;
-    Boxes boxes;
-  } rows[] = {
-      // clang-format off
-      {std::nullopt, "x", 0, {}, {}},
-      {"/tmp/a.mp3", "x", 0, {}, {Info(texts::Mp3Refusal(false))}},
-      {"/tmp/a.MP3", "x", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}},
-      {"/tmp/mp3/a", "", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}},
-      {"/no/a.wav", "x", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001")}},
-      // clang-format on
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name.value_or("cancelled"));
-    Forget();
-    ui_.saveName = row.name;
-    engine_.results["TextToFile"] = row.result;
-    view_.text = row.text;
-    controller_.OnSaveWave();
-    EXPECT_EQ(engine_.calls, row.calls);
-    EXPECT_EQ(ui_.boxes, row.boxes);
+    g_bGreek = inGreek;
+    engine_.results = {{"TextToSpeech", result}, {"TextToFile", result}};
+    view_.text = text;
+    ui_.saveName = file;
+    (controller_.*handler)();
+    EXPECT_EQ(engine_.calls, calls);
+    EXPECT_EQ(ui_.boxes, boxes);
+    EXPECT_EQ(view_.events, events);
   }
 }
 
 TEST_F(SpeechControllerTest, SlidersSendTheirReferencesAndResetGoesHome) {
   Start();
-  struct Row {
-    Slider slider;
-    int position;
-    void (SpeechController::*handler)();
-    std::string call;
-  } rows[] = {
-      // clang-format off
-      {Slider::kPitch, 100, &SpeechController::OnPitchReleased, "SetPitchReference 1"},
-      {Slider::kPitch, 200, &SpeechController::OnPitchReleased, "SetPitchReference 2"},
-      {Slider::kSpeed, 50, &SpeechController::OnSpeedReleased, "SetSpeedReference 2"},
-      {Slider::kSpeed, 200, &SpeechController::OnSpeedReleased, "SetSpeedReference 0.5"},
-      {Slider::kVolume, 150, &SpeechController::OnVolumeReleased, "SetVolumeReference 1.5"},
-      // clang-format on
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.call);
-    Forget();
-    view_.sliders[row.slider] = row.position;
-    (controller_.*row.handler)();
-    EXPECT_EQ(engine_.calls, Lines{row.call});
-  }
+  view_.sliders = {{Slider::kVolume, 150}, {Slider::kPitch, 200}, {Slider::kSpeed, 50}};
+  controller_.OnPitchReleased();
+  controller_.OnSpeedReleased();  // the fastest at the left
+  controller_.OnVolumeReleased();
+  EXPECT_EQ(engine_.calls,
+            (Lines{"SetPitchReference 2", "SetSpeedReference 2", "SetVolumeReference 1.5"}));
   EXPECT_TRUE(ui_.boxes.empty());
   engine_.results["SetVolumeReference"] = -2005;
   controller_.OnVolumeReleased();
   EXPECT_EQ(ui_.boxes, Boxes{kErrorBox});
-  EXPECT_EQ(controller_.lastCode(), -2005);
 
   Forget();
   controller_.OnReset();
@@ -149,88 +107,63 @@ TEST_F(SpeechControllerTest, SlidersSendTheirReferencesAndResetGoesHome) {
 
 TEST_F(SpeechControllerTest, CharacterListShowsDisplayNamesAndSelectsTheDefault) {
   using Items = std::vector<std::pair<std::string, std::string>>;
-  struct Row {
-    const char* name;
-    bool greek;
-    std::string list;
-    int count;
-    Items items;
-    int selected;
-  } rows[] = {
+  const std::tuple<const char*, bool, std::string, int, Items, int> rows[] = {
       // clang-format off
       {"English names", false, "a.vof;default.vof;", 2, {{"Voice A", "a.vof"}, {"default.vof", "default.vof"}}, 1},
       {"Greek names", true, "a.vof;default.vof;", 2, {{"Φωνή Α", "a.vof"}, {"Προεπιλογή", "default.vof"}}, 1},
-      {"no default font", false, "a.vof;b.vof;", 2, {{"Voice A", "a.vof"}, {"b.vof", "b.vof"}}, -1},
       {"count shorter than the list", false, "a.vof;default.vof;", 1, {{"Voice A", "a.vof"}}, -1},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    app_testing::FakeEngine engine;
-    app_testing::FakeView view;
-    SpeechController controller(engine, ui_, view);
-    g_bGreek = row.greek;
-    engine.list = row.list;
-    engine.count = row.count;
-    engine.names = {{"a.vof Settings.DisplayName", "Voice A"},
-                    {"a.vof Settings.DisplayNameGr", "Φωνή Α"},
-                    {"default.vof Settings.DisplayNameGr", "Προεπιλογή"}};
-    ASSERT_TRUE(controller.FinishInit(controller.StartEngine()));
-    EXPECT_EQ(view.items, row.items);
-    EXPECT_EQ(view.selected, row.selected);
+  engine_.names = {{"a.vof Settings.DisplayName", "Voice A"},
+                   {"a.vof Settings.DisplayNameGr", "Φωνή Α"},
+                   {"default.vof Settings.DisplayNameGr", "Προεπιλογή"}};
+  for (const auto& [name, greek, list, count, items, selected] : rows) {
+    SCOPED_TRACE(name);
+    Forget();
+    g_bGreek = greek;
+    engine_.list = list;
+    engine_.count = count;
+    ASSERT_TRUE(controller_.FinishInit(controller_.StartEngine()));
+    EXPECT_EQ(view_.items, items);
+    EXPECT_EQ(view_.selected, selected);
   }
-  // Filling the list and selecting the default shows nothing.
-  EXPECT_TRUE(ui_.boxes.empty());
 }
 
 TEST_F(SpeechControllerTest, RemoteCommands) {
   using namespace std::string_literals;
-  struct Row {
-    const char* name;
-    std::string bytes;  // the request's bytes (the count is their number)
-    bool paused;        // the paused flag before
-    Lines calls;
-    std::string text;  // the text box afterwards
-    bool pausedAfter;
-    int result = 0;  // the answer of the call
-    Boxes boxes = {};
-  } rows[] = {
+  // bytes: the request (the count is their number); text: the text box
+  // afterwards; result: the answer of the call.
+  const std::tuple<const char*, std::string, bool, Lines, std::string, bool, int, Boxes> rows[] = {
       // clang-format off
-      {"play speaks its text", "[play]Γειά\0"s, false, {"TextToSpeech Γειά\n 0"}, "Γειά\n", false},
-      {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false},
-      {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false},
-      {"the copy stops at the first zero", "[play]ab\0cd"s, false, {"TextToSpeech ab\n 0"}, "ab\n", false},
-      {"paus", "[paus]", false, {"SpeakPause"}, "", true},
-      {"stop clears the pause", "[stop]", true, {"Stop"}, "", false},
-      {"p:15", "[p:15]", false, {"SetPitchReference 1.5"}, "", false},
-      {"s:20 is not inverted", "[s:20]", false, {"SetSpeedReference 2"}, "", false},
-      {"v:ab reads as 0", "[v:ab]", false, {"SetVolumeReference 0"}, "", false},
-      {"capital Play is ignored", "[Play]text", false, {}, "", false},
-      {"empty text", "\0"s, false, {}, "", false},
-      {"no bytes", "", false, {}, "", false},
+      {"play speaks its text", "[play]Γειά\0"s, false, {"TextToSpeech Γειά\n 0"}, "Γειά\n", false, 0, {}},
+      {"play after paus resumes", "[play]ignored", true, {"SpeakResume"}, "", false, 0, {}},
+      {"a short play speaks a line feed", "[play]", false, {"TextToSpeech \n 0"}, "\n", false, 0, {}},
+      {"the copy stops at the first zero", "[play]ab\0cd"s, false, {"TextToSpeech ab\n 0"}, "ab\n", false, 0, {}},
+      {"paus", "[paus]", false, {"SpeakPause"}, "", true, 0, {}},
+      {"stop clears the pause", "[stop]", true, {"Stop"}, "", false, 0, {}},
+      {"capital Play is ignored", "[Play]text", false, {}, "", false, 0, {}},
+      {"empty text", "\0"s, false, {}, "", false, 0, {}},
       {"paus fails", "[paus]", false, {"SpeakPause"}, "", true, -5, {Plain("Error:tmengine__SpeakPause:-5")}},
       {"resume fails", "[play]", true, {"SpeakResume"}, "", false, -6, {Plain("Error:tmengine__SpeakResume:-6")}},
-      {"resume warns", "[play]", true, {"SpeakResume"}, "", false, 1050},
+      {"resume warns", "[play]", true, {"SpeakResume"}, "", false, 1050, {}},
       {"p:25 fails", "[p:25]", false, {"SetPitchReference 2.5"}, "", false, -1200, {Plain("Error:tmengine__SetPitchReference:-1200")}},
-      {"s:01 fails", "[s:01]", false, {"SetSpeedReference 0.1"}, "", false, -1205, {Plain("Error:tmengine__SetSpeedReference:-1205")}},
+      {"s:01 fails, not inverted", "[s:01]", false, {"SetSpeedReference 0.1"}, "", false, -1205, {Plain("Error:tmengine__SetSpeedReference:-1205")}},
       {"v:10 fails", "[v:10]", false, {"SetVolumeReference 1"}, "", false, -2005, {Plain("Error:tmengine__SetVolumeReference:-2005")}},
       {"stop fails", "[stop]", false, {"Stop"}, "", false, -7, {kErrorBox}},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, bytes, pausedBefore, calls, text, pausedAfter, result, boxes] : rows) {
+    SCOPED_TRACE(name);
     Start();
     view_.text.clear();
-    if (row.paused) controller_.OnCopyData("[paus]", 7);
+    if (pausedBefore) controller_.OnCopyData("[paus]", 7);
     engine_.calls.clear();
-    if (!row.calls.empty())
-      engine_.results[row.calls[0].substr(0, row.calls[0].find(' '))] = row.result;
-    EXPECT_TRUE(controller_.OnCopyData(row.bytes.data(), row.bytes.size()));
-    EXPECT_EQ(engine_.calls, row.calls);
-    EXPECT_EQ(view_.text, row.text);
-    EXPECT_EQ(controller_.paused(), row.pausedAfter);
-    EXPECT_EQ(controller_.lastCode(), row.result);
-    EXPECT_EQ(ui_.boxes, row.boxes);
+    if (!calls.empty()) engine_.results[calls[0].substr(0, calls[0].find(' '))] = result;
+    EXPECT_TRUE(controller_.OnCopyData(bytes.data(), bytes.size()));
+    EXPECT_EQ(engine_.calls, calls);
+    EXPECT_EQ(view_.text, text);
+    EXPECT_EQ(controller_.paused(), pausedAfter);
+    EXPECT_EQ(ui_.boxes, boxes);
     EXPECT_EQ(view_.sliders, kHome);  // a reference sent by message moves no slider
   }
   // A null text, whatever its count, answers TRUE and does nothing.
@@ -238,10 +171,9 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
   EXPECT_TRUE(controller_.OnCopyData(nullptr, 7));
   EXPECT_TRUE(engine_.calls.empty());
   // The byte count bounds the copy.
-  Start();
   EXPECT_TRUE(controller_.OnCopyData("[play]abcdef", 8));
   EXPECT_EQ(engine_.calls, Lines{"TextToSpeech ab\n 0"});
-  // After paus, the Stop button leaves the pause, so play resumes.
+  // The Stop button leaves a remote pause in place: play resumes.
   Forget();
   controller_.OnCopyData("[paus]", 7);
   controller_.OnStop();
@@ -250,41 +182,28 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
 }
 
 TEST_F(SpeechControllerTest, StartAndEnd) {
-  struct Row {
-    const char* name;
-    int load;
-    int created;
-    bool goesOn;
-    Lines calls;
-    Boxes boxes;
-    std::vector<int> exits;
-  } rows[] = {
+  const std::tuple<const char*, int, int, bool, Lines, Boxes, std::vector<int>> rows[] = {
       // clang-format off
-      {"loaded", 0, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
       {"loaded before: a warning", 1020, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
-      {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
       {"New fails: shown at once", 0, -1102, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {kErrorBox}, {}},
+      {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
       // clang-format on
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    app_testing::FakeEngine engine;
-    app_testing::FakeUi ui;
-    app_testing::FakeView view;
-    SpeechController controller(engine, ui, view);
-    engine.results = {{"LoadSharedResources", row.load}, {"New", row.created}};
-    EXPECT_EQ(controller.FinishInit(controller.StartEngine()), row.goesOn);
-    EXPECT_EQ(controller.ready(), row.goesOn);
-    EXPECT_EQ(engine.calls, row.calls);
-    EXPECT_EQ(ui.boxes, row.boxes);
-    EXPECT_EQ(ui.exits, row.exits);
+  for (const auto& [name, load, created, goesOn, calls, boxes, exits] : rows) {
+    SCOPED_TRACE(name);
+    Forget();
+    engine_.results = {{"LoadSharedResources", load}, {"New", created}};
+    EXPECT_EQ(controller_.FinishInit(controller_.StartEngine()), goesOn);
+    EXPECT_EQ(engine_.calls, calls);
+    EXPECT_EQ(ui_.boxes, boxes);
+    EXPECT_EQ(ui_.exits, exits);
   }
-  // Not ready yet: the remote control answers FALSE.
+  // Without an engine the remote control answers FALSE.
+  engine_.calls.clear();
   EXPECT_FALSE(controller_.OnCopyData("[stop]", 7));
   EXPECT_TRUE(engine_.calls.empty());
 
   Start();
-  EXPECT_EQ(view_.sliders, kHome);
   engine_.results["Delete"] = -1;
   controller_.Shutdown();
   EXPECT_EQ(engine_.calls, (Lines{"Stop", "Delete", "ReleaseSharedResources"}));
