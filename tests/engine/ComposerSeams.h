@@ -1,7 +1,6 @@
-// The composer with test seams, for the composer and interface tests:
-// modules whose runs the tests steer and observe, a composer whose module
-// creation and thread start the tests replace, and a fixture with a
-// complete installation (its fonts chain "Test_Probe").
+// The composer with test seams: modules whose runs the tests steer, a
+// composer whose module creation and thread start they replace, and a
+// fixture with a complete installation (its fonts chain "Test_Probe").
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,8 +35,7 @@ class Events {
     std::lock_guard<std::mutex> guard(mutex_);
     return events_;
   }
-  // Waits for the event's times-th occurrence ten seconds at most, so that a fault fails the test
-  // instead of hanging it.
+  // Waits ten seconds at most, so that a fault fails the test instead of hanging it.
   bool WaitFor(const std::string& event, int times = 1) {
     std::unique_lock<std::mutex> guard(mutex_);
     return changed_.wait_for(guard, std::chrono::seconds(10),
@@ -46,10 +44,6 @@ class Events {
   int Count(const std::string& event) const {
     std::lock_guard<std::mutex> guard(mutex_);
     return Occurrences(event);
-  }
-  int IndexOf(const std::string& event) const {
-    const std::vector<std::string> events = Get();
-    return static_cast<int>(std::find(events.begin(), events.end(), event) - events.begin());
   }
 
  private:
@@ -61,8 +55,8 @@ class Events {
   std::vector<std::string> events_;
 };
 
-// A gate that a module waits at until the test opens it, the run aborts, or
-// five seconds pass (only a lost stop comes near that).
+// Where a module waits until the test opens it, the run aborts, or five
+// seconds pass (only a lost stop comes near that).
 class Gate {
  public:
   void Open() { open_ = true; }
@@ -79,7 +73,7 @@ class Gate {
 };
 
 // A module whose run the test gives; it counts its runs and set-ups and
-// keeps the working text of its last run.
+// keeps the text of its last run.
 class HookModule : public VModule {
  public:
   explicit HookModule(const std::string& name) : VModule(name) {}
@@ -189,12 +183,8 @@ class ComposerTest : public testing::Test {
     EXPECT_TRUE(composer_.RegisterModule(module));
     return module;
   }
-  std::string CurrentKey() {
-    VCharacterPool* pool = composer_.GetCharacterPool();
-    for (int i = 0; i < pool->Count(); ++i) {
-      if (pool->At(i) == composer_.GetCharacter()) return pool->GetName(i);
-    }
-    return "(none)";
+  bool Selected(const std::string& key) {
+    return composer_.GetCharacter() == composer_.GetCharacterPool()->Find(key);
   }
 
   testing_support::Installation install_;

@@ -149,8 +149,6 @@ TEST_F(VSpeechBufferTest, BlocksGrowTheBufferUpToItsLimitWithOneReport) {
 
 TEST_F(VSpeechBufferTest, WaveSizesAtTheLimitOfTheHeader) {
   const uint64_t most = VSpeechBuffer::kMaxCapacity;  // 2 n + 36 is the largest 32-bit size
-  EXPECT_LE(2 * most + 36, uint64_t{UINT32_MAX});
-  EXPECT_GT(2 * (most + 1) + 36, uint64_t{UINT32_MAX});
   const struct {
     uint64_t samples;
     bool withHeader, fits;
