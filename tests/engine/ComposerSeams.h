@@ -38,18 +38,16 @@ class Events {
   // Waits ten seconds at most, so that a fault fails the test instead of hanging it.
   bool WaitFor(const std::string& event, int times = 1) {
     std::unique_lock<std::mutex> guard(mutex_);
-    return changed_.wait_for(guard, std::chrono::seconds(10),
-                             [&] { return Occurrences(event) >= times; });
+    return changed_.wait_for(guard, std::chrono::seconds(10), [&] {
+      return std::count(events_.begin(), events_.end(), event) >= times;
+    });
   }
   int Count(const std::string& event) const {
-    std::lock_guard<std::mutex> guard(mutex_);
-    return Occurrences(event);
+    const std::vector<std::string> events = Get();
+    return static_cast<int>(std::count(events.begin(), events.end(), event));
   }
 
  private:
-  int Occurrences(const std::string& event) const {
-    return static_cast<int>(std::count(events_.begin(), events_.end(), event));
-  }
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::string> events_;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -53,11 +52,8 @@ TEST_F(ResourcesTest, APoolLoadsTheRegularFilesWithItsSuffixUnderTheirNames) {
   ASSERT_TRUE(pool.Load(&holder_));
   EXPECT_EQ(Keys(pool), (Strings{".usr", "names.usr"}));
   EXPECT_EQ(Value(pool.Find("names.usr"), "x"), "y=z");
-  for (int i = 0; i < 102; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "user/w%03d.usr", i);
-    inst_.write(name, "w=1\n");
-  }
+  for (int i = 1000; i < 1102; ++i)
+    inst_.write("user/w" + std::to_string(i).substr(1) + ".usr", "w=1\n");
   pool.Unload();
   ASSERT_TRUE(pool.Load(&holder_));
   EXPECT_EQ(pool.Count(), 100);
