@@ -55,19 +55,15 @@ class Events {
 
 // Where a module waits until the test opens it, the run aborts, or five
 // seconds pass (only a lost stop comes near that).
-class Gate {
- public:
-  void Open() { open_ = true; }
+struct Gate {
   std::string Pass() {  // "passed", "aborted" or "gave up"
     for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
-      if (open_) return "passed";
+      if (open) return "passed";
       if (VControl::IsAbort()) return "aborted";
     }
     return "gave up";
   }
-
- private:
-  std::atomic<bool> open_{false};
+  std::atomic<bool> open{false};
 };
 
 // A module whose run the test gives; it counts its runs and set-ups and

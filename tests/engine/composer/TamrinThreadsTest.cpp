@@ -98,7 +98,7 @@ TEST_F(TamrinThreadsTest, PauseResumeAndStopFromAnotherThread) {
   int r = -1;
   std::thread([&] { r = tmengine__SpeakPause(handle); }).join();
   EXPECT_EQ(r, 0);
-  gate.Open();
+  gate.open = true;
   ASSERT_TRUE(events.WaitFor("Out:waiting"));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   events.Add("resuming");
@@ -138,7 +138,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   ASSERT_EQ(composer_.Speak("first", false), 0);
   ASSERT_TRUE(events.WaitFor("text:first ."));
   ASSERT_EQ(composer_.Pause(), 0);
-  first.Open();
+  first.open = true;
   ASSERT_TRUE(events.WaitFor("Out:waiting"));
   EXPECT_EQ(composer_.Speak("second", true), 0);
   EXPECT_EQ(events.Get().back(), "left:second .");
@@ -151,7 +151,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   std::thread speaker([&] { result = composer_.Speak("sync", true); });
   ASSERT_TRUE(events.WaitFor("text:sync ."));
   ASSERT_EQ(composer_.Pause(), 0);
-  second.Open();
+  second.open = true;
   ASSERT_TRUE(events.WaitFor("Out:waiting", 2));
   EXPECT_EQ(composer_.SpeakToBuffer("buffer", true, nullptr, nullptr), 0);
   speaker.join();
@@ -166,7 +166,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   });
   ASSERT_TRUE(events.WaitFor("selecting"));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  start.Open();
+  start.open = true;
   selector.join();
   EXPECT_EQ(result, 0);
   EXPECT_EQ(events.Count("text:late ."), 1);

@@ -130,7 +130,6 @@ TEST_F(ResourcesTest, TriStateRulesGiveTheFirstHoldingValueTimesTenOrOne) {
   EXPECT_EQ(more.Rules().size(), 2u);
   EXPECT_FLOAT_EQ(more.Lookup('k', 'a', 'k'), 1.5f);
   EXPECT_FLOAT_EQ(more.Lookup('a', 'k', 'a'), 0.0f);  // "0,25" reads as 0 whatever the locale
-  EXPECT_EQ(inst_.Logged("4 line(s) not in the rule form"), 1);
   if (!german) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
 }
 
