@@ -26,9 +26,6 @@ constexpr const char* kPhonesFont =
 
 using language_testing::IsBreak;
 
-bool IsVowel(char c) { return std::string("aeiouAEIOU").find(c) != std::string::npos; }
-bool IsStressed(char c) { return std::string("AEIOU").find(c) != std::string::npos; }
-
 // The phone string as the cases write it: no pause before a break, one
 // break where several stand together.
 std::string Tidy(const std::string& phones) {
@@ -45,7 +42,8 @@ std::string Tidy(const std::string& phones) {
 std::string StressPattern(const std::string& phones) {
   std::string out;
   for (const char c : phones) {
-    if (IsVowel(c)) out += IsStressed(c) ? 'S' : 'u';
+    if (std::string("aeiou").find(c) != std::string::npos) out += 'u';
+    if (std::string("AEIOU").find(c) != std::string::npos) out += 'S';
   }
   return out;
 }

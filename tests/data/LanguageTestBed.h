@@ -58,8 +58,7 @@ class LanguageSuite : public testing::Test {
  protected:
   static testing_support::Installation& Installation() {
     static testing_support::Installation installation;
-    static const bool assembled = (installation.Assemble(), true);
-    static_cast<void>(assembled);
+    [[maybe_unused]] static const bool assembled = (installation.Assemble(), true);
     return installation;
   }
   // Loads the shared resources at the first call, and makes the suite's
