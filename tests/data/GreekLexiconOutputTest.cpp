@@ -19,12 +19,11 @@ TEST(GreekLexiconOutputTest, ALexiconGoesToItsFileOrToStandardOutputForDash) {
   ASSERT_TRUE(greeklex::WriteLexicon(lexicon, "-", out, error));
   EXPECT_EQ(out.str(), "abc=xyz\nd=e\n");
   EXPECT_FALSE(testing_support::FileExists("-"));
-
-  std::ostringstream unused;
-  ASSERT_TRUE(greeklex::WriteLexicon(lexicon, "greek.usr", unused, error));
+  out.str("");
+  ASSERT_TRUE(greeklex::WriteLexicon(lexicon, "greek.usr", out, error));
   EXPECT_EQ(testing_support::ReadFile("greek.usr"), "abc=xyz\nd=e\n");
-  EXPECT_EQ(unused.str(), "");
-  EXPECT_FALSE(greeklex::WriteLexicon(lexicon, "missing/greek.usr", unused, error));
+  EXPECT_EQ(out.str(), "");
+  EXPECT_FALSE(greeklex::WriteLexicon(lexicon, "missing/greek.usr", out, error));
   EXPECT_EQ(error, "cannot write missing/greek.usr");
 }
 

@@ -1,7 +1,6 @@
-// The composer with test seams, for the composer and interface tests:
-// modules whose runs the tests steer and observe, a composer whose module
-// creation and thread start the tests replace, and a fixture with a
-// complete installation (its fonts chain "Test_Probe").
+// The composer with test seams: modules whose runs the tests steer, a
+// composer whose module creation and thread start they replace, and a
+// fixture with a complete installation (its fonts chain "Test_Probe").
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,50 +35,39 @@ class Events {
     std::lock_guard<std::mutex> guard(mutex_);
     return events_;
   }
-  // Waits for the event's times-th occurrence ten seconds at most, so that a fault fails the test
-  // instead of hanging it.
+  // Waits ten seconds at most, so that a fault fails the test instead of hanging it.
   bool WaitFor(const std::string& event, int times = 1) {
     std::unique_lock<std::mutex> guard(mutex_);
-    return changed_.wait_for(guard, std::chrono::seconds(10),
-                             [&] { return Occurrences(event) >= times; });
+    return changed_.wait_for(guard, std::chrono::seconds(10), [&] {
+      return std::count(events_.begin(), events_.end(), event) >= times;
+    });
   }
   int Count(const std::string& event) const {
-    std::lock_guard<std::mutex> guard(mutex_);
-    return Occurrences(event);
-  }
-  int IndexOf(const std::string& event) const {
     const std::vector<std::string> events = Get();
-    return static_cast<int>(std::find(events.begin(), events.end(), event) - events.begin());
+    return static_cast<int>(std::count(events.begin(), events.end(), event));
   }
 
  private:
-  int Occurrences(const std::string& event) const {
-    return static_cast<int>(std::count(events_.begin(), events_.end(), event));
-  }
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::string> events_;
 };
 
-// A gate that a module waits at until the test opens it, the run aborts, or
-// five seconds pass (only a lost stop comes near that).
-class Gate {
- public:
-  void Open() { open_ = true; }
+// Where a module waits until the test opens it, the run aborts, or five
+// seconds pass (only a lost stop comes near that).
+struct Gate {
   std::string Pass() {  // "passed", "aborted" or "gave up"
     for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
-      if (open_) return "passed";
+      if (open) return "passed";
       if (VControl::IsAbort()) return "aborted";
     }
     return "gave up";
   }
-
- private:
-  std::atomic<bool> open_{false};
+  std::atomic<bool> open{false};
 };
 
 // A module whose run the test gives; it counts its runs and set-ups and
-// keeps the working text of its last run.
+// keeps the text of its last run.
 class HookModule : public VModule {
  public:
   explicit HookModule(const std::string& name) : VModule(name) {}
@@ -189,12 +177,8 @@ class ComposerTest : public testing::Test {
     EXPECT_TRUE(composer_.RegisterModule(module));
     return module;
   }
-  std::string CurrentKey() {
-    VCharacterPool* pool = composer_.GetCharacterPool();
-    for (int i = 0; i < pool->Count(); ++i) {
-      if (pool->At(i) == composer_.GetCharacter()) return pool->GetName(i);
-    }
-    return "(none)";
+  bool Selected(const std::string& key) {
+    return composer_.GetCharacter() == composer_.GetCharacterPool()->Find(key);
   }
 
   testing_support::Installation install_;

@@ -46,18 +46,6 @@ TEST_F(VConfigurationTest, TheFirstOccurrenceWinsAndTheIdCannotBeOverridden) {
                                   "Error: parameter [missing] was not found in [" + path_ + "]"});
 }
 
-// Half a million keys: comparing each with all the earlier ones would take
-// far longer than any test may run.
-TEST_F(VConfigurationTest, HalfAMillionKeysLoadAndTheFirstOccurrenceStillWins) {
-  const int kKeys = 500000;
-  std::string content;
-  for (int i = 0; i < kKeys; ++i)
-    content += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
-  EXPECT_EQ(Load(content + "k0=again\n").size(), static_cast<size_t>(kKeys));
-  EXPECT_EQ(config_.GetParam("k0", false), "0");
-  EXPECT_EQ(config_.GetParam("k499999", false), "499999");
-}
-
 TEST_F(VConfigurationTest, AMissingFileOrAFolderIsReportedAndLeavesOnlyTheId) {
   for (const std::string& path : {dir_ / "absent.txt", dir_.path()}) {
     VConfiguration config;

@@ -35,12 +35,10 @@ TEST(VStrTest, BlocksOfEverySizeAndNullTextsAreSafe) {
   EXPECT_STREQ(p.p, "ab-ab-");
 }
 
-TEST(VStrTest, AppendGrowsIntoANewBlock) {
+TEST(VStrTest, AppendGrowsAndMayAppendItself) {
   Owned p(VStr::Duplicate("abc"));
-  const char* before = p.p;
   VStr::Append(&p.p, "defghijklmnop");
   EXPECT_STREQ(p.p, "abcdefghijklmnop");
-  EXPECT_NE(p.p, before);
   VStr::Append(&p.p, p.p);
   EXPECT_STREQ(p.p, "abcdefghijklmnopabcdefghijklmnop");
 }

@@ -2,7 +2,6 @@
 // that voice fonts run, and the pool of voice fonts.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -135,7 +134,6 @@ TEST_F(FrameworkTest, ThePoolEntersFontsInNameOrderWithChainsAndTheDefaultFontsV
   EXPECT_EQ(ChainOf("nolist.vof"), Names{"VM_C"});
   ASSERT_NE(pool_.Find("f0.vof"), nullptr);
   EXPECT_EQ(pool_.Find("f0.vof")->GetParameter("Playback.Method"), "cplayback");  // empty in f0.vof
-  EXPECT_TRUE(boxes_.reports().empty());
   VCharacter alone;  // without composer or pool: its own file only
   alone.Load(inst_.path("fonts/f0.vof"));
   EXPECT_EQ(alone.GetParameter("Playback.Method"), "");
@@ -147,11 +145,8 @@ TEST_F(FrameworkTest, ThePoolEntersFontsInNameOrderWithChainsAndTheDefaultFontsV
 
 TEST_F(FrameworkTest, FontsBeyondCapacityAreSkippedWithOneReport) {
   inst_.write("fonts/default.vof", "VModuleChain.Modules=VM_B\n");
-  for (int i = 0; i < 101; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "f%03d.vof", i);
-    inst_.write(std::string("fonts/") + name, "");
-  }
+  for (int i = 1000; i < 1101; ++i)
+    inst_.write("fonts/f" + std::to_string(i).substr(1) + ".vof", "");
   ASSERT_TRUE(pool_.Load());
   EXPECT_EQ(pool_.Count(), VCharacterPool::kCapacity);
   EXPECT_EQ(pool_.Find("f099.vof"), nullptr);

@@ -3,27 +3,38 @@
 // run, and random interleavings through the programming interface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "engine/base/VStr.h"
 #include "engine/interface/tmengine.h"
 #include "tests/engine/ComposerSeams.h"
 
 namespace {
 
-using engine_testing::Events;
-using engine_testing::Gate;
-using engine_testing::HookModule;
-using engine_testing::OutputRun;
-using engine_testing::RunThrough;
-using engine_testing::TestTamrin;
-using Names = std::vector<std::string>;
+using namespace engine_testing;
 
-class TamrinThreadsTest : public engine_testing::ComposerTest {};
+class TamrinThreadsTest : public ComposerTest {
+ protected:
+  // An engine of the programming interface with these modules, a font of
+  // their chain selected.
+  Tamrin* NewEngine(const std::vector<HookModule*>& modules) {
+    const int loaded = tmengine__LoadSharedResources();
+    EXPECT_TRUE(loaded == 0 || loaded == TMENGINE_ALREADY_LOADED) << loaded;
+    std::string chain;
+    for (HookModule* module : modules) chain += (chain.empty() ? "" : ";") + module->GetName();
+    install_.Font("a.vof", testing_support::Installation::FontText(chain));
+    Tamrin* handle = nullptr;
+    EXPECT_EQ(tmengine__New(&handle), 0);
+    for (HookModule* module : modules) EXPECT_TRUE(handle->RegisterModule(module));
+    EXPECT_EQ(tmengine__SelectVoiceFont(handle, "a.vof"), 0);
+    return handle;
+  }
+};
 
 TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNeverLost) {
   ASSERT_EQ(InitWith("Test_Loop;Test_After"), 0);
@@ -74,29 +85,20 @@ TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNever
 
 // Through the interface, from other threads, while the worker runs.
 TEST_F(TamrinThreadsTest, PauseResumeAndStopFromAnotherThread) {
-  const int loaded = tmengine__LoadSharedResources();
-  ASSERT_TRUE(loaded == 0 || loaded == TMENGINE_ALREADY_LOADED) << loaded;
-  install_.Font("gate.vof",
-                testing_support::Installation::FontText("Test_Gate;Test_Out;Test_Loop"));
-  Tamrin* handle = nullptr;
-  ASSERT_EQ(tmengine__New(&handle), 0);
   Events events;
   Gate gate;
-  for (const char* name : {"Test_Gate", "Test_Out", "Test_Loop"}) {
-    auto* module = new HookModule(name);
-    const std::string n = name;
-    module->onRun = n == "Test_Gate"  ? RunThrough("gate", &events, &gate)
-                    : n == "Test_Out" ? OutputRun(module, &events)
-                                      : RunThrough("loop", &events);
-    ASSERT_TRUE(handle->RegisterModule(module));
-  }
-  ASSERT_EQ(tmengine__SelectVoiceFont(handle, "gate.vof"), 0);
+  const std::vector<HookModule*> modules = {new HookModule("Test_Gate"), new HookModule("Test_Out"),
+                                            new HookModule("Test_Loop")};
+  modules[0]->onRun = RunThrough("gate", &events, &gate);
+  modules[1]->onRun = OutputRun(modules[1], &events);
+  modules[2]->onRun = RunThrough("loop", &events);
+  Tamrin* handle = NewEngine(modules);
   ASSERT_EQ(tmengine__TextToSpeech(handle, "x", 0), 0);
   ASSERT_TRUE(events.WaitFor("gate:entered"));
   int r = -1;
   std::thread([&] { r = tmengine__SpeakPause(handle); }).join();
   EXPECT_EQ(r, 0);
-  gate.Open();
+  gate.open = true;
   ASSERT_TRUE(events.WaitFor("Out:waiting"));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   events.Add("resuming");
@@ -105,7 +107,9 @@ TEST_F(TamrinThreadsTest, PauseResumeAndStopFromAnotherThread) {
   std::thread([&] { r += tmengine__Stop(handle); }).join();
   EXPECT_EQ(r, 0);
   ASSERT_TRUE(events.WaitFor("loop:aborted"));
-  EXPECT_LT(events.IndexOf("resuming"), events.IndexOf("Out:played"));
+  const std::vector<std::string> all = events.Get();
+  EXPECT_LT(std::find(all.begin(), all.end(), "resuming"),
+            std::find(all.begin(), all.end(), "Out:played"));
   EXPECT_EQ(tmengine__Delete(&handle), 0);
 }
 
@@ -134,7 +138,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   ASSERT_EQ(composer_.Speak("first", false), 0);
   ASSERT_TRUE(events.WaitFor("text:first ."));
   ASSERT_EQ(composer_.Pause(), 0);
-  first.Open();
+  first.open = true;
   ASSERT_TRUE(events.WaitFor("Out:waiting"));
   EXPECT_EQ(composer_.Speak("second", true), 0);
   EXPECT_EQ(events.Get().back(), "left:second .");
@@ -147,7 +151,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   std::thread speaker([&] { result = composer_.Speak("sync", true); });
   ASSERT_TRUE(events.WaitFor("text:sync ."));
   ASSERT_EQ(composer_.Pause(), 0);
-  second.Open();
+  second.open = true;
   ASSERT_TRUE(events.WaitFor("Out:waiting", 2));
   EXPECT_EQ(composer_.SpeakToBuffer("buffer", true, nullptr, nullptr), 0);
   speaker.join();
@@ -162,25 +166,20 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   });
   ASSERT_TRUE(events.WaitFor("selecting"));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  start.Open();
+  start.open = true;
   selector.join();
   EXPECT_EQ(result, 0);
   EXPECT_EQ(events.Count("text:late ."), 1);
   EXPECT_EQ(events.Count("B"), 0);
   composer_.threadStart = nullptr;
-  EXPECT_EQ(CurrentKey(), "b.vof");
+  EXPECT_TRUE(Selected("b.vof"));
 }
 
 // Two threads make random requests of one engine through the interface;
 // the modules take up to 2 ms. No crash, hang or leak; every request
 // answers its usual code; the last-error text is never torn.
 TEST_F(TamrinThreadsTest, RandomInterleavingsOfTwoThreads) {
-  const int loaded = tmengine__LoadSharedResources();
-  ASSERT_TRUE(loaded == 0 || loaded == TMENGINE_ALREADY_LOADED) << loaded;
-  install_.Font("a.vof", testing_support::Installation::FontText("Test_Work;Test_Out"));
   install_.Font("b.vof", testing_support::Installation::FontText("Test_Out;Test_Work"));
-  Tamrin* handle = nullptr;
-  ASSERT_EQ(tmengine__New(&handle), 0);
   auto* work = new HookModule("Test_Work");
   work->onRun = [] {
     thread_local std::minstd_rand rng(std::hash<std::thread::id>()(std::this_thread::get_id()));
@@ -194,41 +193,26 @@ TEST_F(TamrinThreadsTest, RandomInterleavingsOfTwoThreads) {
     ++outputs;
     return true;
   };
-  ASSERT_TRUE(handle->RegisterModule(work) && handle->RegisterModule(out));
-  ASSERT_EQ(tmengine__SelectVoiceFont(handle, "a.vof"), 0);
+  Tamrin* handle = NewEngine({work, out});
   // The first request switches the sound-card outputs off (the fonts name
   // none), so that a resume has nothing to replay.
   ASSERT_EQ(tmengine__TextToSpeech(handle, "first", 1), 0);
   std::atomic<int> unexpected{0};
   auto client = [&](unsigned seed) {
     std::mt19937 rng(seed);
+    char* block = nullptr;
+    long size = 44;
+    const std::function<int()> requests[] = {
+        [&] { return tmengine__TextToSpeech(handle, "async", 0); },
+        [&] { return tmengine__TextToSpeech(handle, "async", 0); },
+        [&] { return tmengine__TextToSpeech(handle, "sync", 1); },
+        [&] { return tmengine__Stop(handle); },
+        [&] { return tmengine__SpeakPause(handle); },
+        [&] { return tmengine__SpeakResume(handle); },
+        [&] { return tmengine__SelectVoiceFont(handle, rng() % 2 ? "a.vof" : "b.vof"); },
+        [&] { return tmengine__TextToBuffer(handle, "buffer", 1, &block, &size); }};
     for (int i = 0; i < 400; ++i) {
-      int r = 0;
-      char* block = nullptr;
-      long size = 44;
-      switch (rng() % 8) {
-        case 0:
-        case 1:
-          r = tmengine__TextToSpeech(handle, "async", 0);
-          break;
-        case 2:
-          r = tmengine__TextToSpeech(handle, "sync", 1);
-          break;
-        case 3:
-          r = tmengine__Stop(handle);
-          break;
-        case 4:
-          r = tmengine__SpeakPause(handle);
-          break;
-        case 5:
-          r = tmengine__SpeakResume(handle);
-          break;
-        case 6:
-          r = tmengine__SelectVoiceFont(handle, rng() % 2 ? "a.vof" : "b.vof");
-          break;
-        default:
-          r = tmengine__TextToBuffer(handle, "buffer", 1, &block, &size);
-      }
+      const int r = requests[rng() % 8]();
       tmengine__FreeBuffer(&block);
       tmengine__SetPitchReference(handle, rng() % 2 ? 5.0 : 1.0);
       tmengine__GetLastError(&block);

@@ -33,7 +33,5 @@ int main(void) {
   check(last_error_is(""), __LINE__);
   check(tmengine__New(&handle) < 0 && handle == NULL, __LINE__);
   check(last_error_is("Error initializing Tamrin object."), __LINE__);
-  check(tmengine__Stop(NULL) == TMENGINE_NULL_HANDLE, __LINE__);
-  check(tmengine__GetLastError(NULL) == TMENGINE_NULL_ARGUMENT, __LINE__);
   return failures;
 }

@@ -21,11 +21,11 @@ std::string Digits(int n) {
   return std::string(6 - std::to_string(n).size(), '0') + std::to_string(n);
 }
 
-// A record of size bytes: the L field, then the body enciphered with the key
+// A record of 120 bytes: the L field, then the body enciphered with the key
 // (M field, payload, check byte, zeros up to L, a multiple of ten unless
 // given). Empty fields are filled in right.
-std::string Record(const std::string& payload, int size = 120, std::string lField = "",
-                   std::string mField = "", int checkDelta = 0, int bodyLength = -1) {
+std::string Record(const std::string& payload, std::string lField = "", std::string mField = "",
+                   int checkDelta = 0, int bodyLength = -1) {
   unsigned sum = 0;
   for (char c : payload) sum += static_cast<unsigned char>(c);
   std::string plain = (mField.empty() ? Digits(static_cast<int>(payload.size()) + 1) : mField) +
@@ -34,7 +34,7 @@ std::string Record(const std::string& payload, int size = 120, std::string lFiel
   const char* key = "KEW RINDLE";
   for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<char>(plain[i] + key[i % 10]);
   std::string record = (lField.empty() ? Digits(static_cast<int>(plain.size())) : lField) + plain;
-  record.resize(static_cast<size_t>(size), '\0');
+  record.resize(120, '\0');
   return record;
 }
 
@@ -51,11 +51,10 @@ TEST(DescramblerTest, RecordsDecodeAndBrokenLengthsOrCheckBytesAreMalformed) {
   EXPECT_EQ(Decoded(Record(largest)), largest);
   EXPECT_EQ(Decoded(Record(largest).substr(0, 115)), "<fail>");
   const std::string malformed[] = {
-      Record("abc", 120, "", "", 1),    Record("abc", 120, "", "", 0, 25),
-      Record("abc", 120, "", "", 0, 0), Record("abc", 120, "", "", 0, 120),
-      Record("abc", 120, "0000x0"),     Record("abc", 120, "      "),
-      Record("abc", 120, "-00010"),     Record("abc", 120, "", "000000"),
-      Record("abc", 120, "", "000005"), Record("abc", 120, "", "      "),
+      Record("abc", "", "", 1),      Record("abc", "", "", 0, 25), Record("abc", "", "", 0, 0),
+      Record("abc", "", "", 0, 120), Record("abc", "0000x0"),      Record("abc", "      "),
+      Record("abc", "-00010"),       Record("abc", "", "000000"),  Record("abc", "", "000005"),
+      Record("abc", "", "      "),
   };
   for (const std::string& record : malformed)
     EXPECT_EQ(Decoded(record), "<fail>") << record.substr(0, 6);
@@ -90,9 +89,8 @@ class VDataFileTest : public testing::Test {
 };
 
 TEST_F(VDataFileTest, AMalformedRecordIsReportedWithItsFileAndReadingGoesOnToTheEnd) {
-  Write(Record(std::string("A") + '\0') + Record("bad", 120, "", "", 1) +
-        Record("long", 120, "000500") + Record(std::string("ABCDEFGH") + std::string(20, 'Q')) +
-        std::string(10, 'z'));
+  Write(Record(std::string("A") + '\0') + Record("bad", "", "", 1) + Record("long", "000500") +
+        Record(std::string("ABCDEFGH") + std::string(20, 'Q')) + std::string(10, 'z'));
   std::ifstream in;
   ASSERT_TRUE(VLib::OpenDataFile(path_.c_str(), in, true));
   ASSERT_TRUE(VLib::ReadDataEntry(in, 120, &out_, true, path_));

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -53,11 +52,8 @@ TEST_F(ResourcesTest, APoolLoadsTheRegularFilesWithItsSuffixUnderTheirNames) {
   ASSERT_TRUE(pool.Load(&holder_));
   EXPECT_EQ(Keys(pool), (Strings{".usr", "names.usr"}));
   EXPECT_EQ(Value(pool.Find("names.usr"), "x"), "y=z");
-  for (int i = 0; i < 102; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "user/w%03d.usr", i);
-    inst_.write(name, "w=1\n");
-  }
+  for (int i = 1000; i < 1102; ++i)
+    inst_.write("user/w" + std::to_string(i).substr(1) + ".usr", "w=1\n");
   pool.Unload();
   ASSERT_TRUE(pool.Load(&holder_));
   EXPECT_EQ(pool.Count(), 100);
@@ -134,7 +130,6 @@ TEST_F(ResourcesTest, TriStateRulesGiveTheFirstHoldingValueTimesTenOrOne) {
   EXPECT_EQ(more.Rules().size(), 2u);
   EXPECT_FLOAT_EQ(more.Lookup('k', 'a', 'k'), 1.5f);
   EXPECT_FLOAT_EQ(more.Lookup('a', 'k', 'a'), 0.0f);  // "0,25" reads as 0 whatever the locale
-  EXPECT_EQ(inst_.Logged("4 line(s) not in the rule form"), 1);
   if (!german) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
 }
 
@@ -151,7 +146,6 @@ TEST_F(ResourcesTest, ThePhoneTableMakesColumnsFeaturesAndSkipsAMalformedRecord)
   EXPECT_FALSE(pool.getPhoneFeature('a', "vowel"));  // only exactly "1" holds
   EXPECT_TRUE(pool.has('a', "owel:0"));              // a plain search
   EXPECT_FALSE(pool.getPhoneFeature('x', "phone"));
-  EXPECT_EQ(inst_.Logged("[x]"), 1);
   EXPECT_EQ(boxes_.reports(), Strings{"bandwidth error in file " + inst_.path("phones/greek.phn")});
   std::filesystem::remove(inst_.path("phones/greek.phn"));
   TMShared other;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/base/VStr.h"
@@ -36,37 +37,31 @@ TEST_F(SharedResourcesThreadsTest, TwoComposersConvertAndAnalyseAtOnce) {
     std::unique_ptr<testing_support::BedComposer> bed;
     VAlphConverter converter;
     std::string text;
-    std::vector<float> cells;
-    std::string converted;
+    std::pair<std::string, std::vector<float>> alone;  // the converted text and the cells
   } runs[2];
   runs[0].text = "ma_ma_mA_ma_ma.mAma_ma_tAma.";
   runs[1].text = "ma_ma_mA_ma_ma;";
-  const auto once = [&compiler](Run& run, std::vector<float>& cells, std::string& converted) {
+  const auto once = [&compiler](Run& run) {
     char* out = nullptr;
     run.converter.ConvertString(run.text.c_str(), &out);
-    converted = out != nullptr ? out : "";
+    const std::string converted = out != nullptr ? out : "";
     VStr::Release(&out);
     run.bed->Build(run.text);
     compiler.AnalysePhrases(&run.bed->composer, run.bed->phrases, run.bed->words,
                             run.bed->syllables);
-    cells = run.bed->Cells();
+    return std::make_pair(converted, run.bed->Cells());
   };
   for (Run& run : runs) {
     run.bed = MakeComposer();
     ASSERT_EQ(run.converter.ReferToRuleCollections("upper.rul-phonemes.rul", &shared_), 1);
-    once(run, run.cells, run.converted);
-    ASSERT_NE(run.cells, std::vector<float>(run.cells.size(), 1.0f));
+    run.alone = once(run);
+    ASSERT_NE(run.alone.second, std::vector<float>(run.alone.second.size(), 1.0f));
   }
   std::atomic<int> wrong{0};
   std::vector<std::thread> threads;
   for (Run& run : runs) {
     threads.emplace_back([&run, &once, &wrong] {
-      std::vector<float> cells;
-      std::string converted;
-      for (int i = 0; i < 100; ++i) {
-        once(run, cells, converted);
-        if (cells != run.cells || converted != run.converted) ++wrong;
-      }
+      for (int i = 0; i < 100; ++i) wrong += once(run) != run.alone;
     });
   }
   for (std::thread& t : threads) t.join();
