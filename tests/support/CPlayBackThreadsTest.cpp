@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,6 @@ class CPlayBackThreadsTest : public testing::Test {
  protected:
   CPlayBackThreadsTest() : player_(".", "cplayback") {
     devices_.SetClock(VirtualWaveOut::Clock::kManual);
-    for (int i = 0; i < 2205; ++i) samples_.push_back(static_cast<int16_t>(i));
     CPlayBack::setOpenAtPlay(true);
   }
   ~CPlayBackThreadsTest() override {
@@ -44,41 +44,33 @@ class CPlayBackThreadsTest : public testing::Test {
   platform::WaveFormat format_{platform::kWaveFormatPcm, 1, 22050, 44100, 2, 16};
   platform::HWaveOut device_ = nullptr;
   platform::WaveHeader header_;
-  std::vector<int16_t> samples_;
+  std::vector<int16_t> samples_ = std::vector<int16_t>(2205, 1);  // 100 ms
 };
 
-TEST_F(CPlayBackThreadsTest, ABlockPlaysFromItsOwnCopyToItsEnd) {
+// The life of a block: a new block stops the one still playing, a block
+// plays its own copy to the end, and a reset stops it and closes the device.
+TEST_F(CPlayBackThreadsTest, ABlockPlaysItsOwnCopyUntilItEndsOrANewBlockOrAResetStopsIt) {
   EXPECT_TRUE(player_.play(nullptr, 0, format_, nullptr, 10, true, &device_, &header_, true));
-  EXPECT_EQ(devices_.OpenDevices(), 0);
-  EXPECT_FALSE(player_.isPlaying(header_));
+  EXPECT_EQ(devices_.OpenDevices(), 0);  // nothing to play opens nothing
   ASSERT_TRUE(Play());
-  EXPECT_TRUE(player_.isPlaying(header_));
+  devices_.Advance(std::chrono::milliseconds(50));
+  const std::vector<int16_t> second(samples_.size(), 3);
+  samples_ = second;
+  ASSERT_TRUE(Play());
   samples_.assign(samples_.size(), 7);  // the caller's block may change at once
+  EXPECT_TRUE(player_.isPlaying(header_));
   Finish();
   EXPECT_FALSE(player_.isPlaying(header_));
-  ASSERT_EQ(devices_.Blocks().size(), 1u);
-  EXPECT_EQ(devices_.Blocks()[0].samples[2204], 2204);
+  const auto blocks = devices_.Blocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_TRUE(blocks[0].cut);
+  EXPECT_EQ(blocks[1].samples, second);
+  EXPECT_EQ(devices_.OpenDevices(), 1);
   // The block ended by itself: its device is closed here, not in the callback.
   EXPECT_TRUE(player_.closeFinished(&device_, &header_));
   EXPECT_EQ(devices_.OpenDevices(), 0);
   EXPECT_EQ(devices_.CallsFromDeviceThread(), 0);
-}
-
-TEST_F(CPlayBackThreadsTest, ANewBlockStopsTheOneStillPlayingBeforeItsCopyGoes) {
-  ASSERT_TRUE(Play());
-  devices_.Advance(std::chrono::milliseconds(50));
-  samples_.assign(samples_.size(), 3);
-  ASSERT_TRUE(Play());
-  Finish();
-  const auto blocks = devices_.Blocks();
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_TRUE(blocks[0].cut);
-  EXPECT_EQ(blocks[1].samples, samples_);
-  EXPECT_EQ(devices_.OpenDevices(), 1);
-}
-
-TEST_F(CPlayBackThreadsTest, AResetStopsTheBlockAndClosesTheDeviceItOpened) {
-  EXPECT_FALSE(player_.reset(nullptr, &header_));
+  EXPECT_FALSE(player_.reset(device_, &header_));  // no device, no error
   EXPECT_EQ(player_.getErrorCode(), 0);
   ASSERT_TRUE(Play());
   EXPECT_TRUE(player_.reset(device_, &header_));
@@ -104,60 +96,46 @@ TEST_F(CPlayBackThreadsTest, ABusyDefaultDeviceFallsBackToTheFirstNumberedOneTha
     EXPECT_EQ(player_.openWaveOutDevice(&device, format_, nullptr, 0), row.code == 0);
     EXPECT_EQ(player_.getErrorCode(), row.code);
     EXPECT_EQ(devices.OpenedIds(), row.opened);
-    if (device != nullptr) {
-      EXPECT_TRUE(player_.closeDevice(device));
-    }
+    EXPECT_TRUE(device == nullptr || player_.closeDevice(device));
   }
 }
 
 TEST_F(CPlayBackThreadsTest, EveryFailingResultGivesItsCodeAndText) {
   using namespace platform;
-  struct Row {
+  CPlayBack::setOpenAtPlay(false);
+  ASSERT_TRUE(
+      player_.openWaveOutDevice(&device_, format_, &CPlayBack::waveOutProc, kCallbackFunction));
+  const auto open = [&] {
+    HWaveOut other = nullptr;
+    return player_.openWaveOutDevice(&other, format_, nullptr, 0);
+  };
+  const auto unprepare = [&] { return player_.unprepareHeader(device_, &header_); };
+  const auto close = [&] { return player_.closeDevice(device_); };
+  const auto write = [&] { return Play(); };  // on the open device
+  const auto reset = [&] { return player_.reset(device_, &header_); };
+  const struct {
     Op op;
     MmResult result;
     int code;
     const std::string& text;
+    std::function<bool()> call;
   } rows[] = {
-      {Op::kOpen, kMmBadDeviceId, 209, CPB_OPEN_BADDEVICEID},
-      {Op::kOpen, kMmError, 1, UNKNOWN_ERROR_TEXT},
-      {Op::kUnprepare, kWaveStillPlaying, 217, CPB_UNPREPARE_STILLPLAYING},
-      {Op::kClose, kWaveStillPlaying, 221, CPB_CLOSE_STILLPLAYING},
-      {Op::kPrepare, kMmNoMem, 224, CPB_PREPARE_NOMEM},
-      {Op::kPrepare, kMmError, 233, CPB_PREPARE_UNKNOWN},
-      {Op::kWrite, kWaveUnprepared, 228, CPB_WRITE_UNPREPARED},
-      {Op::kWrite, kMmError, 234, CPB_WRITE_UNKNOWN},
-      {Op::kReset, kMmNotSupported, 232, CPB_RESET_NOTSUPPORTED},
-      {Op::kReset, kMmError, 1, UNKNOWN_ERROR_TEXT},
+      {Op::kOpen, kMmBadDeviceId, 209, CPB_OPEN_BADDEVICEID, open},
+      {Op::kOpen, kMmError, 1, UNKNOWN_ERROR_TEXT, open},
+      {Op::kUnprepare, kWaveStillPlaying, 217, CPB_UNPREPARE_STILLPLAYING, unprepare},
+      {Op::kClose, kWaveStillPlaying, 221, CPB_CLOSE_STILLPLAYING, close},
+      {Op::kPrepare, kMmNoMem, 224, CPB_PREPARE_NOMEM, write},
+      {Op::kPrepare, kMmError, 233, CPB_PREPARE_UNKNOWN, write},
+      {Op::kWrite, kWaveUnprepared, 228, CPB_WRITE_UNPREPARED, write},
+      {Op::kWrite, kMmError, 234, CPB_WRITE_UNKNOWN, write},
+      {Op::kReset, kMmNotSupported, 232, CPB_RESET_NOTSUPPORTED, reset},
+      {Op::kReset, kMmError, 1, UNKNOWN_ERROR_TEXT, reset},
   };
-  CPlayBack::setOpenAtPlay(false);
-  ASSERT_TRUE(player_.openWaveOutDevice(&device_, format_, &CPlayBack::waveOutProc,
-                                        platform::kCallbackFunction));
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
     devices_.Inject(row.op, row.result);
-    bool ok = true;
-    platform::HWaveOut other = nullptr;
-    switch (row.op) {
-      case Op::kOpen:
-        ok = player_.openWaveOutDevice(&other, format_, nullptr, 0);
-        break;
-      case Op::kUnprepare:
-        ok = player_.unprepareHeader(device_, &header_);
-        break;
-      case Op::kClose:
-        ok = player_.closeDevice(device_);
-        break;
-      case Op::kPrepare:
-      case Op::kWrite:
-        ok = player_.playWAVfromMemoryDeviceAlreadyOpen(
-            device_, reinterpret_cast<const char*>(samples_.data()), 8, true, &header_, false);
-        EXPECT_FALSE(player_.isPlaying(header_));
-        break;
-      default:
-        ok = player_.reset(device_, &header_);
-        break;
-    }
-    EXPECT_FALSE(ok);
+    EXPECT_FALSE(row.call());
+    EXPECT_FALSE(player_.isPlaying(header_));
     EXPECT_EQ(player_.getErrorCode(), row.code);
     EXPECT_EQ(player_.getErrorTextRef(), row.text);
   }
