@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <sstream>
 #include <stdexcept>
-#include <streambuf>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/alphconv.h"
@@ -27,17 +27,16 @@ struct Rule {
 
 // A context's element count, then its ops, repetitions and sets.
 std::string Context(const std::string& text) {
-  std::vector<std::string> elements;
+  std::vector<std::string> fields[3];
   std::istringstream in(text);
-  for (std::string element; std::getline(in, element, '|');) elements.push_back(element + ':');
-  std::string out{static_cast<char>(elements.size() & 0xFF),
-                  static_cast<char>(elements.size() >> 8)};
-  for (int field = 0; field < 3; ++field) {
-    for (const std::string& element : elements) {
-      size_t from = 0;
-      for (int k = 0; k < field; ++k) from = element.find(':', from) + 1;
-      out += element.substr(from, element.find(':', from) - from) + '\0';
-    }
+  for (std::string element; std::getline(in, element, '|');) {
+    std::istringstream parts(element);
+    for (auto& field : fields) std::getline(parts, field.emplace_back(), ':');
+  }
+  const auto count = static_cast<uint16_t>(fields[0].size());
+  std::string out{static_cast<char>(count & 0xFF), static_cast<char>(count >> 8)};
+  for (const auto& field : fields) {
+    for (const std::string& value : field) out += value + '\0';
   }
   return out;
 }
@@ -121,9 +120,8 @@ TEST(CRuleTest, ParsesRepetitions) {
     SCOPED_TRACE(c);
     const bool valid = c.back() != '!';
     int32_t minimum = -99, maximum = -99;
-    ASSERT_EQ(
-        CRule::parseRepetition(c.substr(0, valid ? c.find('=') : c.size() - 1), minimum, maximum),
-        valid);
+    const std::string text = c.substr(0, valid ? c.find('=') : c.size() - 1);
+    ASSERT_EQ(CRule::parseRepetition(text, minimum, maximum), valid);
     if (valid) {
       EXPECT_EQ(c.substr(c.find('=') + 1), std::to_string(minimum) + "," + std::to_string(maximum));
     }
@@ -143,22 +141,16 @@ TEST(CRuleTest, ARecordCutShortGivesTheCodeOfTheFieldBeingRead) {
   }
 }
 
-// Serves its bytes, then ends or fails with a read error.
-struct Buffer : std::streambuf {
-  Buffer(const std::string& bytes, bool readError) : data_(bytes), readError_(readError) {
-    setg(data_.data(), data_.data(), data_.data() + data_.size());
-  }
-  int_type underflow() override {
-    if (readError_) throw std::runtime_error("read error");
-    return traits_type::eof();
-  }
-  std::string data_;
-  bool readError_;
+// Serves its bytes, then fails with a read error.
+struct FailingBuffer : std::stringbuf {
+  using std::stringbuf::stringbuf;
+  int_type underflow() override { throw std::runtime_error("read error"); }
 };
 
 bool LoadBytes(CRuleCollection& collection, const std::string& bytes, bool readError = false) {
-  Buffer buffer(bytes, readError);
-  std::istream in(&buffer);
+  FailingBuffer failing(bytes, std::ios::in);
+  std::stringbuf plain(bytes, std::ios::in);
+  std::istream in(readError ? static_cast<std::streambuf*>(&failing) : &plain);
   return collection.loadFromStream(in);
 }
 
@@ -186,12 +178,8 @@ TEST(CRuleCollectionTest, LoadsRulesInFileOrderAndRecomputesTheLongestTranslatio
 TEST(CRuleCollectionTest, ShortFilesAndReadErrorsGiveTheirCodes) {
   const std::string first = File({{'a', "A"}}, true);
   const std::string whole = first + Record({'b', "B", "", "=:1:c"});
-  const struct {
-    std::string bytes;
-    bool readError;  // after the bytes
-    int code;
-    std::size_t rules;
-  } cases[] = {
+  // The bytes, whether a read error follows them, the code, the rules kept.
+  const std::tuple<std::string, bool, int, std::size_t> cases[] = {
       {"", false, 801, 0},
       {"\x01", false, 802, 0},
       {std::string(1, '\0'), false, 803, 0},
@@ -199,23 +187,18 @@ TEST(CRuleCollectionTest, ShortFilesAndReadErrorsGiveTheirCodes) {
       {whole.substr(0, 5), true, 804, 0},
       {whole.substr(0, first.size() + 5), true, 804, 1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.bytes.size());
+  for (const auto& [bytes, readError, code, rules] : cases) {
+    SCOPED_TRACE(bytes.size());
     CRuleCollection collection(400, 1, 1);
-    EXPECT_EQ(LoadBytes(collection, c.bytes, c.readError), c.code == 0);
-    EXPECT_EQ(collection.error().getErrorCode(), c.code);
-    EXPECT_EQ(collection.rules().size(), c.rules);
+    EXPECT_EQ(LoadBytes(collection, bytes, readError), code == 0);
+    EXPECT_EQ(collection.error().getErrorCode(), code);
+    EXPECT_EQ(collection.rules().size(), rules);
   }
 }
 
 TEST(CRuleCollectionTest, ConvertsTexts) {
-  const struct {
-    std::vector<Rule> rules;
-    bool outputUnknown;
-    std::string text;
-    int count;
-    std::string expected;
-  } cases[] = {
+  // The rules, whether unknown characters are copied, the text, the count, the result.
+  const std::tuple<std::vector<Rule>, bool, std::string, int, std::string> cases[] = {
       // Unknown characters are copied or dropped; a rule that does not match
       // leaves its character unknown.
       {{{'a', "A"}, {'b', "B", "=:1:z"}}, true, "abzb", -1, "AbzB"},
@@ -240,12 +223,12 @@ TEST(CRuleCollectionTest, ConvertsTexts) {
       {{}, false, "xyz", -1, ""},
       {{{'a', "a"}, {0xC1, "A"}, {0xF9, "o"}}, false, "\xC1\xF9z", -1, "Ao"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text + " count " + std::to_string(c.count));
+  for (const auto& [rules, outputUnknown, text, count, expected] : cases) {
+    SCOPED_TRACE(text + " count " + std::to_string(count));
     CRuleCollection collection(400, 1, 1);
-    ASSERT_TRUE(LoadBytes(collection, File(c.rules, c.outputUnknown)));
-    EXPECT_EQ(std::string(collection.convert(c.text.c_str(), 0, c.count)), c.expected);
-    EXPECT_EQ(collection.convertToString(c.text, c.count), c.expected);
+    ASSERT_TRUE(LoadBytes(collection, File(rules, outputUnknown)));
+    EXPECT_EQ(std::string(collection.convert(text.c_str(), 0, count)), expected);
+    EXPECT_EQ(collection.convertToString(text, count), expected);
   }
 }
 

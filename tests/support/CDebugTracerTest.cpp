@@ -6,10 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/common/TestSupport.h"
@@ -35,10 +36,9 @@ std::vector<std::string> Texts(const std::string& path) {
   return texts;
 }
 
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
+std::set<std::string> Names(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
   return names;
 }
 
@@ -83,30 +83,26 @@ TEST_F(CDebugTracerTest, ACountAtTheLinesPerFileRotatesAndABadRecordStartsAFresh
 }
 
 TEST_F(CDebugTracerTest, ResetRemovesTheFilesOfTheRecordsRing) {
-  struct Row {
-    std::string record;  // "-": no control file
-    int files;           // the tracer's own ring
-    std::vector<std::string> present, left;
-  };
-  const Row rows[] = {
+  // The control file ("-": none), the tracer's own ring, the files there, the files left.
+  const std::tuple<std::string, int, std::vector<std::string>, std::set<std::string>> rows[] = {
       {"-", 3, {"_1"}, {"N_1.trc"}},
       {Bytes({5, 3, 1, 3}), 10, {"_1", "_3", "_01"}, {"N_01.trc"}},
       {Bytes({5, 10, 1, 2}), 3, {"_01", "_02", "_03", "_2"}, {"N_03.trc", "N_2.trc"}},
       {Bytes({5, 3, 1, 3}).substr(0, 5), 3, {"_1", "_3", "_4"}, {"N_4.trc"}},
   };
-  for (const Row& row : rows) {
+  for (const auto& [record, files, present, left] : rows) {
     testing_support::TempDir dir;
-    if (row.record != "-") WriteFile(dir / "N.crl", row.record);
-    for (const std::string& name : row.present) WriteFile(dir / ("N" + name + ".trc"), "x\n");
-    CDebugTracer(dir / "N", row.files, 5, true, false).resetFiles();
-    EXPECT_EQ(Names(dir.path()), row.left) << row.files;
+    if (record != "-") WriteFile(dir / "N.crl", record);
+    for (const std::string& name : present) WriteFile(dir / ("N" + name + ".trc"), "x\n");
+    CDebugTracer(dir / "N", files, 5, true, false).resetFiles();
+    EXPECT_EQ(Names(dir.path()), left) << files;
   }
 }
 
 TEST_F(CDebugTracerTest, ALockErrorDropsTheLineAndGoesOn) {
   CDebugTracer tracer(File(""), 2, 2, true, true);
   tracer.printline("src", 1, "kept");
-  EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"N.crl", "N_1.trc"}));  // no lock left
+  EXPECT_EQ(Names(dir_.path()), (std::set<std::string>{"N.crl", "N_1.trc"}));  // no lock left
   testing::internal::CaptureStderr();
   CDebugTracer(dir_ / "missing/N", 2, 2, true, true).printline("src", 2, "lost");
   if (geteuid() != 0) {                              // permissions do not bind the superuser

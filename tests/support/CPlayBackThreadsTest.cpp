@@ -1,11 +1,11 @@
 // The wave-out player on the virtual device set (its devices play on their
-// own threads): the error codes of each call through injected results, the fallback
-// over numbered devices, the playing flag, and a new block while one plays.
+// own threads): a block's life, the fallback over devices, failing results.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/waveout/VirtualWaveOut.h"
@@ -80,22 +80,20 @@ TEST_F(CPlayBackThreadsTest, ABlockPlaysItsOwnCopyUntilItEndsOrANewBlockOrAReset
 }
 
 TEST_F(CPlayBackThreadsTest, ABusyDefaultDeviceFallsBackToTheFirstNumberedOneThatOpens) {
-  struct Row {
-    unsigned count;
-    std::vector<unsigned> busy;  // besides the default device
-    int code;
-    std::vector<unsigned> opened;
-  } rows[] = {{3, {}, 0, {0}}, {3, {0, 1}, 0, {2}}, {3, {0, 1, 2}, 208, {}}, {1, {}, 208, {}}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.count * 10 + row.busy.size());
+  // The devices, those busy besides the default one, the code, the device opened.
+  using Ids = std::vector<unsigned>;
+  const std::tuple<unsigned, Ids, int, Ids> rows[] = {
+      {3, {}, 0, {0}}, {3, {0, 1}, 0, {2}}, {3, {0, 1, 2}, 208, {}}, {1, {}, 208, {}}};
+  for (const auto& [count, busy, code, opened] : rows) {
+    SCOPED_TRACE(count * 10 + busy.size());
     VirtualWaveOut devices;
-    devices.SetDeviceCount(row.count);
+    devices.SetDeviceCount(count);
     devices.SetOpenResult(platform::kWaveMapper, platform::kMmAllocated);
-    for (unsigned id : row.busy) devices.SetOpenResult(id, platform::kMmAllocated);
+    for (unsigned id : busy) devices.SetOpenResult(id, platform::kMmAllocated);
     platform::HWaveOut device = nullptr;
-    EXPECT_EQ(player_.openWaveOutDevice(&device, format_, nullptr, 0), row.code == 0);
-    EXPECT_EQ(player_.getErrorCode(), row.code);
-    EXPECT_EQ(devices.OpenedIds(), row.opened);
+    EXPECT_EQ(player_.openWaveOutDevice(&device, format_, nullptr, 0), code == 0);
+    EXPECT_EQ(player_.getErrorCode(), code);
+    EXPECT_EQ(devices.OpenedIds(), opened);
     EXPECT_TRUE(device == nullptr || player_.closeDevice(device));
   }
 }
@@ -105,21 +103,14 @@ TEST_F(CPlayBackThreadsTest, EveryFailingResultGivesItsCodeAndText) {
   CPlayBack::setOpenAtPlay(false);
   ASSERT_TRUE(
       player_.openWaveOutDevice(&device_, format_, &CPlayBack::waveOutProc, kCallbackFunction));
-  const auto open = [&] {
-    HWaveOut other = nullptr;
-    return player_.openWaveOutDevice(&other, format_, nullptr, 0);
-  };
+  HWaveOut other = nullptr;
+  const auto open = [&] { return player_.openWaveOutDevice(&other, format_, nullptr, 0); };
   const auto unprepare = [&] { return player_.unprepareHeader(device_, &header_); };
   const auto close = [&] { return player_.closeDevice(device_); };
   const auto write = [&] { return Play(); };  // on the open device
   const auto reset = [&] { return player_.reset(device_, &header_); };
-  const struct {
-    Op op;
-    MmResult result;
-    int code;
-    const std::string& text;
-    std::function<bool()> call;
-  } rows[] = {
+  // The operation, the result it answers, the code and text, the call.
+  const std::tuple<Op, MmResult, int, std::string, std::function<bool()>> rows[] = {
       {Op::kOpen, kMmBadDeviceId, 209, CPB_OPEN_BADDEVICEID, open},
       {Op::kOpen, kMmError, 1, UNKNOWN_ERROR_TEXT, open},
       {Op::kUnprepare, kWaveStillPlaying, 217, CPB_UNPREPARE_STILLPLAYING, unprepare},
@@ -131,13 +122,13 @@ TEST_F(CPlayBackThreadsTest, EveryFailingResultGivesItsCodeAndText) {
       {Op::kReset, kMmNotSupported, 232, CPB_RESET_NOTSUPPORTED, reset},
       {Op::kReset, kMmError, 1, UNKNOWN_ERROR_TEXT, reset},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.code);
-    devices_.Inject(row.op, row.result);
-    EXPECT_FALSE(row.call());
+  for (const auto& [op, result, code, text, call] : rows) {
+    SCOPED_TRACE(code);
+    devices_.Inject(op, result);
+    EXPECT_FALSE(call());
     EXPECT_FALSE(player_.isPlaying(header_));
-    EXPECT_EQ(player_.getErrorCode(), row.code);
-    EXPECT_EQ(player_.getErrorTextRef(), row.text);
+    EXPECT_EQ(player_.getErrorCode(), code);
+    EXPECT_EQ(player_.getErrorTextRef(), text);
   }
 }
 
