@@ -2,11 +2,14 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 
 #include "engine/base/VLib.h"
 #include "engine/interface/tmengine.h"
@@ -16,25 +19,20 @@
 #include "tools/scramble/DataFileWriter.h"
 
 namespace tm_fuzz {
-namespace fs = std::filesystem;
-namespace {
+static std::unique_ptr<testing_support::TestInstallation> g_installation;
 
-std::unique_ptr<testing_support::TestInstallation> g_installation;
-std::string g_installationDir;
-
-}  // namespace
-
-void Initialize(int* argc, char*** argv, std::initializer_list<const char*> defaults) {
+// Each default flag ("-name=value") the command line does not give goes first.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   static std::vector<std::string> args(*argv, *argv + *argc);
   // Findings are written where the run started, not in the scratch folder.
-  const std::string artifacts = "-artifact_prefix=" + fs::current_path().string() + "/";
-  std::vector<std::string> flags(defaults.begin(), defaults.end());
-  flags.push_back(artifacts);
+  const std::string flags[] = {
+      "-timeout=" + std::to_string(kTarget.timeoutSeconds),
+      "-max_len=" + std::to_string(kTarget.maxLen),
+      "-artifact_prefix=" + std::filesystem::current_path().string() + "/"};
   for (const std::string& flag : flags) {
     const std::string name = flag.substr(0, flag.find('=') + 1);
-    bool given = false;
-    for (const std::string& arg : args) given = given || arg.rfind(name, 0) == 0;
-    if (!given) args.insert(args.begin() + 1, flag);
+    const auto given = [&name](const std::string& arg) { return arg.rfind(name, 0) == 0; };
+    if (std::none_of(args.begin(), args.end(), given)) args.insert(args.begin() + 1, flag);
   }
   static std::vector<char*> pointers;
   for (std::string& arg : args) pointers.push_back(arg.data());
@@ -43,19 +41,26 @@ void Initialize(int* argc, char*** argv, std::initializer_list<const char*> defa
   *argv = pointers.data();
 
   g_installation = std::make_unique<testing_support::TestInstallation>();
-  g_installationDir = g_installation->dir();
   platform::SetMessageSink([](const std::string&, const std::string&) {});
   std::atexit([] { g_installation.reset(); });
+  if (kTarget.setUp != nullptr) kTarget.setUp();
+  return 0;
 }
 
-const std::string& Installation() { return g_installationDir; }
+// Each input starts with an empty error report and log: a long run must not fill the disk.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  VLib::RemoveErrorFile();
+  std::remove((g_installation->dir() + "/log.txt").c_str());
+  FuzzOne(std::string_view(reinterpret_cast<const char*>(data), size));
+  return 0;
+}
 
-void InstallRealData() {
+void LoadRealInstallation() {
   g_installation->Assemble();
-  // Held loaded for the whole run: an engine unloads the library when it
-  // ends, and the fuzzer's coverage counters of an unloaded library would
-  // point into unmapped memory.
-  dlopen((g_installationDir + "/bin/mbrola.so").c_str(), RTLD_NOW);
+  // Held loaded for the whole run: an engine unloads the library, and the
+  // fuzzer's coverage counters of an unloaded one would point nowhere.
+  dlopen((g_installation->dir() + "/bin/mbrola.so").c_str(), RTLD_NOW);
+  Check(tmengine__LoadSharedResources() == 0, "the installation loads");
 }
 
 int SpeakToBuffer(Tamrin* engine, const std::string& text) {
@@ -80,7 +85,7 @@ int SpeakToBuffer(Tamrin* engine, const std::string& text) {
   return result;
 }
 
-long Synthesise(formant::SynthChannel& channel, const std::string& phoneText) {
+void Synthesise(formant::SynthChannel& channel, const std::string& phoneText, double ms) {
   long samples = 0;
   int16_t block[4096];
   auto drain = [&] {
@@ -97,18 +102,13 @@ long Synthesise(formant::SynthChannel& channel, const std::string& phoneText) {
   }
   channel.Flush();
   drain();
-  return samples;
+  Check(std::fabs(samples - ms * channel.Freq() / 1000.0) <= 1.0, "samples for the durations");
 }
 
 std::string WriteScratch(const std::string& relative, std::string_view bytes) {
-  const std::string path = g_installationDir + "/" + relative;
+  const std::string path = g_installation->dir() + "/" + relative;
   testing_support::WriteFile(path, std::string(bytes));
   return path;
-}
-
-void NextInput() {
-  VLib::RemoveErrorFile();
-  std::remove((g_installationDir + "/log.txt").c_str());
 }
 
 void Check(bool ok, const char* what) {
@@ -117,34 +117,23 @@ void Check(bool ok, const char* what) {
   std::abort();
 }
 
-std::vector<std::string> Lines(std::string_view bytes) {
+std::vector<std::string> Lines(std::string_view bytes, bool asText) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    lines.emplace_back(bytes.substr(start, end - start));
-    start = end + 1;
+  std::istringstream in{std::string(bytes)};
+  for (std::string line; std::getline(in, line);) {
+    if (asText && !in.eof() && !line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
   }
   return lines;
 }
 
-std::vector<std::string> TextLines(std::string_view bytes) {
-  std::vector<std::string> lines = Lines(bytes);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const bool endedByLineFeed = i + 1 < lines.size() || bytes.back() == '\n';
-    if (endedByLineFeed && !lines[i].empty() && lines[i].back() == '\r') lines[i].pop_back();
-  }
-  return lines;
-}
-
-std::string WriteScrambled(const std::string& relative, const std::vector<std::string>& texts,
-                           int size) {
+std::string WriteScrambled(const std::string& relative, std::vector<std::string>& texts, int size) {
   std::string file;
   std::string record;
   const auto longest = static_cast<size_t>(scramble::MaxTextLength(size));
-  for (const std::string& text : texts) {
-    scramble::EncodeText(text.substr(0, longest), size, record);
+  for (std::string& text : texts) {
+    text.resize(std::min(text.size(), longest));
+    scramble::EncodeText(text, size, record);
     file += record;
   }
   return WriteScratch(relative, file);

@@ -1,18 +1,12 @@
-// Lexicons (engine/shared/LexTree): the input's lines loaded as a plain tree
-// lexicon (tab), a user lexicon ('=') and an enciphered tree lexicon
-// (scrambled records of its lines). Every word of the file is found with the
-// value of its last line, as a plain map of the lines gives it.
-#include <algorithm>
+// Lexicons (engine/shared/LexTree): the input's lines as a tree lexicon, a
+// user lexicon and an enciphered one; every word has the value of its last line.
 #include <map>
 
 #include "engine/shared/LexTree.h"
 #include "tests/fuzz/FuzzSupport.h"
-#include "tools/scramble/DataFileWriter.h"
 
-namespace {
-
-void CheckLexicon(const std::string& path, const std::vector<std::string>& lines, char delimiter,
-                  bool enciphered) {
+static void CheckLexicon(const std::string& path, const std::vector<std::string>& lines,
+                         char delimiter, bool enciphered) {
   LexTree tree;
   tree.Load(path, std::string(1, delimiter), enciphered);
   std::map<std::string, std::string> last;
@@ -29,25 +23,12 @@ void CheckLexicon(const std::string& path, const std::vector<std::string>& lines
   }
 }
 
-}  // namespace
+const tm_fuzz::Target tm_fuzz::kTarget{2, 4096, nullptr};
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  tm_fuzz::Initialize(argc, argv, {"-timeout=2", "-max_len=4096"});
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tm_fuzz::NextInput();
-  const std::string_view bytes = tm_fuzz::Bytes(data, size);
-  std::vector<std::string> lines = tm_fuzz::Lines(bytes);
-  const std::vector<std::string> plain = tm_fuzz::TextLines(bytes);
-  const std::string path = tm_fuzz::WriteScratch("lexicon.txt", bytes);
-  CheckLexicon(path, plain, '\t', false);
-  CheckLexicon(path, plain, '=', false);
-
-  const auto longest = static_cast<size_t>(scramble::MaxTextLength(LexTree::kRecordSize));
-  for (std::string& line : lines) line.resize(std::min(line.size(), longest));
-  CheckLexicon(tm_fuzz::WriteScrambled("lexicon.lex", lines, LexTree::kRecordSize), lines, '\t',
-               true);
-  return 0;
+void tm_fuzz::FuzzOne(std::string_view bytes) {
+  const std::string path = WriteScratch("lexicon.txt", bytes);
+  CheckLexicon(path, Lines(bytes, true), '\t', false);
+  CheckLexicon(path, Lines(bytes, true), '=', false);
+  std::vector<std::string> lines = Lines(bytes);
+  CheckLexicon(WriteScrambled("lexicon.lex", lines, LexTree::kRecordSize), lines, '\t', true);
 }

@@ -6,10 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/common/TestSupport.h"
@@ -35,10 +36,9 @@ std::vector<std::string> Texts(const std::string& path) {
   return texts;
 }
 
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
+std::set<std::string> Names(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
   return names;
 }
 
@@ -61,66 +61,57 @@ TEST_F(CDebugTracerTest, LinesRotateThroughTheRingAndEmptyTheReusedFile) {
   EXPECT_EQ(ReadFile(File(".crl")), Bytes({2, 10, 1, 1}));
 }
 
-TEST_F(CDebugTracerTest, ACountAtOrAboveTheLinesPerFileRotates) {
+// A control record (lines, files, count, number) before a line, and after
+// it; one that is inconsistent or short (three numbers) gives way to the
+// tracer's own ring. A line that starts a file empties it.
+TEST_F(CDebugTracerTest, ACountAtTheLinesPerFileRotatesAndABadRecordStartsAFreshRing) {
+  const Record fresh{3, 4, 1, 1};
   const std::pair<Record, Record> rows[] = {
-      {{2, 3, 5, 2}, {2, 3, 1, 3}}, {{2, 3, 2, 3}, {2, 3, 1, 1}}, {{2, 3, 1, 3}, {2, 3, 2, 3}}};
+      {{2, 3, 5, 2}, {2, 3, 1, 3}}, {{2, 3, 2, 3}, {2, 3, 1, 1}}, {{2, 3, 1, 3}, {2, 3, 2, 3}},
+      {{2, 0, 0, 1}, fresh},        {{0, 3, 0, 1}, fresh},        {{2, 3, 0, 0}, fresh},
+      {{2, 3, 0, 4}, fresh},        {{2, 3, -1, 2}, fresh},       {{2, 3, 1}, fresh}};
   for (const auto& [before, after] : rows) {
+    SCOPED_TRACE(testing::PrintToString(before));
     WriteFile(File(".crl"), Bytes(before));
-    CDebugTracer(File(""), 3, 2, true, false).printline("src", 1, "x");
-    EXPECT_EQ(ReadFile(File(".crl")), Bytes(after)) << before[2];
-  }
-}
-
-TEST_F(CDebugTracerTest, AnInconsistentOrShortControlRecordStartsAFreshRing) {
-  const std::string rows[] = {Bytes({2, 0, 0, 1}),  Bytes({0, 3, 0, 1}),
-                              Bytes({2, 3, 0, 0}),  Bytes({2, 3, 0, 4}),
-                              Bytes({2, 3, -1, 2}), Bytes({2, 3, 1, 2}).substr(0, 15)};
-  for (const std::string& bytes : rows) {
-    SCOPED_TRACE(bytes.size());
-    WriteFile(File(".crl"), bytes);
-    WriteFile(File("_1.trc"), "old\n");
+    for (int n = 1; n <= 3; ++n) WriteFile(File("_" + std::to_string(n) + ".trc"), "x::old\n");
     CDebugTracer(File(""), 4, 3, true, false).printline("src", 1, "new");
-    EXPECT_EQ(ReadFile(File(".crl")), Bytes({3, 4, 1, 1}));
-    EXPECT_EQ(Texts(File("_1.trc")), std::vector<std::string>{"new"});
+    EXPECT_EQ(ReadFile(File(".crl")), Bytes(after));
+    const std::vector<std::string> texts = Texts(File("_" + std::to_string(after[3]) + ".trc"));
+    EXPECT_EQ(texts, (after[2] == 1 ? std::vector<std::string>{"new"}
+                                    : std::vector<std::string>{"old", "new"}));
   }
 }
 
 TEST_F(CDebugTracerTest, ResetRemovesTheFilesOfTheRecordsRing) {
-  struct Row {
-    std::string record;  // "-": no control file
-    int files;           // the tracer's own ring
-    std::vector<std::string> present, left;
-  };
-  const Row rows[] = {
+  // The control file ("-": none), the tracer's own ring, the files there, the files left.
+  const std::tuple<std::string, int, std::vector<std::string>, std::set<std::string>> rows[] = {
       {"-", 3, {"_1"}, {"N_1.trc"}},
       {Bytes({5, 3, 1, 3}), 10, {"_1", "_3", "_01"}, {"N_01.trc"}},
       {Bytes({5, 10, 1, 2}), 3, {"_01", "_02", "_03", "_2"}, {"N_03.trc", "N_2.trc"}},
       {Bytes({5, 3, 1, 3}).substr(0, 5), 3, {"_1", "_3", "_4"}, {"N_4.trc"}},
   };
-  for (const Row& row : rows) {
+  for (const auto& [record, files, present, left] : rows) {
     testing_support::TempDir dir;
-    if (row.record != "-") WriteFile(dir / "N.crl", row.record);
-    for (const std::string& name : row.present) WriteFile(dir / ("N" + name + ".trc"), "x\n");
-    CDebugTracer(dir / "N", row.files, 5, true, false).resetFiles();
-    EXPECT_EQ(Names(dir.path()), row.left) << row.files;
+    if (record != "-") WriteFile(dir / "N.crl", record);
+    for (const std::string& name : present) WriteFile(dir / ("N" + name + ".trc"), "x\n");
+    CDebugTracer(dir / "N", files, 5, true, false).resetFiles();
+    EXPECT_EQ(Names(dir.path()), left) << files;
   }
 }
 
 TEST_F(CDebugTracerTest, ALockErrorDropsTheLineAndGoesOn) {
+  CDebugTracer tracer(File(""), 2, 2, true, true);
+  tracer.printline("src", 1, "kept");
+  EXPECT_EQ(Names(dir_.path()), (std::set<std::string>{"N.crl", "N_1.trc"}));  // no lock left
   testing::internal::CaptureStderr();
-  CDebugTracer(dir_ / "missing/N", 2, 2, true, true).printline("src", 1, "lost");
-  testing::internal::GetCapturedStderr();
-  CDebugTracer good(File(""), 2, 2, true, true);
-  good.printline("src", 2, "kept");
-  EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"N.crl", "N_1.trc"}));
+  CDebugTracer(dir_ / "missing/N", 2, 2, true, true).printline("src", 2, "lost");
   if (geteuid() != 0) {                              // permissions do not bind the superuser
     ASSERT_EQ(chmod(dir_.path().c_str(), 0555), 0);  // the lock cannot be made
-    testing::internal::CaptureStderr();
-    good.printline("src", 3, "lost");
-    testing::internal::GetCapturedStderr();
-    chmod(dir_.path().c_str(), 0755);
-    EXPECT_EQ(Texts(File("_1.trc")), std::vector<std::string>{"kept"});
+    tracer.printline("src", 3, "lost");
   }
+  testing::internal::GetCapturedStderr();
+  chmod(dir_.path().c_str(), 0755);
+  EXPECT_EQ(Texts(File("_1.trc")), std::vector<std::string>{"kept"});
 }
 
 }  // namespace

@@ -17,11 +17,10 @@ TEST(UtilitiesThreadsTest, TheLastErrorKeepsCodeAndTextTogether) {
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([t, &wrong] {
       std::string text;
-      for (int i = 0; i < 1000; ++i) {
-        UTILITIES::setError(t * 1000 + i, "error " + std::to_string(t * 1000 + i));
-        const int code = UTILITIES::getError(text);
-        if (text != "error " + std::to_string(code)) ++wrong;
-        if (UTILITIES::getTimeStamp().size() != 14) ++wrong;
+      for (int code = t * 1000; code < t * 1000 + 1000; ++code) {
+        UTILITIES::setError(code, "error " + std::to_string(code));
+        const int got = UTILITIES::getError(text);
+        wrong += text != "error " + std::to_string(got) || UTILITIES::getTimeStamp().size() != 14;
       }
     });
   }
