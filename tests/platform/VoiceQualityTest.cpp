@@ -1,8 +1,6 @@
 // Voice quality measured on the synthesizer's own output, one row per
-// feature: the upper spectrum of vowels, fricative spectra by place, a living
-// source, the nasal murmur, voiced-stop bursts, closures, fades into pauses,
-// the tap and the affricate. Each row's figure is also recorded as a test
-// property (--gtest_output=xml shows the table).
+// feature; each row's figure is also recorded as a test property
+// (--gtest_output=xml shows the table).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -124,6 +122,8 @@ TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
        [](const Said& s) { return BandShareDb(s.Middle(2), 0, 2500); }, -100, -18},
       {"[s] spectral peak, Hz", vcv("s", 200), peak, 4500, 6500},
       {"[C] spectral peak, Hz", vcv("C", 200), peak, 3500, 4500},
+      {"[a] periodicity", alone("a", 300),
+       [](const Said& s) { return synth_test::Periodicity(s.Middle(1)); }, 0.9, 1},
       {"[a] samples equal one period later, %", alone("a", 1000),
        [](const Said& s) {
          long same = 0;
@@ -159,6 +159,10 @@ TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
        },
        -1000, -25},
   };
+  for (const char* p : {"f", "T", "s", "x"}) {
+    rows.push_back({std::string("[") + p + "] periodicity", vcv(p, 200),
+                    [](const Said& s) { return synth_test::Periodicity(s.Middle(2)); }, 0, 0.3});
+  }
   for (const char* p : {"m", "n"}) {
     rows.push_back({std::string("[") + p + "] murmur re the next vowel, dB", vcv(p),
                     [](const Said& s) { return LevelDb(s.Middle(2)) - LevelDb(s.Middle(3)); }, -12,
