@@ -150,35 +150,6 @@ inline std::string PhoneText(const std::vector<Phone>& phones) {
   return text.str();
 }
 
-// The target pitch contour: linear between all points, the first value
-// before the first point and the last after the last one.
-class Contour {
- public:
-  explicit Contour(const std::vector<Phone>& phones) {
-    double start = 0.0;
-    for (const Phone& p : phones) {
-      for (const auto& [pct, f0] : p.points) points_.emplace_back(start + pct * p.ms / 100.0, f0);
-      start += p.ms;
-    }
-  }
-  double At(double ms) const {
-    std::size_t i = 0;
-    while (i < points_.size() && points_[i].first < ms) ++i;
-    if (i == 0 || i == points_.size()) return points_[i == 0 ? 0 : i - 1].second;
-    const auto& [t0, f0] = points_[i - 1];
-    const auto& [t1, f1] = points_[i];
-    return f0 + (f1 - f0) * (ms - t0) / (t1 - t0);
-  }
-  double Mean(double from, double to) const {
-    double sum = 0.0;
-    for (int i = 0; i <= 200; ++i) sum += At(from + (to - from) * i / 200);
-    return sum / 201;
-  }
-
- private:
-  std::vector<std::pair<double, double>> points_;
-};
-
 inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long to) {
   return std::vector<double>(x.begin() + from, x.begin() + to);
 }

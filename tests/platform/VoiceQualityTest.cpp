@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/mbrola/FormantVoice.h"
 #include "tests/platform/SynthTestSupport.h"
 
 namespace {
@@ -183,34 +182,6 @@ TEST(VoiceQualityTest, MeasuredFeaturesOfTheGreekVoice) {
     EXPECT_GE(value, row.min);
     EXPECT_LE(value, row.max);
   }
-}
-
-// The female voice: every phone of the male voice in the same class, its
-// formants those of a shorter vocal tract, its pitch about 200 Hz.
-TEST(VoiceQualityTest, FemaleVoiceHasEveryPhoneOfTheMaleVoiceHigher) {
-  const std::string female = std::string(TM_SOURCE_DIR) + "/data/voices/gr_female.voice";
-  formant::FormantVoice he, she;
-  std::string error;
-  ASSERT_EQ(he.Load(synth_test::VoicePath(), error), formant::FormantVoice::LoadResult::kOk);
-  ASSERT_EQ(she.Load(female, error), formant::FormantVoice::LoadResult::kOk) << error;
-  ASSERT_EQ(she.phones().size(), he.phones().size());
-  for (const formant::PhoneTargets& p : he.phones()) {
-    SCOPED_TRACE(p.symbol);
-    const formant::PhoneTargets* q = she.Find(p.symbol);
-    ASSERT_NE(q, nullptr);
-    EXPECT_EQ(q->kind, p.kind);
-    for (int k = formant::kF1; p.kind != formant::PhoneClass::kSilence && k < formant::kB1; ++k) {
-      EXPECT_GT(q->track[k], 1.08 * p.track[k]);
-      EXPECT_LT(q->track[k], 1.25 * p.track[k]);
-    }
-  }
-  EXPECT_NEAR(she.defaultF0(), 200.0, 20.0);
-
-  Library& lib = Library::Get();
-  ASSERT_TRUE(lib.ok());
-  ASSERT_EQ(lib.Fresh(female), 0) << lib.ErrorText();
-  EXPECT_NEAR(synth_test::EstimateF0(Say(lib, "_ 50, a 300, _ 50").Middle(1)), she.defaultF0(),
-              0.03 * she.defaultF0());
 }
 
 }  // namespace
