@@ -16,7 +16,6 @@
 
 namespace {
 
-using synth_test::Library;
 using synth_test::Phone;
 using synth_test::Said;
 
@@ -30,11 +29,10 @@ constexpr int kLpcOrder = 24;
 // Samples next to a silence stay within this (the fade into and out of "_").
 constexpr int kEdge = 256;
 
-class FormantSynthTest : public ::testing::Test {
+class FormantSynthTest : public synth_test::LibraryTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib_.ok()) << "cannot load " << TM_MBROLA_LIBRARY << ": " << dlerror();
-    ASSERT_EQ(lib_.Fresh(), 0) << lib_.ErrorText();
+    LibraryTest::SetUp();
     std::string error;
     ASSERT_EQ(voice_.Load(synth_test::VoicePath(), error), formant::FormantVoice::LoadResult::kOk)
         << error;
@@ -42,7 +40,6 @@ class FormantSynthTest : public ::testing::Test {
 
   Said Say(const std::vector<Phone>& phones) { return synth_test::Say(lib_, phones); }
 
-  Library& lib_ = Library::Get();
   formant::FormantVoice voice_;
 };
 

@@ -15,15 +15,8 @@
 
 namespace {
 
-using synth_test::Library;
-
-class MbrolaLibraryTest : public testing::Test {
+class MbrolaLibraryTest : public synth_test::LibraryTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(lib_.ok()) << "cannot load " << TM_MBROLA_LIBRARY;
-    ASSERT_EQ(lib_.Fresh(), 0) << lib_.ErrorText();
-  }
-  void TearDown() override { lib_.close_MBR(); }
   size_t Drain(bool flush = false) {
     if (flush) lib_.flush_MBR();
     short block[4096];
@@ -32,7 +25,6 @@ class MbrolaLibraryTest : public testing::Test {
     return total;
   }
 
-  Library& lib_ = Library::Get();
   testing_support::TempDir dir_;
 };
 
@@ -110,10 +102,8 @@ TEST_F(MbrolaLibraryTest, ErrorsGiveTheirCodesAndTexts) {
     const char* text;  // the start of the error text
     std::function<void()> act;
   } cases[] = {
-      {MBR_ERR_DATABASE_NOT_FOUND,
-       "database not found: ", [&] { lib_.init_MBR(const_cast<char*>(missing.c_str())); }},
-      {MBR_ERR_BAD_DATABASE,
-       "bad database format: ", [&] { lib_.init_MBR(const_cast<char*>(bad.c_str())); }},
+      {MBR_ERR_DATABASE_NOT_FOUND, "database not found: ", [&] { lib_.Fresh(missing); }},
+      {MBR_ERR_BAD_DATABASE, "bad database format: ", [&] { lib_.Fresh(bad); }},
       {MBR_ERR_BAD_PHONE_LINE, "bad phone line: bad pitch point: \"a 10 (5,\"",
        [&] { lib_.Write("a 10 (5,\n"); }},
       {MBR_ERR_UNKNOWN_PHONE, "unknown phone: \"W\"", [&] { lib_.Write("W 10\n"); }},

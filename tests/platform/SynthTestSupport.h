@@ -90,6 +90,17 @@ struct Library {
   }
 };
 
+// Tests on a fresh channel of the built library with the Greek voice bound.
+class LibraryTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lib_.ok()) << "cannot load " << TM_MBROLA_LIBRARY << ": " << dlerror();
+    ASSERT_EQ(lib_.Fresh(), 0) << lib_.ErrorText();
+  }
+  void TearDown() override { lib_.close_MBR(); }
+  Library& lib_ = Library::Get();
+};
+
 // The engine's loop: each line of the text, then one empty line, is written
 // followed by "\n"; a refused line is offered again after draining in blocks
 // of 4096; after the last line the input is flushed and drained.
