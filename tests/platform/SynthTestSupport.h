@@ -102,29 +102,21 @@ class LibraryTest : public testing::Test {
 };
 
 // The engine's loop: each line of the text, then one empty line, is written
-// followed by "\n"; a refused line is offered again after draining in blocks
-// of 4096; after the last line the input is flushed and drained.
+// followed by "\n"; a refused line is offered again after a drain in blocks
+// of 4096 (unless nothing came); at the end the input is flushed and drained.
 inline std::vector<int16_t> Drive(Library& api, const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  lines.emplace_back();
   std::vector<int16_t> out;
   short block[4096];
-  auto drain = [&] {
+  const auto drain = [&] {
     const std::size_t before = out.size();
     for (int n; (n = api.read_MBR(block, 4096)) > 0;) out.insert(out.end(), block, block + n);
-    return out.size() - before;
+    return out.size() > before;
   };
-  std::size_t i = 0;
-  while (i < lines.size()) {
-    while (i < lines.size() && api.Write(lines[i]) > 0) {
-      api.Write("\n");
-      ++i;
-    }
-    const bool refused = i < lines.size();
-    if (drain() == 0 && refused) break;  // would loop for ever
-    if (refused && i + 1 == lines.size()) break;
+  std::istringstream in(text + "\n");
+  bool stuck = false;
+  for (std::string line; !stuck && std::getline(in, line);) {
+    while (!stuck && api.Write(line) <= 0) stuck = !drain();
+    api.Write("\n");
   }
   api.flush_MBR();
   drain();
@@ -165,8 +157,7 @@ inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long 
   return std::vector<double>(x.begin() + from, x.begin() + to);
 }
 
-// Phones said by the library: their samples and phone boundaries (the
-// cumulative durations times the rate, rounded).
+// Samples said and the phone boundaries: cumulative durations times the rate.
 struct Said {
   std::vector<int16_t> samples;
   std::vector<long> b;
@@ -177,8 +168,7 @@ struct Said {
   }
 };
 
-// Says phones on a reset channel, checking that the samples are as many as
-// the durations say.
+// Says phones on a reset channel, checking the number of samples.
 inline Said Say(Library& lib, const std::vector<Phone>& phones) {
   lib.reset_MBR();
   Said said{Drive(lib, PhoneText(phones)), {0}};
@@ -200,9 +190,8 @@ inline double Correlation(const std::vector<double>& x, std::size_t at, int lag,
   return xx > 0.0 && yy > 0.0 ? xy / std::sqrt(xx * yy) : 0.0;
 }
 
-// The autocorrelation at every lag up to maxLag: x.size() - maxLag products,
-// taken from the middle of x whatever the lag, so a gliding pitch is
-// measured at the middle of the stretch.
+// The autocorrelation at every lag up to maxLag, always over the middle of x
+// (so a gliding pitch is measured at the middle of the stretch).
 inline std::vector<double> Autocorrelation(const std::vector<double>& x, int maxLag) {
   std::vector<double> r(maxLag + 1);
   for (int lag = 1; lag <= maxLag; ++lag) {
@@ -333,9 +322,8 @@ inline double LocalJitter(const std::vector<double>& x, double f0) {
   return periods.size() < 2 ? 0.0 : (diff / (periods.size() - 1)) / (sum / periods.size());
 }
 
-// The rate and samples of a 16-bit mono PCM WAVE file with its 44-byte
-// header, as the engine writes it (the sizes checked); ok is false for
-// anything else.
+// The rate and samples of a 16-bit PCM WAVE file with the engine's 44-byte
+// header (sizes checked); ok is false for anything else.
 struct Wave {
   bool ok = false;
   uint32_t rate = 0;
