@@ -143,16 +143,6 @@ inline std::vector<Phone> Phones(const std::string& text) {
   return out;
 }
 
-inline std::string PhoneText(const std::vector<Phone>& phones) {
-  std::ostringstream text;
-  for (const Phone& p : phones) {
-    text << p.symbol << ' ' << p.ms;
-    for (const auto& [pct, f0] : p.points) text << " (" << pct << ',' << f0 << ')';
-    text << '\n';
-  }
-  return text.str();
-}
-
 inline std::vector<double> Slice(const std::vector<int16_t>& x, long from, long to) {
   return std::vector<double>(x.begin() + from, x.begin() + to);
 }
@@ -170,10 +160,17 @@ struct Said {
 
 // Says phones on a reset channel, checking the number of samples.
 inline Said Say(Library& lib, const std::vector<Phone>& phones) {
-  lib.reset_MBR();
-  Said said{Drive(lib, PhoneText(phones)), {0}};
+  std::ostringstream text;
   double ms = 0.0;
-  for (const Phone& p : phones) said.b.push_back(std::lround((ms += p.ms) * kRate / 1000.0));
+  std::vector<long> b = {0};
+  for (const Phone& p : phones) {
+    text << p.symbol << ' ' << p.ms;
+    for (const auto& [pct, f0] : p.points) text << " (" << pct << ',' << f0 << ')';
+    text << '\n';
+    b.push_back(std::lround((ms += p.ms) * kRate / 1000.0));
+  }
+  lib.reset_MBR();
+  const Said said{Drive(lib, text.str()), b};
   EXPECT_EQ(static_cast<long>(said.samples.size()), said.b.back());
   return said;
 }
