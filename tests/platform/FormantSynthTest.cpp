@@ -74,8 +74,8 @@ double TargetF0(const std::vector<Phone>& phones, double ms) {
 TEST_F(FormantSynthTest, SampleCountIsTheSummedDurationTimesTheRate) {
   std::vector<Phone> many;
   for (int i = 0; i < 400; ++i) many.push_back({i % 2 ? "a" : "t", 10.3, {{50, 120}}});
-  // Cumulative rounding: the whole stays within half a sample, so every
-  // phone is within one sample of its exact length.
+  // Cumulative rounding: every phone within one sample of its exact length;
+  // the many phones overflow the queue, the drive loop drains and offers again.
   for (const std::vector<Phone>& phones :
        {Sentence(), synth_test::Phones("a 33.3, s 12.7, _ 0.45, o 101.01"),
         synth_test::Phones("a 0, e 50, _ 0, i 0"), many}) {

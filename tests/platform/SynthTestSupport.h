@@ -74,15 +74,11 @@ struct Library {
   bool ok() const { return handle != nullptr && resolved == 18; }
 
   // A fresh channel: default settings, the given voice bound.
-  int Fresh(const std::string& voice = VoicePath()) {
+  int Fresh(std::string voice = VoicePath()) {
     close_MBR();
-    std::string path = voice;
-    return init_MBR(path.data());
+    return init_MBR(voice.data());
   }
-  int Write(const std::string& text) {
-    std::string copy = text;
-    return write_MBR(copy.data());
-  }
+  int Write(std::string text) { return write_MBR(text.data()); }
   std::string ErrorText() {
     char buffer[400];
     lastErrorStr_MBR(buffer, sizeof buffer);

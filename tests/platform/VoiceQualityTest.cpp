@@ -40,20 +40,19 @@ constexpr std::size_t kMid = 2;
 
 // The strongest 5 ms of phone 2 above 3 kHz, in dB re the middle of phone 3.
 double Burst(const Said& s) {
-  const std::size_t i = kMid;
   double best = -300.0;
-  for (long end = s.b[i] + 5 * kMs; end <= s.b[i + 1]; end += kMs / 2) {
+  for (long end = s.b[kMid] + 5 * kMs; end <= s.b[kMid + 1]; end += kMs / 2) {
     const std::vector<double> w = Slice(s.samples, end - 5 * kMs, end);
     best = std::max(best, LevelDb(w) + BandShareDb(w, 3000, kTop));
   }
-  return best - LevelDb(s.Middle(i + 1));
+  return best - LevelDb(s.Middle(kMid + 1));
 }
 
 // Milliseconds from the last level at -6 dB to the first at -30 dB (re the
 // phone before) after the start of phone 2, with windows of one period.
 double Decay(const Said& s) {
-  const std::size_t i = kMid;
-  const std::vector<double> env = Envelope(s, s.b[i] - 30 * kMs, s.b[i] + 30 * kMs, kPeriod, i - 1);
+  const std::vector<double> env =
+      Envelope(s, s.b[kMid] - 30 * kMs, s.b[kMid] + 30 * kMs, kPeriod, kMid - 1);
   std::size_t first = 0;
   while (first < env.size() && env[first] > -30.0) ++first;
   std::size_t last = first;
@@ -74,9 +73,8 @@ double PauseDrop(const Said& s, std::size_t i, long window) {
 
 // The longest stretch of phone 2 15 dB below phone 1, windows of 2.5 ms.
 double Dip(const Said& s) {
-  const std::size_t i = kMid;
   double run = 0.0, longest = 0.0;
-  for (double l : Envelope(s, s.b[i], s.b[i + 1], 5 * kMs / 2, i - 1)) {
+  for (double l : Envelope(s, s.b[kMid], s.b[kMid + 1], 5 * kMs / 2, kMid - 1)) {
     run = l < -15.0 ? run + 0.5 : 0.0;
     longest = std::max(longest, run);
   }
