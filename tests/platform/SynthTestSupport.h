@@ -10,12 +10,12 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/common/TestSupport.h"
 
 #ifndef TM_MBROLA_LIBRARY
 #error "TM_MBROLA_LIBRARY must name the built mbrola.so"
@@ -323,22 +323,18 @@ struct Wave {
   std::vector<int16_t> samples;
 };
 inline Wave ReadWave(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  const auto u32 = [&bytes](std::size_t at) {
-    uint32_t v = 0;  // little-endian, as the host
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-  };
+  const std::string bytes = testing_support::ReadFile(path);
   Wave w;
+  uint32_t size = 0;  // little-endian, as the host
+  if (bytes.size() >= 44) std::memcpy(&size, bytes.data() + 40, 4);
   if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 ||
       bytes.compare(8, 8, "WAVEfmt ") != 0 || bytes.compare(36, 4, "data") != 0 ||
-      u32(40) != bytes.size() - 44 || bytes.size() % 2 != 0) {
+      size != bytes.size() - 44 || size % 2 != 0) {
     return w;
   }
-  w.rate = u32(24);
-  w.samples.resize((bytes.size() - 44) / 2);
-  std::memcpy(w.samples.data(), bytes.data() + 44, bytes.size() - 44);
+  std::memcpy(&w.rate, bytes.data() + 24, 4);
+  w.samples.resize(size / 2);
+  std::memcpy(w.samples.data(), bytes.data() + 44, size);
   w.ok = true;
   return w;
 }
