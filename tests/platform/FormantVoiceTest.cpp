@@ -47,15 +47,13 @@ TEST(FormantVoiceTest, FaultsNameTheLineAndTheReason) {
       {std::string(kHeader) + "phone a vowel\nphone a vowel\n", "f:4: phone \"a\" defined twice"},
       {std::string(kHeader) + "phone _ vowel\n", "f:3: \"_\" is always silence"},
   };
+  FormantVoice voice;
+  std::string error;
   for (const auto& [text, expected] : cases) {
-    FormantVoice voice;
-    std::string error;
     EXPECT_FALSE(voice.Parse(text, "f", error));
     EXPECT_EQ(error, "bad database format: " + expected);
   }
   testing_support::TempDir dir;
-  FormantVoice voice;
-  std::string error;
   EXPECT_EQ(voice.Load(dir / "none.voice", error), FormantVoice::LoadResult::kNotFound);
   EXPECT_EQ(voice.Load(dir.path(), error), FormantVoice::LoadResult::kNotFound);
 }

@@ -41,8 +41,7 @@ TEST_F(MbrolaLibraryTest, SamplesLagOnePhoneAFlushGivesEverythingAndAnInitRestar
   }
   EXPECT_EQ(Drain(true), 2646u);
   lib_.Write("a 100\ne 100\n");
-  std::string voice = synth_test::VoicePath();
-  ASSERT_EQ(lib_.init_MBR(voice.data()), 0);  // init again without close
+  ASSERT_EQ(lib_.init_MBR(synth_test::VoicePath().data()), 0);  // init again without close
   lib_.Write("o 50\n");
   EXPECT_EQ(Drain(true), 1103u);
   EXPECT_EQ(lib_.lastError_MBR(), 0) << lib_.ErrorText();
