@@ -30,13 +30,12 @@ struct Script {
   void MakeReady(int count) {
     for (int i = 0; i < count; ++i) ready.push_back(static_cast<int16_t>(i));
   }
-  static Script* current;
 };
-Script* Script::current = nullptr;
+Script* g_script = nullptr;
 
 MbrolaApi ScriptedApi() {
   MbrolaApi api;
-  static Script*& s = Script::current;
+  static Script*& s = g_script;
 #define TM_UNEXPECTED(name, type, ...) \
   api.name = [](__VA_ARGS__) -> type { return s->calls.push_back("unexpected"), type(); };
   TM_MBR_ENTRY_POINTS(TM_UNEXPECTED)
@@ -64,13 +63,13 @@ MbrolaApi ScriptedApi() {
 class MbrolaTest : public testing_support::ComposerBed {
  protected:
   MbrolaTest() {
-    Script::current = &script_;
+    g_script = &script_;
     EXPECT_TRUE(bed_->composer.directory.AddModule(&generator_));
     EXPECT_TRUE(bed_->composer.directory.AddModule(&mbrola_));
     generator_.SetUp();
     script_.calls.clear();
   }
-  ~MbrolaTest() override { Script::current = nullptr; }
+  ~MbrolaTest() override { g_script = nullptr; }
   // Synthesises the phones; the calls.
   Calls Speak(const std::string& phones) {
     bed_->Build(phones);
@@ -79,11 +78,9 @@ class MbrolaTest : public testing_support::ComposerBed {
     EXPECT_TRUE(mbrola_.Run());
     return script_.calls;
   }
-  // The calls when every line is taken: each line of the phone text, then
-  // an empty last line, each followed by a line feed; then more.
-  Calls Offers(const std::string& phones, std::initializer_list<const char*> more) {
-    bed_->Build(phones);
-    generator_.Run();
+  // The calls when every line of the last phone text is taken: each line,
+  // then an empty last line, each followed by a line feed; then more.
+  Calls Offers(std::initializer_list<const char*> more) {
     Calls calls{"init " + inst_.path("voices/test.voice")};
     const std::string pho = generator_.GetPho() + "\n\n";
     for (size_t at = 0, lf; (lf = pho.find('\n', at)) != std::string::npos; at = lf + 1) {
@@ -111,18 +108,29 @@ TEST_F(MbrolaTest, EveryTakenLineGetsOneLineFeedAndARefusalADrainBeforeTheNextOf
   EXPECT_TRUE(mbrola_.SetUp());
   EXPECT_EQ(script_.calls, (Calls{"init " + inst_.path("voices/test.voice"), "noerror 1"}));
   const std::initializer_list<const char*> end = {"read 0", "flush", "read 0", "lasterror"};
-  EXPECT_EQ(Speak("ma."), Offers("ma.", end));
+  Calls calls = Speak("ma.");
+  EXPECT_EQ(calls, Offers(end));
   RefuseAOnce(100);
-  Calls expected = Offers("ma.", end);
+  calls = Speak("ma.");
+  Calls expected = Offers(end);
   expected.insert(expected.begin() + 5, {"refused " + expected[5].substr(6), "read 100", "read 0"});
-  EXPECT_EQ(Speak("ma."), expected);
+  EXPECT_EQ(calls, expected);
   EXPECT_EQ(bed_->speech.GetSize(), 100);
   // A refused last line is dropped.
   script_.onWrite = [](const std::string& text) { return text.empty() ? 0 : 1; };
-  expected = Offers("ma.", {"refused ", "read 0", "flush", "read 0", "lasterror"});
+  calls = Speak("ma.");
+  expected = Offers({"refused ", "read 0", "flush", "read 0", "lasterror"});
   expected.erase(expected.end() - 7, expected.end() - 5);
-  EXPECT_EQ(Speak("ma."), expected);
+  EXPECT_EQ(calls, expected);
   EXPECT_EQ(inst_.Logged(), 0);
+  // The library's errors are logged; a voice it does not bind synthesises nothing.
+  script_.pendingError = -3;
+  Speak("ka.");
+  EXPECT_EQ(inst_.Logged(), 1);
+  script_.pendingError = 0;
+  script_.initResult = -1;
+  EXPECT_EQ(Speak("ma."), (Calls{"init " + inst_.path("voices/test.voice"), "lasterror"}));
+  EXPECT_EQ(bed_->speech.GetSize(), 0);
 }
 
 TEST_F(MbrolaTest, SamplesAreDrainedInBlocksOf4096) {
@@ -145,12 +153,13 @@ TEST_F(MbrolaTest, SamplesAreDrainedInBlocksOf4096) {
 TEST_F(MbrolaTest, ALibraryThatKeepsRefusingGetsOneFlushAndOneMoreOffer) {
   script_.onWrite = [](const std::string& text) { return text[0] == 'a' ? 0 : 1; };
   script_.onFlush = [this] { script_.MakeReady(700); };
-  Calls expected = Offers("mam.", {});
+  const Calls calls = Speak("mam.");
+  Calls expected = Offers({});
   const std::string a = "refused " + expected[5].substr(6);
   expected.resize(5);
   expected.insert(expected.end(), {a, "read 0", "flush", "read 700", "read 0", a, "read 0", "flush",
                                    "read 700", "read 0", "lasterror"});
-  EXPECT_EQ(Speak("mam."), expected);
+  EXPECT_EQ(calls, expected);
   EXPECT_EQ(bed_->speech.GetSize(), 1400);  // the flushes' samples are kept
   EXPECT_EQ(inst_.Logged(), 1);
 }
@@ -166,59 +175,38 @@ TEST_F(MbrolaTest, AFullSpeechBufferEndsTheSynthesis) {
   bed_->composer.speech = &bed_->speech;
   EXPECT_EQ(full.GetSize(), 16);
   // The two lines before the refused one, each with its line feed.
-  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                          [](const std::string& c) { return c.rfind("write ", 0) == 0; }),
-            4);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "write \n"), 2);
   EXPECT_EQ(boxes_.reports().size(), 1u);
-}
-
-TEST_F(MbrolaTest, TheLibrarysErrorsAreLoggedAndAnUnboundVoiceSynthesisesNothing) {
-  script_.pendingError = -3;
-  Speak("ka.");
-  EXPECT_EQ(inst_.Logged(), 1);
-  script_.pendingError = 0;
-  script_.initResult = -1;
-  EXPECT_EQ(Speak("ma."), (Calls{"init " + inst_.path("voices/test.voice"), "lasterror"}));
-  EXPECT_EQ(bed_->speech.GetSize(), 0);
 }
 
 TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesises) {
   const std::string missing = "MBROLA: Unable to locate dll function";
-#define TM_CLEAR(name, ...) [](MbrolaApi& a) { a.name = nullptr; },
-  const std::function<void(MbrolaApi&)> clear[] = {TM_MBR_ENTRY_POINTS(TM_CLEAR)};
-#undef TM_CLEAR
-  for (int i = 0; i < MbrolaApi::kCount; ++i) {
-    SCOPED_TRACE(MbrolaApi::kNames[i]);
-    MbrolaApi api = ScriptedApi();
-    clear[i](api);
-    VM_Mbrola module(api);
-    module.SetComposer(&bed_->composer);
-    boxes_.clear();
-    EXPECT_FALSE(module.Init() || module.SetUp() || module.Run());
-    ASSERT_EQ(boxes_.reports().size(), 3u);
-    EXPECT_EQ(boxes_.reports()[0], missing);
-  }
+  MbrolaApi api = ScriptedApi();
+  api.getDatabaseInfo_MBR = nullptr;
+  VM_Mbrola scripted(api);
+  scripted.SetComposer(&bed_->composer);
+  EXPECT_FALSE(scripted.Init() || scripted.SetUp() || scripted.Run());
+  ASSERT_EQ(boxes_.reports().size(), 3u);
+  EXPECT_EQ(boxes_.reports()[0], missing);
   boxes_.clear();
   // The installation's library: missing, then one without the entry points
   // (the player library); the built one synthesises 60 + 4 x 100 + 60 ms.
   std::filesystem::create_directories(inst_.path("voices"));
   std::filesystem::copy_file(std::string(TM_SOURCE_DIR) + "/data/voices/gr.voice",
                              inst_.path("voices/test.voice"));
+  VM_Mbrola module;
+  module.SetComposer(&bed_->composer);
   for (const char* library : {"", TM_MBRPLAY_LIBRARY, TM_MBROLA_LIBRARY}) {
     SCOPED_TRACE(library);
     std::filesystem::remove(inst_.path("bin/mbrola.so"));  // the one loaded may stay mapped
     if (*library != '\0') inst_.write("bin/mbrola.so", testing_support::ReadFile(library));
-    VM_Mbrola module;
-    module.SetComposer(&bed_->composer);
     EXPECT_EQ(module.Init(), library == std::string(TM_MBROLA_LIBRARY));
   }
   EXPECT_EQ(boxes_.reports(), std::vector<std::string>{missing});
-  VM_Mbrola built;
-  built.SetComposer(&bed_->composer);
-  ASSERT_TRUE(built.Init() && built.SetUp());
+  ASSERT_TRUE(module.SetUp());
   bed_->Build("kala.");
   generator_.Run();
-  ASSERT_TRUE(built.Run());
+  ASSERT_TRUE(module.Run());
   EXPECT_NEAR(bed_->speech.GetSize(), 520 * 22.05, 6);  // within a sample each
 }
 
