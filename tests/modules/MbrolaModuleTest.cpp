@@ -191,9 +191,7 @@ TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesise
   boxes_.clear();
   // The installation's library: missing, then one without the entry points
   // (the player library); the built one synthesises 60 + 4 x 100 + 60 ms.
-  std::filesystem::create_directories(inst_.path("voices"));
-  std::filesystem::copy_file(std::string(TM_SOURCE_DIR) + "/data/voices/gr.voice",
-                             inst_.path("voices/test.voice"));
+  inst_.write("voices/test.voice", testing_support::ReadFile(synth_test::VoicePath()));
   VM_Mbrola module;
   module.SetComposer(&bed_->composer);
   for (const char* library : {"", TM_MBRPLAY_LIBRARY, TM_MBROLA_LIBRARY}) {
