@@ -40,12 +40,10 @@ const std::string kQ =
     "voicefonts/default.vof: VM_Phonemizer.FileChain can output [q], not in the phone table "
     "phones/greek.phn";
 
-Lines Chain(const Lines& pairs) {
-  Lines out;
-  for (const std::string& pair : pairs)
-    out.push_back("voicefonts/chain.vof: VModuleChain.Modules runs " + pair +
-                  ", which must run first");
-  return out;
+Lines Chain(Lines pairs) {
+  for (std::string& pair : pairs)
+    pair = "voicefonts/chain.vof: VModuleChain.Modules runs " + pair + ", which must run first";
+  return pairs;
 }
 
 TEST(DataLintTest, ACompleteInstallationIsCleanAndEachProblemIsOneLine) {
@@ -154,9 +152,6 @@ TEST(DataLintTest, TheInstalledDataIsCleanAndLoads) {
   TMShared shared;
   EXPECT_EQ(shared.Load(), TMShared::kLoaded);
   EXPECT_TRUE(boxes.messages().empty());
-  const VTriStateCompiler* durations = shared.Get3States()->Find("greek.3st");
-  ASSERT_NE(durations, nullptr);
-  EXPECT_FLOAT_EQ(durations->Lookup('k', 'A', '.'), 1.6f);
   shared.Unload();
 }
 

@@ -21,7 +21,6 @@ TEST(ToolsTest, EveryToolAnswersItsExitCode) {
   testing_support::WriteFile("text.txt", "Καλημέρα\n");
   testing_support::WriteFile("-", "keep");
   testing_support::WriteFile("table.src", "symbol\tphone\na\t1\n");
-  testing_support::WriteFile("bad.phn.src", "symbol\tphone\tvoiced\tunvoiced\n");
   const std::string phones = std::string(TM_SOURCE_DIR) + "/data/phones/greek.phn.src";
   const std::string v58 = std::string(TM_SOURCE_DIR) + "/data/v58/greek.v58.src";
   const struct {
@@ -50,8 +49,7 @@ TEST(ToolsTest, EveryToolAnswersItsExitCode) {
       {TM_V58_EXE, "compile " + phones + " missing.txt -", 2, "OUTPUT \"-\" is refused"},
       {TM_PHONETABLE_EXE, "compile table.src table.phn", 0, ""},
       {TM_PHONETABLE_EXE, "check table.src", 0, ""},
-      {TM_PHONETABLE_EXE, "compile bad.phn.src x.phn", 1,
-       "column \"unvoiced\" ends with column \"voiced\""},
+      {TM_PHONETABLE_EXE, "compile missing.txt x.phn", 1, "cannot read the source"},
       {TM_PHONETABLE_EXE, "compile only-one", 2, ""},
       {TM_V58_EXE, "compile " + phones + " " + v58 + " greek.v58", 0, ""},
       {TM_V58_EXE, "check " + phones + " greek.v58", 0, ""},
