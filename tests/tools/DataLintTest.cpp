@@ -1,5 +1,5 @@
 // The installation linter tm_datalint: a complete installation is clean,
-// every problem is one line, and the installed data is clean and loads.
+// every problem is one line, and the installed data is clean.
 #include "tools/datalint/DataLint.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/shared/TMShared.h"
 #include "tests/common/Installation.h"
 
 namespace {
@@ -23,9 +22,8 @@ using Lines = std::vector<std::string>;
 std::string With(const std::string& text, const std::string& key, const char* value) {
   std::istringstream in(text);
   std::string out;
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line; std::getline(in, line);)
     if (line.rfind(key + "=", 0) != 0) out += line + "\n";
-  }
   return value != nullptr ? out + key + "=" + value + "\n" : out;
 }
 void Config(const Installation& inst, const std::string& key, const char* value) {
@@ -40,17 +38,14 @@ const std::string kQ =
     "voicefonts/default.vof: VM_Phonemizer.FileChain can output [q], not in the phone table "
     "phones/greek.phn";
 
-Lines Chain(const Lines& pairs) {
-  Lines out;
-  for (const std::string& pair : pairs)
-    out.push_back("voicefonts/chain.vof: VModuleChain.Modules runs " + pair +
-                  ", which must run first");
-  return out;
+Lines Chain(Lines pairs) {
+  for (std::string& pair : pairs)
+    pair = "voicefonts/chain.vof: VModuleChain.Modules runs " + pair + ", which must run first";
+  return pairs;
 }
 
 TEST(DataLintTest, ACompleteInstallationIsCleanAndEachProblemIsOneLine) {
-  // The records of the shipped phone table, of 500 bytes each.
-  const size_t kPhoneRecords =
+  const size_t kPhoneRecords =  // of 500 bytes each
       testing_support::ReadFile(TM_DATA_BUILD_DIR "/phones/greek.phn").size() / 500;
   const struct {
     std::function<void(const Installation&)> change;
@@ -139,25 +134,14 @@ TEST(DataLintTest, ACompleteInstallationIsCleanAndEachProblemIsOneLine) {
   }
 }
 
-TEST(DataLintTest, TheInstalledDataIsCleanAndLoads) {
+// The installed program loads this data and speaks with it (ProgramEndToEndTest).
+TEST(DataLintTest, TheInstalledDataIsClean) {
   testing_support::TempDir stage;
   const std::string command = "DESTDIR=" + stage.path() + " " + TM_CMAKE_COMMAND + " --install " +
                               TM_BUILD_DIR + " --prefix /zorvalis > " + (stage / "install.log") +
                               " 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << testing_support::ReadFile(stage / "install.log");
-  const std::string installed = stage.path() + "/zorvalis";
-  EXPECT_EQ(datalint::Lint(installed), Lines{});
-  Installation inst;
-  ASSERT_EQ(platform::RegistrySetValue("Software\\Quenmoor\\ZORVALIS", "path", installed),
-            platform::kRegSuccess);
-  testing_support::MessageRecorder boxes;
-  TMShared shared;
-  EXPECT_EQ(shared.Load(), TMShared::kLoaded);
-  EXPECT_TRUE(boxes.messages().empty());
-  const VTriStateCompiler* durations = shared.Get3States()->Find("greek.3st");
-  ASSERT_NE(durations, nullptr);
-  EXPECT_FLOAT_EQ(durations->Lookup('k', 'A', '.'), 1.6f);
-  shared.Unload();
+  EXPECT_EQ(datalint::Lint(stage.path() + "/zorvalis"), Lines{});
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The record writer tm_scramble and the phone-table compiler tm_phonetable:
-// what they write reads back through the engine's readers, and what they
-// refuse is named with its line.
+// records read back through the engine's reader; refusals name their line.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "engine/base/VStr.h"
-#include "engine/shared/TMShared.h"
 #include "engine/shared/VDataFile.h"
 #include "platform/Codepage.h"
 #include "tests/common/Installation.h"
@@ -27,19 +25,15 @@ struct Result {
   int code;
   std::string out, err;
 };
+using Tool = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+Result Call(Tool tool, const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = tool(args, out, err);
+  return {code, out.str(), err.str()};
+}
 
 class DataToolsTest : public testing::Test {
  protected:
-  Result Scramble(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = scramble::Run(args, out, err);
-    return {code, out.str(), err.str()};
-  }
-  Result PhoneTable(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = phonetable::Run(args, out, err);
-    return {code, out.str(), err.str()};
-  }
   // Every record of a data file, read by the engine's reader.
   std::vector<std::string> ReadBack(const std::string& path, int size) {
     std::vector<std::string> texts;
@@ -52,7 +46,6 @@ class DataToolsTest : public testing::Test {
   }
 
   testing_support::Installation inst_;
-  testing_support::MessageRecorder boxes_;
 };
 
 TEST_F(DataToolsTest, WrittenRecordsReadBackAndTheDumpGivesTheSource) {
@@ -60,18 +53,18 @@ TEST_F(DataToolsTest, WrittenRecordsReadBackAndTheDumpGivesTheSource) {
       "plain\nΕλληνικό: άέ ΆΈ ϊΐ\na\tb\t\n\nline\\nfeed \\\\ return\\r.\n€ « ©\n";
   WriteFile("text.src", text + "last line without a line feed");
   for (const int size : {500, 400, 120}) {
-    ASSERT_EQ(Scramble({"write", "text.src", "text.dat", std::to_string(size)}).code, 0);
+    ASSERT_EQ(Call(scramble::Run, {"write", "text.src", "text.dat", std::to_string(size)}).code, 0);
     EXPECT_EQ(
         ReadBack("text.dat", size),
         (std::vector<std::string>{"plain", platform::Utf8ToCp1253("Ελληνικό: άέ ΆΈ ϊΐ"), "a\tb\t",
                                   "", "line\nfeed \\ return\r.", platform::Utf8ToCp1253("€ « ©"),
                                   "last line without a line feed"}));
   }
-  EXPECT_EQ(Scramble({"dump", "text.dat", "120"}).out, text + "last line without a line feed\n");
-  EXPECT_TRUE(boxes_.messages().empty());
-  const std::string good = ReadFile("text.dat");
-  WriteFile("broken.dat", good.substr(0, 120) + std::string(120, 'z') + std::string(10, '\0'));
-  const Result broken = Scramble({"dump", "broken.dat", "120"});
+  EXPECT_EQ(Call(scramble::Run, {"dump", "text.dat", "120"}).out,
+            text + "last line without a line feed\n");
+  WriteFile("broken.dat",
+            ReadFile("text.dat").substr(0, 120) + std::string(120, 'z') + std::string(10, '\0'));
+  const Result broken = Call(scramble::Run, {"dump", "broken.dat", "120"});
   EXPECT_EQ(broken.code, scramble::kExitRefused);
   EXPECT_EQ(broken.out, "plain\n");
   EXPECT_EQ(broken.err, "broken.dat:2: malformed entry\nbroken.dat:3: short record of 10 bytes\n");
@@ -81,13 +74,13 @@ TEST_F(DataToolsTest, ATextThatDoesNotFitOrIsNotInTheCodePageIsRefusedWithItsLin
   for (const auto& [size, longest] : {std::pair{500, 482}, {400, 382}, {120, 102}}) {
     EXPECT_EQ(scramble::MaxTextLength(size), longest);
     WriteFile("fit.src", std::string(longest, 'x') + "\n" + std::string(longest + 1, 'y') + "\n");
-    const Result r = Scramble({"write", "fit.src", "fit.dat", std::to_string(size)});
+    const Result r = Call(scramble::Run, {"write", "fit.src", "fit.dat", std::to_string(size)});
     EXPECT_EQ(r.err, "fit.src:2: text of " + std::to_string(longest + 1) +
                          " bytes does not fit a record of " + std::to_string(size) +
                          " bytes (at most " + std::to_string(longest) + ")\n");
   }
   WriteFile("bad.src", "fine\nCyrillic ж\nbroken \xC3( here\nan \\q escape\nends with \\\n");
-  const Result r = Scramble({"write", "bad.src", "bad.dat", "500"});
+  const Result r = Call(scramble::Run, {"write", "bad.src", "bad.dat", "500"});
   EXPECT_EQ(r.code, scramble::kExitRefused);
   EXPECT_EQ(r.err,
             "bad.src:2: character U+0436 (ж) is not in Windows-1253\nbad.src:3: malformed UTF-8 at "
@@ -113,45 +106,11 @@ TEST_F(DataToolsTest, ThePhoneTableLinterRefusesWhatTheEngineWouldMisread) {
   };
   for (const auto& [source, message] : cases) {
     WriteFile("table.src", source);
-    const Result r = PhoneTable({"compile", "table.src", "table.phn"});
+    const Result r = Call(phonetable::Run, {"compile", "table.src", "table.phn"});
     EXPECT_EQ(r.code, scramble::kExitRefused) << message;
     EXPECT_NE(r.err.find("table.src:" + message), std::string::npos) << r.err;
     EXPECT_FALSE(FileExists("table.phn"));
   }
-}
-
-TEST_F(DataToolsTest, TheCompiledGreekTableLoadsWithItsFeatures) {
-  const std::string source = std::string(TM_SOURCE_DIR) + "/data/phones/greek.phn.src";
-  ASSERT_EQ(PhoneTable({"compile", source, "greek.phn"}).code, 0);
-  EXPECT_EQ(ReadFile(std::string(TM_DATA_BUILD_DIR) + "/phones/greek.phn"), ReadFile("greek.phn"));
-  inst_.write("config.txt", "Phones.Filename=phones/greek.phn\n");
-  inst_.write("phones/greek.phn", ReadFile("greek.phn"));
-  TMShared holder;
-  holder.GetConfiguration()->Load(inst_.path("config.txt"));
-  VSR_PhonePool& pool = *holder.GetPhonePool();
-  ASSERT_TRUE(pool.Load(&holder));
-  const std::pair<const char*, const char*> cases[] = {
-      {"a", "phone:1\tvowel:1\tstressed:0\tvoiced:1\tbreak:0\ttristate:1\tmanner:vowel"},
-      {"U", "phone:1\tvowel:1\tstressed:1\tvoiced:1\tbreak:0\ttristate:1\tmanner:vowel"},
-      {"p", "phone:1\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:1\tmanner:stop"},
-      {"J", "phone:1\tvowel:0\tstressed:0\tvoiced:1\tbreak:0\ttristate:1\tmanner:nasal"},
-      {"S", "phone:1\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:1\tmanner:affricate"},
-      {"#", "phone:0\tvowel:0\tstressed:0\tvoiced:0\tbreak:0\ttristate:1\tmanner:pause"},
-      {";", "phone:0\tvowel:0\tstressed:0\tvoiced:0\tbreak:1\ttristate:1\tmanner:break"},
-  };
-  for (const auto& [symbol, features] : cases) {
-    const VPhone* phone = pool.FindPhone(symbol[0]);
-    ASSERT_NE(phone, nullptr) << symbol;
-    std::istringstream pairs(features);
-    for (std::string pair; std::getline(pairs, pair, '\t');) {
-      const size_t colon = pair.find(':');
-      EXPECT_TRUE(phone->Is(pair.substr(0, colon).c_str(), pair.substr(colon + 1).c_str()))
-          << symbol << pair;
-    }
-  }
-  for (const char* absent : {"ψ", "q"})
-    EXPECT_EQ(pool.FindPhone(platform::Utf8ToCp1253(absent)[0]), nullptr);
-  EXPECT_TRUE(boxes_.messages().empty());
 }
 
 }  // namespace
