@@ -73,6 +73,9 @@ TEST_F(DataToolsTest, WrittenRecordsReadBackAndTheDumpGivesTheSource) {
 TEST_F(DataToolsTest, ATextThatDoesNotFitOrIsNotInTheCodePageIsRefusedWithItsLine) {
   for (const auto& [size, longest] : {std::pair{500, 482}, {400, 382}, {120, 102}}) {
     EXPECT_EQ(scramble::MaxTextLength(size), longest);
+    WriteFile("longest.src", std::string(longest, 'x') + "\n");
+    EXPECT_EQ(
+        Call(scramble::Run, {"write", "longest.src", "longest.dat", std::to_string(size)}).code, 0);
     WriteFile("fit.src", std::string(longest, 'x') + "\n" + std::string(longest + 1, 'y') + "\n");
     const Result r = Call(scramble::Run, {"write", "fit.src", "fit.dat", std::to_string(size)});
     EXPECT_EQ(r.err, "fit.src:2: text of " + std::to_string(longest + 1) +
