@@ -1,5 +1,5 @@
-// The composer on the calling thread: initialisation, requests and their
-// codes, the module switches, the references, stop, pause and resume.
+// The composer on the calling thread: initialisation, requests, the module
+// switches, the references, stop, pause and resume.
 #include "engine/composer/Tamrin.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +85,6 @@ TEST_F(TamrinTest, RequestsWithoutAnInitialisedComposerTouchNothing) {
     std::string list = "untouched";
     int count = -5;
     const int none = Tamrin::kNoFontSelected;
-    EXPECT_EQ(composer_.Speak("x", true), none);
     EXPECT_EQ(composer_.Speak("x", false), none);
     EXPECT_EQ(composer_.SpeakToBuffer("x", true, &block, &size), none);
     EXPECT_EQ(composer_.SpeakToFile("x", "out.wav"), none);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/base/VLib.h"
 #include "tests/common/ComposerBed.h"
 
 namespace {

@@ -5,7 +5,6 @@
 
 #include <clocale>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
