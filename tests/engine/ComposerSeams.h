@@ -113,14 +113,16 @@ inline std::function<bool()> RunThrough(const std::string& name, Events* events,
   };
 }
 
-// An output module's part: it waits while the run is paused ("Out:waiting")
-// and plays nothing once the run is aborted ("Out:played", "Out:aborted").
+// An output module's part: it waits while the run is paused ("Out:waiting"),
+// plays nothing once the run is aborted ("Out:played", "Out:aborted"), then
+// events the run's text ("left:" + text).
 inline std::function<bool()> OutputRun(HookModule* module, Events* events) {
   return [module, events] {
     VControl* control = module->PeekComposer()->GetControl();
     if (control->IsPaused()) events->Add("Out:waiting");
     control->WaitWhilePaused();
     events->Add(VControl::IsAbort() ? "Out:aborted" : "Out:played");
+    events->Add("left:" + module->PeekComposer()->GetText()->Str());
     return true;
   };
 }
