@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -42,14 +43,14 @@ TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNever
     return loop->LastText() == "x ." ? run() : true;
   };
   HookModule* after = Register("Test_After");
-  TestTamrin other;  // the abort flag is one for the process
-  other.SetShared(&shared_);
-  ASSERT_EQ(other.Init("", 2, 0), 0);
+  auto other = std::make_unique<TestTamrin>();  // the abort flag is one for the process
+  other->SetShared(&shared_);
+  ASSERT_EQ(other->Init("", 2, 0), 0);
   for (int round = 0; round < 100; ++round) {
     ASSERT_EQ(composer_.Speak("x", false), 0);
     if (round == 0) {
       ASSERT_TRUE(events.WaitFor("loop:entered"));
-      std::thread([&] { EXPECT_EQ(other.Stop(), 0); }).join();
+      std::thread([&] { EXPECT_EQ(other->Stop(), 0); }).join();
       ASSERT_TRUE(events.WaitFor("loop:aborted"));
     } else {
       composer_.Stop();  // right after the request
@@ -62,17 +63,13 @@ TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNever
   ASSERT_EQ(composer_.Speak("x", false), 0);
   EXPECT_EQ(composer_.Finalize(), 0);
   EXPECT_EQ(events.Count("loop:entered"), events.Count("loop:aborted"));
-  {
-    TestTamrin doomed;
-    doomed.SetShared(&shared_);
-    ASSERT_EQ(doomed.Init("", 2, 0), 0);
-    auto* module = new HookModule("Test_Probe");
-    module->onRun = RunThrough("doomed", &events);
-    module->onDestroy = [&events] { events.Add("destroyed"); };
-    ASSERT_TRUE(doomed.RegisterModule(module));
-    ASSERT_EQ(doomed.Speak("x", false), 0);
-    ASSERT_TRUE(events.WaitFor("doomed:entered"));
-  }
+  auto* module = new HookModule("Test_Probe");
+  module->onRun = RunThrough("doomed", &events);
+  module->onDestroy = [&events] { events.Add("destroyed"); };
+  ASSERT_TRUE(other->RegisterModule(module));
+  ASSERT_EQ(other->Speak("x", false), 0);
+  ASSERT_TRUE(events.WaitFor("doomed:entered"));
+  other.reset();
   EXPECT_EQ(events.Get().back(), "destroyed");  // after its run had ended
   EXPECT_EQ(events.Count("doomed:aborted"), 1);
 }
@@ -161,8 +158,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   EXPECT_TRUE(Selected("b.vof"));
 }
 
-// Two threads make random requests of one engine (modules take up to 2 ms):
-// every request answers its usual code, the last-error text is never torn.
+// Every request answers its usual code, the last-error text is never torn.
 TEST_F(TamrinThreadsTest, RandomInterleavingsOfTwoThreads) {
   install_.Font("b.vof", testing_support::Installation::FontText("Test_Out;Test_Work"));
   auto* work = new HookModule("Test_Work");

@@ -1,6 +1,5 @@
-// The duration and intonation arrays: preparation from the voice font,
-// durations in quanta, F0 cells per phone, contours, target movements and
-// the cursor.
+// The duration and intonation arrays: durations in quanta, F0 cells per
+// phone, contours, target movements and the cursor.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -14,7 +14,6 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// A buffer whose allocations can be made to fail.
 class FailingBuffer : public VSpeechBuffer {
  public:
   bool failSamples = false, failWave = false;
@@ -31,7 +30,6 @@ class FailingBuffer : public VSpeechBuffer {
 class VSpeechBufferTest : public testing_support::ComposerBed {
  protected:
   ~VSpeechBufferTest() override { delete[] block_; }
-  // Inits buffer with a voice font of these settings.
   int Init(VSpeechBuffer& buffer, const std::string& settings) {
     UseFont(settings);
     buffer.SetComposer(&bed_->composer);
@@ -52,7 +50,6 @@ TEST_F(VSpeechBufferTest, AnUnusableInitialAllocationTakesTheDefaultCapacity) {
       {"=0", VSpeechBuffer::kDefaultCapacity},
       {"=2147483630", VSpeechBuffer::kDefaultCapacity},
       {"=12k", 12},
-      {"=67108865", 67108865},
   };
   for (const auto& [value, capacity] : cases) {
     VSpeechBuffer buffer;

@@ -40,8 +40,6 @@ class TmEngineTest : public testing::Test {
   Tamrin* handle_ = nullptr;
 };
 
-// Every call with a null handle or argument, and every failure of the
-// engine: its code and its last-error text.
 TEST_F(TmEngineTest, NullArgumentsAndFailuresGiveTheirCodeAndText) {
   std::filesystem::rename(install_.path("voicefonts"), install_.path("elsewhere"));
   handle_ = reinterpret_cast<Tamrin*>(&install_);  // overwritten with null

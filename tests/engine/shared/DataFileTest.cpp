@@ -1,6 +1,5 @@
-// Scrambled records (Descrambler) and the data-file readers (VLib::
-// OpenDataFile, ReadDataEntry, ReadDataText). Records are built by hand here
-// so that every field can be broken.
+// Scrambled records and the data-file readers; records are built by hand
+// here so that every field can be broken.
 #include <gtest/gtest.h>
 
 #include <fstream>

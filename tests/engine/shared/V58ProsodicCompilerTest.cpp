@@ -1,6 +1,5 @@
-// The phrase templates: reading template files, finding the eight points of
-// a phrase in its syllables and words, and moving the F0 cells by the
-// template of the phrase's type.
+// The phrase templates: template files, the eight points of a phrase, and
+// the F0 cells moved by the template of the phrase's type.
 #include "engine/shared/V58ProsodicCompiler.h"
 
 #include <gtest/gtest.h>
