@@ -1,6 +1,5 @@
-// The programming interface's own work: handles, the mapping of null
-// arguments and failures to codes and last-error texts, UTF-8 at the
-// boundary, and the file that TextToFile writes.
+// The programming interface's own work: handles, codes and last-error
+// texts, UTF-8 at the boundary, and the file that TextToFile writes.
 #include "engine/interface/tmengine.h"
 
 #include <gtest/gtest.h>

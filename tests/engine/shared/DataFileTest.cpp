@@ -10,7 +10,7 @@
 #include "engine/base/VStr.h"
 #include "engine/shared/Descrambler.h"
 #include "engine/shared/VDataFile.h"
-#include "tests/common/TestSupport.h"
+#include "tests/common/Installation.h"
 
 namespace {
 
@@ -75,10 +75,9 @@ class VDataFileTest : public testing::Test {
  protected:
   ~VDataFileTest() override { VStr::Release(&out_); }
 
-  testing_support::TempDir dir_;
-  testing_support::ScopedCwd cwd_{dir_.path()};
+  testing_support::Installation inst_;
   testing_support::MessageRecorder boxes_;
-  std::string path_ = dir_ / "data.bin";
+  std::string path_ = inst_.path("data.bin");
   char* out_ = nullptr;
 };
 
@@ -104,9 +103,9 @@ TEST_F(VDataFileTest, AMalformedRecordIsReportedWithItsFileAndReadingGoesOnToThe
 
 TEST_F(VDataFileTest, OnlyARegularFileOpensAndAnOpenStreamIsNotReopened) {
   std::ifstream in;
-  EXPECT_FALSE(VLib::OpenDataFile(dir_.path().c_str(), in, true));
-  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, dir_.path()));
-  EXPECT_EQ(boxes_.reports(), std::vector<std::string>{"Error reading file " + dir_.path()});
+  EXPECT_FALSE(VLib::OpenDataFile(inst_.dir().c_str(), in, true));
+  EXPECT_FALSE(VLib::ReadDataEntry(in, 120, &out_, true, inst_.dir()));
+  EXPECT_EQ(boxes_.reports(), std::vector<std::string>{"Error reading file " + inst_.dir()});
   std::ifstream open;
   testing_support::WriteFile(path_, Record("x"));
   ASSERT_TRUE(VLib::OpenDataFile(path_.c_str(), open, true));

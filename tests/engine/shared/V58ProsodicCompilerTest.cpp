@@ -39,7 +39,6 @@ class V58ProsodicCompilerTest : public ComposerBed {
     EXPECT_TRUE(compiler->Load(inst_.path("v58/" + name)));
     return compiler;
   }
-  // The start value of the first element of a template, -1 when there is none.
   static float First(const V58ProsodicCompiler& compiler, const char* collection, int mask) {
     const V58ProsodicCollection* c = compiler.GetCollection(collection);
     const V58ProsodicTemplate* t = c != nullptr ? c->Get(mask) : nullptr;
