@@ -203,7 +203,6 @@ TEST_F(TamrinTest, APauseDoesNotOutliveItsRequestAndAThreadThatCannotStartAnswer
   EXPECT_EQ(composer_.Speak("x", true), 0);
   EXPECT_FALSE(pausedInRun);
   composer_.failThreads = true;
-  boxes_.clear();
   EXPECT_EQ(composer_.Speak("x", false), Tamrin::kThreadFailed);
   EXPECT_EQ(boxes_.reports(), std::vector<std::string>{"Error starting the speech thread."});
   EXPECT_TRUE(composer_.GetControl()->IsIdle());
