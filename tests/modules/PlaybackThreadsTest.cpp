@@ -23,71 +23,73 @@ class PlaybackThreadsTest : public testing_support::ComposerBed {
   PlaybackThreadsTest() {
     devices_.SetClock(VirtualWaveOut::Clock::kManual);
     VControl::SetAbort(false);
+    playback_.SetComposer(&bed_->composer);
     Use("no", "no");
   }
   void Use(const std::string& openAtPlay, const std::string& blockAfter) {
     UseFont(std::string(testing_support::kBedFont) + "VM_Playback.OpenAtPlay=" + openAtPlay +
             "\nVM_Playback.BlockAfter=" + blockAfter + "\n");
-    playback_.SetComposer(&bed_->composer);
     ASSERT_TRUE(playback_.SetUp());
   }
-  // A pass of n samples numbered from first (100 ms for 2205).
-  void Pass(int n, int first) {
-    bed_->speech.Reset();
-    for (const int16_t s : Numbers(n, first)) bed_->speech.Append(s);
-  }
-  static std::vector<int16_t> Numbers(int n, int first) {
-    std::vector<int16_t> v(static_cast<size_t>(n));
+  // 2205 samples (100 ms) numbered from first.
+  static std::vector<int16_t> Numbers(int first) {
+    std::vector<int16_t> v(2205);
     std::iota(v.begin(), v.end(), static_cast<int16_t>(first));
     return v;
   }
-  // Runs on a thread of its own until joined.
-  std::thread RunLater() {
-    return std::thread([this] { playback_.Run(); });
+  // A pass of those samples; its run on a thread of its own.
+  void Pass(int first) {
+    bed_->speech.Reset();
+    for (const int16_t s : Numbers(first)) bed_->speech.Append(s);
   }
-  void Settle() { std::this_thread::sleep_for(milliseconds(30)); }
+  std::thread RunLater(int first) {
+    Pass(first);
+    std::thread run([this] { playback_.Run(); });
+    std::this_thread::sleep_for(milliseconds(30));
+    return run;
+  }
   // Moves the clock past the last block and lets the device hear it.
-  void Finish() {
+  std::vector<VirtualWaveOut::Block> Finish() {
     devices_.Advance(milliseconds(500));
     for (int i = 0; i < 400; ++i) {
       const auto blocks = devices_.Blocks();
-      if (blocks.back().samples.size() == blocks.back().written) return;
+      if (blocks.back().samples.size() == blocks.back().written) return blocks;
       std::this_thread::sleep_for(milliseconds(5));
     }
+    return devices_.Blocks();
   }
 
   VirtualWaveOut devices_;
   VM_Playback playback_;
 };
 
-TEST_F(PlaybackThreadsTest, ASecondRunWaitsUntilTheFirstBlockHasPlayed) {
-  Pass(2205, 0);
+TEST_F(PlaybackThreadsTest, AnAbortedRunPlaysNothingAndASecondRunWaitsForTheFirstBlock) {
+  VControl::SetAbort(true);
+  Pass(0);
+  EXPECT_TRUE(playback_.Run());
+  VControl::SetAbort(false);
+  EXPECT_EQ(playback_.PlayBlock(), VM_Playback::kNothingHeld);
+  ASSERT_TRUE(devices_.Blocks().empty());
   ASSERT_TRUE(playback_.Run());
-  Pass(2205, 5000);
-  std::thread second = RunLater();
-  Settle();
+  std::thread second = RunLater(5000);
   EXPECT_EQ(devices_.Blocks().size(), 1u);
   devices_.Advance(milliseconds(100));
   second.join();
-  Finish();
-  const auto blocks = devices_.Blocks();
+  const auto blocks = Finish();
   ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[0].samples, Numbers(2205, 0));
-  EXPECT_EQ(blocks[1].samples, Numbers(2205, 5000));
+  EXPECT_EQ(blocks[0].samples, Numbers(0));
+  EXPECT_EQ(blocks[1].samples, Numbers(5000));
 }
 
 TEST_F(PlaybackThreadsTest, StopEndsTheBlockAndOnlyExactlyYesOpensTheDeviceAtEachPlay) {
-  for (const std::string value : {"no", "yes", "Yes", " yes", "yes ", ""}) {
+  for (const std::string value : {"no", "yes", "Yes", " yes", ""}) {
     SCOPED_TRACE("[" + value + "]");
     // However often a font is selected, one device at most stays open.
     Use(value, "no");
     Use(value, "no");
     EXPECT_EQ(CPlayBack::openAtPlay(), value == "yes");
     EXPECT_EQ(devices_.OpenDevices(), value == "yes" ? 0 : 1);
-    const std::size_t before = devices_.Blocks().size();
-    EXPECT_EQ(playback_.Stop(), 0);  // idle: nothing to stop
-    EXPECT_EQ(devices_.Blocks().size(), before);
-    Pass(2205, 0);
+    Pass(0);
     playback_.Run();
     devices_.Advance(milliseconds(10));
     EXPECT_EQ(playback_.Stop(), 0);
@@ -97,65 +99,39 @@ TEST_F(PlaybackThreadsTest, StopEndsTheBlockAndOnlyExactlyYesOpensTheDeviceAtEac
 }
 
 TEST_F(PlaybackThreadsTest, PauseAndResumeReplayTheHeldBlockFromItsFirstSample) {
-  Pass(2205, 0);
+  Pass(0);
   playback_.Run();
   devices_.Advance(milliseconds(40));
   bed_->composer.control.SetPaused(true);
   playback_.Stop();
   // The next pass is prepared meanwhile and waits while paused.
-  Pass(2205, 7000);
-  std::thread next = RunLater();
-  Settle();
+  std::thread next = RunLater(7000);
   EXPECT_EQ(playback_.PlayBlock(), 0);
   bed_->composer.control.SetPaused(false);
   devices_.Advance(milliseconds(50));
-  Settle();
+  std::this_thread::sleep_for(milliseconds(30));
   // The replay is not cut by the next pass.
   EXPECT_EQ(devices_.Blocks().size(), 2u);
   devices_.Advance(milliseconds(60));
   next.join();
-  Finish();
-  const auto blocks = devices_.Blocks();
+  const auto blocks = Finish();
   ASSERT_EQ(blocks.size(), 3u);
   EXPECT_TRUE(blocks[0].cut);
-  EXPECT_EQ(blocks[1].samples, Numbers(2205, 0));
-  EXPECT_EQ(blocks[2].samples, Numbers(2205, 7000));
+  EXPECT_EQ(blocks[1].samples, Numbers(0));
+  EXPECT_EQ(blocks[2].samples, Numbers(7000));
 }
 
-TEST_F(PlaybackThreadsTest, BlockAfterReturnsWhenTheBlockEndedAndItsDeviceIsClosed) {
+TEST_F(PlaybackThreadsTest, SetUpStopsAPlayingBlockAndBlockAfterWaitsUntilItsDeviceIsClosed) {
+  Pass(0);
+  playback_.Run();
   Use("yes", "yes");
-  Pass(2205, 0);
-  std::thread run = RunLater();
-  Settle();
+  EXPECT_TRUE(devices_.Blocks()[0].cut);
+  std::thread run = RunLater(100);
   devices_.Advance(milliseconds(100));
   run.join();
-  EXPECT_EQ(devices_.Blocks()[0].samples.size(), 2205u);
   EXPECT_EQ(devices_.OpenDevices(), 0);
+  EXPECT_EQ(devices_.Blocks()[1].samples, Numbers(100));
   EXPECT_EQ(devices_.CallsFromDeviceThread(), 0);
-}
-
-TEST_F(PlaybackThreadsTest, SetUpStopsAPlayingBlockBeforeItZeroesTheHeader) {
-  Pass(2205, 0);
-  playback_.Run();
-  Use("no", "no");
-  EXPECT_TRUE(devices_.Blocks()[0].cut);
-  Pass(2205, 100);
-  playback_.Run();
-  devices_.Advance(milliseconds(200));
-  playback_.Run();  // waits for the block, then plays the same samples again
-  devices_.Advance(milliseconds(200));
-  EXPECT_TRUE(playback_.ReleaseResources());
-  EXPECT_EQ(devices_.OpenDevices(), 0);
-  EXPECT_EQ(devices_.Blocks()[1].samples, Numbers(2205, 100));
-}
-
-TEST_F(PlaybackThreadsTest, AnAbortBeforeTheRunPlaysNothing) {
-  VControl::SetAbort(true);
-  Pass(2205, 0);
-  EXPECT_TRUE(playback_.Run());
-  VControl::SetAbort(false);
-  EXPECT_TRUE(devices_.Blocks().empty());
-  EXPECT_EQ(playback_.PlayBlock(), VM_Playback::kNothingHeld);
 }
 
 }  // namespace

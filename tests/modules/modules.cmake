@@ -5,22 +5,17 @@
 if(TARGET tm_engine_core AND TARGET tm_mbrola)
   tm_add_test_folder(modules LIBS tm_engine_core tm_modules ${CMAKE_DL_LIBS})
 
-  # A synthesizer library that lacks one of the 18 entry points.
-  add_library(tm_test_mbrola17 SHARED ${CMAKE_CURRENT_LIST_DIR}/mbrola17/mbrola17.cpp)
-  set_target_properties(tm_test_mbrola17 PROPERTIES OUTPUT_NAME mbrola17 PREFIX "")
-
   foreach(target test_modules test_modules_threads)
     if(NOT TARGET ${target})
       continue()
     endif()
-    add_dependencies(${target} tm_mbrola tm_mbrplay tm_test_mbrola17)
+    add_dependencies(${target} tm_mbrola tm_mbrplay)
     # The text modules' tests write rule files, phone tables and lexicons
     # with the data tools.
     target_link_libraries(${target} PRIVATE tm_rulec_lib tm_phonetable_lib tm_scramble_lib)
     tm_depend_on_installation_data(${target})
     target_compile_definitions(${target} PRIVATE
       TM_MBROLA_LIBRARY="$<TARGET_FILE:tm_mbrola>"
-      TM_MBROLA17_LIBRARY="$<TARGET_FILE:tm_test_mbrola17>"
       TM_MBRPLAY_LIBRARY="$<TARGET_FILE:tm_mbrplay>"
       TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
   endforeach()

@@ -79,6 +79,14 @@ TEST(TMSharedDeathTest, DestroyingALoadedHolderNeverEndsTheProcess) {
   for (const bool instance : {false, true}) {
     EXPECT_EXIT(
         {
+          // The child ends without unwinding, so its own copy of the
+          // installation goes at exit, after the shared resources.
+          static std::string root;
+          root = std::filesystem::path(inst.dir()).parent_path().string();
+          std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(root, ec);
+          });
           TMShared* shared = instance ? &TMShared::Instance() : new TMShared();
           if (shared->Load() != 0) std::exit(3);
           setenv("XDG_CONFIG_HOME", unregistered.c_str(), 1);
