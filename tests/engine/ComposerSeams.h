@@ -52,8 +52,7 @@ class Events {
   std::vector<std::string> events_;
 };
 
-// Where a module waits until the test opens it, the run aborts, or five
-// seconds pass (only a lost stop comes near that).
+// Where a module waits until the test opens it, the run aborts, or 5 s pass.
 struct Gate {
   std::string Pass() {  // "passed", "aborted" or "gave up"
     for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
@@ -101,8 +100,7 @@ class HookModule : public VModule {
   std::string lastText_;
 };
 
-// Events name + ":entered", then name + ":" + how it left the gate (with
-// none, a gate that never opens).
+// Events name + ":entered", then name + ":" + how it left the gate (or one never opened).
 inline std::function<bool()> RunThrough(const std::string& name, Events* events,
                                         Gate* gate = nullptr) {
   return [name, events, gate] {
@@ -113,9 +111,8 @@ inline std::function<bool()> RunThrough(const std::string& name, Events* events,
   };
 }
 
-// An output module's part: it waits while the run is paused ("Out:waiting"),
-// plays nothing once the run is aborted ("Out:played", "Out:aborted"), then
-// events the run's text ("left:" + text).
+// An output module's part: it waits while paused ("Out:waiting"), plays nothing
+// once aborted ("Out:played", "Out:aborted"), then events "left:" + the run's text.
 inline std::function<bool()> OutputRun(HookModule* module, Events* events) {
   return [module, events] {
     VControl* control = module->PeekComposer()->GetControl();

@@ -126,8 +126,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   EXPECT_EQ(events.Get().back(), "left:second .");
   EXPECT_EQ(events.Count("Out:aborted"), 1);
   EXPECT_EQ(events.Count("left:first ."), 1);
-  // A paused synchronous run of another thread holds the lock: the request
-  // must not wait for it for good.
+  // A paused synchronous run of another thread holds the lock: no waiting for good.
   gate = &second;
   int result = -1;
   std::thread speaker([&] { result = composer_.Speak("sync", true); });

@@ -20,9 +20,8 @@ std::string Digits(int n) {
   return std::string(6 - std::to_string(n).size(), '0') + std::to_string(n);
 }
 
-// A record of 120 bytes: the L field, then the body enciphered with the key
-// (M field, payload, check byte, zeros up to L, a multiple of ten unless
-// given). Empty fields are filled in right.
+// A record of 120 bytes: the L field, then the body enciphered with the key (M field,
+// payload, check byte, zeros up to L, a multiple of ten unless given; empty fields right).
 std::string Record(const std::string& payload, std::string lField = "", std::string mField = "",
                    int checkDelta = 0, int bodyLength = -1) {
   unsigned sum = 0;
