@@ -1,6 +1,5 @@
-// The composer with test seams: modules whose runs the tests steer, a
-// composer whose module creation and thread start they replace, and a
-// fixture with a complete installation (its fonts chain "Test_Probe").
+// The composer with test seams: steered modules, replaceable module
+// creation and thread start, a fixture on a complete installation.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -43,8 +42,8 @@ class Events {
     });
   }
   int Count(const std::string& event) const {
-    const std::vector<std::string> events = Get();
-    return static_cast<int>(std::count(events.begin(), events.end(), event));
+    std::lock_guard<std::mutex> guard(mutex_);
+    return static_cast<int>(std::count(events_.begin(), events_.end(), event));
   }
 
  private:
@@ -53,8 +52,7 @@ class Events {
   std::vector<std::string> events_;
 };
 
-// Where a module waits until the test opens it, the run aborts, or five
-// seconds pass (only a lost stop comes near that).
+// Where a module waits until the test opens it, the run aborts, or 5 s pass.
 struct Gate {
   std::string Pass() {  // "passed", "aborted" or "gave up"
     for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
@@ -66,8 +64,7 @@ struct Gate {
   std::atomic<bool> open{false};
 };
 
-// A module whose run the test gives; it counts its runs and set-ups and
-// keeps the text of its last run.
+// A module whose run the test gives; it keeps the text of its last run.
 class HookModule : public VModule {
  public:
   explicit HookModule(const std::string& name) : VModule(name) {}
@@ -103,8 +100,7 @@ class HookModule : public VModule {
   std::string lastText_;
 };
 
-// Events name + ":entered", then name + ":" + how it left the gate (with
-// none, a gate that never opens).
+// Events name + ":entered", then name + ":" + how it left the gate (or one never opened).
 inline std::function<bool()> RunThrough(const std::string& name, Events* events,
                                         Gate* gate = nullptr) {
   return [name, events, gate] {
@@ -115,20 +111,19 @@ inline std::function<bool()> RunThrough(const std::string& name, Events* events,
   };
 }
 
-// An output module's part: it waits while the run is paused ("Out:waiting")
-// and plays nothing once the run is aborted ("Out:played", "Out:aborted").
+// An output module's part: it waits while paused ("Out:waiting"), plays nothing
+// once aborted ("Out:played", "Out:aborted"), then events "left:" + the run's text.
 inline std::function<bool()> OutputRun(HookModule* module, Events* events) {
   return [module, events] {
     VControl* control = module->PeekComposer()->GetControl();
     if (control->IsPaused()) events->Add("Out:waiting");
     control->WaitWhilePaused();
     events->Add(VControl::IsAbort() ? "Out:aborted" : "Out:played");
+    events->Add("left:" + module->PeekComposer()->GetText()->Str());
     return true;
   };
 }
 
-// A composer whose modules, thread start and read-only error file the test
-// may replace.
 class TestTamrin : public Tamrin {
  public:
   std::function<VModule*(ModuleId)> create;
@@ -153,8 +148,7 @@ class TestTamrin : public Tamrin {
   }
 };
 
-// A complete installation, recorded message boxes, shared resources of its
-// own and a composer with test seams.
+// Its fonts chain "Test_Probe".
 class ComposerTest : public testing::Test {
  protected:
   ComposerTest() {
@@ -167,7 +161,6 @@ class ComposerTest : public testing::Test {
     composer_.SetShared(&shared_);
     return composer_.Init(font, 1, 0);
   }
-  // Init with a font "chain.vof" of this chain selected.
   int InitWith(const std::string& chain, const std::string& method = "none") {
     install_.Font("chain.vof", testing_support::Installation::FontText(chain, method));
     return Init("chain.vof");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/TestSupport.h"
+#include "tests/common/Installation.h"
 
 namespace {
 
@@ -23,10 +23,9 @@ class VConfigurationTest : public testing::Test {
     return out;
   }
 
-  testing_support::TempDir dir_;
-  testing_support::ScopedCwd cwd_{dir_.path()};
+  testing_support::Installation inst_;
   testing_support::MessageRecorder boxes_;
-  std::string path_ = dir_ / "settings.txt";
+  std::string path_ = inst_.path("settings.txt");
   VConfiguration config_;
 };
 
@@ -47,7 +46,7 @@ TEST_F(VConfigurationTest, TheFirstOccurrenceWinsAndTheIdCannotBeOverridden) {
 }
 
 TEST_F(VConfigurationTest, AMissingFileOrAFolderIsReportedAndLeavesOnlyTheId) {
-  for (const std::string& path : {dir_ / "absent.txt", dir_.path()}) {
+  for (const std::string& path : {inst_.path("absent.txt"), inst_.dir()}) {
     VConfiguration config;
     EXPECT_EQ(config.Load(path), -1);
     EXPECT_EQ(boxes_.reports().back(), "ifstream error on " + path);

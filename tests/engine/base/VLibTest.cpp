@@ -34,8 +34,7 @@ std::vector<std::string> Reports(const std::string& path) {
   return out;
 }
 
-// Runs f in a child that must end through the exit hook with code (a parent
-// sees its low eight bits, as every POSIX exit status).
+// Runs f in a child that must end through the exit hook with code (its low byte seen).
 void ExpectExit(const std::function<void()>& f, int code) {
   EXPECT_EXIT(
       {

@@ -2,7 +2,6 @@
 // that voice fonts run, and the pool of voice fonts.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -15,34 +14,11 @@
 #include "engine/shared/TMShared.h"
 #include "tests/common/FakeComposer.h"
 #include "tests/common/Installation.h"
+#include "tests/engine/ComposerSeams.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-// A module that writes what happens to it into a shared journal.
-class JournalModule : public VModule {
- public:
-  JournalModule(const std::string& name, Names* journal) : VModule(name), journal_(journal) {}
-  bool ReleaseResources() override { return true; }
-  bool Init() override { return true; }
-  bool SetUp() override { return Note("setup") && setUp; }
-  bool Run() override {
-    Note("run");
-    if (onRun) onRun();
-    return run;
-  }
-  bool Release() override { return true; }
-  bool setUp = true, run = true;
-  std::function<void()> onRun;
-
- private:
-  bool Note(const std::string& what) {
-    journal_->push_back(what + " " + GetName());
-    return true;
-  }
-  Names* journal_;
-};
 
 class FrameworkTest : public testing::Test {
  protected:
@@ -50,8 +26,17 @@ class FrameworkTest : public testing::Test {
     composer_.shared = &shared_;
     composer_.pool = &pool_;
     pool_.SetComposer(&composer_);
-    for (const char* name : {"VM_A", "VM_B", "VM_C"}) {
-      modules_.push_back(new JournalModule(name, &journal_));
+    for (const std::string name : {"VM_A", "VM_B", "VM_C"}) {  // they note what happens to them
+      modules_.push_back(new engine_testing::HookModule(name));
+      modules_.back()->onSetUp = [this, name] {
+        journal_.push_back("setup " + name);
+        return name != failSetUp_;
+      };
+      modules_.back()->onRun = [this, name] {
+        journal_.push_back("run " + name);
+        if (name == abortAt_) VControl::SetAbort(true);
+        return name != failRun_;
+      };
       composer_.directory.AddModule(modules_.back());
     }
     inst_.write("config.txt", "VoiceFonts.Directory=fonts\nVoiceFonts.Suffix=.vof\n");
@@ -81,28 +66,29 @@ class FrameworkTest : public testing::Test {
   testing_support::FakeComposer composer_;
   VCharacterPool pool_;
   Names journal_;
-  std::vector<JournalModule*> modules_;
+  std::string failSetUp_, failRun_, abortAt_;
+  std::vector<engine_testing::HookModule*> modules_;
 };
 
 TEST_F(FrameworkTest, AChainRunsItsEnabledModulesInOrderAndStopsAtAFailureOrAnAbort) {
   VModuleChain chain;
   chain.SetComposer(&composer_);
-  for (JournalModule* m : {modules_[0], modules_[1], modules_[2], modules_[0]}) chain.AddModule(m);
+  for (int i : {0, 1, 2, 0}) chain.AddModule(modules_[i]);
   EXPECT_EQ(Run(chain),
             (Names{"run VM_B", "run VM_C", "run VM_A"}));  // named twice: the later place
   EXPECT_EQ(composer_.resets, 1);
   modules_[2]->SetEnabled(false);
-  modules_[1]->run = false;
+  failRun_ = "VM_B";
   EXPECT_EQ(Run(chain), (Names{"run VM_B"}));
-  modules_[1]->run = true;
-  modules_[1]->onRun = [] { VControl::SetAbort(true); };
+  failRun_.clear();
+  abortAt_ = "VM_B";
   EXPECT_EQ(Run(chain), (Names{"run VM_B"}));
   EXPECT_EQ(Run(chain), Names{});  // entered with the flag set
   VControl::SetAbort(false);
   journal_.clear();
   EXPECT_EQ(chain.SetUpAll(), 0);  // disabled modules too
   EXPECT_EQ(journal_, (Names{"setup VM_B", "setup VM_C", "setup VM_A"}));
-  modules_[2]->setUp = false;
+  failSetUp_ = "VM_C";
   EXPECT_EQ(chain.SetUpAll(), -1110);
   EXPECT_EQ(composer_.lastError, -1110);
   EXPECT_EQ(boxes_.reports(), Names{"Error: setting up module [VM_C]"});
@@ -130,14 +116,12 @@ TEST_F(FrameworkTest, ThePoolEntersFontsInNameOrderWithChainsAndTheDefaultFontsV
   EXPECT_EQ(pool_.GetName(0), "default.vof");
   EXPECT_EQ(pool_.Count(), static_cast<int>(std::size(chains)) + 2);
   for (size_t i = 0; i < std::size(chains); ++i)
-    EXPECT_EQ(ChainOf("f" + std::to_string(i) + ".vof"), chains[i].second) << i;
-  EXPECT_EQ(ChainOf("nolist.vof"), Names{"VM_C"});
-  ASSERT_NE(pool_.Find("f0.vof"), nullptr);
+    ASSERT_EQ(ChainOf("f" + std::to_string(i) + ".vof"), chains[i].second) << i;
+  ASSERT_EQ(ChainOf("nolist.vof"), Names{"VM_C"});
   EXPECT_EQ(pool_.Find("f0.vof")->GetParameter("Playback.Method"), "cplayback");  // empty in f0.vof
   VCharacter alone;  // without composer or pool: its own file only
   alone.Load(inst_.path("fonts/f0.vof"));
   EXPECT_EQ(alone.GetParameter("Playback.Method"), "");
-  ASSERT_NE(pool_.Find("nolist.vof"), nullptr);
   EXPECT_EQ(pool_.Find("nolist.vof")->GetParameter("TIMEQUANTUM"), "");
   EXPECT_EQ(boxes_.reports(), Names{"Error: parameter [TIMEQUANTUM] was not found in [" +
                                     inst_.path("fonts/default.vof") + "]"});

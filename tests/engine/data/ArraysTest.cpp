@@ -1,12 +1,10 @@
-// The duration and intonation arrays: preparation from the voice font,
-// durations in quanta, F0 cells per phone, contours, target movements and
-// the cursor.
+// The duration and intonation arrays: durations in quanta, F0 cells per
+// phone, contours, target movements and the cursor.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/base/VLib.h"
 #include "tests/common/ComposerBed.h"
 
 namespace {
@@ -39,7 +37,13 @@ TEST_F(ArraysTest, DurationsAreQuantisedHalfDownAndGetChecksBothEnds) {
   EXPECT_FALSE(duration_.IsFinalised());
 }
 
-TEST_F(ArraysTest, ATimeQuantumOfZeroOrBelowFailsBothPreparations) {
+TEST_F(ArraysTest, SetFlatGivesHertzOfTheScaledReferenceUnlessTheTimeQuantumIsNotPositive) {
+  intonation_.SetScale(1.5f);
+  ASSERT_EQ(bed_->Build("ma."), 1);
+  Multiply(1, 1, 1.5f, false);
+  EXPECT_EQ(intonation_.SetFlat(), 1);
+  ExpectCells(bed_->Cells(), Join({Repeat(180.0f), Repeat(270.0f)}));
+  // A time quantum of zero or below fails the preparation of both arrays.
   for (const std::string quantum : {"0", "-20", ""}) {
     SCOPED_TRACE(quantum);
     boxes_.clear();
@@ -180,14 +184,6 @@ TEST_F(ArraysTest, ARangeOutsideTheLinksIsReportedWithItsPlaceAndChangesNothing)
             (Strings{"VIntonation:203\n\tError: m_links are NULL",
                      "VIntonation:210\n\tError: m_size is 0",
                      "VIntonation:221\n\tm_size=4\n\tl_s=2\n\tl_e=0\n\tt.\n\tmat."}));
-}
-
-TEST_F(ArraysTest, SetFlatTurnsTheFactorsIntoHertzOfTheScaledReference) {
-  intonation_.SetScale(1.5f);
-  ASSERT_EQ(bed_->Build("ma."), 1);
-  Multiply(1, 1, 1.5f, false);
-  EXPECT_EQ(intonation_.SetFlat(), 1);
-  ExpectCells(bed_->Cells(), Join({Repeat(180.0f), Repeat(270.0f)}));
 }
 
 }  // namespace
