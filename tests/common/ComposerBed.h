@@ -4,10 +4,9 @@
 // intonation arrays, the phrase, word and syllable layers (built from the
 // phone string as the layer modules build them) and a speech buffer.
 //
-// Phone table (symbol: phone vowel stressed):
-//   a e i o u: 1 1 0      A E I O U: 1 1 1
-//   p t k b d g f v T D s z x G m n l j r c: 1 0 0
-//   _ # / , . ; !: 0 0 0  (the last five close a phrase)
+// Phone table (symbols: phone vowel stressed voiced break tristate):
+//   aeiou: 1 1 0 1 0 1   AEIOU: 1 1 1 1 0 1   ptkfTsxc: 1 0 0 0 0 0
+//   bdgvDzGjmnlr: 1 0 0 1 0 0   _#: all 0   /,.;!: break 1 (they close a phrase)
 // With the bed's font every phone of factor 1.0 lasts 100 ms: 5 cells.
 #pragma once
 
@@ -50,22 +49,18 @@ inline void ExpectCells(const Cells& actual, const Cells& expected) {
   for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5) << i;
 }
 
-inline void AddBedPhones(VSR_PhonePool* pool) {
-  for (const char* column : {"symbol", "phone", "vowel", "stressed"}) pool->AddFeatureName(column);
-  const auto add = [pool](const std::string& symbols, const char* phone, const char* vowel,
-                          const char* stressed) {
-    for (char c : symbols) {
-      pool->AddPhone(c);
-      pool->SetFeature("symbol", std::string(1, c).c_str());
-      pool->SetFeature("phone", phone);
-      pool->SetFeature("vowel", vowel);
-      pool->SetFeature("stressed", stressed);
+inline void AddBedPhones(VSR_PhonePool* table) {
+  const char* columns[] = {"symbol", "phone", "vowel", "stressed", "voiced", "break", "tristate"};
+  for (const char* column : columns) table->AddFeatureName(column);
+  for (const std::string row : {"aeiou 110101", "AEIOU 111101", "ptkfTsxc 100000",
+                                "bdgvDzGjmnlr 100100", "_# 000000", "/,.;! 000010"}) {
+    for (std::size_t c = 0; row[c] != ' '; ++c) {
+      table->AddPhone(row[c]);
+      for (int i = 0; i < 7; ++i) {
+        table->SetFeature(columns[i], row.substr(i == 0 ? c : row.find(' ') + i, 1).c_str());
+      }
     }
-  };
-  add("aeiou", "1", "1", "0");
-  add("AEIOU", "1", "1", "1");
-  add("ptkbdgfvTDszxGmnljrc", "1", "0", "0");
-  add("_#/,.;!", "0", "0", "0");
+  }
 }
 
 // One composer's data; a test may make several that share the resources.

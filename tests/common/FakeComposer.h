@@ -24,7 +24,7 @@ class FakeComposer : public VComposer {
     return 1;
   }
   void SetLastError(int code) override { lastError = code; }
-  std::string GetInstanceText() const override { return std::to_string(instance); }
+  std::string GetInstanceText() const override { return "1"; }
 
   TMShared* GetShared() override { return shared; }
   VCharacter* GetCharacter() override { return character; }
@@ -40,7 +40,6 @@ class FakeComposer : public VComposer {
 
   int resets = 0;
   int lastError = 0;
-  int instance = 1;
   std::function<void()> onReset;
 
   TMShared* shared = nullptr;

@@ -120,12 +120,4 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
-int ErrorsLogged(const std::string& path, const std::string& part) {
-  int n = 0;
-  for (const std::string& line : ReadLines(path)) {
-    n += line.rfind("*** ERROR:\t", 0) == 0 && line.find(part) != std::string::npos ? 1 : 0;
-  }
-  return n;
-}
-
 }  // namespace testing_support

@@ -74,7 +74,5 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
-// How many lines of a log begin with "*** ERROR:\t" and hold part.
-int ErrorsLogged(const std::string& path, const std::string& part = "");
 
 }  // namespace testing_support
