@@ -117,12 +117,6 @@ class BedComposer {
     return std::vector<float>(intonation.GetCells(),
                               intonation.GetCells() + intonation.GetCellCount());
   }
-  // The cells of character i.
-  std::vector<float> CellsOf(int i) {
-    int n = 0;
-    const float* c = intonation.CellsAt(At(i), &n);
-    return c == nullptr ? std::vector<float>() : std::vector<float>(c, c + n);
-  }
   // The "phrase" mark of every syllable, "" for none.
   std::vector<std::string> Marks() const {
     std::vector<std::string> out;
@@ -201,10 +195,10 @@ class ComposerBed : public testing::Test {
     bed_ = MakeComposer();
   }
 
-  // Makes a voice font of these settings the bed's character.
+  // Makes a voice font of these settings (before the bed's font) the bed's character.
   void UseFont(const std::string& settings) {
     const std::string name = "fonts/font" + std::to_string(++fonts_) + ".vof";
-    inst_.write(name, settings);
+    inst_.write(name, settings + kBedFont);
     bed_->UseFont(inst_.path(name));
   }
   std::unique_ptr<BedComposer> MakeComposer() {

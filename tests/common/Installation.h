@@ -1,17 +1,9 @@
-// The one builder of test installations. An Installation is a temporary
-// folder registered as the installation (in a registry stand-in of its own)
-// with a working folder of its own, where the error reports land; the
-// process uses it while the object lives. Presets fill it:
-//  - Complete(): config.txt naming every resource folder, the resources
-//    compiled with the real data tools (rules/upper.rul, rules/phonemes.rul,
-//    phones/greek.phn, lexicon/words.lex, tristate/durations.3st,
-//    user/names.usr, an empty v58 folder), logs/, and two voice fonts that
-//    chain the test module "Test_Probe": voicefonts/default.vof (naming the
-//    resources) and voicefonts/second.vof. A test that calls it links the
-//    data tools' libraries.
-//  - Assemble(): the build tree's data as the install step lays it out, with
-//    bin/mbrola.so (the built library, or another one) and the built player
-//    library bin/mbrplay.so.
+// The one builder of test installations: a temporary folder registered as
+// the installation, with a working folder of its own (where the error reports
+// land), used by the process while the object lives. Complete() fills it with
+// small resources compiled by the data tools (whose libraries the test links)
+// and two fonts chaining "Test_Probe"; Assemble() with the build tree's data,
+// bin/mbrola.so (the built library or another) and bin/mbrplay.so.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // working-directory guards, file access, and a recorder of message boxes.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,9 +66,9 @@ class MessageRecorder {
   void clear();
 
  private:
+  mutable std::mutex mutex_;
+  std::vector<std::pair<std::string, std::string>> messages_;
   platform::MessageSink previous_;
-  struct Shared;
-  Shared* shared_;
 };
 
 std::string ReadFile(const std::string& path);

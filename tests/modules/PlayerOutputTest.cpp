@@ -59,8 +59,7 @@ class PlayerOutputTest : public testing_support::ComposerBed {
   }
   // Sets both modules up with these keys; then a pass of "kala".
   void Keys(const std::string& keys) {
-    UseFont(std::string(testing_support::kBedFont) +
-            "VM_SpeechOut_Mbr.Database=voices/p.voice\nVM_SaveWave.Database=voices/s.voice\n" +
+    UseFont("VM_SpeechOut_Mbr.Database=voices/p.voice\nVM_SaveWave.Database=voices/s.voice\n" +
             keys);
     ASSERT_TRUE(out_.SetUp());
     ASSERT_TRUE(save_.SetUp());

@@ -37,10 +37,7 @@ const std::string kTemplates = std::string(kLayers) + "VM_IntonationV58";
 class ProsodyTest : public testing_support::ComposerBed {
  protected:
   ProsodyTest() {
-    inst_.write("config.txt",
-                "3States.Directory=tristate\n3States.Suffix=.3st\nV58Compiler.Directory=v58\n"
-                "V58Compiler.Suffix=.v58\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
-                "Lexicon.EForm=no\n");
+    inst_.write("config.txt", testing_support::Installation::Configuration());
     // Stressed vowels 1.5, voiced phones between vowels 1.2, a vowel before a break (or none) 1.3.
     inst_.Scrambled("tristate/test.3st",
                     {"[*][stressed:1][*]:0.15", "[vowel:1][voiced:1][vowel:1]:0.12",
@@ -57,16 +54,16 @@ class ProsodyTest : public testing_support::ComposerBed {
     EXPECT_EQ(shared_.GetConfiguration()->Load(inst_.path("config.txt")), 1);
     EXPECT_TRUE(shared_.Get3States()->Load(&shared_) && shared_.GetV58Compiler()->Load(&shared_) &&
                 shared_.GetTreeLexicon()->Load(&shared_));
-    bed_->mlds.Clear();  // the layer modules make their own layers
     bed_->composer.onReset = [this] { bed_->duration.Reset(), bed_->intonation.Reset(); };
     pool_.SetComposer(&bed_->composer);
     std::apply([this](auto&... m) { (bed_->composer.directory.AddModule(&m), ...); }, modules_);
   }
 
-  // Makes a font with that chain and these settings (before the bed's and the lexicon) current.
+  // Makes a font with that chain and these settings (before the bed's font and the lexicon)
+  // current. The layer modules work on the bed's layers, the first of their names.
   void UseFont(const std::string& chain, const std::string& settings = kResources) {
-    ComposerBed::UseFont(settings + testing_support::kBedFont +
-                         "VM_LayerWord.Lexicon=test.lex\nVModuleChain.Modules=" + chain + "\n");
+    ComposerBed::UseFont(settings + "VM_LayerWord.Lexicon=test.lex\nVModuleChain.Modules=" + chain +
+                         "\n");
     bed_->character->SetComposer(&bed_->composer);
     pool_.BuildChain(bed_->character.get());
     ASSERT_EQ(bed_->character->GetChain()->SetUpAll(), 0);
@@ -81,13 +78,7 @@ class ProsodyTest : public testing_support::ComposerBed {
   // The phone text of phones with the first factors and cells given (the others 1.0).
   std::string Generate(const std::string& phones, const std::vector<float>& factors = {},
                        const std::vector<float>& cells = {}) {
-    bed_->composer.text.SetText(phones);
-    bed_->duration.Reset();
-    bed_->intonation.Reset();
-    for (std::size_t i = 0; bed_->duration.Prepare() == 1 && i < factors.size(); ++i) {
-      bed_->duration.Set(static_cast<int>(i), factors[i]);
-    }
-    if (bed_->intonation.Prepare() > 0) {
+    if (bed_->Build(phones, factors) > 0) {
       std::copy(cells.begin(), cells.end(), bed_->intonation.GetCells());
     }
     EXPECT_TRUE(RunModule("VM_GeneratorPHO"));
