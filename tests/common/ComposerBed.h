@@ -1,10 +1,8 @@
-// A composer stand-in with the data that the chain's components read, for
-// the tests of the arrays, the phrase templates and the modules: a phone
-// table built in memory, a voice font read from a file, the duration and
-// intonation arrays, the phrase, word and syllable layers (built from the
-// phone string as the layer modules build them) and a speech buffer.
-//
-// Phone table (symbols: phone vowel stressed voiced break tristate):
+// A composer stand-in with what the chain's components read: a phone table in
+// memory, a voice font file, the duration and intonation arrays, the phrase,
+// word and syllable layers (built as the layer modules build them) and a
+// speech buffer; no stop request is pending. Phone table (symbols: phone,
+// vowel, stressed, voiced, break, tristate):
 //   aeiou: 1 1 0 1 0 1   AEIOU: 1 1 1 1 0 1   ptkfTsxc: 1 0 0 0 0 0
 //   bdgvDzGjmnlr: 1 0 0 1 0 0   _#: all 0   /,.;!: break 1 (they close a phrase)
 // With the bed's font every phone of factor 1.0 lasts 100 ms: 5 cells.
@@ -14,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/base/Log.h"
@@ -35,8 +34,7 @@ constexpr const char* kBedFont =
     "VM_GeneratorPHO.Quantum=50\nSpeechBuffer.InitAllocation=16\nSpeechBuffer.SampleRate=22050\n"
     "VM_Mbrola.Database=voices/test.voice\nVM_Mbrola.Quantum=25\n";
 
-// F0 cells: n of one value, several runs joined, and a comparison within
-// float rounding.
+// F0 cells: n of one value, runs joined, and a comparison within float rounding.
 using Cells = std::vector<float>;
 inline Cells Repeat(float v, int n = 5) { return Cells(static_cast<size_t>(n), v); }
 inline Cells Join(std::initializer_list<Cells> parts) {
@@ -78,17 +76,14 @@ class BedComposer {
     }
     UseFont(fontPath);
     speech.Init();
-    for (VLayer** layer : {&phrases, &words, &syllables}) {
+    using Layer = std::pair<VLayer**, const char*>;
+    for (const Layer& l :
+         {Layer{&phrases, "Phrase"}, Layer{&words, "Word"}, Layer{&syllables, "Syllable"}}) {
       int hint = 8;
-      *layer = new VLayer(layer == &phrases ? "Phrase"
-                          : layer == &words ? "Word"
-                                            : "Syllable",
-                          &hint);
-      mlds.AddLayer(*layer);
+      *l.first = new VLayer(l.second, &hint);
+      mlds.AddLayer(*l.first);
     }
   }
-  BedComposer(const BedComposer&) = delete;
-  BedComposer& operator=(const BedComposer&) = delete;
   ~BedComposer() { mlds.Clear(); }
 
   void UseFont(const std::string& fontPath) {
@@ -97,9 +92,8 @@ class BedComposer {
     composer.character = character.get();
   }
 
-  // A new run: the phone string, its layers, the durations (factor 1.0
-  // unless given) and the intonation cells (all 1.0); the intonation's
-  // preparation result.
+  // A new run: the phone string, its layers, the durations (factor 1.0 unless
+  // given) and the cells (all 1.0); the intonation's preparation result.
   int Build(const std::string& text, const std::vector<float>& factors = {}) {
     duration.Reset();
     intonation.Reset();
@@ -190,6 +184,7 @@ class ComposerBed : public testing::Test {
  protected:
   ComposerBed() {
     Log::EnableErrors();
+    VControl::SetAbort(false);
     AddBedPhones(shared_.GetPhonePool());
     inst_.write("fonts/bed.vof", kBedFont);
     bed_ = MakeComposer();

@@ -1,7 +1,6 @@
-// A composer stand-in for tests of the engine's components: it owns the
-// text buffers, run-state flags and module directory, and hands out whatever
-// else a test gives it (shared resources, character, pool, layers, arrays,
-// speech buffer). Reset calls the test's hook, if any, and counts.
+// A composer stand-in owning the text buffers, run-state flags and module
+// directory, handing out whatever else a test gives it (resources, character,
+// pool, layers, arrays, speech buffer). Reset calls the test's hook and counts.
 #pragma once
 
 #include <functional>

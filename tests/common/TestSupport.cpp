@@ -7,7 +7,6 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 
 namespace testing_support {
@@ -100,10 +99,9 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::vector<std::string> lines;
-  std::istringstream in(ReadFile(path));
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 

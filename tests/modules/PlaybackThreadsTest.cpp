@@ -22,7 +22,6 @@ class PlaybackThreadsTest : public testing_support::ComposerBed {
  protected:
   PlaybackThreadsTest() {
     devices_.SetClock(VirtualWaveOut::Clock::kManual);
-    VControl::SetAbort(false);
     playback_.SetComposer(&bed_->composer);
     Use("no", "no");
   }

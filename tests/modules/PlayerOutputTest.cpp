@@ -51,7 +51,6 @@ class PlayerOutputTest : public testing_support::ComposerBed {
   PlayerOutputTest() : out_(ScriptedApi()), save_(ScriptedApi()) {
     g_calls.clear();
     g_rewritten = g_error = 0;
-    VControl::SetAbort(false);
     out_.SetComposer(&bed_->composer);
     save_.SetComposer(&bed_->composer);
     EXPECT_TRUE(bed_->composer.directory.AddModule(&generator_));

@@ -43,8 +43,7 @@ class ProsodyTest : public testing_support::ComposerBed {
                     {"[*][stressed:1][*]:0.15", "[vowel:1][voiced:1][vowel:1]:0.12",
                      "[*][vowel:1][break:1]:0.13"},
                     120);
-    // S1 T1 (mask 96): S1's vowel from 1.5 to 3 over its first half, 0.5 of
-    // that handed on, T1's vowel to half.
+    // S1 T1 (mask 96): S1's vowel 1.5 to 3 over its first half, 0.5 handed on, T1's to half.
     inst_.Scrambled(
         "v58/test.v58",
         {"; skipped", "%stop", "#S1 T1", "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
@@ -112,8 +111,7 @@ class ProsodyTest : public testing_support::ComposerBed {
 
 TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunctions) {
   UseFont(kLayers);
-  // phones, text afterwards (null: unchanged), syllables, words (null: unchecked), phrases,
-  // sentences
+  // phones, text after (null: unchanged), syllables, words (null: unchecked), phrases, sentences
   const std::vector<std::array<const char*, 6>> cases = {
       {"kAlimEra.", nullptr, "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin",
        "kAlimEra phrase:start\tphrase:fin", "kAlimEra type:stop", "kAlimEra type:stop"},
