@@ -16,7 +16,6 @@
 
 namespace {
 
-using synth_test::Library;
 using synth_test::Phone;
 using synth_test::Said;
 
@@ -24,18 +23,16 @@ using synth_test::Said;
 // limiter's knee, and no step between neighbouring samples exceeds kMaxStep.
 constexpr int kKnee = 24000;
 constexpr int kMaxStep = 12000;
-// LPC order for formants at 22050 Hz: the usual rate / 1000 + 2 would be 24;
-// at 12 the poles go to the weak band above 5 kHz and F1 and F2 of o and u
-// merge, at 18 every vowel is resolved.
-constexpr int kLpcOrder = 18;
+// LPC order for formants: the usual rate / 1000 + 2 (below 20 the peaks of
+// F1 and F2 of o and u merge).
+constexpr int kLpcOrder = 24;
 // Samples next to a silence stay within this (the fade into and out of "_").
 constexpr int kEdge = 256;
 
-class FormantSynthTest : public ::testing::Test {
+class FormantSynthTest : public synth_test::LibraryTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib_.ok()) << "cannot load " << TM_MBROLA_LIBRARY << ": " << dlerror();
-    ASSERT_EQ(lib_.Fresh(), 0) << lib_.ErrorText();
+    LibraryTest::SetUp();
     std::string error;
     ASSERT_EQ(voice_.Load(synth_test::VoicePath(), error), formant::FormantVoice::LoadResult::kOk)
         << error;
@@ -43,7 +40,6 @@ class FormantSynthTest : public ::testing::Test {
 
   Said Say(const std::vector<Phone>& phones) { return synth_test::Say(lib_, phones); }
 
-  Library& lib_ = Library::Get();
   formant::FormantVoice voice_;
 };
 
@@ -58,11 +54,28 @@ std::vector<Phone> Sentence() {
       "i 100, f 110, o 100, T 110, u 100, x 110, a 160 0:105 100:90, _ 60");
 }
 
+// The target pitch at ms: linear between all points of the phones, the
+// first value before the first point and the last after the last one.
+double TargetF0(const std::vector<Phone>& phones, double ms) {
+  std::vector<std::pair<double, double>> points;
+  double start = 0.0;
+  for (const Phone& p : phones) {
+    for (const auto& [pct, f0] : p.points) points.emplace_back(start + pct * p.ms / 100.0, f0);
+    start += p.ms;
+  }
+  std::size_t i = 0;
+  while (i < points.size() && points[i].first < ms) ++i;
+  if (i == 0 || i == points.size()) return points[i == 0 ? 0 : i - 1].second;
+  const auto& [t0, f0] = points[i - 1];
+  const auto& [t1, f1] = points[i];
+  return f0 + (f1 - f0) * (ms - t0) / (t1 - t0);
+}
+
 TEST_F(FormantSynthTest, SampleCountIsTheSummedDurationTimesTheRate) {
   std::vector<Phone> many;
   for (int i = 0; i < 400; ++i) many.push_back({i % 2 ? "a" : "t", 10.3, {{50, 120}}});
-  // Cumulative rounding: the whole stays within half a sample, so every
-  // phone is within one sample of its exact length.
+  // Cumulative rounding: every phone within one sample of its exact length;
+  // the many phones overflow the queue, the drive loop drains and offers again.
   for (const std::vector<Phone>& phones :
        {Sentence(), synth_test::Phones("a 33.3, s 12.7, _ 0.45, o 101.01"),
         synth_test::Phones("a 0, e 50, _ 0, i 0"), many}) {
@@ -74,7 +87,6 @@ TEST_F(FormantSynthTest, SampleCountIsTheSummedDurationTimesTheRate) {
 TEST_F(FormantSynthTest, PitchOfEveryVoicedPhoneFollowsTheContour) {
   const std::vector<Phone> phones = Sentence();
   const Said said = Say(phones);
-  const synth_test::Contour contour(phones);
   double start = 0.0;
   int measured = 0;
   for (std::size_t i = 0; i < phones.size(); ++i) {
@@ -83,10 +95,9 @@ TEST_F(FormantSynthTest, PitchOfEveryVoicedPhoneFollowsTheContour) {
     start += p.ms;
     if (voice_.Find(p.symbol)->av <= 0.0f || p.ms < 80) continue;
     const double f0 = synth_test::EstimateF0(said.Middle(i));
-    const double target = contour.Mean(from, to);
-    const double error = std::abs(f0 - target) / target;
-    EXPECT_LT(error, 0.03) << "phone " << i << " '" << p.symbol << "': " << f0 << " Hz, target "
-                           << target << " Hz";
+    double target = 0.0;  // the mean over the middle half
+    for (int k = 0; k <= 200; ++k) target += TargetF0(phones, from + (to - from) * k / 200) / 201;
+    EXPECT_NEAR(f0, target, 0.03 * target) << "phone " << i << " '" << p.symbol << "'";
     ++measured;
   }
   EXPECT_GE(measured, 25);
@@ -106,17 +117,19 @@ TEST_F(FormantSynthTest, VowelFormantsMatchTheVoiceTargets) {
   }
 }
 
-TEST_F(FormantSynthTest, UnvoicedFricativesAreAperiodic) {
-  const std::vector<Phone> phones = synth_test::Phones(
-      "_ 50 0:120, a 150, f 200, a 150, T 200, a 150, s 200, a 150, x 200, a 150, _ 50");
-  const Said said = Say(phones);
-  for (std::size_t i = 1; i + 1 < phones.size(); ++i) {
-    const double periodicity = synth_test::Periodicity(said.Middle(i));
-    if (phones[i].symbol == "a") {
-      EXPECT_GT(periodicity, 0.9) << "vowel " << i;
-    } else {
-      EXPECT_LT(periodicity, 0.3) << phones[i].symbol;
-    }
+// The female voice: every phone of the male voice, its formants those of a
+// shorter vocal tract, its pitch about 200 Hz.
+TEST_F(FormantSynthTest, TheFemaleVoiceSaysEveryPhoneHigher) {
+  ASSERT_EQ(lib_.Fresh(std::string(TM_SOURCE_DIR) + "/data/voices/gr_female.voice"), 0);
+  Say(Sentence());  // an unknown phone would be skipped, its samples missing
+  const std::vector<double> middle = Say(synth_test::Phones("_ 50, a 300, _ 50")).Middle(1);
+  EXPECT_NEAR(synth_test::EstimateF0(middle), 200.0, 20.0);
+  const std::vector<double> formants = synth_test::LpcFormants(middle, kLpcOrder);
+  ASSERT_GE(formants.size(), 2u);
+  for (int k = 0; k < 2; ++k) {
+    const double male = voice_.Find("a")->track[formant::kF1 + k];
+    EXPECT_GT(formants[k], 1.08 * male);
+    EXPECT_LT(formants[k], 1.25 * male);
   }
 }
 
@@ -144,10 +157,10 @@ TEST_F(FormantSynthTest, NoClippingAndNoLargeStepsOverPitchExtremes) {
     for (Phone& p : phones) {
       for (auto& point : p.points) point.second = f0 * point.second / 120.0;
     }
-    const std::vector<int16_t> samples = Say(phones).samples;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-      peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-      if (i > 0) step = std::max(step, std::abs(samples[i] - samples[i - 1]));
+    const std::vector<int16_t> x = Say(phones).samples;
+    for (std::size_t i = 1; i < x.size(); ++i) {
+      peak = std::max(peak, std::abs(static_cast<int>(x[i])));
+      step = std::max(step, std::abs(x[i] - x[i - 1]));
     }
   }
   EXPECT_LT(peak, kKnee);
@@ -155,11 +168,10 @@ TEST_F(FormantSynthTest, NoClippingAndNoLargeStepsOverPitchExtremes) {
 
   // Far above the usual volume the soft limiter holds every sample.
   lib_.setVolumeRatio_MBR(8.0f);
-  int loudPeak = 0;
-  for (int16_t s : Say(Sentence()).samples)
-    loudPeak = std::max(loudPeak, std::abs(static_cast<int>(s)));
-  EXPECT_GT(loudPeak, kKnee);
-  EXPECT_LE(loudPeak, 32000);
+  const std::vector<int16_t> loud = Say(Sentence()).samples;
+  const auto [low, high] = std::minmax_element(loud.begin(), loud.end());
+  EXPECT_GT(std::max(-*low, static_cast<int>(*high)), kKnee);
+  EXPECT_LE(std::max(-*low, static_cast<int>(*high)), 32000);
 }
 
 }  // namespace

@@ -36,12 +36,11 @@ class MbrPlayThreadsTest : public testing::Test {
 };
 
 TEST_F(MbrPlayThreadsTest, AFilePlayWritesTheWaveOfTheTextAsItWasOnEntry) {
-  std::vector<char> text(kText.begin(), kText.end());
-  text.push_back('\0');
+  std::string text = kText;
   const std::string file = dir_ / "out.wav";
   MBR_SetCallbackMsgBase(9191);
   ASSERT_EQ(MBR_Play(text.data(), MBR_PLAY_FILE, file.c_str(), &Ended), 0);
-  std::memset(text.data(), 'x', text.size() - 1);  // the library took a copy
+  std::memset(text.data(), 'x', text.size());  // the library took a copy
   MBR_WaitForEnd();
   EXPECT_EQ(g_ended, 9191);
   EXPECT_EQ(MBR_LastError(nullptr, 0), 0);
