@@ -1,13 +1,10 @@
-// A composer stand-in with the data that the chain's components read, for
-// the tests of the arrays, the phrase templates and the modules: a phone
-// table built in memory, a voice font read from a file, the duration and
-// intonation arrays, the phrase, word and syllable layers (built from the
-// phone string as the layer modules build them) and a speech buffer.
-//
-// Phone table (symbol: phone vowel stressed):
-//   a e i o u: 1 1 0      A E I O U: 1 1 1
-//   p t k b d g f v T D s z x G m n l j r c: 1 0 0
-//   _ # / , . ; !: 0 0 0  (the last five close a phrase)
+// A composer stand-in with what the chain's components read: a phone table in
+// memory, a voice font file, the duration and intonation arrays, the phrase,
+// word and syllable layers (built as the layer modules build them) and a
+// speech buffer; no stop request is pending. Phone table (symbols: phone,
+// vowel, stressed, voiced, break, tristate):
+//   aeiou: 1 1 0 1 0 1   AEIOU: 1 1 1 1 0 1   ptkfTsxc: 1 0 0 0 0 0
+//   bdgvDzGjmnlr: 1 0 0 1 0 0   _#: all 0   /,.;!: break 1 (they close a phrase)
 // With the bed's font every phone of factor 1.0 lasts 100 ms: 5 cells.
 #pragma once
 
@@ -15,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/base/Log.h"
@@ -36,8 +34,7 @@ constexpr const char* kBedFont =
     "VM_GeneratorPHO.Quantum=50\nSpeechBuffer.InitAllocation=16\nSpeechBuffer.SampleRate=22050\n"
     "VM_Mbrola.Database=voices/test.voice\nVM_Mbrola.Quantum=25\n";
 
-// F0 cells: n of one value, several runs joined, and a comparison within
-// float rounding.
+// F0 cells: n of one value, runs joined, and a comparison within float rounding.
 using Cells = std::vector<float>;
 inline Cells Repeat(float v, int n = 5) { return Cells(static_cast<size_t>(n), v); }
 inline Cells Join(std::initializer_list<Cells> parts) {
@@ -50,22 +47,18 @@ inline void ExpectCells(const Cells& actual, const Cells& expected) {
   for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5) << i;
 }
 
-inline void AddBedPhones(VSR_PhonePool* pool) {
-  for (const char* column : {"symbol", "phone", "vowel", "stressed"}) pool->AddFeatureName(column);
-  const auto add = [pool](const std::string& symbols, const char* phone, const char* vowel,
-                          const char* stressed) {
-    for (char c : symbols) {
-      pool->AddPhone(c);
-      pool->SetFeature("symbol", std::string(1, c).c_str());
-      pool->SetFeature("phone", phone);
-      pool->SetFeature("vowel", vowel);
-      pool->SetFeature("stressed", stressed);
+inline void AddBedPhones(VSR_PhonePool* table) {
+  const char* columns[] = {"symbol", "phone", "vowel", "stressed", "voiced", "break", "tristate"};
+  for (const char* column : columns) table->AddFeatureName(column);
+  for (const std::string row : {"aeiou 110101", "AEIOU 111101", "ptkfTsxc 100000",
+                                "bdgvDzGjmnlr 100100", "_# 000000", "/,.;! 000010"}) {
+    for (std::size_t c = 0; row[c] != ' '; ++c) {
+      table->AddPhone(row[c]);
+      for (int i = 0; i < 7; ++i) {
+        table->SetFeature(columns[i], row.substr(i == 0 ? c : row.find(' ') + i, 1).c_str());
+      }
     }
-  };
-  add("aeiou", "1", "1", "0");
-  add("AEIOU", "1", "1", "1");
-  add("ptkbdgfvTDszxGmnljrc", "1", "0", "0");
-  add("_#/,.;!", "0", "0", "0");
+  }
 }
 
 // One composer's data; a test may make several that share the resources.
@@ -83,17 +76,14 @@ class BedComposer {
     }
     UseFont(fontPath);
     speech.Init();
-    for (VLayer** layer : {&phrases, &words, &syllables}) {
+    using Layer = std::pair<VLayer**, const char*>;
+    for (const Layer& l :
+         {Layer{&phrases, "Phrase"}, Layer{&words, "Word"}, Layer{&syllables, "Syllable"}}) {
       int hint = 8;
-      *layer = new VLayer(layer == &phrases ? "Phrase"
-                          : layer == &words ? "Word"
-                                            : "Syllable",
-                          &hint);
-      mlds.AddLayer(*layer);
+      *l.first = new VLayer(l.second, &hint);
+      mlds.AddLayer(*l.first);
     }
   }
-  BedComposer(const BedComposer&) = delete;
-  BedComposer& operator=(const BedComposer&) = delete;
   ~BedComposer() { mlds.Clear(); }
 
   void UseFont(const std::string& fontPath) {
@@ -102,9 +92,8 @@ class BedComposer {
     composer.character = character.get();
   }
 
-  // A new run: the phone string, its layers, the durations (factor 1.0
-  // unless given) and the intonation cells (all 1.0); the intonation's
-  // preparation result.
+  // A new run: the phone string, its layers, the durations (factor 1.0 unless
+  // given) and the cells (all 1.0); the intonation's preparation result.
   int Build(const std::string& text, const std::vector<float>& factors = {}) {
     duration.Reset();
     intonation.Reset();
@@ -121,12 +110,6 @@ class BedComposer {
   std::vector<float> Cells() {
     return std::vector<float>(intonation.GetCells(),
                               intonation.GetCells() + intonation.GetCellCount());
-  }
-  // The cells of character i.
-  std::vector<float> CellsOf(int i) {
-    int n = 0;
-    const float* c = intonation.CellsAt(At(i), &n);
-    return c == nullptr ? std::vector<float>() : std::vector<float>(c, c + n);
   }
   // The "phrase" mark of every syllable, "" for none.
   std::vector<std::string> Marks() const {
@@ -201,15 +184,16 @@ class ComposerBed : public testing::Test {
  protected:
   ComposerBed() {
     Log::EnableErrors();
+    VControl::SetAbort(false);
     AddBedPhones(shared_.GetPhonePool());
     inst_.write("fonts/bed.vof", kBedFont);
     bed_ = MakeComposer();
   }
 
-  // Makes a voice font of these settings the bed's character.
+  // Makes a voice font of these settings (before the bed's font) the bed's character.
   void UseFont(const std::string& settings) {
     const std::string name = "fonts/font" + std::to_string(++fonts_) + ".vof";
-    inst_.write(name, settings);
+    inst_.write(name, settings + kBedFont);
     bed_->UseFont(inst_.path(name));
   }
   std::unique_ptr<BedComposer> MakeComposer() {

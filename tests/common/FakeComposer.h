@@ -1,7 +1,6 @@
-// A composer stand-in for tests of the engine's components: it owns the
-// text buffers, run-state flags and module directory, and hands out whatever
-// else a test gives it (shared resources, character, pool, layers, arrays,
-// speech buffer). Reset calls the test's hook, if any, and counts.
+// A composer stand-in owning the text buffers, run-state flags and module
+// directory, handing out whatever else a test gives it (resources, character,
+// pool, layers, arrays, speech buffer). Reset calls the test's hook and counts.
 #pragma once
 
 #include <functional>
@@ -24,7 +23,7 @@ class FakeComposer : public VComposer {
     return 1;
   }
   void SetLastError(int code) override { lastError = code; }
-  std::string GetInstanceText() const override { return std::to_string(instance); }
+  std::string GetInstanceText() const override { return "1"; }
 
   TMShared* GetShared() override { return shared; }
   VCharacter* GetCharacter() override { return character; }
@@ -40,7 +39,6 @@ class FakeComposer : public VComposer {
 
   int resets = 0;
   int lastError = 0;
-  int instance = 1;
   std::function<void()> onReset;
 
   TMShared* shared = nullptr;

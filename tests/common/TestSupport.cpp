@@ -7,7 +7,6 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 
 namespace testing_support {
@@ -29,25 +28,23 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
+static void SetEnv(const std::string& name, const char* value) {
+  if (value != nullptr) {
+    setenv(name.c_str(), value, 1);
+  } else {
+    unsetenv(name.c_str());
+  }
+}
+
 ScopedEnv::ScopedEnv(std::string name, const char* value) : name_(std::move(name)) {
   if (const char* old = std::getenv(name_.c_str())) {
     had_ = true;
     old_ = old;
   }
-  if (value != nullptr) {
-    setenv(name_.c_str(), value, 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
+  SetEnv(name_, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-  if (had_) {
-    setenv(name_.c_str(), old_.c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
+ScopedEnv::~ScopedEnv() { SetEnv(name_, had_ ? old_.c_str() : nullptr); }
 
 ScopedCwd::ScopedCwd(const std::string& dir) : old_(fs::current_path().string()) {
   fs::current_path(dir);
@@ -58,29 +55,18 @@ ScopedCwd::~ScopedCwd() {
   fs::current_path(old_, ec);
 }
 
-struct MessageRecorder::Shared {
-  std::mutex mutex;
-  std::vector<std::pair<std::string, std::string>> messages;
-};
+MessageRecorder::MessageRecorder()
+    : previous_(
+          platform::SetMessageSink([this](const std::string& caption, const std::string& text) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            messages_.emplace_back(caption, text);
+          })) {}
 
-MessageRecorder::MessageRecorder() : previous_(), shared_(new Shared) {
-  Shared* shared = shared_;
-  // cppcheck-suppress useInitializationList
-  previous_ =
-      platform::SetMessageSink([shared](const std::string& caption, const std::string& text) {
-        std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->messages.emplace_back(caption, text);
-      });
-}
-
-MessageRecorder::~MessageRecorder() {
-  platform::SetMessageSink(previous_);
-  delete shared_;
-}
+MessageRecorder::~MessageRecorder() { platform::SetMessageSink(previous_); }
 
 std::vector<std::pair<std::string, std::string>> MessageRecorder::messages() const {
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  return shared_->messages;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return messages_;
 }
 
 std::vector<std::string> MessageRecorder::reports() const {
@@ -92,8 +78,8 @@ std::vector<std::string> MessageRecorder::reports() const {
 }
 
 void MessageRecorder::clear() {
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  shared_->messages.clear();
+  std::lock_guard<std::mutex> lock(mutex_);
+  messages_.clear();
 }
 
 std::string ReadFile(const std::string& path) {
@@ -113,19 +99,10 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::vector<std::string> lines;
-  std::istringstream in(ReadFile(path));
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-int ErrorsLogged(const std::string& path, const std::string& part) {
-  int n = 0;
-  for (const std::string& line : ReadLines(path)) {
-    n += line.rfind("*** ERROR:\t", 0) == 0 && line.find(part) != std::string::npos ? 1 : 0;
-  }
-  return n;
 }
 
 }  // namespace testing_support

@@ -2,6 +2,7 @@
 // working-directory guards, file access, and a recorder of message boxes.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,16 +66,14 @@ class MessageRecorder {
   void clear();
 
  private:
+  mutable std::mutex mutex_;
+  std::vector<std::pair<std::string, std::string>> messages_;
   platform::MessageSink previous_;
-  struct Shared;
-  Shared* shared_;
 };
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
-// How many lines of a log begin with "*** ERROR:\t" and hold part.
-int ErrorsLogged(const std::string& path, const std::string& part = "");
 
 }  // namespace testing_support

@@ -1,5 +1,4 @@
-// The IPA table that hosts show phone strings with covers every phone
-// symbol, those that the phone table is still to receive included.
+// The hosts' IPA table covers every phone symbol, those still to come too.
 #include <gtest/gtest.h>
 
 #include <set>

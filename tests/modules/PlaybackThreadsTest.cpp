@@ -22,13 +22,12 @@ class PlaybackThreadsTest : public testing_support::ComposerBed {
  protected:
   PlaybackThreadsTest() {
     devices_.SetClock(VirtualWaveOut::Clock::kManual);
-    VControl::SetAbort(false);
     playback_.SetComposer(&bed_->composer);
     Use("no", "no");
   }
   void Use(const std::string& openAtPlay, const std::string& blockAfter) {
-    UseFont(std::string(testing_support::kBedFont) + "VM_Playback.OpenAtPlay=" + openAtPlay +
-            "\nVM_Playback.BlockAfter=" + blockAfter + "\n");
+    UseFont("VM_Playback.OpenAtPlay=" + openAtPlay + "\nVM_Playback.BlockAfter=" + blockAfter +
+            "\n");
     ASSERT_TRUE(playback_.SetUp());
   }
   // 2205 samples (100 ms) numbered from first.

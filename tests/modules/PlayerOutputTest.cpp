@@ -51,7 +51,6 @@ class PlayerOutputTest : public testing_support::ComposerBed {
   PlayerOutputTest() : out_(ScriptedApi()), save_(ScriptedApi()) {
     g_calls.clear();
     g_rewritten = g_error = 0;
-    VControl::SetAbort(false);
     out_.SetComposer(&bed_->composer);
     save_.SetComposer(&bed_->composer);
     EXPECT_TRUE(bed_->composer.directory.AddModule(&generator_));
@@ -59,8 +58,7 @@ class PlayerOutputTest : public testing_support::ComposerBed {
   }
   // Sets both modules up with these keys; then a pass of "kala".
   void Keys(const std::string& keys) {
-    UseFont(std::string(testing_support::kBedFont) +
-            "VM_SpeechOut_Mbr.Database=voices/p.voice\nVM_SaveWave.Database=voices/s.voice\n" +
+    UseFont("VM_SpeechOut_Mbr.Database=voices/p.voice\nVM_SaveWave.Database=voices/s.voice\n" +
             keys);
     ASSERT_TRUE(out_.SetUp());
     ASSERT_TRUE(save_.SetUp());

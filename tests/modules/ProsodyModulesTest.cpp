@@ -24,13 +24,9 @@
 namespace {
 
 constexpr const char* kLayers = "VM_LayerSyllable;VM_LayerWord;VM_LayerPhrase;VM_LayerSentence;";
-// Every font: 5 cells of 20 ms per phone of factor 1.0, 120 Hz, the lexicon.
-constexpr const char* kBaseFont =
-    "Duration reference=100\nIntonation reference=120\nVM_GeneratorPHO.Quantum=50\n"
-    "VM_LayerWord.Lexicon=test.lex\n";
 // The resources, the word-end charges and the syllable contour.
 constexpr const char* kResources =
-    "TIMEQUANTUM=20\nVM_DurationTristate.Compiler=test.3st\nVM_IntonationV58.Compiler=test.v58\n"
+    "VM_DurationTristate.Compiler=test.3st\nVM_IntonationV58.Compiler=test.v58\n"
     "VM_DurationWord.EndingCharge1=2\nVM_DurationWord.EndingCharge2=1.5\n"
     "VM_DurationWord.StopCharge=3\nVM_DurationWord.CommaCharge=5\n"
     "VM_DurationWord.QuestionCharge=7\nVM_IntonationSyllable.x0=0\nVM_IntonationSyllable.x1=0.3\n"
@@ -38,34 +34,16 @@ constexpr const char* kResources =
     "VM_IntonationSyllable.y1=1.2\nVM_IntonationSyllable.y2=1.2\nVM_IntonationSyllable.y3=1\n";
 const std::string kTemplates = std::string(kLayers) + "VM_IntonationV58";
 
-class ProsodyTest : public testing::Test {
+class ProsodyTest : public testing_support::ComposerBed {
  protected:
   ProsodyTest() {
-    Log::EnableErrors();
-    // Each row: the symbols, then phone, vowel, stressed, voiced, break, tristate.
-    const char* columns[] = {"symbol", "phone", "vowel", "stressed", "voiced", "break", "tristate"};
-    VSR_PhonePool* table = shared_.GetPhonePool();
-    for (const char* column : columns) table->AddFeatureName(column);
-    for (const std::string row : {"aeiou 110101", "AEIOU 111101", "ptkfTsxc 100000",
-                                  "bdgvDzGjmnlr 100100", "_# 000000", "/,.;! 000010"}) {
-      for (std::size_t c = 0; row[c] != ' '; ++c) {
-        table->AddPhone(row[c]);
-        for (int i = 0; i < 7; ++i) {
-          table->SetFeature(columns[i], row.substr(i == 0 ? c : row.find(' ') + i, 1).c_str());
-        }
-      }
-    }
-    inst_.write("config.txt",
-                "3States.Directory=tristate\n3States.Suffix=.3st\nV58Compiler.Directory=v58\n"
-                "V58Compiler.Suffix=.v58\nLexicon.Directory=lexicon\nLexicon.Suffix=.lex\n"
-                "Lexicon.EForm=no\n");
+    inst_.write("config.txt", testing_support::Installation::Configuration());
     // Stressed vowels 1.5, voiced phones between vowels 1.2, a vowel before a break (or none) 1.3.
     inst_.Scrambled("tristate/test.3st",
                     {"[*][stressed:1][*]:0.15", "[vowel:1][voiced:1][vowel:1]:0.12",
                      "[*][vowel:1][break:1]:0.13"},
                     120);
-    // S1 T1 (mask 96): S1's vowel from 1.5 to 3 over its first half, 0.5 of
-    // that handed on, T1's vowel to half.
+    // S1 T1 (mask 96): S1's vowel 1.5 to 3 over its first half, 0.5 handed on, T1's to half.
     inst_.Scrambled(
         "v58/test.v58",
         {"; skipped", "%stop", "#S1 T1", "S1\t1.5\t2\tvowel:1\t0.5\t1\t0.5\tvowel:1\t0.5",
@@ -75,47 +53,33 @@ class ProsodyTest : public testing::Test {
     EXPECT_EQ(shared_.GetConfiguration()->Load(inst_.path("config.txt")), 1);
     EXPECT_TRUE(shared_.Get3States()->Load(&shared_) && shared_.GetV58Compiler()->Load(&shared_) &&
                 shared_.GetTreeLexicon()->Load(&shared_));
-
-    composer_.shared = &shared_;
-    composer_.mlds = &mlds_;
-    composer_.duration = &duration_;
-    composer_.intonation = &intonation_;
-    composer_.onReset = [this] { duration_.Reset(), intonation_.Reset(); };
-    for (VComponent* c : std::vector<VComponent*>{&mlds_, &duration_, &intonation_, &pool_}) {
-      c->SetComposer(&composer_);
-    }
-    std::apply([this](auto&... m) { (composer_.directory.AddModule(&m), ...); }, modules_);
+    bed_->composer.onReset = [this] { bed_->duration.Reset(), bed_->intonation.Reset(); };
+    pool_.SetComposer(&bed_->composer);
+    std::apply([this](auto&... m) { (bed_->composer.directory.AddModule(&m), ...); }, modules_);
   }
-  ~ProsodyTest() override { mlds_.Clear(); }
 
-  // Makes a font with that chain and these settings (before the base font's) current.
+  // Makes a font with that chain and these settings (before the bed's font and the lexicon)
+  // current. The layer modules work on the bed's layers, the first of their names.
   void UseFont(const std::string& chain, const std::string& settings = kResources) {
-    const std::string name = "fonts/font" + std::to_string(++fonts_) + ".vof";
-    inst_.write(name, settings + kBaseFont + "VModuleChain.Modules=" + chain + "\n");
-    font_ = std::make_unique<VCharacter>();
-    ASSERT_EQ(font_->Load(inst_.path(name)), 1);
-    font_->SetComposer(&composer_);
-    pool_.BuildChain(font_.get());
-    composer_.character = font_.get();
-    ASSERT_EQ(font_->GetChain()->SetUpAll(), 0);
+    ComposerBed::UseFont(settings + "VM_LayerWord.Lexicon=test.lex\nVModuleChain.Modules=" + chain +
+                         "\n");
+    bed_->character->SetComposer(&bed_->composer);
+    pool_.BuildChain(bed_->character.get());
+    ASSERT_EQ(bed_->character->GetChain()->SetUpAll(), 0);
   }
 
   void Run(const std::string& phones) {
-    composer_.text.SetText(phones);
-    font_->GetChain()->Run(nullptr);
+    bed_->composer.text.SetText(phones);
+    bed_->character->GetChain()->Run(nullptr);
   }
   // Runs the named module alone.
-  bool RunModule(const char* name) { return composer_.directory.Find(name)->Run(); }
+  bool RunModule(const char* name) { return bed_->composer.directory.Find(name)->Run(); }
   // The phone text of phones with the first factors and cells given (the others 1.0).
   std::string Generate(const std::string& phones, const std::vector<float>& factors = {},
                        const std::vector<float>& cells = {}) {
-    composer_.text.SetText(phones);
-    duration_.Reset();
-    intonation_.Reset();
-    for (std::size_t i = 0; duration_.Prepare() == 1 && i < factors.size(); ++i) {
-      duration_.Set(static_cast<int>(i), factors[i]);
+    if (bed_->Build(phones, factors) > 0) {
+      std::copy(cells.begin(), cells.end(), bed_->intonation.GetCells());
     }
-    if (intonation_.Prepare() > 0) std::copy(cells.begin(), cells.end(), intonation_.GetCells());
     EXPECT_TRUE(RunModule("VM_GeneratorPHO"));
     return std::get<VM_GeneratorPHO>(modules_).GetPho();
   }
@@ -123,7 +87,7 @@ class ProsodyTest : public testing::Test {
   // The tokens of a layer, each its span, a blank and its features, joined by " | ".
   std::string Tokens(const char* layer) const {
     std::string out;
-    for (const _token_* t : mlds_.GetLayer(layer)->Tokens()) {
+    for (const _token_* t : bed_->mlds.GetLayer(layer)->Tokens()) {
       out += (out.empty() ? "" : " | ") + std::string(t->GetStart(), t->GetEnd() + 1) + " " +
              t->GetString();
     }
@@ -132,35 +96,22 @@ class ProsodyTest : public testing::Test {
 
   // The duration factors, or with cells the F0 cells, against the expected values.
   void Expect(const std::vector<float>& want, bool cells = false) {
-    std::vector<float> got;
-    for (int i = 0; !cells && i < duration_.GetSize(); ++i) got.push_back(duration_.Get(i));
-    for (int i = 0; cells && i < intonation_.GetCellCount(); ++i) {
-      got.push_back(intonation_.GetCells()[i]);
-    }
+    std::vector<float> got = cells ? bed_->Cells() : std::vector<float>();
+    for (int i = 0; !cells && i < bed_->duration.GetSize(); ++i)
+      got.push_back(bed_->duration.Get(i));
     testing_support::ExpectCells(got, want);
   }
 
-  // The installation comes first and goes last: the others write to its log.
-  testing_support::TestInstallation inst_;
-  testing_support::MessageRecorder boxes_;
-  TMShared shared_;
-  VMLDS mlds_;
-  VDuration duration_;
-  VIntonation intonation_;
-  testing_support::FakeComposer composer_;
   std::tuple<VM_LayerSyllable, VM_LayerWord, VM_LayerPhrase, VM_LayerSentence, VM_DurationTriState,
              VM_DurationWord, VM_DurationFilter, VM_IntonationV58, VM_IntonationSyllable,
              VM_SmoothF0, VM_GeneratorPHO>
       modules_;
   VCharacterPool pool_;
-  std::unique_ptr<VCharacter> font_;
-  int fonts_ = 0;  // the fonts made so far
 };
 
 TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunctions) {
   UseFont(kLayers);
-  // phones, text afterwards (null: unchanged), syllables, words (null: unchecked), phrases,
-  // sentences
+  // phones, text after (null: unchanged), syllables, words (null: unchecked), phrases, sentences
   const std::vector<std::array<const char*, 6>> cases = {
       {"kAlimEra.", nullptr, "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin",
        "kAlimEra phrase:start\tphrase:fin", "kAlimEra type:stop", "kAlimEra type:stop"},
@@ -190,7 +141,7 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
     Run(c[0]);
-    EXPECT_EQ(composer_.text.Str(), c[1] != nullptr ? c[1] : c[0]);
+    EXPECT_EQ(bed_->composer.text.Str(), c[1] != nullptr ? c[1] : c[0]);
     for (int i = 2; i < 4; ++i) {
       if (c[i] != nullptr) {
         EXPECT_EQ(Tokens(i == 2 ? layers::kSyllable : layers::kWord), c[i]);
@@ -257,15 +208,15 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   // Decided: a phrase-final word that no syllable covers is skipped.
   UseFont(kLayers);
   Run("pAli.");
-  mlds_.GetLayer(layers::kSyllable)->Reset();
+  bed_->mlds.GetLayer(layers::kSyllable)->Reset();
   EXPECT_TRUE(RunModule("VM_DurationWord"));
   Expect({1, 1, 1, 1, 1});
 
   // Decided: so is one with syllable ends past the durations (of a shorter text).
-  duration_.Reset();
-  composer_.text.SetText("pA");
-  ASSERT_EQ(duration_.Prepare(), 1);
-  composer_.text.SetText("pAli.");
+  bed_->duration.Reset();
+  bed_->composer.text.SetText("pA");
+  ASSERT_EQ(bed_->duration.Prepare(), 1);
+  bed_->composer.text.SetText("pAli.");
   for (const char* m : {"VM_LayerSyllable", "VM_LayerWord", "VM_LayerPhrase", "VM_DurationWord"}) {
     EXPECT_TRUE(RunModule(m)) << m;
   }
@@ -282,13 +233,13 @@ TEST_F(ProsodyTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {
   // Decided: a failed preparation does nothing, logged once by the templates.
   UseFont(kLayers, "TIMEQUANTUM=0\n");
   Run("kAli.");
-  duration_.Reset();
+  bed_->duration.Reset();
   EXPECT_FALSE(RunModule("VM_IntonationSyllable"));
   for (const char* m : {"VM_DurationTriState", "VM_DurationWord", "VM_DurationFilter",
                         "VM_IntonationV58", "VM_SmoothF0"}) {
     EXPECT_TRUE(RunModule(m)) << m;
   }
-  EXPECT_EQ(duration_.GetSize(), 0);
+  EXPECT_EQ(bed_->duration.GetSize(), 0);
   EXPECT_EQ(inst_.Logged(), 1);
 }
 

@@ -1,6 +1,5 @@
-// Speech through the programming interface in an installation assembled
-// from the build tree's data, to files and on SDL's disk driver (which
-// writes what would be heard to a file).
+// Speech through the programming interface in an installation of the build
+// tree's data, to files and on SDL's disk driver (which writes what is heard).
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -22,8 +21,7 @@ using testing_support::Installation;
 using testing_support::ReadFile;
 using Samples = std::vector<int16_t>;
 
-// The threads of the process (a sanitizer's own thread, started with the
-// first thread, counted from the start).
+// The process's threads (a sanitizer's own one starts with the first thread).
 int Threads() {
   std::thread([] {}).join();
   int n = 0;
@@ -74,8 +72,7 @@ class SpeechEndToEndThreadsTest : public testing::Test {
     file_ = installation_->workDir() + "/" + name;
     ::setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
   }
-  // Waits until the file holds what a speech of expected makes heard, ten
-  // seconds at most.
+  // Waits (ten seconds at most) until the file holds as many samples as expected.
   Samples WaitFor(const Samples& expected) {
     Samples sound;
     for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -150,8 +147,7 @@ TEST_F(SpeechEndToEndThreadsTest, BothMethodsPlayTheSamplesOfSpeechToABuffer) {
   ASSERT_GT(expected.size(), 10000u);
   ASSERT_EQ(tmengine__TextToSpeech(engine_, "καλημέρα", 1), 0);
   EXPECT_EQ(WaitFor(expected), expected);
-  // The player library, then at half the volume (once a play made it the
-  // output).
+  // The player library, then at half the volume (once a play made it the output).
   ASSERT_EQ(tmengine__SelectVoiceFont(engine_, "mbrola.vof"), 0);
   for (const double volume : {1.0, 0.5}) {
     Heard("player" + std::to_string(volume) + ".raw");
