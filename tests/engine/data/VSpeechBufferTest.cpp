@@ -46,7 +46,7 @@ class VSpeechBufferTest : public testing_support::ComposerBed {
 
 TEST_F(VSpeechBufferTest, AnUnusableInitialAllocationTakesTheDefaultCapacity) {
   const std::pair<const char*, int> cases[] = {
-      {"", VSpeechBuffer::kDefaultCapacity},
+      {"=", VSpeechBuffer::kDefaultCapacity},
       {"=0", VSpeechBuffer::kDefaultCapacity},
       {"=2147483630", VSpeechBuffer::kDefaultCapacity},
       {"=12k", 12},
