@@ -21,17 +21,23 @@
 
 namespace {
 
+// The calls to the scripted libraries, in order.
 using Calls = std::vector<std::string>;
+Calls g_calls;
 
-// The library, driven by the test: every call is written down ("init
-// <path>", "noerror 1", "write <text>" or "refused <text>", "read <count>",
-// "flush", "lasterror"; any other entry point: "unexpected").
+int Note(const std::string& call, int result = 0) {
+  g_calls.push_back(call);
+  return result;
+}
+
+// The synthesis library, driven by the test: "init <path>", "noerror 1", "write
+// <text>" or "refused <text>", "read <count>", "flush", "lasterror"; any other
+// entry point: "unexpected".
 struct Script {
   std::function<int(const std::string& text)> onWrite;  // default: taken
   std::function<void()> onFlush;
   std::deque<int16_t> ready;
   int initResult = 0, pendingError = 0;
-  Calls calls;
   void MakeReady(int count) {
     for (int i = 0; i < count; ++i) ready.push_back(static_cast<int16_t>(i));
   }
@@ -42,26 +48,23 @@ MbrolaApi ScriptedApi() {
   MbrolaApi api;
   static Script*& s = g_script;
 #define TM_UNEXPECTED(name, type, ...) \
-  api.name = [](__VA_ARGS__) -> type { return s->calls.push_back("unexpected"), type(); };
+  api.name = [](__VA_ARGS__) -> type { return Note("unexpected"), type(); };
   TM_MBR_ENTRY_POINTS(TM_UNEXPECTED)
 #undef TM_UNEXPECTED
-  api.init_MBR = [](char* path) {
-    return s->calls.push_back(std::string("init ") + path), s->initResult;
-  };
+  api.init_MBR = [](char* path) { return Note(std::string("init ") + path, s->initResult); };
   api.write_MBR = [](char* text) {
     const std::string t = text;
     const int r = t == "\n" || !s->onWrite ? 1 : s->onWrite(t);
-    s->calls.push_back((r > 0 ? "write " : "refused ") + t);
-    return r;
+    return Note((r > 0 ? "write " : "refused ") + t, r);
   };
-  api.flush_MBR = [] { return s->calls.push_back("flush"), s->onFlush ? s->onFlush() : void(), 1; };
+  api.flush_MBR = [] { return s->onFlush ? s->onFlush() : void(), Note("flush", 1); };
   api.read_MBR = [](short* buffer, int wanted) {
     int n = 0;
     for (; n < wanted && !s->ready.empty(); ++n, s->ready.pop_front()) buffer[n] = s->ready.front();
-    return s->calls.push_back("read " + std::to_string(n)), n;
+    return Note("read " + std::to_string(n), n);
   };
-  api.lastError_MBR = [] { return s->calls.push_back("lasterror"), s->pendingError; };
-  api.setNoError_MBR = [](int on) { s->calls.push_back("noerror " + std::to_string(on)); };
+  api.lastError_MBR = [] { return Note("lasterror", s->pendingError); };
+  api.setNoError_MBR = [](int on) { Note("noerror " + std::to_string(on)); };
   return api;
 }
 
@@ -80,16 +83,16 @@ class MbrolaTest : public OutputBed {
   MbrolaTest() {
     g_script = &script_;
     EXPECT_TRUE(bed_->composer.directory.AddModule(&mbrola_));
-    script_.calls.clear();
+    g_calls.clear();
   }
   ~MbrolaTest() override { g_script = nullptr; }
   // Synthesises the phones; the calls.
   Calls Speak(const std::string& phones) {
     bed_->Build(phones);
     generator_.Run();
-    script_.calls.clear();
+    g_calls.clear();
     EXPECT_TRUE(mbrola_.Run());
-    return script_.calls;
+    return g_calls;
   }
   // The calls when every line of the last phone text is taken: each line,
   // then an empty last line, each followed by a line feed; then more.
@@ -118,7 +121,7 @@ class MbrolaTest : public OutputBed {
 
 TEST_F(MbrolaTest, EveryTakenLineGetsOneLineFeedAndARefusalADrainBeforeTheNextOffer) {
   EXPECT_TRUE(mbrola_.SetUp());
-  EXPECT_EQ(script_.calls, (Calls{"init " + inst_.path("voices/test.voice"), "noerror 1"}));
+  EXPECT_EQ(g_calls, (Calls{"init " + inst_.path("voices/test.voice"), "noerror 1"}));
   const std::initializer_list<const char*> end = {"read 0", "flush", "read 0", "lasterror"};
   Calls calls = Speak("ma.");
   EXPECT_EQ(calls, Offers(end));
@@ -220,17 +223,10 @@ TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesise
   EXPECT_NEAR(bed_->speech.GetSize(), 520 * 22.05, 6);  // within a sample each
 }
 
-// The scripted player: every call in order, and how often a text handed to
-// a play changed before the play ended.
-Calls g_calls;
+// The scripted player; how often a text handed to a play changed before the play ended.
 const char* g_playing = nullptr;
 std::string g_played;
 int g_rewritten = 0, g_error = 0;
-
-int Note(const std::string& call) {
-  g_calls.push_back(call);
-  return 0;
-}
 
 MbrPlayApi PlayerApi() {
   MbrPlayApi api;

@@ -23,6 +23,9 @@
 
 namespace {
 
+using testing_support::Join;
+using testing_support::Repeat;
+
 constexpr const char* kLayers = "VM_LayerSyllable;VM_LayerWord;VM_LayerPhrase;VM_LayerSentence;";
 // The resources, the word-end charges and the syllable contour.
 constexpr const char* kResources =
@@ -72,7 +75,6 @@ class ProsodyTest : public testing_support::ComposerBed {
     bed_->composer.text.SetText(phones);
     bed_->character->GetChain()->Run(nullptr);
   }
-  // Runs the named module alone.
   bool RunModule(const char* name) { return bed_->composer.directory.Find(name)->Run(); }
   // The tokens of a layer, each its span, a blank and its features, joined by " | ".
   std::string Tokens(const char* layer) const {
@@ -146,11 +148,10 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
   const std::string tri = "VM_DurationTriState", word = std::string(kLayers) + "VM_DurationWord";
   // kAli.: the contour ramps kA up to 1.2 over 30 %, holds to 70 % and ramps down.
   const float a = 1.0666667f, b = 1.1333333f;
-  const std::vector<float> contour = {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a,
-                                      1, 1, 1, 1,    1,    1,    1,    1,    1, 1};
+  const std::vector<float> contour = Join({{1, a, b}, Repeat(1.2f), {b, a}, Repeat(1, 10)});
   // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at 0.5 x 3, i half of that.
-  const std::vector<float> s1t1 = {1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 2.1f, 2.7f, 3,    3,
-                                   1.5f, 1.5f, 1.5f, 1.5f, 1.5f, .75f, .75f, .75f, .75f, .75f};
+  const std::vector<float> s1t1 =
+      Join({Repeat(1.5f, 6), {2.1f, 2.7f, 3, 3}, Repeat(1.5f), Repeat(.75f)});
   // chain, phones, whether the F0 cells or the duration factors, the values
   const std::vector<std::tuple<std::string, const char*, bool, std::vector<float>>> cases = {
       // Stressed 1.5; l between the vowels 1.2; o with no tri-state phone after it, '.': 1.3.
@@ -184,12 +185,12 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   Expect({1, 1, 1, 1, 1});
   UseFont(kTemplates, "TIMEQUANTUM=20\n");
   Run("kAli.");
-  Expect(std::vector<float>(20, 1), true);
+  Expect(Repeat(1, 20), true);
   // Decided: a phrase without a template keeps its cells and marks, so the
   // syllable contours leave its first stress too (one log line for the run).
   UseFont(kTemplates + ";VM_IntonationSyllable");
   Run("kalI,pA.");
-  Expect(std::vector<float>(30, 1), true);
+  Expect(Repeat(1, 30), true);
   EXPECT_EQ(Tokens(layers::kSyllable),
             "ka word:start | lI stressed:1\tword:fin\tphrase:firstStress | "
             "pA stressed:1\tword:start\tword:fin\tphrase:firstStress");
