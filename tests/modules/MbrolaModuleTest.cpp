@@ -75,6 +75,11 @@ class OutputBed : public testing_support::ComposerBed {
     EXPECT_TRUE(bed_->composer.directory.AddModule(&generator_));
     generator_.SetUp();
   }
+  // A new run of the phones and its phone text.
+  void Generate(const std::string& phones) {
+    bed_->Build(phones);
+    EXPECT_TRUE(generator_.Run());
+  }
   VM_GeneratorPHO generator_;
 };
 
@@ -88,8 +93,7 @@ class MbrolaTest : public OutputBed {
   ~MbrolaTest() override { g_script = nullptr; }
   // Synthesises the phones; the calls.
   Calls Speak(const std::string& phones) {
-    bed_->Build(phones);
-    generator_.Run();
+    Generate(phones);
     g_calls.clear();
     EXPECT_TRUE(mbrola_.Run());
     return g_calls;
@@ -217,8 +221,7 @@ TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesise
   }
   EXPECT_EQ(boxes_.reports(), std::vector<std::string>{missing});
   ASSERT_TRUE(module.SetUp());
-  bed_->Build("kala.");
-  generator_.Run();
+  Generate("kala.");
   ASSERT_TRUE(module.Run());
   EXPECT_NEAR(bed_->speech.GetSize(), 520 * 22.05, 6);  // within a sample each
 }
@@ -261,8 +264,7 @@ class PlayerOutputTest : public OutputBed {
             keys);
     ASSERT_TRUE(out_.SetUp());
     ASSERT_TRUE(save_.SetUp());
-    bed_->Build("kala");
-    ASSERT_TRUE(generator_.Run());
+    Generate("kala");
   }
 
   VM_SpeechOut_Mbr out_;
@@ -294,8 +296,7 @@ TEST_F(PlayerOutputTest, EachPlayKeepsItsTextUntilItEndedAndASaveWritesOnlyAName
   g_error = 0;
   ASSERT_TRUE(out_.Run());
   const std::string first = g_played;
-  bed_->Build("mEra");  // the next pass rebuilds the generator's text
-  ASSERT_TRUE(generator_.Run());
+  Generate("mEra");  // the next pass rebuilds the generator's text
   ASSERT_TRUE(out_.Run());
   VControl::SetAbort(true);
   EXPECT_TRUE(out_.Run());   // waits and plays nothing
