@@ -199,17 +199,9 @@ TEST_F(MbrolaTest, AFullSpeechBufferEndsTheSynthesis) {
 }
 
 TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesises) {
-  const std::string missing = "MBROLA: Unable to locate dll function";
-  MbrolaApi api = ScriptedApi();
-  api.getDatabaseInfo_MBR = nullptr;
-  VM_Mbrola scripted(api);
-  scripted.SetComposer(&bed_->composer);
-  EXPECT_FALSE(scripted.Init() || scripted.SetUp() || scripted.Run());
-  ASSERT_EQ(boxes_.reports().size(), 3u);
-  EXPECT_EQ(boxes_.reports()[0], missing);
-  boxes_.clear();
   // The installation's library: missing, then one without the entry points
-  // (the player library); the built one synthesises 60 + 4 x 100 + 60 ms.
+  // (the player library), each refused at every step; the built one
+  // synthesises 60 + 4 x 100 + 60 ms.
   inst_.write("voices/test.voice", testing_support::ReadFile(synth_test::VoicePath()));
   VM_Mbrola module;
   module.SetComposer(&bed_->composer);
@@ -217,9 +209,13 @@ TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesise
     SCOPED_TRACE(library);
     std::filesystem::remove(inst_.path("bin/mbrola.so"));  // the one loaded may stay mapped
     if (*library != '\0') inst_.write("bin/mbrola.so", testing_support::ReadFile(library));
-    EXPECT_EQ(module.Init(), library == std::string(TM_MBROLA_LIBRARY));
+    if (library != std::string(TM_MBROLA_LIBRARY)) {
+      EXPECT_FALSE(module.Init() || module.SetUp() || module.Run());
+    }
   }
-  EXPECT_EQ(boxes_.reports(), std::vector<std::string>{missing});
+  ASSERT_EQ(boxes_.reports().size(), 5u);  // the missing entry point after the first two refusals
+  EXPECT_EQ(boxes_.reports()[2], "MBROLA: Unable to locate dll function");
+  ASSERT_TRUE(module.Init());
   ASSERT_TRUE(module.SetUp());
   Generate("kala.");
   ASSERT_TRUE(module.Run());
