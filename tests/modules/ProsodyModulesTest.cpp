@@ -1,5 +1,4 @@
-// The layer, duration, intonation and phone-text modules run on phone strings
-// over a composer stand-in; the lexicon knows "ke" (conjunction).
+// The prosody modules on phone strings over a composer stand-in; the lexicon knows "ke".
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,8 +60,7 @@ class ProsodyTest : public testing_support::ComposerBed {
     std::apply([this](auto&... m) { (bed_->composer.directory.AddModule(&m), ...); }, modules_);
   }
 
-  // Makes a font with that chain and these settings (before the bed's font and the lexicon)
-  // current. The layer modules work on the bed's layers, the first of their names.
+  // Makes a font of that chain and these settings (before the bed's and the lexicon) current.
   void UseFont(const std::string& chain, const std::string& settings = kResources) {
     ComposerBed::UseFont(settings + "VM_LayerWord.Lexicon=test.lex\nVModuleChain.Modules=" + chain +
                          "\n");
@@ -281,7 +279,6 @@ TEST_F(ProsodyTest, TheGeneratorWritesSymbolsDurationsPitchPointsAndSilences) {
           // Breaks become silences, pauses and the last character write nothing.
           {"", "a_b#.", {}, {}, pho(a + b)},
           {"", "a,b!a;b/a..", {}, {}, pho(a + p + b + p + a + p + b + p + a + p)},
-          {"", "ab", {}, {}, pho(a)},
           {"", "", {}, {}, pho("")},
           {"", "mta.", {0.0f, 0.09f}, {}, pho("m 0\nt 0\n" + a)},  // no cells: no points
           {"", "._,.", {}, {}, ""},                                // no cell at all: no text

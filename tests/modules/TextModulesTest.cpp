@@ -1,5 +1,4 @@
-// The text modules through a real composer whose fonts chain them with
-// probes that record the working text each time they run.
+// The text modules in a real composer, chained with probes that record the working text.
 #include <gtest/gtest.h>
 
 #include <map>
