@@ -1,6 +1,6 @@
-// In-process synthesis against a scripted library, then bin/mbrola.so itself.
-#include "modules/vm_mbrola.h"
-
+// The output modules of the phone text: in-process synthesis against a
+// scripted library, then bin/mbrola.so itself; VM_SpeechOut_Mbr and
+// VM_SaveWave against a scripted player library.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,25 +8,36 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/composer/VControl.h"
 #include "modules/vm_genpho.h"
+#include "modules/vm_mbrola.h"
+#include "modules/vm_savewavembr.h"
+#include "modules/vm_speechout_mbr.h"
 #include "tests/common/ComposerBed.h"
 #include "tests/platform/SynthTestSupport.h"
 
 namespace {
 
+// The calls to the scripted libraries, in order.
 using Calls = std::vector<std::string>;
+Calls g_calls;
 
-// The library, driven by the test: every call is written down ("init
-// <path>", "noerror 1", "write <text>" or "refused <text>", "read <count>",
-// "flush", "lasterror"; any other entry point: "unexpected").
+int Note(const std::string& call, int result = 0) {
+  g_calls.push_back(call);
+  return result;
+}
+
+// The synthesis library, driven by the test: "init <path>", "noerror 1", "write
+// <text>" or "refused <text>", "read <count>", "flush", "lasterror"; any other
+// entry point: "unexpected".
 struct Script {
   std::function<int(const std::string& text)> onWrite;  // default: taken
   std::function<void()> onFlush;
   std::deque<int16_t> ready;
   int initResult = 0, pendingError = 0;
-  Calls calls;
   void MakeReady(int count) {
     for (int i = 0; i < count; ++i) ready.push_back(static_cast<int16_t>(i));
   }
@@ -37,46 +48,55 @@ MbrolaApi ScriptedApi() {
   MbrolaApi api;
   static Script*& s = g_script;
 #define TM_UNEXPECTED(name, type, ...) \
-  api.name = [](__VA_ARGS__) -> type { return s->calls.push_back("unexpected"), type(); };
+  api.name = [](__VA_ARGS__) -> type { return Note("unexpected"), type(); };
   TM_MBR_ENTRY_POINTS(TM_UNEXPECTED)
 #undef TM_UNEXPECTED
-  api.init_MBR = [](char* path) {
-    return s->calls.push_back(std::string("init ") + path), s->initResult;
-  };
+  api.init_MBR = [](char* path) { return Note(std::string("init ") + path, s->initResult); };
   api.write_MBR = [](char* text) {
     const std::string t = text;
     const int r = t == "\n" || !s->onWrite ? 1 : s->onWrite(t);
-    s->calls.push_back((r > 0 ? "write " : "refused ") + t);
-    return r;
+    return Note((r > 0 ? "write " : "refused ") + t, r);
   };
-  api.flush_MBR = [] { return s->calls.push_back("flush"), s->onFlush ? s->onFlush() : void(), 1; };
+  api.flush_MBR = [] { return s->onFlush ? s->onFlush() : void(), Note("flush", 1); };
   api.read_MBR = [](short* buffer, int wanted) {
     int n = 0;
     for (; n < wanted && !s->ready.empty(); ++n, s->ready.pop_front()) buffer[n] = s->ready.front();
-    return s->calls.push_back("read " + std::to_string(n)), n;
+    return Note("read " + std::to_string(n), n);
   };
-  api.lastError_MBR = [] { return s->calls.push_back("lasterror"), s->pendingError; };
-  api.setNoError_MBR = [](int on) { s->calls.push_back("noerror " + std::to_string(on)); };
+  api.lastError_MBR = [] { return Note("lasterror", s->pendingError); };
+  api.setNoError_MBR = [](int on) { Note("noerror " + std::to_string(on)); };
   return api;
 }
 
-class MbrolaTest : public testing_support::ComposerBed {
+// The bed with a generator of the phone text the output modules take.
+class OutputBed : public testing_support::ComposerBed {
+ protected:
+  OutputBed() {
+    EXPECT_TRUE(bed_->composer.directory.AddModule(&generator_));
+    generator_.SetUp();
+  }
+  // A new run of the phones and its phone text.
+  void Generate(const std::string& phones) {
+    bed_->Build(phones);
+    EXPECT_TRUE(generator_.Run());
+  }
+  VM_GeneratorPHO generator_;
+};
+
+class MbrolaTest : public OutputBed {
  protected:
   MbrolaTest() {
     g_script = &script_;
-    EXPECT_TRUE(bed_->composer.directory.AddModule(&generator_));
     EXPECT_TRUE(bed_->composer.directory.AddModule(&mbrola_));
-    generator_.SetUp();
-    script_.calls.clear();
+    g_calls.clear();
   }
   ~MbrolaTest() override { g_script = nullptr; }
   // Synthesises the phones; the calls.
   Calls Speak(const std::string& phones) {
-    bed_->Build(phones);
-    generator_.Run();
-    script_.calls.clear();
+    Generate(phones);
+    g_calls.clear();
     EXPECT_TRUE(mbrola_.Run());
-    return script_.calls;
+    return g_calls;
   }
   // The calls when every line of the last phone text is taken: each line,
   // then an empty last line, each followed by a line feed; then more.
@@ -100,13 +120,12 @@ class MbrolaTest : public testing_support::ComposerBed {
   }
 
   Script script_;
-  VM_GeneratorPHO generator_;
   VM_Mbrola mbrola_{ScriptedApi()};
 };
 
 TEST_F(MbrolaTest, EveryTakenLineGetsOneLineFeedAndARefusalADrainBeforeTheNextOffer) {
   EXPECT_TRUE(mbrola_.SetUp());
-  EXPECT_EQ(script_.calls, (Calls{"init " + inst_.path("voices/test.voice"), "noerror 1"}));
+  EXPECT_EQ(g_calls, (Calls{"init " + inst_.path("voices/test.voice"), "noerror 1"}));
   const std::initializer_list<const char*> end = {"read 0", "flush", "read 0", "lasterror"};
   Calls calls = Speak("ma.");
   EXPECT_EQ(calls, Offers(end));
@@ -180,17 +199,9 @@ TEST_F(MbrolaTest, AFullSpeechBufferEndsTheSynthesis) {
 }
 
 TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesises) {
-  const std::string missing = "MBROLA: Unable to locate dll function";
-  MbrolaApi api = ScriptedApi();
-  api.getDatabaseInfo_MBR = nullptr;
-  VM_Mbrola scripted(api);
-  scripted.SetComposer(&bed_->composer);
-  EXPECT_FALSE(scripted.Init() || scripted.SetUp() || scripted.Run());
-  ASSERT_EQ(boxes_.reports().size(), 3u);
-  EXPECT_EQ(boxes_.reports()[0], missing);
-  boxes_.clear();
   // The installation's library: missing, then one without the entry points
-  // (the player library); the built one synthesises 60 + 4 x 100 + 60 ms.
+  // (the player library), each refused at every step; the built one
+  // synthesises 60 + 4 x 100 + 60 ms.
   inst_.write("voices/test.voice", testing_support::ReadFile(synth_test::VoicePath()));
   VM_Mbrola module;
   module.SetComposer(&bed_->composer);
@@ -198,14 +209,107 @@ TEST_F(MbrolaTest, ALibraryWithoutOneEntryPointIsRefusedAndTheBuiltOneSynthesise
     SCOPED_TRACE(library);
     std::filesystem::remove(inst_.path("bin/mbrola.so"));  // the one loaded may stay mapped
     if (*library != '\0') inst_.write("bin/mbrola.so", testing_support::ReadFile(library));
-    EXPECT_EQ(module.Init(), library == std::string(TM_MBROLA_LIBRARY));
+    if (library != std::string(TM_MBROLA_LIBRARY)) {
+      EXPECT_FALSE(module.Init() || module.SetUp() || module.Run());
+    }
   }
-  EXPECT_EQ(boxes_.reports(), std::vector<std::string>{missing});
+  ASSERT_EQ(boxes_.reports().size(), 5u);  // the missing entry point after the first two refusals
+  EXPECT_EQ(boxes_.reports()[2], "MBROLA: Unable to locate dll function");
+  ASSERT_TRUE(module.Init());
   ASSERT_TRUE(module.SetUp());
-  bed_->Build("kala.");
-  generator_.Run();
+  Generate("kala.");
   ASSERT_TRUE(module.Run());
   EXPECT_NEAR(bed_->speech.GetSize(), 520 * 22.05, 6);  // within a sample each
+}
+
+// The scripted player; how often a text handed to a play changed before the play ended.
+const char* g_playing = nullptr;
+std::string g_played;
+int g_rewritten = 0, g_error = 0;
+
+MbrPlayApi PlayerApi() {
+  MbrPlayApi api;
+  api.MBR_SetDatabase = [](const char* path) { return Note(std::string("database ") + path); };
+  api.MBR_SetCallbackMsgBase = [](int base) { return Note("base " + std::to_string(base)); };
+  api.MBR_Play = [](const char* text, uint32_t flags, const char* file, MBR_Callback) {
+    g_played = g_playing = text;
+    return Note("play " + std::to_string(flags) + (file != nullptr ? std::string(" ") + file : ""));
+  };
+  api.MBR_WaitForEnd = [] {
+    g_rewritten += g_playing != nullptr && g_played != g_playing;
+    g_playing = nullptr;
+    return Note("wait");
+  };
+  api.MBR_Stop = [] { return Note("stop"); };
+  api.MBR_SetVolumeRatio = [](float ratio) { return Note("volume " + std::to_string(ratio)); };
+  api.MBR_LastError = [](char*, int) { return g_error; };
+  return api;
+}
+
+class PlayerOutputTest : public OutputBed {
+ protected:
+  PlayerOutputTest() : out_(PlayerApi()), save_(PlayerApi()) {
+    g_calls.clear();
+    g_rewritten = g_error = 0;
+    out_.SetComposer(&bed_->composer);
+    save_.SetComposer(&bed_->composer);
+  }
+  // Sets both modules up with these keys; then a pass of "kala".
+  void Keys(const std::string& keys) {
+    UseFont("VM_SpeechOut_Mbr.Database=voices/p.voice\nVM_SaveWave.Database=voices/s.voice\n" +
+            keys);
+    ASSERT_TRUE(out_.SetUp());
+    ASSERT_TRUE(save_.SetUp());
+    Generate("kala");
+  }
+
+  VM_SpeechOut_Mbr out_;
+  VM_SaveWave save_;
+};
+
+TEST_F(PlayerOutputTest, ThePlayFlagsFollowTheExactlyYesKeys) {
+  const std::string board = "VM_SpeechOut_Mbr.OutputToBoard=";
+  for (const auto& [keys, flags] : std::vector<std::pair<std::string, uint32_t>>{
+           {"", 0x10000},
+           {board + "yes\n", 0},
+           {board + "Yes\n", 0x10000},
+           {board + "yes\nVM_SpeechOut_Mbr.Synchronous=yes\nVM_SpeechOut_Mbr.Callback2=yes\n",
+            0x4A},
+           {"VM_SpeechOut_Mbr.OutputToFile=yes\nVM_SpeechOut_Mbr.Callback1=yes\n", 0x891},
+       }) {
+    SCOPED_TRACE(keys);
+    Keys(keys);
+    EXPECT_EQ(out_.PlayFlags(), flags);
+  }
+}
+
+TEST_F(PlayerOutputTest, EachPlayKeepsItsTextUntilItEndedAndASaveWritesOnlyANamedFile) {
+  bed_->composer.control.SetPaused(true);
+  g_error = -2;  // logged by each set-up
+  Keys("VM_SpeechOut_Mbr.OutputToBoard=yes\n");
+  EXPECT_FALSE(bed_->composer.control.IsPaused());
+  EXPECT_EQ(inst_.Logged(), 2);
+  g_error = 0;
+  ASSERT_TRUE(out_.Run());
+  const std::string first = g_played;
+  Generate("mEra");  // the next pass rebuilds the generator's text
+  ASSERT_TRUE(out_.Run());
+  VControl::SetAbort(true);
+  EXPECT_TRUE(out_.Run());   // waits and plays nothing
+  EXPECT_TRUE(save_.Run());  // a save ignores the abort: it waits and sets the database again
+  save_.SetFileName("out.wav");
+  EXPECT_TRUE(save_.Run());
+  VControl::SetAbort(false);
+  EXPECT_EQ(out_.Play(nullptr), 0);  // resume only marks the play
+  EXPECT_EQ(out_.SetVolume(0.5f), 0);
+  EXPECT_TRUE(out_.ReleaseResources());
+  const std::string base = "base 9191", save = "database " + inst_.path("voices/s.voice");
+  EXPECT_EQ(g_calls, (Calls{"database " + inst_.path("voices/p.voice"), base, save, base, "wait",
+                            "play 0", "wait", "play 0", "wait", "wait", save, "wait", save,
+                            "play 2112 out.wav", "volume 0.500000", "stop", "wait"}));
+  EXPECT_EQ(g_rewritten, 0);
+  EXPECT_NE(g_played, first);
+  EXPECT_TRUE(bed_->composer.control.IsPlaying());
 }
 
 }  // namespace

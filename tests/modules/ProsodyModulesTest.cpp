@@ -1,5 +1,4 @@
-// The layer, duration, intonation and phone-text modules run on phone strings
-// over a composer stand-in; the lexicon knows "ke" (conjunction).
+// The prosody modules on phone strings over a composer stand-in; the lexicon knows "ke".
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +21,9 @@
 #include "tests/common/ComposerBed.h"
 
 namespace {
+
+using testing_support::Join;
+using testing_support::Repeat;
 
 constexpr const char* kLayers = "VM_LayerSyllable;VM_LayerWord;VM_LayerPhrase;VM_LayerSentence;";
 // The resources, the word-end charges and the syllable contour.
@@ -58,8 +60,7 @@ class ProsodyTest : public testing_support::ComposerBed {
     std::apply([this](auto&... m) { (bed_->composer.directory.AddModule(&m), ...); }, modules_);
   }
 
-  // Makes a font with that chain and these settings (before the bed's font and the lexicon)
-  // current. The layer modules work on the bed's layers, the first of their names.
+  // Makes a font of that chain and these settings (before the bed's and the lexicon) current.
   void UseFont(const std::string& chain, const std::string& settings = kResources) {
     ComposerBed::UseFont(settings + "VM_LayerWord.Lexicon=test.lex\nVModuleChain.Modules=" + chain +
                          "\n");
@@ -72,18 +73,7 @@ class ProsodyTest : public testing_support::ComposerBed {
     bed_->composer.text.SetText(phones);
     bed_->character->GetChain()->Run(nullptr);
   }
-  // Runs the named module alone.
   bool RunModule(const char* name) { return bed_->composer.directory.Find(name)->Run(); }
-  // The phone text of phones with the first factors and cells given (the others 1.0).
-  std::string Generate(const std::string& phones, const std::vector<float>& factors = {},
-                       const std::vector<float>& cells = {}) {
-    if (bed_->Build(phones, factors) > 0) {
-      std::copy(cells.begin(), cells.end(), bed_->intonation.GetCells());
-    }
-    EXPECT_TRUE(RunModule("VM_GeneratorPHO"));
-    return std::get<VM_GeneratorPHO>(modules_).GetPho();
-  }
-
   // The tokens of a layer, each its span, a blank and its features, joined by " | ".
   std::string Tokens(const char* layer) const {
     std::string out;
@@ -111,7 +101,7 @@ class ProsodyTest : public testing_support::ComposerBed {
 
 TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunctions) {
   UseFont(kLayers);
-  // phones, text after (null: unchanged), syllables, words (null: unchecked), phrases, sentences
+  // phones, text after (null: unchanged); syllables, words, phrases, sentences (null: unchecked)
   const std::vector<std::array<const char*, 6>> cases = {
       {"kAlimEra.", nullptr, "kA stressed:1\tword:start | li  | mE stressed:1 | ra word:fin",
        "kAlimEra phrase:start\tphrase:fin", "kAlimEra type:stop", "kAlimEra type:stop"},
@@ -142,13 +132,10 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
     SCOPED_TRACE(c[0]);
     Run(c[0]);
     EXPECT_EQ(bed_->composer.text.Str(), c[1] != nullptr ? c[1] : c[0]);
-    for (int i = 2; i < 4; ++i) {
-      if (c[i] != nullptr) {
-        EXPECT_EQ(Tokens(i == 2 ? layers::kSyllable : layers::kWord), c[i]);
-      }
+    const char* names[] = {layers::kSyllable, layers::kWord, layers::kPhrase, layers::kSentence};
+    for (int i = 2; i < 6; ++i) {
+      EXPECT_TRUE(c[i] == nullptr || Tokens(names[i - 2]) == c[i]) << Tokens(names[i - 2]);
     }
-    EXPECT_EQ(Tokens(layers::kPhrase), c[4]);
-    EXPECT_EQ(Tokens(layers::kSentence), c[5]);
   }
 }
 
@@ -156,11 +143,10 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
   const std::string tri = "VM_DurationTriState", word = std::string(kLayers) + "VM_DurationWord";
   // kAli.: the contour ramps kA up to 1.2 over 30 %, holds to 70 % and ramps down.
   const float a = 1.0666667f, b = 1.1333333f;
-  const std::vector<float> contour = {1, a, b, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, b, a,
-                                      1, 1, 1, 1,    1,    1,    1,    1,    1, 1};
+  const std::vector<float> contour = Join({{1, a, b}, Repeat(1.2f), {b, a}, Repeat(1, 10)});
   // S1 T1 (mask 96): k 1.5, A from 1.5 to 3 over its first half, l at 0.5 x 3, i half of that.
-  const std::vector<float> s1t1 = {1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f, 2.1f, 2.7f, 3,    3,
-                                   1.5f, 1.5f, 1.5f, 1.5f, 1.5f, .75f, .75f, .75f, .75f, .75f};
+  const std::vector<float> s1t1 =
+      Join({Repeat(1.5f, 6), {2.1f, 2.7f, 3, 3}, Repeat(1.5f), Repeat(.75f)});
   // chain, phones, whether the F0 cells or the duration factors, the values
   const std::vector<std::tuple<std::string, const char*, bool, std::vector<float>>> cases = {
       // Stressed 1.5; l between the vowels 1.2; o with no tri-state phone after it, '.': 1.3.
@@ -194,12 +180,12 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   Expect({1, 1, 1, 1, 1});
   UseFont(kTemplates, "TIMEQUANTUM=20\n");
   Run("kAli.");
-  Expect(std::vector<float>(20, 1), true);
+  Expect(Repeat(1, 20), true);
   // Decided: a phrase without a template keeps its cells and marks, so the
   // syllable contours leave its first stress too (one log line for the run).
   UseFont(kTemplates + ";VM_IntonationSyllable");
   Run("kalI,pA.");
-  Expect(std::vector<float>(30, 1), true);
+  Expect(Repeat(1, 30), true);
   EXPECT_EQ(Tokens(layers::kSyllable),
             "ka word:start | lI stressed:1\tword:fin\tphrase:firstStress | "
             "pA stressed:1\tword:start\tword:fin\tphrase:firstStress");
@@ -255,12 +241,6 @@ TEST_F(ProsodyTest, SmoothingSpreadsJumpsOverTheThreshold) {
   }
 }
 
-constexpr const char* kGenerator = "VM_GeneratorPHO";
-
-// settings, phones, the first duration factors and F0 cells, the phone text
-using PhoneTextCase =
-    std::tuple<std::string, std::string, std::vector<float>, std::vector<float>, std::string>;
-
 TEST_F(ProsodyTest, TheGeneratorWritesSymbolsDurationsPitchPointsAndSilences) {
   // The phone text of these lines between the silences at both ends.
   const auto pho = [](const std::string& lines) { return "_ 60 (0,120)\n" + lines + "_ 60"; };
@@ -274,40 +254,46 @@ TEST_F(ProsodyTest, TheGeneratorWritesSymbolsDurationsPitchPointsAndSilences) {
   // The worked example: m 60 ms (3 cells), a 120 ms (6 cells).
   const std::vector<float> worked = {
       118.0f / 120, 1, 122.0f / 120, 125.0f / 120, 1, 130.0f / 120, 1, 1, 124.0f / 120};
-  const std::vector<PhoneTextCase> cases = {
-      {"",
-       "ma.",
-       {0.6f, 1.2f},
-       worked,
-       pho("m 60 (0,118) (50,120) (100,122)\na 120 (0,125) (50,130) (100,124)\n")},
-      // Whole numbers rounded half to even, whatever the locale.
-      {"Intonation reference=1\n",
-       "a.",
-       {0.6f},
-       {0.5f, -0.4f, 2.5f},
-       "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60"},
-      // A point every quantum; one of 0 or below (logged) gives the point at 0 alone.
-      {quantum + "30\n", "a.", {}, ramp, pho("a 100 (0,120) (30,132) (60,144) (90,156)\n")},
-      {quantum + "100\n", "a.", {}, ramp, pho("a 100 (0,120) (100,168)\n")},
-      {quantum + "150\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
-      {quantum + "0\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
-      {quantum + "-5\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
-      {quantum + "\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
-      {quantum + "1\n", std::string(400, 'a') + ".", {}, {}, pho(lines)},
-      // Breaks become silences, pauses and the last character write nothing.
-      {"", "a_b#.", {}, {}, pho(a + b)},
-      {"", "a,b!a;b/a..", {}, {}, pho(a + p + b + p + a + p + b + p + a + p)},
-      {"", "ab", {}, {}, pho(a)},
-      {"", "", {}, {}, pho("")},
-      {"", "mta.", {0.0f, 0.09f}, {}, pho("m 0\nt 0\n" + a)},  // no cells: no points
-      {"", "._,.", {}, {}, ""},                                // no cell at all: no text
-  };
+  // settings, phones, the first duration factors and F0 cells, the phone text
+  const std::vector<
+      std::tuple<std::string, std::string, std::vector<float>, std::vector<float>, std::string>>
+      cases = {
+          {"",
+           "ma.",
+           {0.6f, 1.2f},
+           worked,
+           pho("m 60 (0,118) (50,120) (100,122)\na 120 (0,125) (50,130) (100,124)\n")},
+          // Whole numbers rounded half to even, whatever the locale.
+          {"Intonation reference=1\n",
+           "a.",
+           {0.6f},
+           {0.5f, -0.4f, 2.5f},
+           "_ 60 (0,1)\na 60 (0,0) (50,-0) (100,2)\n_ 60"},
+          // A point every quantum; one of 0 or below (logged) gives the point at 0 alone.
+          {quantum + "30\n", "a.", {}, ramp, pho("a 100 (0,120) (30,132) (60,144) (90,156)\n")},
+          {quantum + "100\n", "a.", {}, ramp, pho("a 100 (0,120) (100,168)\n")},
+          {quantum + "150\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+          {quantum + "0\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+          {quantum + "\n", "a.", {}, ramp, pho("a 100 (0,120)\n")},
+          {quantum + "1\n", std::string(400, 'a') + ".", {}, {}, pho(lines)},
+          // Breaks become silences, pauses and the last character write nothing.
+          {"", "a_b#.", {}, {}, pho(a + b)},
+          {"", "a,b!a;b/a..", {}, {}, pho(a + p + b + p + a + p + b + p + a + p)},
+          {"", "", {}, {}, pho("")},
+          {"", "mta.", {0.0f, 0.09f}, {}, pho("m 0\nt 0\n" + a)},  // no cells: no points
+          {"", "._,.", {}, {}, ""},                                // no cell at all: no text
+      };
   for (const auto& [settings, phones, factors, cells, text] : cases) {
     SCOPED_TRACE(settings + phones);
-    UseFont(kGenerator, settings + kResources);
-    EXPECT_EQ(Generate(phones, factors, cells), text);
+    UseFont("VM_GeneratorPHO", settings + kResources);
+    // The first factors and cells given, the others 1.0.
+    if (bed_->Build(phones, factors) > 0) {
+      std::copy(cells.begin(), cells.end(), bed_->intonation.GetCells());
+    }
+    EXPECT_TRUE(RunModule("VM_GeneratorPHO"));
+    EXPECT_EQ(std::get<VM_GeneratorPHO>(modules_).GetPho(), text);
   }
-  EXPECT_EQ(inst_.Logged("quantum must be positive"), 3);  // once at each set-up
+  EXPECT_EQ(inst_.Logged("quantum must be positive"), 2);  // once at each set-up
   std::string symbols;
   for (const char phone : std::string("AEI7OUW!/kTq")) symbols += VM_GeneratorPHO::Symbol(phone);
   EXPECT_EQ(symbols, "aeiiouu__kTq");

@@ -1,5 +1,4 @@
-// Speech through the programming interface in an installation of the build
-// tree's data, to files and on SDL's disk driver (which writes what is heard).
+// Speech through the programming interface to files and SDL's disk driver (what is heard).
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -46,8 +45,7 @@ class SpeechEndToEndThreadsTest : public testing::Test {
   static void SetUpTestSuite() {
     installation_ = new Installation();
     installation_->Assemble();
-    // The default font's chain without its rhythm and melody: every phone
-    // lasts 100 ms at 120 Hz.
+    // The default chain without rhythm and melody: every phone 100 ms at 120 Hz.
     installation_->Font(
         "flat.vof",
         "VModuleChain.Modules=VM_TextFeeder;VM_FeederPre;VM_UserToGreek;"
@@ -94,8 +92,7 @@ TEST_F(SpeechEndToEndThreadsTest, TheFontsRateAndPitchReachTheWaveFile) {
   constexpr double kRate = 22.05;  // samples per ms
   constexpr int kEdgeMs = 60;      // the silences around every phone text
   ASSERT_EQ(tmengine__SelectVoiceFont(engine_, "flat.vof"), 0);
-  // The middle of the three E's is voiced at the font's pitch, and at 1.5
-  // times that with the pitch reference.
+  // The middle of the three E's is voiced at the font's pitch, then at 1.5 times that.
   for (const double pitch : {1.0, 1.5}) {
     ASSERT_EQ(tmengine__SetPitchReference(engine_, pitch), 0);
     ASSERT_EQ(tmengine_TextToFile(engine_, "καλημέέέρα", "speech.wav"), 0);
