@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 // Each input starts with an empty error report and log: a long run must not fill the disk.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   VLib::RemoveErrorFile();
-  std::remove((g_installation->dir() + "/log.txt").c_str());
+  std::remove(g_installation->path("log.txt").c_str());
   FuzzOne(std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }
@@ -106,9 +106,8 @@ void Synthesise(formant::SynthChannel& channel, const std::string& phoneText, do
 }
 
 std::string WriteScratch(const std::string& relative, std::string_view bytes) {
-  const std::string path = g_installation->dir() + "/" + relative;
-  testing_support::WriteFile(path, std::string(bytes));
-  return path;
+  g_installation->write(relative, std::string(bytes));
+  return g_installation->path(relative);
 }
 
 void Check(bool ok, const char* what) {
