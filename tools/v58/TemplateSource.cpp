@@ -1,7 +1,9 @@
 #include "tools/v58/TemplateSource.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "engine/base/VLib.h"
 #include "tools/scramble/SourceText.h"
 
 namespace v58 {
@@ -15,6 +17,13 @@ constexpr const char* kFieldNames[kElementFields - 1] = {
     "end value",   "end ratio",   "end labels",   "end rise"};
 constexpr bool kLabelField[kElementFields - 1] = {false, false, true, false,
                                                   false, false, true, false};
+// A point given in levels: the level at its onset and at its end (both
+// above 0), its labels and its rise.
+constexpr int kLevelFields = 4;
+constexpr const char* kLevelFieldNames[kLevelFields] = {"onset", "end", "labels", "rise"};
+constexpr bool kLevelAboveZero[kLevelFields] = {true, true, false, false};
+// Decimals of the factors written for a type given in levels.
+constexpr double kFactorUnits = 10000.0;
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -51,6 +60,62 @@ bool ReadLabels(const std::string& word, std::string& labels, std::string& reaso
   }
 }
 
+// x (not negative) with up to four decimals, a point before them, at
+// least one decimal: the same text in every locale.
+std::string Decimal(double x) {
+  const long long units = std::llround(x * kFactorUnits);
+  std::string fraction = std::to_string(units % static_cast<long long>(kFactorUnits));
+  fraction.insert(0, 4 - fraction.size(), '0');
+  while (fraction.size() > 1 && fraction.back() == '0') fraction.pop_back();
+  return std::to_string(units / static_cast<long long>(kFactorUnits)) + "." + fraction;
+}
+
+constexpr int kS1 = 1, kT1 = 2, kS3 = 5, kT3 = 6, kT = 7;
+
+// The point whose description point p takes in a template of mask: in a
+// phrase of one stress that stress is the nucleus, so S1 and T1 take the
+// descriptions of S3 and T3.
+int Role(int p, int mask) {
+  if ((mask & PointBit(kS1)) == 0 || (mask & PointBit(kS3)) != 0) return p;
+  return p == kS1 ? kS3 : p == kT1 ? kT3 : p;
+}
+
+// The element lines of a template of mask for a type given in levels. The
+// first element starts at its onset, every later one at 1 (its syllable is
+// reached by the movement to it); each moves to its end level (ratio end /
+// onset) and from there towards the next point's onset (end value 1, end
+// ratio next onset / end). The engine multiplies these along the phrase,
+// so every point reaches its own levels whichever points come before it.
+// The last point is the phrase's last syllable: it ends at T's end.
+std::vector<ElementLine> LevelElements(const std::string& file, const PhraseDescription& p,
+                                       int mask) {
+  struct Point {
+    int p;
+    double onset, end;
+    const PointDescription* d;
+  };
+  std::vector<Point> points;
+  for (int point = 0; point < kPointCount; ++point) {
+    if ((mask & PointBit(point)) == 0) continue;
+    const PointDescription* d = &*p.points[static_cast<std::size_t>(Role(point, mask))];
+    points.push_back({point, VLib::ParseFloat(d->fields[0]), VLib::ParseFloat(d->fields[1]), d});
+  }
+  points.back().end = VLib::ParseFloat(p.points[kT]->fields[1]);
+  std::vector<ElementLine> elements;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const Point& at = points[i];
+    const double next = i + 1 < points.size() ? points[i + 1].onset / at.end : 1.0;
+    const std::string& labels = at.d->fields[2];
+    const std::string& rise = at.d->fields[3];
+    ElementLine e;
+    e.fields = {PointName(at.p), Decimal(i == 0 ? at.onset : 1.0), Decimal(at.end / at.onset),
+                labels, rise, "1.0", Decimal(next), labels, rise};
+    e.origin = file + ":" + std::to_string(at.d->line);
+    elements.push_back(e);
+  }
+  return elements;
+}
+
 }  // namespace
 
 std::vector<PhraseDescription> ParseSource(const std::string& file, const std::string& content,
@@ -62,8 +127,8 @@ std::vector<PhraseDescription> ParseSource(const std::string& file, const std::s
     if (words.empty() || words[0][0] == '#') continue;
 
     if (words[0] == "phrase") {
-      if (words.size() != 2) {
-        errors.push_back(Located(file, n, "a phrase line is: phrase NAME"));
+      if (words.size() != 2 && (words.size() != 3 || words[2] != "levels")) {
+        errors.push_back(Located(file, n, "a phrase line is: phrase NAME [levels]"));
         continue;
       }
       const std::vector<std::string>& types = PhraseTypes();
@@ -83,6 +148,7 @@ std::vector<PhraseDescription> ParseSource(const std::string& file, const std::s
       PhraseDescription p;
       p.name = words[1];
       p.line = n;
+      p.levels = words.size() == 3;
       phrases.push_back(p);
       continue;
     }
@@ -98,13 +164,14 @@ std::vector<PhraseDescription> ParseSource(const std::string& file, const std::s
       errors.push_back(Located(file, n, "point " + words[0] + " before any phrase line"));
       continue;
     }
-    if (words.size() != static_cast<std::size_t>(kElementFields)) {
+    PhraseDescription& phrase = phrases.back();
+    const int fields = phrase.levels ? kLevelFields : kElementFields - 1;
+    if (words.size() != static_cast<std::size_t>(fields + 1)) {
       errors.push_back(Located(file, n,
                                "point " + words[0] + " has " + std::to_string(words.size() - 1) +
-                                   " fields, " + std::to_string(kElementFields - 1) + " expected"));
+                                   " fields, " + std::to_string(fields) + " expected"));
       continue;
     }
-    PhraseDescription& phrase = phrases.back();
     std::optional<PointDescription>& slot = phrase.points[static_cast<std::size_t>(point)];
     if (slot.has_value()) {
       errors.push_back(Located(file, n,
@@ -115,19 +182,22 @@ std::vector<PhraseDescription> ParseSource(const std::string& file, const std::s
     PointDescription d;
     d.line = n;
     bool ok = true;
-    for (int f = 0; f < kElementFields - 1; ++f) {
+    for (int f = 0; f < fields; ++f) {
       const std::string& word = words[static_cast<std::size_t>(f + 1)];
       std::string& field = d.fields[static_cast<std::size_t>(f)];
+      const std::string name = phrase.levels ? kLevelFieldNames[f] : kFieldNames[f];
       std::string reason;
-      if (kLabelField[f]) {
+      if (phrase.levels ? f == 2 : kLabelField[f]) {
         if (!ReadLabels(word, field, reason)) {
-          errors.push_back(Located(file, n, std::string(kFieldNames[f]) + ": " + reason));
+          errors.push_back(Located(file, n, name + ": " + reason));
           ok = false;
         }
       } else if (!IsNumber(word)) {
-        errors.push_back(Located(file, n,
-                                 std::string(kFieldNames[f]) + " " + Quoted(word) +
-                                     " is not a number (digits with '.')"));
+        errors.push_back(
+            Located(file, n, name + " " + Quoted(word) + " is not a number (digits with '.')"));
+        ok = false;
+      } else if (phrase.levels && kLevelAboveZero[f] && VLib::ParseFloat(word) <= 0.0) {
+        errors.push_back(Located(file, n, name + " " + Quoted(word) + " is not above 0"));
         ok = false;
       } else {
         field = word;
@@ -162,6 +232,14 @@ TemplateFile Expand(const std::string& file, const std::vector<PhraseDescription
     for (const int mask : ReachableMasks()) {
       Template t;
       t.origin = c.origin;
+      if (p.levels) {
+        for (int point = 0; point < kPointCount; ++point) {
+          if ((mask & PointBit(point)) != 0) t.names.emplace_back(PointName(point));
+        }
+        t.elements = LevelElements(file, p, mask);
+        c.templates.push_back(t);
+        continue;
+      }
       for (int point = 0; point < kPointCount; ++point) {
         if ((mask & PointBit(point)) == 0) continue;
         t.names.emplace_back(PointName(point));

@@ -13,7 +13,9 @@
 namespace v58 {
 
 // One point's description: the eight fields of its element line after the
-// name, as the engine reads them (labels joined by single blanks).
+// name, as the engine reads them (labels joined by single blanks); for a
+// phrase type given in levels, only the first four (onset, end, labels,
+// rise).
 struct PointDescription {
   std::array<std::string, kElementFields - 1> fields;
   int line = 0;
@@ -22,6 +24,9 @@ struct PointDescription {
 struct PhraseDescription {
   std::string name;
   int line = 0;
+  // The points give levels of the flat pitch ("phrase NAME levels"), from
+  // which each template's factors are worked out, instead of the factors.
+  bool levels = false;
   std::array<std::optional<PointDescription>, kPointCount> points;
 };
 
@@ -33,7 +38,9 @@ std::vector<PhraseDescription> ParseSource(const std::string& file, const std::s
 // The collections of the descriptions: per phrase type one template for
 // every reachable mask, in ascending mask order, each with the elements of
 // its points in point order (the element's first field is the point's
-// name). Elements carry the place of their point's description.
+// name). Elements carry the place of their point's description. A type
+// given in levels gets, per template, the factors that reach those levels
+// whatever points the phrase has (see README.md).
 TemplateFile Expand(const std::string& file, const std::vector<PhraseDescription>& phrases);
 
 }  // namespace v58
