@@ -37,19 +37,10 @@ std::string Phrase(const std::string& name, const std::map<std::string, std::str
   return text;
 }
 
-class V58ToolTest : public testing_support::ComposerBed {
- protected:
-  int Run(const Strings& args, std::string* err = nullptr) {
-    std::ostringstream out, errors;
-    const int code = v58::Run(args, out, errors);
-    if (err != nullptr) *err = errors.str();
-    return code;
-  }
-};
-
-TEST_F(V58ToolTest, TheReachableMasksAreThoseTheEnginesAnalysisGives) {
-  // Phrases of up to four words of one to three syllables, every stress choice.
-  std::set<int> found;
+// Calls visit with every phrase of up to four words of one to three
+// syllables and at most eight syllables, with every choice of stresses
+// ("mA" a stressed syllable, "ma" one without stress, '_' between words).
+void ForEachShape(const std::function<void(const std::string&)>& visit) {
   for (int count = 1, shapes = 3; count <= 4; ++count, shapes *= 3) {
     for (int shape = 0; shape < shapes; ++shape) {
       std::vector<int> words;
@@ -62,13 +53,30 @@ TEST_F(V58ToolTest, TheReachableMasksAreThoseTheEnginesAnalysisGives) {
           text += w > 0 ? "_" : "";
           for (int i = 0; i < words[w]; ++i, ++k) text += (stress >> k) & 1 ? "mA" : "ma";
         }
-        bed_->Build(text + ".");
-        found.insert(
-            V58ProsodicCompiler::FindPoints(bed_->phrases->First(), bed_->words, bed_->syllables)
-                .Mask());
+        visit(text);
       }
     }
   }
+}
+
+class V58ToolTest : public testing_support::ComposerBed {
+ protected:
+  int Run(const Strings& args, std::string* err = nullptr) {
+    std::ostringstream out, errors;
+    const int code = v58::Run(args, out, errors);
+    if (err != nullptr) *err = errors.str();
+    return code;
+  }
+};
+
+TEST_F(V58ToolTest, TheReachableMasksAreThoseTheEnginesAnalysisGives) {
+  std::set<int> found;
+  ForEachShape([&](const std::string& text) {
+    bed_->Build(text + ".");
+    found.insert(
+        V58ProsodicCompiler::FindPoints(bed_->phrases->First(), bed_->words, bed_->syllables)
+            .Mask());
+  });
   EXPECT_EQ(std::vector<int>(found.begin(), found.end()), v58::ReachableMasks());
   EXPECT_EQ(v58::ReachableMasks().size(), 58u);
 }
@@ -87,6 +95,85 @@ TEST_F(V58ToolTest, TheGreekStatementsFallAndTheQuestionsRiseThenFallAtTheEnd) {
   EXPECT_EQ(inst_.Logged(), 0);
 }
 
+// The pitch slider scales the flat pitch from 0.5 to 2.0; the synthesizer's
+// voices take 40 to 600 Hz. The male voice is at 110 Hz, the female at 200.
+constexpr float kLowestLevel = 40.0f / (0.5f * 110.0f);
+constexpr float kHighestLevel = 600.0f / (2.0f * 200.0f);
+
+TEST_F(V58ToolTest, TheGreekPhrasesEndAtTheLevelOfTheirTypeWhateverTheirStresses) {
+  V58ProsodicCompiler compiler;
+  ASSERT_TRUE(compiler.Load(TM_DATA_BUILD_DIR "/v58/greek.v58"));
+  // Per closing mark: the lowest and highest end over every shape, and the
+  // lowest and highest cell of any phrase.
+  struct Range {
+    float endLow = 10, endHigh = 0, low = 10, high = 0;
+  };
+  std::map<char, Range> ranges;
+  int shapes = 0;
+  ForEachShape([&](const std::string& text) {
+    ++shapes;
+    for (const char mark : {'.', ',', ';', '!'}) {
+      bed_->Build(text + mark);
+      compiler.AnalysePhrases(&bed_->composer, bed_->phrases, bed_->words, bed_->syllables);
+      const std::vector<float> cells = bed_->Cells();
+      Range& r = ranges[mark];
+      r.endLow = std::min(r.endLow, cells.back());
+      r.endHigh = std::max(r.endHigh, cells.back());
+      r.low = std::min(r.low, *std::min_element(cells.begin(), cells.end()));
+      r.high = std::max(r.high, *std::max_element(cells.begin(), cells.end()));
+    }
+  });
+  EXPECT_GT(shapes, 2000);
+  for (const auto& [mark, r] : ranges) {
+    SCOPED_TRACE(std::string("phrases closed by ") + mark);
+    EXPECT_NEAR(r.endLow, r.endHigh, 0.002f);  // one end whatever the stresses
+    EXPECT_GE(r.low, kLowestLevel);
+    EXPECT_LE(r.high, kHighestLevel);
+  }
+  for (const char mark : {'.', '!'}) {
+    EXPECT_GE(ranges[mark].endLow, 0.7f) << mark;
+    EXPECT_LE(ranges[mark].endHigh, 0.95f) << mark;
+  }
+  EXPECT_LT(ranges[';'].high, 1.6f);
+  EXPECT_GE(ranges[';'].endLow, 1.1f * ranges['.'].endHigh);
+}
+
+TEST_F(V58ToolTest, LevelsAreTurnedIntoTheFactorsOfEachTemplate) {
+  Strings errors;
+  const auto phrases = v58::ParseSource("s",
+                                        "phrase stop levels\n"
+                                        "H  1.0 1.1 vowel:1 0.5\n"
+                                        "S1 1.2 1.5 vowel:1 0.4\n"
+                                        "T1 1.0 0.8 vowel:1 0.5\n"
+                                        "S2 1.1 1.1 vowel:1 0.5\n"
+                                        "T2 1.1 1.1 vowel:1 0.5\n"
+                                        "S3 0.9 1.2 vowel:1 0.3\n"
+                                        "T3 1.5 1.25 vowel:1 0.5\n"
+                                        "T  0.5 0.4 - 0.6\n",
+                                        errors);
+  ASSERT_TRUE(errors.empty()) << errors.front();
+  const Strings texts = v58::RecordTexts(v58::Expand("s", phrases), "; first");
+  const auto elements = [&texts](const std::string& header, std::size_t count) {
+    const auto at = std::find(texts.begin(), texts.end(), header);
+    EXPECT_LT(static_cast<std::size_t>(texts.end() - at), texts.size()) << header;
+    return at == texts.end() ? Strings() : Strings(at + 1, at + 1 + static_cast<long>(count));
+  };
+  // Every stress: each point ends on its level, the last at T's end.
+  EXPECT_EQ(elements("#H S1 T1 S3 T3 T", 6),
+            (Strings{"H\t1.0\t1.1\tvowel:1\t0.5\t1.0\t1.0909\tvowel:1\t0.5",
+                     "S1\t1.0\t1.25\tvowel:1\t0.4\t1.0\t0.6667\tvowel:1\t0.4",
+                     "T1\t1.0\t0.8\tvowel:1\t0.5\t1.0\t1.125\tvowel:1\t0.5",
+                     "S3\t1.0\t1.3333\tvowel:1\t0.3\t1.0\t1.25\tvowel:1\t0.3",
+                     "T3\t1.0\t0.8333\tvowel:1\t0.5\t1.0\t0.4\tvowel:1\t0.5",
+                     "T\t1.0\t0.8\t\t0.6\t1.0\t1.0\t\t0.6"}));
+  // One stress, on the last but one syllable: S1 and T1 take the levels of
+  // S3 and T3, and T1, the last syllable, ends at T's end.
+  EXPECT_EQ(elements("#S1 T1", 2),
+            (Strings{"S1\t0.9\t1.3333\tvowel:1\t0.3\t1.0\t1.25\tvowel:1\t0.3",
+                     "T1\t1.0\t0.2667\tvowel:1\t0.5\t1.0\t1.0\tvowel:1\t0.5"}));
+  EXPECT_EQ(elements("#H", 1), (Strings{"H\t1.0\t0.4\tvowel:1\t0.5\t1.0\t1.0\tvowel:1\t0.5"}));
+}
+
 TEST_F(V58ToolTest, FaultsOfTheSourceAreRefusedWithTheirLine) {
   const std::pair<std::string, std::string> cases[] = {
       {"phrase statement\n", "1: phrase type \"statement\" is none of stop, comma"},
@@ -103,6 +190,9 @@ TEST_F(V58ToolTest, FaultsOfTheSourceAreRefusedWithTheirLine) {
        "8: field 7 (the end position) is 0"},
       {Phrase("stop", {{"T2", ""}}), "1: phrase stop lacks the points T2"},
       {"# nothing\n", "1: no phrase type described"},
+      {"phrase stop levels\nH 0 1.0 vowel:1 0.5\n", "2: onset \"0\" is not above 0"},
+      {"phrase stop levels\nH 1 1 vowel:1 0.5 1 1 vowel:1 0.5\n", "2: point H has 8 fields, 4"},
+      {"phrase stop flat\n", "1: a phrase line is: phrase NAME [levels]"},
   };
   for (const auto& [source, message] : cases) {
     testing_support::WriteFile("bad.src", source);
