@@ -16,6 +16,7 @@
 #include "engine/data/VTextBuffer.h"
 #include "engine/interface/tmengine.h"
 #include "engine/shared/TMShared.h"
+#include "modules/vm_genpho.h"
 #include "tests/common/Installation.h"
 
 namespace language_testing {
@@ -80,6 +81,23 @@ class LanguageSuite : public testing::Test {
     EXPECT_GE(tmengine__TextToBuffer(engine_, utf8.c_str(), 1, &buffer, &size), 0) << utf8;
     tmengine__FreeBuffer(&buffer);
     return engine_->GetText()->Str();
+  }
+
+  // The pitch points (Hz) of the phone text that the current font makes of
+  // text at the pitch reference `pitch`, in order; the first is the base
+  // pitch of the text's first line. The reference is 1.0 again afterwards.
+  static std::vector<int> PitchPoints(const std::string& utf8, double pitch = 1.0) {
+    EXPECT_EQ(tmengine__SetPitchReference(engine_, pitch), 0);
+    Phones(utf8);
+    EXPECT_EQ(tmengine__SetPitchReference(engine_, 1.0), 0);
+    const VM_GeneratorPHO* generator = VM_GeneratorPHO::Find(engine_);
+    std::vector<int> points;
+    std::istringstream pho(generator != nullptr ? generator->GetPho() : "");
+    for (std::string item; std::getline(pho, item, '(');) {
+      const std::size_t comma = item.find(',');
+      if (comma != std::string::npos) points.push_back(std::atoi(item.c_str() + comma + 1));
+    }
+    return points;
   }
 
   // The phone string of each word (UTF-8) said alone, without the pauses at
