@@ -161,4 +161,15 @@ TEST_F(EnglishLanguage, AnEnglishQuestionIsSpokenAndRisesAtTheEnd) {
   EXPECT_GT(end, 1.1 * before) << "F0 at the end " << end << " Hz, of the vowels before " << before;
 }
 
+TEST_F(EnglishLanguage, OneStressQuestionsRiseAndStatementsFallAtTheirEnd) {
+  ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kFont), 0);
+  ExpectOneStressEnds({"Really", "Tomorrow", "Again", "Yes", "Now", "Hello", "Seven", "London"},
+                      "?");
+}
+
+TEST_F(EnglishLanguage, TheSentencesMoveWithinTheVoicesRangeAtEveryPitch) {
+  ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kFont), 0);
+  ExpectSentenceRanges(kCases, 20);
+}
+
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,9 +20,6 @@ namespace {
 constexpr const char* kCases = TM_SOURCE_DIR "/tests/data/greek_pronunciation.txt";
 constexpr const char* kHunspell = "/usr/share/hunspell/el_GR";
 constexpr const char* kDefaultFont = "default.vof";
-// The pitch range of the synthesizer's voices, Hz.
-constexpr int kLowestF0 = 40;
-constexpr int kHighestF0 = 600;
 // A font of the default chain up to the phone string, without the phone
 // filter (so that an unknown character would show) and without synthesis.
 constexpr const char* kPhonesFont =
@@ -95,67 +91,16 @@ TEST_F(GreekLanguage, EveryDictionaryFormGivesKnownPhonesAndOneStress) {
   }
 }
 
-// Phrases of one stress: a statement falls to its end, a question rises,
-// and their ends lie apart.
 TEST_F(GreekLanguage, OneStressQuestionsRiseAndStatementsFallAtTheirEnd) {
   ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kDefaultFont), 0);
-  for (const char* word : {"Κατάλαβες", "Εσύ", "Τώρα", "Θάλασσα", "Ναι", "Καλημέρα", "Έλα",
-                           "Σωστά", "Αύριο", "Ελλάδα", "Μαμά", "Πάλι"}) {
-    SCOPED_TRACE(word);
-    const std::vector<int> statement = PitchPoints(std::string(word) + ".");
-    const std::vector<int> question = PitchPoints(std::string(word) + ";");
-    ASSERT_GE(statement.size(), 3u);
-    ASSERT_GE(question.size(), 3u);
-    const double base = statement[0];
-    ::testing::Test::RecordProperty(word, std::to_string(statement.back()) + " Hz. " +
-                                              std::to_string(question.back()) + " Hz;");
-    EXPECT_LT(statement.back(), statement[1]);
-    EXPECT_GE(statement.back(), 0.7 * base);
-    EXPECT_LE(statement.back(), 0.95 * base);
-    EXPECT_GT(question.back(), question[1]);
-    EXPECT_GE(question.back(), 1.1 * statement.back());
-  }
+  ExpectOneStressEnds({"Κατάλαβες", "Εσύ", "Τώρα", "Θάλασσα", "Ναι", "Καλημέρα", "Έλα", "Σωστά",
+                       "Αύριο", "Ελλάδα", "Μαμά", "Πάλι"},
+                      ";");
 }
 
-// The test sentences at the lowest, the flat and the highest pitch: every
-// point within the synthesizer's range, a statement ending between 0.7 and
-// 0.95 of the base pitch, a question peaking below 1.6 times it, and every
-// sentence of two words or more moving by 15 % at least.
 TEST_F(GreekLanguage, TheSentencesMoveWithinTheVoicesRangeAtEveryPitch) {
   ASSERT_EQ(tmengine__SelectVoiceFont(engine_, kDefaultFont), 0);
-  for (const char* slider : {"0.5", "1", "2"}) {
-    const double pitch = std::atof(slider);
-    int lowest = 10000, highest = 0, sentences = 0;
-    for (const std::vector<std::string>& f : language_testing::CaseFields(kCases)) {
-      if (f[0] != "S") continue;
-      const std::string& text = f[1];
-      SCOPED_TRACE(text + " at pitch " + slider);
-      const std::vector<int> points = PitchPoints(text, pitch);
-      ASSERT_GE(points.size(), 2u);
-      ++sentences;
-      const double base = points[0];
-      const auto [low, high] = std::minmax_element(points.begin() + 1, points.end());
-      lowest = std::min(lowest, *low);
-      highest = std::max(highest, *high);
-      EXPECT_GE(*low, kLowestF0);
-      EXPECT_LE(*high, kHighestF0);
-      if (text.find(' ') != std::string::npos) {
-        EXPECT_GE(*high, 1.15 * *low);
-      }
-      const char last = text.back();
-      if (last == '.') {
-        EXPECT_GE(points.back(), 0.7 * base);
-        EXPECT_LE(points.back(), 0.95 * base);
-      }
-      if (last == ';') {
-        EXPECT_LT(*high, 1.6 * base);
-      }
-    }
-    EXPECT_GE(sentences, 50);
-    ::testing::Test::RecordProperty(std::string("pitch ") + slider,
-                                    std::to_string(lowest) + " to " + std::to_string(highest) +
-                                        " Hz");
-  }
+  ExpectSentenceRanges(kCases, 60);
 }
 
 }  // namespace

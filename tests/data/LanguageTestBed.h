@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -23,6 +24,9 @@ namespace language_testing {
 
 // Words run through the engine at once by WordPhones.
 constexpr std::size_t kWordsPerRun = 400;
+// The pitch range of the synthesizer's voices, Hz.
+constexpr int kLowestF0 = 40;
+constexpr int kHighestF0 = 600;
 
 inline bool IsBreak(char c) { return std::string(".,;!/").find(c) != std::string::npos; }
 
@@ -163,6 +167,69 @@ class LanguageSuite : public testing::Test {
       EXPECT_EQ(l.find("not found"), std::string::npos) << l;
     }
     EXPECT_FALSE(testing_support::FileExists(Installation().workDir() + "/TamrinError.txt"));
+  }
+
+  // Words of one stress said as a statement and as a question (closed by
+  // `questionMark`) with the current font: the statement falls to an end between 0.7 and 0.95 of the
+  // base pitch, the question rises to an end 10 % above the statement's.
+  // Each row's two ends are recorded as a test property.
+  static void ExpectOneStressEnds(const std::vector<std::string>& words,
+                                  const std::string& questionMark) {
+    for (const std::string& word : words) {
+      SCOPED_TRACE(word);
+      const std::vector<int> statement = PitchPoints(word + ".");
+      const std::vector<int> question = PitchPoints(word + questionMark);
+      ASSERT_GE(statement.size(), 3u);
+      ASSERT_GE(question.size(), 3u);
+      const double base = statement[0];
+      testing::Test::RecordProperty(word, std::to_string(statement.back()) + " Hz. " +
+                                              std::to_string(question.back()) + " Hz;");
+      EXPECT_LT(statement.back(), statement[1]);
+      EXPECT_GE(statement.back(), 0.7 * base);
+      EXPECT_LE(statement.back(), 0.95 * base);
+      EXPECT_GT(question.back(), question[1]);
+      EXPECT_GE(question.back(), 1.1 * statement.back());
+    }
+  }
+
+  // The sentences of a case file (at least `least`) with the current font at
+  // the lowest, the flat and the highest pitch: every point within the
+  // synthesizer's range, a statement ending between 0.7 and 0.95 of the base
+  // pitch, a question peaking below 1.6 times it, and every sentence of two
+  // words or more moving by 15 % at least. The range at each pitch is
+  // recorded as a test property.
+  static void ExpectSentenceRanges(const char* path, int least) {
+    for (const char* slider : {"0.5", "1", "2"}) {
+      int lowest = kHighestF0 * 10, highest = 0, sentences = 0;
+      for (const std::vector<std::string>& f : CaseFields(path)) {
+        if (f[0] != "S") continue;
+        const std::string& text = f[1];
+        SCOPED_TRACE(text + " at pitch " + slider);
+        const std::vector<int> points = PitchPoints(text, std::atof(slider));
+        ASSERT_GE(points.size(), 2u);
+        ++sentences;
+        const double base = points[0];
+        const auto [low, high] = std::minmax_element(points.begin() + 1, points.end());
+        lowest = std::min(lowest, *low);
+        highest = std::max(highest, *high);
+        EXPECT_GE(*low, kLowestF0);
+        EXPECT_LE(*high, kHighestF0);
+        if (text.find(' ') != std::string::npos) {
+          EXPECT_GE(*high, 1.15 * *low);
+        }
+        if (text.back() == '.') {
+          EXPECT_GE(points.back(), 0.7 * base);
+          EXPECT_LE(points.back(), 0.95 * base);
+        }
+        if (text.back() == ';' || text.back() == '?') {
+          EXPECT_LT(*high, 1.6 * base);
+        }
+      }
+      EXPECT_GE(sentences, least);
+      testing::Test::RecordProperty(std::string("pitch ") + slider,
+                                    std::to_string(lowest) + " to " + std::to_string(highest) +
+                                        " Hz");
+    }
   }
 
   static inline Tamrin* engine_ = nullptr;
