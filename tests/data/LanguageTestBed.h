@@ -170,9 +170,9 @@ class LanguageSuite : public testing::Test {
   }
 
   // Words of one stress said as a statement and as a question (closed by
-  // `questionMark`) with the current font: the statement falls to an end between 0.7 and 0.95 of the
-  // base pitch, the question rises to an end 10 % above the statement's.
-  // Each row's two ends are recorded as a test property.
+  // `questionMark`) with the current font: the statement falls to an end between 0.7 and 0.95 of
+  // the base pitch, the question rises to an end 10 % above the statement's. Each row's two ends
+  // are recorded as a test property.
   static void ExpectOneStressEnds(const std::vector<std::string>& words,
                                   const std::string& questionMark) {
     for (const std::string& word : words) {
@@ -226,9 +226,9 @@ class LanguageSuite : public testing::Test {
         }
       }
       EXPECT_GE(sentences, least);
-      testing::Test::RecordProperty(std::string("pitch ") + slider,
-                                    std::to_string(lowest) + " to " + std::to_string(highest) +
-                                        " Hz");
+      testing::Test::RecordProperty(
+          std::string("pitch ") + slider,
+          std::to_string(lowest) + " to " + std::to_string(highest) + " Hz");
     }
   }
 

@@ -163,7 +163,7 @@ TEST_F(V58ToolTest, LevelsAreTurnedIntoTheFactorsOfEachTemplate) {
                                         "T3 1.5 1.25 vowel:1 0.5\n"
                                         "T  0.5 0.4 - 0.6\n",
                                         errors);
-  ASSERT_TRUE(errors.empty()) << errors.front();
+  ASSERT_EQ(errors, Strings());
   const Strings texts = v58::RecordTexts(v58::Expand("s", phrases), "; first");
   const auto elements = [&texts](const std::string& header, std::size_t count) {
     const auto at = std::find(texts.begin(), texts.end(), header);

@@ -108,8 +108,15 @@ std::vector<ElementLine> LevelElements(const std::string& file, const PhraseDesc
     const std::string& labels = at.d->fields[2];
     const std::string& rise = at.d->fields[3];
     ElementLine e;
-    e.fields = {PointName(at.p), Decimal(i == 0 ? at.onset : 1.0), Decimal(at.end / at.onset),
-                labels, rise, "1.0", Decimal(next), labels, rise};
+    e.fields = {PointName(at.p),
+                Decimal(i == 0 ? at.onset : 1.0),
+                Decimal(at.end / at.onset),
+                labels,
+                rise,
+                "1.0",
+                Decimal(next),
+                labels,
+                rise};
     e.origin = file + ":" + std::to_string(at.d->line);
     elements.push_back(e);
   }
