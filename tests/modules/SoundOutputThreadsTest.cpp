@@ -147,6 +147,31 @@ TEST_F(PlayerRequestThreadsTest, AStopOrPauseAsThePlayStartsEndsItOrHoldsThePass
   }
 }
 
+TEST_F(PlayerRequestThreadsTest, CallersThatWaitForTheSamePlayEachPlayInTurn) {
+  constexpr int kCallers = 4;
+  constexpr int kRounds = 5;
+  const std::string pho = generator_.GetPho();
+  for (int round = 0; round < kRounds; ++round) {
+    const std::size_t opened = devices_.OpenedIds().size();
+    ASSERT_EQ(g_player.MBR_Play(pho.c_str(), 0, nullptr, nullptr), 0);  // held by the clock
+    std::atomic<int> started{0};
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kCallers; ++c) {
+      callers.emplace_back([&] { started += g_player.MBR_Play(pho.c_str(), 0, nullptr, nullptr) == 0; });
+    }
+    std::this_thread::sleep_for(milliseconds(20));
+    // Every caller waited for the held play; they are let go together.
+    EXPECT_TRUE(WaitUntil([&] {
+      devices_.Advance(milliseconds(100));
+      return started == kCallers;
+    }));
+    for (std::thread& caller : callers) caller.join();
+    EXPECT_TRUE(PlayOut());
+    EXPECT_EQ(devices_.OpenedIds().size(), opened + 1 + kCallers);
+  }
+  for (const auto& block : devices_.Blocks()) EXPECT_FALSE(block.cut);
+}
+
 // ---------------------------------------------------------------------------
 // Engines of one process
 
