@@ -157,9 +157,8 @@ int VM_Playback::StartPlay(std::string* noOutput) {
     *noOutput = g_player.getErrorTextRef();
     return 0;
   }
-  const bool played =
-      g_player.play(&CPlayBack::waveOutProc, platform::kCallbackFunction, g_format, held_->data(),
-                    held_->size(), true, &g_device, &g_header, true);
+  const bool played = g_player.play(&CPlayBack::waveOutProc, platform::kCallbackFunction, g_format,
+                                    held_->data(), held_->size(), true, &g_device, &g_header, true);
   if (!played && g_device == nullptr) *noOutput = g_player.getErrorTextRef();
   return 0;
 }

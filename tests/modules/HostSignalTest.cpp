@@ -33,7 +33,8 @@ TEST(HostSignalTest, SigtermEndsTheHostWithAFailureStatusOnceItsEngineSpoke) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  for (const int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+  for (const int fd : {in[0], in[1], out[0], out[1]})
+    posix_spawn_file_actions_addclose(&actions, fd);
   // Every line of standard input is run; the default font opens the device.
   std::string host = TM_HOST, install = "--install", dir = installation.dir(), phones = "--phones",
               lines = "-";

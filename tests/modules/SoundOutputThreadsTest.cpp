@@ -157,7 +157,8 @@ TEST_F(PlayerRequestThreadsTest, CallersThatWaitForTheSamePlayEachPlayInTurn) {
     std::atomic<int> started{0};
     std::vector<std::thread> callers;
     for (int c = 0; c < kCallers; ++c) {
-      callers.emplace_back([&] { started += g_player.MBR_Play(pho.c_str(), 0, nullptr, nullptr) == 0; });
+      callers.emplace_back(
+          [&] { started += g_player.MBR_Play(pho.c_str(), 0, nullptr, nullptr) == 0; });
     }
     std::this_thread::sleep_for(milliseconds(20));
     // Every caller waited for the held play; they are let go together.
