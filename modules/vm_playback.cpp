@@ -32,9 +32,9 @@ platform::WaveFormat PlaybackFormat() {
   return format;
 }
 
-void OpenDevice() {
-  g_player.openWaveOutDevice(&g_device, g_format, &CPlayBack::waveOutProc,
-                             platform::kCallbackFunction);
+bool OpenDevice() {
+  return g_player.openWaveOutDevice(&g_device, g_format, &CPlayBack::waveOutProc,
+                                    platform::kCallbackFunction);
 }
 
 // Stops a playing block; in open-at-play mode the reset closed the device.
@@ -90,15 +90,21 @@ bool VM_Playback::SetUp() {
 
 bool VM_Playback::Run() {
   VComposer* composer = GetComposer();
-  WaitForBlock();
-  if (VControl::IsAbort()) return true;
-  if (composer != nullptr) composer->GetControl()->WaitWhilePaused();
-  if (VControl::IsAbort()) return true;
-  // A resume may have started the held block again: let it finish.
-  WaitForBlock();
-  {
+  const VControl* control = composer != nullptr ? composer->GetControl() : nullptr;
+  std::string noOutput;
+  for (bool played = false; !played;) {
+    WaitForBlock();
+    if (VControl::IsAbort()) return true;
+    if (control != nullptr) control->WaitWhilePaused();
+    if (VControl::IsAbort()) return true;
+    // A resume may have started the held block again: let it finish.
+    WaitForBlock();
     std::lock_guard<std::mutex> lock(g_playerMutex);
     if (VControl::IsAbort()) return true;
+    // A pause that came after the wait above found no block to stop: it
+    // holds this pass until the resume. (Stop and pause set their flag
+    // before they take the lock to stop the block.)
+    if (control != nullptr && control->IsPaused()) continue;
     const VSpeechBuffer* speech = composer != nullptr ? composer->GetSpeechBuffer() : nullptr;
     const char* samples = speech != nullptr && speech->GetSamples() != nullptr
                               ? reinterpret_cast<const char*>(speech->GetSamples())
@@ -106,8 +112,10 @@ bool VM_Playback::Run() {
     const std::size_t bytes =
         samples != nullptr ? static_cast<std::size_t>(speech->GetSize()) * kBytesPerSample : 0;
     held_ = std::make_unique<std::vector<char>>(samples, samples + bytes);
-    StartPlay();
+    StartPlay(&noOutput);
+    played = true;
   }
+  if (!noOutput.empty()) ReportNoSoundOutput(noOutput);
   if (blockAfter_) WaitForBlock();
   return true;
 }
@@ -132,19 +140,25 @@ int VM_Playback::Stop() {
 }
 
 int VM_Playback::PlayBlock() {
+  std::string noOutput;
   {
     std::lock_guard<std::mutex> lock(g_playerMutex);
     if (!held_) return kNothingHeld;
-    StartPlay();
+    StartPlay(&noOutput);
   }
+  if (!noOutput.empty()) ReportNoSoundOutput(noOutput);
   if (blockAfter_) WaitForBlock();
   return 0;
 }
 
-int VM_Playback::StartPlay() {
+int VM_Playback::StartPlay(std::string* noOutput) {
   // Another engine's release may have closed the shared device.
-  if (!CPlayBack::openAtPlay() && g_device == nullptr) OpenDevice();
-  g_player.play(&CPlayBack::waveOutProc, platform::kCallbackFunction, g_format, held_->data(),
-                held_->size(), true, &g_device, &g_header, true);
+  if (!CPlayBack::openAtPlay() && g_device == nullptr && !OpenDevice()) {
+    *noOutput = g_player.getErrorTextRef();
+    return 0;
+  }
+  const bool played = g_player.play(&CPlayBack::waveOutProc, platform::kCallbackFunction, g_format,
+                                    held_->data(), held_->size(), true, &g_device, &g_header, true);
+  if (!played && g_device == nullptr) *noOutput = g_player.getErrorTextRef();
   return 0;
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/composer/VModule.h"
@@ -42,7 +43,9 @@ class VM_Playback : public VModule, public VOutput {
   bool SetUp() override;
   // Waits for the previous block, returns on an abort, waits while paused,
   // returns on an abort, waits for a block that a resume started, then
-  // holds the speech buffer's samples and plays them (PlayBlock). True.
+  // holds the speech buffer's samples and plays them (PlayBlock). A pause
+  // that comes after the wait while paused holds the pass as well; a stop
+  // ends the run. True.
   bool Run() override;
   // Stops a playing block and, unless in open-at-play mode, closes the
   // device. True.
@@ -53,14 +56,17 @@ class VM_Playback : public VModule, public VOutput {
   // PlayBlock.
   int Resume() override { return PlayBlock(); }
   // Plays the held block again from its start (waiting for its end with
-  // BlockAfter): 0, or 1050 when no block is held.
+  // BlockAfter): 0, or 1050 when no block is held. Like Run, reports once
+  // per module "Error: the sound output could not be opened: " and the
+  // player's text when no device opens.
   virtual int PlayBlock();
 
   bool BlockAfter() const { return blockAfter_; }
 
  private:
-  // Plays the held block with a copy of the player's own.
-  int StartPlay();
+  // Plays the held block with a copy of the player's own; when no device
+  // opens, the player's text goes into *noOutput. 0.
+  int StartPlay(std::string* noOutput);
 
   bool blockAfter_ = false;
   // The samples of the last run, without WAVE header; null before the first.

@@ -97,12 +97,16 @@ void MbrPlayLibrary::SetVolumeRatio(float ratio) const {
   if (api_.MBR_SetVolumeRatio != nullptr) api_.MBR_SetVolumeRatio(ratio);
 }
 
-void MbrPlayLibrary::CheckError() const {
-  if (api_.MBR_LastError == nullptr || api_.MBR_LastError(nullptr, 0) >= 0) return;
+int MbrPlayLibrary::CheckError(std::string* why) const {
+  if (api_.MBR_LastError == nullptr) return 0;
+  const int code = api_.MBR_LastError(nullptr, 0);
+  if (code >= 0) return code;
   char text[kErrorTextSize] = {};
   api_.MBR_LastError(text, kErrorTextSize);
   text[kErrorTextSize - 1] = '\0';
   Log::Error2(VM_Mbrola::kErrorPrefix, text);
+  if (why != nullptr) *why = text;
+  return code;
 }
 
 // ---------------------------------------------------------------------------
@@ -149,13 +153,26 @@ bool VM_SpeechOut_Mbr::SetUp() {
 }
 
 bool VM_SpeechOut_Mbr::Run() {
-  library_.WaitForEnd();
-  if (VControl::IsAbort()) return true;
   VComposer* composer = GetComposer();
-  if (composer != nullptr) composer->GetControl()->WaitWhilePaused();
-  if (VControl::IsAbort()) return true;
-  Play(generator_ != nullptr ? generator_->GetPho().c_str() : "");
-  library_.CheckError();
+  VControl* control = composer != nullptr ? composer->GetControl() : nullptr;
+  for (;;) {
+    library_.WaitForEnd();
+    if (VControl::IsAbort()) return true;
+    if (control != nullptr) control->WaitWhilePaused();
+    if (VControl::IsAbort()) return true;
+    StartPlay(generator_ != nullptr ? generator_->GetPho().c_str() : "");
+    std::string why;
+    if (library_.CheckError(&why) == MBRP_ERR_DEVICE) ReportNoSoundOutput(why);
+    // A stop or pause that came after the looks above may have reached the
+    // player before this play started, and so stopped nothing: the composer
+    // sets its flag before it stops the player, so the flag is seen here.
+    const bool paused = control != nullptr && control->IsPaused();
+    if (!VControl::IsAbort() && !paused) break;
+    library_.Stop();
+    if (VControl::IsAbort()) return true;
+    // Paused: the pass is held and played again once resumed.
+  }
+  if (synchronous_) library_.WaitForEnd();
   return true;
 }
 
@@ -163,12 +180,23 @@ bool VM_SpeechOut_Mbr::Release() { return true; }
 
 int VM_SpeechOut_Mbr::Play(const char* text) {
   VComposer* composer = GetComposer();
-  if (composer != nullptr) composer->GetControl()->SetPlaying(true);
-  if (text == nullptr) return 0;
+  if (text == nullptr) {
+    if (composer != nullptr) composer->GetControl()->SetPlaying(true);
+    return 0;
+  }
+  StartPlay(text);
+  if (synchronous_) library_.WaitForEnd();
+  return 0;
+}
+
+void VM_SpeechOut_Mbr::StartPlay(const char* text) {
+  VComposer* composer = GetComposer();
+  if (composer != nullptr) composer->GetControl()->StartPlaying();
   // Run waited for the previous play: its text may be replaced now.
   playing_ = text;
-  library_.Play(playing_.c_str(), PlayFlags(), nullptr, &PlayCallback);
-  return 0;
+  // The caller waits for a synchronous play itself, after its last look
+  // at the stop and pause requests.
+  library_.Play(playing_.c_str(), PlayFlags() & ~kFlagSynchronous, nullptr, &PlayCallback);
 }
 
 int VM_SpeechOut_Mbr::Stop() {

@@ -64,8 +64,9 @@ class MbrPlayLibrary {
   void Stop() const;
   void SetVolumeRatio(float ratio) const;
   // An error pending in the player goes to the engine log: "*** ERROR:\t"
-  // "MBROLA " and the player's text.
-  void CheckError() const;
+  // "MBROLA " and the player's text (also into *why when given). The
+  // pending code, 0 when none.
+  int CheckError(std::string* why = nullptr) const;
 
  private:
   void* handle_ = nullptr;
@@ -110,12 +111,17 @@ class VM_SpeechOut_Mbr : public VModule, public VOutput {
   bool SetUp() override;
   // Waits for the previous play, returns on an abort, waits while paused,
   // returns on an abort, plays the generator's phone text and logs a
-  // pending player error. True.
+  // pending player error; a player without a sound card is reported once
+  // ("Error: the sound output could not be opened: " and the player's
+  // text). A stop or pause that arrived while the play started stops it
+  // (a pause then holds the pass and plays it again once resumed). With
+  // Synchronous, returns when the play has ended. True.
   bool Run() override;
   bool Release() override;
 
-  // Marks the engine playing; with a text, plays a copy of it that the
-  // module keeps until the play has ended (a null text only marks). 0.
+  // A null text (resume) marks the engine playing (SetPlaying). A text is
+  // played as Run plays it (StartPlay), without the looks at the stop and
+  // pause requests. 0.
   virtual int Play(const char* text);
   // VOutput. Ends the current play; 0.
   int Stop() override;
@@ -130,6 +136,11 @@ class VM_SpeechOut_Mbr : public VModule, public VOutput {
   static int PlayCallback(uint32_t message, uint32_t wparam, int32_t lparam);
 
  private:
+  // Marks the engine playing (a pause requested meanwhile stays) and starts
+  // a play of a copy of text that the module keeps until the play has
+  // ended; returns once the play has started, also with Synchronous.
+  void StartPlay(const char* text);
+
   MbrPlayLibrary library_;
   const VM_GeneratorPHO* generator_ = nullptr;
   bool outputToFile_ = false;

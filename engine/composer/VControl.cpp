@@ -15,6 +15,11 @@ void VControl::SetPlaying(bool v) {
   stopped_.store(!v, std::memory_order_relaxed);
 }
 
+void VControl::StartPlaying() {
+  playing_.store(true, std::memory_order_relaxed);
+  stopped_.store(false, std::memory_order_relaxed);
+}
+
 void VControl::SetStopped(bool v) {
   paused_.store(false, std::memory_order_relaxed);
   playing_.store(!v, std::memory_order_relaxed);

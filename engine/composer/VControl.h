@@ -10,6 +10,10 @@ class VControl {
   VControl& operator=(const VControl&) = delete;
 
   void SetPlaying(bool v);
+  // Marks the output playing (playing set, stopped cleared) as a play
+  // starts; unlike SetPlaying(true) it leaves the paused flag alone, so
+  // that a pause requested while the play starts is not lost.
+  void StartPlaying();
   void SetStopped(bool v);
   void SetPaused(bool v);
   void SetSpeaking(bool v);

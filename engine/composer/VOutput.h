@@ -6,6 +6,7 @@
 // engine needs no module header.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 class VOutput {
@@ -27,4 +28,13 @@ class VOutput {
   virtual int SetVolume(float /*ratio*/) { return kNoVolume; }
   // The file that the next run writes; only a wave-file output keeps it.
   virtual void SetFileName(const std::string& /*name*/) {}
+
+ protected:
+  // The error report "Error: the sound output could not be opened: " and
+  // why, once in the output's life (one output object per engine): a
+  // missing sound card is said once, not at every pass.
+  void ReportNoSoundOutput(const std::string& why);
+
+ private:
+  std::atomic<bool> noSoundReported_{false};
 };

@@ -34,6 +34,12 @@
  * "Null Tamrin handler as argument"; a NULL text, key, file name or
  * out-pointer gives -2010 with "Null <ParameterName> have been passed as
  * argument." (for example "Null Text have been passed as argument.").
+ *
+ * Sound: the engines of one process share the sound output (one player and
+ * one stop request for the process): selecting a voice font, stopping or
+ * deleting an engine stops what another engine plays. When no sound device
+ * opens, each engine shows one error report saying so. The engine leaves
+ * the process's signal handling (SIGINT, SIGTERM) alone.
  */
 #ifndef TMENGINE_H
 #define TMENGINE_H

@@ -64,14 +64,22 @@ class Player {
     // Copies first: the caller may change its text as soon as we return.
     std::string phones(text);
     std::string output(file != nullptr ? file : "");
-    WaitForEnd();
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      // Several callers may wait for the same previous play: the wait, the
+      // join and the start are one step under the lock, so that only one
+      // of them starts the next play and the others wait for that one.
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return !running_; });
+      if (thread_.joinable()) thread_.join();
       ClearError();
       stop_.store(false);
       running_ = true;
+      started_ = false;
       thread_ = std::thread([this, phones = std::move(phones), flags, output = std::move(output),
                              callback] { PlayThread(phones, flags, output, callback); });
+      // Returns once the output is open (or could not be opened), so that a
+      // device error is pending when the caller looks.
+      changed_.wait(lock, [this] { return started_ || !running_; });
     }
     if ((flags & MBR_PLAY_WAIT) != 0) WaitForEnd();
     return 0;
@@ -111,6 +119,12 @@ class Player {
     return code;
   }
   void ClearError() { SetError(MBRP_ERR_NONE, ""); }
+  // The play thread's output is open: MBR_Play may return.
+  void Started() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    started_ = true;
+    changed_.notify_all();
+  }
   void Fail(int code, const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     SetError(code, text);
@@ -128,8 +142,10 @@ class Player {
       channel_.LastErrorText(why, sizeof why);
       Fail(MBRP_ERR_DATABASE, why);
     } else if ((flags & MBR_PLAY_FILE) != 0) {
+      Started();
       ToFile(text, file);
     } else if ((flags & MBR_PLAY_DISCARD) != 0) {
+      Started();
       Render(text, [](const int16_t*, int) { return true; });
     } else {
       ToDevice(text);
@@ -219,6 +235,7 @@ class Player {
       Fail(MBRP_ERR_DEVICE, "no output device opens: " + opener.getErrorTextRef());
       return;
     }
+    Started();
     struct Block {
       platform::WaveHeader header;
       std::vector<char> bytes;
@@ -257,6 +274,7 @@ class Player {
   std::condition_variable changed_;
   std::thread thread_;
   bool running_ = false;
+  bool started_ = false;  // the play under way has its output open
   std::atomic<bool> stop_{false};
   std::atomic<float> volume_{1.0f};
   std::atomic<int> messageBase_{0};

@@ -5,9 +5,12 @@
  *
  * One play at a time, on the library's play thread. MBR_Play copies the
  * text (and the file name) before it returns, waits for the previous play
- * to end, and starts the new one; without MBR_PLAY_WAIT it returns while
- * the play goes on. MBR_Stop ends the play under way, MBR_WaitForEnd waits
- * for its end. Every entry point may be called from any thread.
+ * to end, and starts the new one; it returns once the play's output is open
+ * (or could not be opened) and, without MBR_PLAY_WAIT, while the play goes
+ * on. Callers of several threads play one after the other. MBR_Stop ends
+ * the play under way (a stop while nothing plays stops nothing later),
+ * MBR_WaitForEnd waits for its end. Every entry point may be called from
+ * any thread.
  *
  * Errors: a failing call, or a play that fails on the play thread, leaves
  * an error pending (a negative code and an English text) until the next

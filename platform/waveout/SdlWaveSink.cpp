@@ -18,13 +18,20 @@ constexpr Uint16 kDeviceSamples = 512;
 constexpr auto kSdlPoll = std::chrono::milliseconds(2);
 
 // SDL's audio subsystem is started and stopped under this lock; every open
-// device holds one start of it.
+// device holds one start of it. The service is one shared library, so the
+// engine and the player library take the same lock.
 std::mutex& SdlMutex() {
   static std::mutex mutex;
   return mutex;
 }
 
-bool StartAudio() { return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; }
+// SDL's audio start brings up its event subsystem, which by default takes
+// SIGINT and SIGTERM for a quit event nobody reads here: the process that
+// holds the engine keeps its own signal handling.
+bool StartAudio() {
+  SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+  return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
 void StopAudio() { SDL_QuitSubSystem(SDL_INIT_AUDIO); }
 
 class SdlSink : public WaveSink {

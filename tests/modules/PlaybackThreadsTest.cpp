@@ -1,6 +1,7 @@
 // VM_Playback on the virtual device set with a manual clock.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <numeric>
 #include <string>
@@ -118,6 +119,57 @@ TEST_F(PlaybackThreadsTest, PauseAndResumeReplayTheHeldBlockFromItsFirstSample) 
   EXPECT_TRUE(blocks[0].cut);
   EXPECT_EQ(blocks[1].samples, Numbers(0));
   EXPECT_EQ(blocks[2].samples, Numbers(7000));
+}
+
+TEST_F(PlaybackThreadsTest, AStopOrPauseAfterTheRunsLastWaitEndsOrHoldsItsPass) {
+  for (const bool pause : {false, true}) {
+    SCOPED_TRACE(pause ? "pause" : "stop");
+    VControl::SetAbort(false);
+    Use("no", "no");
+    const std::size_t before = devices_.Blocks().size();
+    Pass(0);
+    playback_.Run();
+    bed_->composer.control.SetPaused(true);
+    playback_.Stop();
+    // The next pass waits while paused; the resume plays the held block
+    // again, and the run then waits for it, past its wait while paused.
+    std::atomic<bool> done{false};
+    Pass(7000);
+    std::thread next([&] {
+      playback_.Run();
+      done = true;
+    });
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_EQ(playback_.PlayBlock(), 0);
+    bed_->composer.control.SetPaused(false);
+    std::this_thread::sleep_for(milliseconds(30));
+    // The request cuts the replay; the pass is not played while paused.
+    if (pause) {
+      bed_->composer.control.SetPaused(true);
+    } else {
+      VControl::SetAbort(true);
+    }
+    playback_.Stop();
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_EQ(devices_.Blocks().size(), before + 2);
+    EXPECT_EQ(done, !pause);
+    if (pause) {
+      EXPECT_EQ(playback_.PlayBlock(), 0);
+      bed_->composer.control.SetPaused(false);
+      for (int i = 0; i < 100 && !done; ++i) {
+        devices_.Advance(milliseconds(100));
+        std::this_thread::sleep_for(milliseconds(5));
+      }
+    }
+    next.join();
+    const auto blocks = pause ? Finish() : devices_.Blocks();
+    ASSERT_EQ(blocks.size(), before + (pause ? 4 : 2));
+    EXPECT_TRUE(blocks[before + 1].cut);
+    if (pause) {
+      EXPECT_EQ(blocks[before + 2].samples, Numbers(0));
+      EXPECT_EQ(blocks[before + 3].samples, Numbers(7000));
+    }
+  }
 }
 
 TEST_F(PlaybackThreadsTest, SetUpStopsAPlayingBlockAndBlockAfterWaitsUntilItsDeviceIsClosed) {

@@ -19,4 +19,9 @@ if(TARGET tm_engine_core AND TARGET tm_mbrola)
       TM_MBRPLAY_LIBRARY="$<TARGET_FILE:tm_mbrplay>"
       TM_DATA_BUILD_DIR="${TM_DATA_BUILD_DIR}")
   endforeach()
+  # The signal test runs the host program of tests/host.
+  if(TARGET test_modules)
+    add_dependencies(test_modules tm_host)
+    target_compile_definitions(test_modules PRIVATE TM_HOST="$<TARGET_FILE:tm_host>")
+  endif()
 endif()
