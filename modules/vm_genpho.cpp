@@ -12,6 +12,7 @@
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VTextBuffer.h"
+#include "modules/vm_textfeeder.h"
 
 namespace {
 
@@ -122,8 +123,12 @@ void VM_GeneratorPHO::Generate() {
   pho_ += std::to_string(intonation->GetBaseF0());
   pho_ += ")\n";
 
-  // The last character (the closing break) is never written.
-  for (int i = 0; i + 1 < length; ++i) {
+  // The last character (the closing break) is not written: the closing
+  // silence stands in its place. A pass of speech to the sound card that
+  // ends at a sentence end with more to come writes it, so that the pause
+  // between its sentence and the next is heard as the whole text has it.
+  const bool lastToo = VM_TextFeeder::MoreSpeechFollows(composer);
+  for (int i = 0; i + (lastToo ? 0 : 1) < length; ++i) {
     const char c = phones[i];
     if (c == '_' || c == '#') continue;
     pho_ += Symbol(c);
