@@ -51,7 +51,7 @@ std::string VM_Converter::ConvertWhole(const std::string& text) const {
   return Convert(text.c_str(), static_cast<int>(text.size()) + 1);
 }
 
-VAlphConverter::Growing VM_Converter::Growing() const {
+VAlphConverter::Growing VM_Converter::GrowingConversion() const {
   if (converter_ != nullptr) return VAlphConverter::Growing(*converter_);
   const VAlphConverter none;
   return VAlphConverter::Growing(none);

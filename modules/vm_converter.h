@@ -41,7 +41,7 @@ class VM_Converter : public VModule {
   std::string ConvertWhole(const std::string& text) const;
   // A conversion through the chain of a text that grows at its end (through
   // no collection when the chain is not made).
-  VAlphConverter::Growing Growing() const;
+  VAlphConverter::Growing GrowingConversion() const;
   // Stores text as the working text and runs the enabled modules of the
   // current font's chain behind this one (the per-run data are reset
   // first). Used by the feeders for each pass.

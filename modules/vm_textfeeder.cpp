@@ -72,7 +72,7 @@ bool VM_TextFeeder::RunChopped() {
     // The raw text of this pass and its conversion, brought up to date as
     // pieces are appended (each character is converted a bounded number of
     // times, however often a sentence end does not end the pass).
-    VAlphConverter::Growing pass = Growing();
+    VAlphConverter::Growing pass = GrowingConversion();
     for (;;) {
       if (VControl::IsAbort()) {
         RunPass(pass.Text());  // the rest of the chain sees the abort at once

@@ -568,7 +568,7 @@ CRuleCollection::Step CRuleCollection::convertRange(const char* text, std::size_
   }
   Step settled = from;
   if (count == 0) return settled;
-  out.reserve(out.size() + count);
+  out.reserve(out.size() + (count - std::min(count, from.position)));
   const char* last = text + (count - 1);
   std::size_t p = from.position;
   while (p < count) {
