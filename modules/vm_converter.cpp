@@ -51,6 +51,12 @@ std::string VM_Converter::ConvertWhole(const std::string& text) const {
   return Convert(text.c_str(), static_cast<int>(text.size()) + 1);
 }
 
+VAlphConverter::Growing VM_Converter::GrowingConversion() const {
+  if (converter_ != nullptr) return VAlphConverter::Growing(*converter_);
+  const VAlphConverter none;
+  return VAlphConverter::Growing(none);
+}
+
 void VM_Converter::RunPass(const std::string& text) {
   VComposer* composer = GetComposer();
   if (composer == nullptr) return;

@@ -9,8 +9,7 @@
 #include <string>
 
 #include "engine/composer/VModule.h"
-
-class VAlphConverter;
+#include "engine/shared/VAlphConverter.h"
 
 class VM_Converter : public VModule {
  public:
@@ -40,6 +39,9 @@ class VM_Converter : public VModule {
   std::string Convert(const char* text, int length) const;
   // The conversion of the whole text, its terminating zero included.
   std::string ConvertWhole(const std::string& text) const;
+  // A conversion through the chain of a text that grows at its end (through
+  // no collection when the chain is not made).
+  VAlphConverter::Growing GrowingConversion() const;
   // Stores text as the working text and runs the enabled modules of the
   // current font's chain behind this one (the per-run data are reset
   // first). Used by the feeders for each pass.

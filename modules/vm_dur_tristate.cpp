@@ -8,6 +8,7 @@
 #include "engine/data/VTextBuffer.h"
 #include "engine/shared/PhoneFeature.h"
 #include "engine/shared/TMShared.h"
+#include "modules/vm_textfeeder.h"
 
 VM_DurationTriState::VM_DurationTriState() : VModule("VM_DurationTriState") {}
 
@@ -43,8 +44,11 @@ bool VM_DurationTriState::Run() {
   for (std::size_t i = length - 1; i-- > 0;) {
     right[i] = isTriState(text[i + 1]) ? text[i + 1] : right[i + 1];
   }
+  // The first and the last character keep their factors, unless the last
+  // is the sentence break of a pass that more speech follows.
+  const std::size_t end = VM_TextFeeder::MoreSpeechFollows(GetComposer()) ? length : length - 1;
   VTriStateCompiler::Factors factors;
-  for (std::size_t i = 1; i + 1 < length; ++i) {
+  for (std::size_t i = 1; i < end; ++i) {
     duration->Multiply(static_cast<int>(i), compiler_->Lookup(left[i], text[i], right[i], factors));
   }
   return true;

@@ -12,12 +12,14 @@
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VTextBuffer.h"
+#include "modules/vm_textfeeder.h"
 
 namespace {
 
 constexpr const char* kModuleName = "VM_GeneratorPHO";
-// The silence at both ends of the text, in ms.
+// The silence at both ends of the text, and its length in ms.
 constexpr const char* kEdgeSilence = "_ 60";
+constexpr double kEdgeSilenceMs = 60.0;
 // Room reserved per phone of the phone string.
 constexpr std::size_t kRoomPerPhone = 100;
 
@@ -122,13 +124,23 @@ void VM_GeneratorPHO::Generate() {
   pho_ += std::to_string(intonation->GetBaseF0());
   pho_ += ")\n";
 
-  // The last character (the closing break) is never written.
-  for (int i = 0; i + 1 < length; ++i) {
+  // The last character (the closing break) is not written: the closing
+  // silence stands in its place. A pass of speech to the sound card that
+  // ends at a sentence end with more to come writes it, less the closing
+  // silence and the next pass's opening one, so that the pause between its
+  // sentence and the next is heard as long as the whole text has it.
+  const bool lastToo = VM_TextFeeder::MoreSpeechFollows(composer);
+  for (int i = 0; i + (lastToo ? 0 : 1) < length; ++i) {
     const char c = phones[i];
     if (c == '_' || c == '#') continue;
+    double ms = duration->Get(i);
+    if (i + 1 == length) {
+      ms -= 2 * kEdgeSilenceMs;
+      if (ms <= 0) continue;
+    }
     pho_ += Symbol(c);
     pho_ += ' ';
-    AppendWhole(pho_, duration->Get(i));
+    AppendWhole(pho_, ms);
 
     const char* pos = phones + i;
     int cells = 0;

@@ -32,6 +32,9 @@ class VM_GeneratorPHO : public VModule {
   void Generate();
   // The phone text of the last run ("" before the first).
   const std::string& GetPho() const { return pho_; }
+  // Empties the phone text, so that a chain run that ends before this
+  // module leaves none behind for its reader.
+  void Clear() { pho_.clear(); }
 
   int GetQuantum() const { return quantum_; }
 

@@ -1,7 +1,10 @@
 #include "modules/vm_textfeeder.h"
 
+#include <cctype>
+
 #include "engine/base/VLib.h"
 #include "engine/composer/VControl.h"
+#include "engine/composer/VModuleDirectory.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {
@@ -13,6 +16,17 @@ constexpr const char* kBoundaryKey = "VM_TextFeeder.EndOfSentenceBoundary";
 // What every boundary ends with: carriage return, line feed, vertical tab.
 constexpr const char* kBoundaryEnd = "\r\n\v";
 constexpr const char* kSentenceEnd = ". ";
+
+// Whether text from q holds anything to be spoken: a letter, a digit or a
+// sign (blanks, line ends and full stops, such as the " ." that closes
+// every text spoken to the sound card, are not).
+bool HoldsSpeech(const std::string& text, std::size_t q) {
+  for (std::size_t i = q; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (std::isalnum(c) != 0 || (c >= 0x80 && c != 0xA0)) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -31,6 +45,20 @@ bool VM_TextFeeder::Run() {
   return RunChopped();
 }
 
+bool VM_TextFeeder::MoreSpeechFollows(VComposer* composer) {
+  VModuleDirectory* directory = composer != nullptr ? composer->GetModuleDirectory() : nullptr;
+  const auto* feeder = directory != nullptr
+                           ? dynamic_cast<const VM_TextFeeder*>(directory->Find(kModuleName))
+                           : nullptr;
+  return feeder != nullptr && feeder->passBeforeMore_;
+}
+
+void VM_TextFeeder::RunSentencePass(const std::string& text, bool more) {
+  passBeforeMore_ = more;
+  RunPass(text);
+  passBeforeMore_ = false;
+}
+
 bool VM_TextFeeder::RunChopped() {
   VComposer* composer = GetComposer();
   if (composer == nullptr) return false;
@@ -41,17 +69,19 @@ bool VM_TextFeeder::RunChopped() {
   std::size_t q = 0;
   while (q < last) {
     if (VControl::IsAbort()) return false;
-    // The raw text of this pass; it is converted as a whole, never twice.
-    std::string raw;
+    // The raw text of this pass and its conversion, brought up to date as
+    // pieces are appended (each character is converted a bounded number of
+    // times, however often a sentence end does not end the pass).
+    VAlphConverter::Growing pass = GrowingConversion();
     for (;;) {
       if (VControl::IsAbort()) {
-        RunPass(raw);  // the rest of the chain sees the abort at once
+        RunPass(pass.Text());  // the rest of the chain sees the abort at once
         return false;
       }
       if (text.size() - q < size) {
-        raw.append(text, q, std::string::npos);
+        pass.Append(text.substr(q));
         q = last;
-        RunPass(ConvertWhole(raw));
+        RunSentencePass(pass.Converted(), false);
         break;
       }
       std::string piece = text.substr(q, size);
@@ -64,23 +94,23 @@ bool VM_TextFeeder::RunChopped() {
       std::size_t at = piece.find(boundary_);
       if (at != std::string::npos) {
         keep(at + 1);
-        raw += piece;
+        pass.Append(piece);
         continue;
       }
       at = piece.find(kSentenceEnd);
       if (at != std::string::npos) {
         keep(at + 1);
-        raw += piece;
-        const std::string converted = ConvertWhole(raw);
+        pass.Append(piece);
+        const std::string& converted = pass.Converted();
         if (!converted.empty() && converted.back() == '.') {
-          RunPass(converted);
+          RunSentencePass(converted, HoldsSpeech(text, q));
           break;
         }
         continue;
       }
       at = piece.rfind(' ');
       if (at != std::string::npos) keep(at + 1);
-      raw += piece;
+      pass.Append(piece);
     }
   }
   return false;

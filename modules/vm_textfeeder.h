@@ -15,7 +15,9 @@
 //    whole) and is accumulated;
 //  - the rest of the text, once shorter than a piece, closes the last pass.
 // Each pass converts the raw accumulated text once. A pass size of 0 or below
-// makes the whole text one pass.
+// makes the whole text one pass. While a pass that ends at a sentence end
+// runs and more text follows it, MoreSpeechFollows() is true, so that the
+// durations and the phone text treat its last break as the pause it is.
 #pragma once
 
 #include <string>
@@ -36,14 +38,24 @@ class VM_TextFeeder : public VM_Converter {
   // piece (the text accumulated so far becomes the working text).
   bool Run() override;
 
+  // Whether the run of the composer's chain is a pass of this feeder that
+  // ends at a sentence end with more speech to follow: the last character
+  // of its phone string is then that sentence's break, a pause to be timed
+  // and heard like the others, not the break that closes the speech. False
+  // outside chopped feeding and without a feeder.
+  static bool MoreSpeechFollows(VComposer* composer);
+
   bool IsChopping() const { return chop_; }
   int GetPassSize() const { return passSize_; }
   const std::string& GetBoundary() const { return boundary_; }
 
  private:
   bool RunChopped();
+  // Runs a pass; more: it ends at a sentence end that more speech follows.
+  void RunSentencePass(const std::string& text, bool more);
 
   std::string boundary_;
   int passSize_ = 0;
   bool chop_ = false;
+  bool passBeforeMore_ = false;
 };

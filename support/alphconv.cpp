@@ -455,6 +455,20 @@ void CRuleCollection::indexRules() {
   for (std::size_t c = 0; c < firstRule_.size(); ++c) {
     firstRule_[c] = static_cast<int32_t>(findFirstRule(static_cast<unsigned char>(c)));
   }
+  afterReach_ = 0;
+  for (const CRule& rule : rules_) {
+    // An element with an invalid repetition ends the matching where it
+    // stands: it reads nothing.
+    std::size_t reach = 0;
+    for (const std::string& repetition : rule.after().repetitions) {
+      int32_t minimum = 0, maximum = 0;
+      if (CRule::parseRepetition(repetition, minimum, maximum)) {
+        reach += static_cast<std::size_t>(maximum);
+      }
+    }
+    const std::size_t consumed = rule.charsTranslated() > 0 ? rule.charsTranslated() - 1u : 0u;
+    afterReach_ = std::max({afterReach_, reach, consumed});
+  }
 }
 
 bool CRuleCollection::loadFromStream(std::istream& in) {
@@ -546,15 +560,21 @@ std::ptrdiff_t CRuleCollection::findFirstRule(unsigned char c) const {
   return -1;
 }
 
-void CRuleCollection::convertRange(const char* text, std::size_t count, std::string& out) const {
+CRuleCollection::Step CRuleCollection::convertRange(const char* text, std::size_t count,
+                                                    std::string& out, Step from,
+                                                    std::size_t stable) const {
   if (tracer_.enabled()) {
     tracer_.printline(kTraceSource, __LINE__, "rules: " + std::to_string(rules_.size()));
   }
-  if (count == 0) return;
-  out.reserve(out.size() + count);
+  Step settled = from;
+  if (count == 0) return settled;
+  out.reserve(out.size() + (count - std::min(count, from.position)));
   const char* last = text + (count - 1);
-  std::size_t p = 0;
+  std::size_t p = from.position;
   while (p < count) {
+    // A rule here reads up to afterReach_ characters on, and the matcher
+    // asks whether one more follows.
+    if (p + afterReach_ + 1 < stable) settled = Step{p, out.size()};
     const auto c = static_cast<unsigned char>(text[p]);
     const CRule* applied = nullptr;
     // With tracing on, search again so that the search is traced.
@@ -578,6 +598,14 @@ void CRuleCollection::convertRange(const char* text, std::size_t count, std::str
       ++p;
     }
   }
+  return settled;
+}
+
+CRuleCollection::Step CRuleCollection::convertFrom(const char* text, std::size_t count,
+                                                   std::size_t stable, Step from,
+                                                   std::string& out) const {
+  out.resize(std::min(from.output, out.size()));
+  return convertRange(text, count, out, from, stable);
 }
 
 const char* CRuleCollection::convert(const char* text, int /*length*/, int count) {
@@ -593,7 +621,7 @@ const char* CRuleCollection::convert(const char* text, int /*length*/, int count
       while (characters < wanted && text[characters] != '\0') ++characters;
       if (characters < wanted) ++characters;  // the terminating zero, and nothing after it
     }
-    convertRange(text, characters, output_);
+    convertRange(text, characters, output_, Step(), 0);
   }
   return output_.c_str();
 }
@@ -605,6 +633,6 @@ std::string CRuleCollection::convertToString(const std::string& text, int count)
     characters = std::min(static_cast<std::size_t>(count), text.size() + 1);
   }
   std::string out;
-  convertRange(text.c_str(), characters, out);
+  convertRange(text.c_str(), characters, out, Step(), 0);
   return out;
 }

@@ -170,6 +170,28 @@ class CRuleCollection final : public CInterface {
   // count has the meaning of convert's, counted over text.size().
   std::string convertToString(const std::string& text, int count = -1) const;
 
+  // Where a conversion stands between two rule applications: the position
+  // in the text and the size of the output made before it.
+  struct Step {
+    std::size_t position = 0;
+    std::size_t output = 0;
+  };
+
+  // Resumes a conversion of the first count characters of text (the
+  // Before contexts see text from its first character) at from, whose
+  // output up to from.output out holds; out is cut there and the rest is
+  // appended, so that out ends as convertToString would make it. Of the
+  // text only its first stable characters are final (a text that grows at
+  // its end). The result is the last step whose rule, and every rule after
+  // it, reads only final characters: a conversion of the grown text may be
+  // resumed there. Thread-safe as convertToString is.
+  Step convertFrom(const char* text, std::size_t count, std::size_t stable, Step from,
+                   std::string& out) const;
+
+  // How many characters after its Main Char a rule reads at most: the
+  // After context's longest match, or the characters it consumes.
+  std::size_t afterReach() const { return afterReach_; }
+
   // The longest Translation (-1 without rules) and, in index, the first rule
   // of that length (-1 without rules). The value is also kept in the
   // longest-translation field; every load recomputes it.
@@ -191,9 +213,13 @@ class CRuleCollection final : public CInterface {
   std::ptrdiff_t findFirstRule(unsigned char c) const;
   // Fills firstRule_ with the search result of every byte value.
   void indexRules();
-  // The conversion loop over the first count characters of text, appending
-  // to out.
-  void convertRange(const char* text, std::size_t count, std::string& out) const;
+  // The conversion loop over the first count characters of text, starting
+  // at from, appending to out; with a stable count, the last step that needs
+  // no character from there on (from when there is none).
+  // from, appending to out; with a stable count, the last step that needs
+  // no character from there on (from when there is none).
+  Step convertRange(const char* text, std::size_t count, std::string& out, Step from,
+                    std::size_t stable) const;
   bool endLoad(bool result);
 
   std::vector<CRule> rules_;
@@ -212,4 +238,5 @@ class CRuleCollection final : public CInterface {
   // The result of findFirstRule for each byte value, computed at every load
   // so that conversions need not search again.
   std::array<int32_t, 256> firstRule_;
+  std::size_t afterReach_ = 0;
 };

@@ -58,3 +58,32 @@ int VAlphConverter::Convert(const char* text, int length, char** result) const {
 int VAlphConverter::ConvertString(const char* text, char** result) const {
   return Convert(text, VStr::Length(text) + 1, result);
 }
+
+VAlphConverter::Growing::Growing(const VAlphConverter& converter)
+    : collections_(converter.Collections()), stages_(collections_.size()) {}
+
+void VAlphConverter::Growing::Append(const std::string& more) { text_ += more; }
+
+const std::string& VAlphConverter::Growing::Converted() {
+  static const std::string kNone;
+  if (stages_.empty()) return kNone;
+  // The first collection converts the terminating zero too (as
+  // ConvertString counts it), the later ones their input up to it; the
+  // outputs hold no zero. Of each input, only what the stage before settled
+  // is final.
+  const std::string* input = &text_;
+  std::size_t count = text_.size() + 1;
+  std::size_t stable = text_.size();
+  for (std::size_t i = 0; i < stages_.size(); ++i) {
+    Stage& stage = stages_[i];
+    const CRuleCollection::Step settled = collections_[i]->convertFrom(
+        input->c_str(), count, stable, CRuleCollection::Step{stage.position, stage.output},
+        stage.out);
+    stage.position = settled.position;
+    stage.output = settled.output;
+    input = &stage.out;
+    count = stage.out.size();
+    stable = stage.output;
+  }
+  return stages_.back().out;
+}

@@ -56,6 +56,35 @@ class VAlphConverter : public VComponent {
   // The collections referred to, in order.
   const std::vector<const CRuleCollection*>& Collections() const { return collections_; }
 
+  // The conversion (as ConvertString makes it) of a text that grows at its
+  // end, brought up to date at the cost of the new end: each collection
+  // resumes where the text it reads is still final, so feeding a text in
+  // pieces and converting after each costs time in proportion to the whole
+  // text, not to its square. It refers to the converter's list as it is
+  // when it is made.
+  class Growing {
+   public:
+    explicit Growing(const VAlphConverter& converter);
+    // Appends more to the text.
+    void Append(const std::string& more);
+    // The raw text so far.
+    const std::string& Text() const { return text_; }
+    // The conversion of the text so far; "" with an empty list.
+    const std::string& Converted();
+
+   private:
+    // What one collection has made of its input: its output, and the step
+    // (input position, output size) where it resumes on a grown input.
+    struct Stage {
+      std::string out;
+      std::size_t position = 0;
+      std::size_t output = 0;
+    };
+    std::vector<const CRuleCollection*> collections_;
+    std::string text_;
+    std::vector<Stage> stages_;
+  };
+
  private:
   std::vector<const CRuleCollection*> collections_;
 };

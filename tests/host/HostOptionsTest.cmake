@@ -64,6 +64,16 @@ set(INPUT_FILE "${WORK}/cases.txt")
 expect_host("${phones}" --phones -)
 unset(INPUT_FILE)
 
+# A line without phones answers an empty phone text, not the line's before.
+file(WRITE "${WORK}/nophones.txt" "Καλή\n...\n")
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env "XDG_CONFIG_HOME=${WORK}/config"
+          "${HOST}" --install "${install}" --pho -
+  WORKING_DIRECTORY "${WORK}/work" INPUT_FILE "${WORK}/nophones.txt" OUTPUT_VARIABLE pho)
+if(NOT pho MATCHES "^_ 60 \\(0,110\\) ; k [^\n]*_ 60\n\n$")
+  message(FATAL_ERROR "tm_host --pho - on a line without phones: ${pho}")
+endif()
+
 # The phone text: the opening silence with the font's base pitch, a line
 # per phone, the closing silence.
 execute_process(COMMAND "${HOST}" --install "${install}" --pho "Καλή"

@@ -212,6 +212,10 @@ class Host {
   // Runs text (UTF-8) through the chain into file (none: into a buffer).
   // The printed forms, each followed by a line feed; false on failure.
   bool Run(const std::string& text, const std::string& file, std::vector<std::string>& forms) {
+    // A run that ends before the generator (a text without phones) has no
+    // phone text: the one of the text before must not stand for it.
+    VM_GeneratorPHO* generator = VM_GeneratorPHO::Find(engine_);
+    if (generator != nullptr) generator->Clear();
     int r = 0;
     if (!file.empty()) {
       r = tmengine_TextToFile(engine_, text.c_str(), file.c_str());
@@ -234,7 +238,6 @@ class Host {
     if (options_.phones) forms.push_back(platform::Cp1253ToUtf8(phones));
     if (options_.ipa) forms.push_back(ipa_.Convert(phones));
     if (options_.pho) {
-      const VM_GeneratorPHO* generator = VM_GeneratorPHO::Find(engine_);
       forms.push_back(platform::Cp1253ToUtf8(generator != nullptr ? generator->GetPho() : ""));
     }
     return true;

@@ -11,7 +11,9 @@
 #include "engine/data/FeatureNames.h"
 #include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
+#include "engine/shared/VSR_AC.h"
 #include "platform/Codepage.h"
+#include "support/alphconv.h"
 #include "tests/common/Installation.h"
 #include "tests/engine/ComposerSeams.h"
 
@@ -247,6 +249,36 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
   };
   RunModule(Tamrin::kTextFeeder, "Ab cd. Ef gh .");
   EXPECT_EQ(seen_["P1"], Texts{"Ab cd."});
+}
+
+TEST_F(TextModulesTest, ChoppedFeedingConvertsEveryCharacterABoundedNumberOfTimes) {
+  // An ellipsis converts to a comma: every full stop and blank is a
+  // sentence end that does not end the pass, up to the text's end.
+  inst_.Rules("rules/ell.rul",
+              "@output-unknown yes\n\\s | - | - | \\s | 1\n. | - | =:1:. | - | 1\n"
+              ". | =:1:. | - | , | 1\n. | - | - | . | 1\na | - | - | a | 1\nb | - | - | b | 1\n");
+  Font("ell.vof", "VM_TextFeeder;P1",
+       "VM_TextFeeder.FileChain=ell.rul\nVM_TextFeeder.ChopInputText=yes\n"
+       "VM_TextFeeder.OnePassSize=300\n");
+  Start("ell.vof");
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += "ab... ";
+  text += "ab.";
+  const CRuleCollection* rules = shared_.GetAC()->Find("ell.rul");
+  ASSERT_NE(rules, nullptr);
+  auto applied = [rules] {
+    long n = 0;
+    for (const CRule& rule : rules->rules()) n += rule.counter();
+    return n;
+  };
+  const long before = applied();
+  RunModule(Tamrin::kTextFeeder, text);
+  std::string whole;
+  for (int i = 0; i < 400; ++i) whole += "ab, ";
+  EXPECT_EQ(seen_["P1"], Texts{whole + "ab."});
+  // Converting the whole text again at each of the 400 ellipses would apply
+  // rules about half a million times.
+  EXPECT_LT(applied() - before, 3 * static_cast<long>(text.size()));
 }
 
 }  // namespace

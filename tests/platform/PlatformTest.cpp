@@ -139,6 +139,9 @@ TEST(CodepageTest, CharactersTheCodePageLacksGetPlainStandIns) {
       {"Straße Æsir œuvre ÿ ı ł Ș ț ǅ", "Strasse AEsir oeuvre y i l S t Dz"},
       {"3\u22122 e\u2010mail 5\u2032 6\u2033 \uFF1F\uFF01\uFF21", "3-2 e-mail 5' 6\" ?!A"},
       {"×ʃ\u1FBF\u1F16", "    "},
+      // The no-break space has its byte; the narrow one, the thin and the
+      // figure space arrive as blanks.
+      {"a\u00a0b\u202fc\u2009d\u2007e", "a\u00a0b c d e"},
   };
   for (const auto& [in, out] : rows) EXPECT_EQ(Cp1253ToUtf8(Utf8ToCp1253(in)), out) << in;
 }

@@ -124,7 +124,13 @@ TEST_F(RuleCompilerTest, TheGreekTextRulesLowerCaseWriteTheFinalSigmaAndMapMarks
       {"ΆΈΉΊΌΎΏ", "άέήίόύώ"},
       {"ΣΑΣ, ΕΣΕΙΣ; ΟΧΙ.", "σας, εσεις; οχι ."},
       {"Τι; Ναι? Όχι· ίσως: «ναι» (όχι)...", "τι; ναι; όχι, ίσως, ναι ,όχι,,"},
-      {"δηλ. κ.λπ. π.χ. Κ. Παπάς.", "δηλ. κ.λπ. π.χ. κ. παπάς ."},
+      // The closing full stop of an abbreviation or an initial is no
+      // sentence end; cut right after it, the text converts the same way.
+      {"δηλ. κ.λπ. π.χ. Κ. Παπάς.", "δηλ~ κ.λπ~ π.χ~ κ~ παπάς ."},
+      {"Ο Γ. Παπάς και ο Α.", "ο γ~ παπάς και ο α~"},
+      {"Ήρθε π.χ.", "ήρθε π.χ~"},
+      // No-break spaces, tabs, vertical tabs and form feeds are blanks.
+      {"καλά\u00a0ναι\tΚ.\u00a0Παπάς\vΟΧΙ\fΣΑΣ\u00a0.", "καλά ναι κ~ παπάς οχι σας  ."},
       {"50% 3€ 1.000.000 1.5", "50 τοις εκατό  3 ευρώ  1000000 1 5"},
       {"Ο ΚΟΣΜΟΣ\nΤΗΣ", "ο κοσμος \n της"},
       {"ΓΙΑΣ-ΣΟΥ 2-1", "γιας σου 2 1"},

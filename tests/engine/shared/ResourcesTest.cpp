@@ -185,4 +185,37 @@ TEST_F(ResourcesTest, TheLetterConverterRunsItsCollectionsInTurn) {
   holder_.GetAC()->Unload();
 }
 
+TEST_F(ResourcesTest, AGrowingTextConvertsAfterEveryPieceAsItsWholeDoes) {
+  // Rules that read several characters ahead, consume two, look back, and
+  // tell the end of the text from more text.
+  inst_.Rules("rules/ahead.rul",
+              "@output-unknown yes\n. | - | =:1:\\0 | ! | 1\n. | =:1:c | - | ,, | 1\n"
+              "a | - | =:1-3:b =:1:c | X | 1\nb | =:1:a | - | Y | 2\n");
+  inst_.Rules("rules/join.rul",
+              "@output-unknown yes\n, | =:1:, | - | - | 1\nX | - | =:1:Y | Z | 2\n");
+  ASSERT_TRUE(holder_.GetAC()->Load(&holder_));
+  VAlphConverter converter;
+  ASSERT_EQ(converter.ReferToRuleCollections("ahead.rul-join.rul-upper.rul", &holder_), 1);
+  const std::string alphabet = "abc. Xab";
+  std::string text;
+  for (unsigned i = 0, r = 1; i < 600; ++i) {
+    r = r * 1103515245u + 12345u;  // pseudo-random, the same every time
+    text += alphabet[(r >> 16) % alphabet.size()];
+  }
+  VAlphConverter::Growing growing(converter);
+  EXPECT_EQ(growing.Converted(), "");
+  for (std::size_t at = 0, piece = 1; at < text.size(); at += piece, piece = piece % 9 + 1) {
+    growing.Append(text.substr(at, piece));
+    char* whole = nullptr;
+    converter.ConvertString(growing.Text().c_str(), &whole);
+    ASSERT_EQ(growing.Converted(), whole) << "after " << growing.Text().size();
+    VStr::Release(&whole);
+  }
+  VAlphConverter none;
+  VAlphConverter::Growing nothing(none);
+  nothing.Append("abc");
+  EXPECT_EQ(nothing.Converted(), "");
+  holder_.GetAC()->Unload();
+}
+
 }  // namespace
