@@ -68,14 +68,16 @@ class ProgramEndToEndTest : public testing::Test {
     }
     EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
   }
-  // Whether a tenth of a second of the audio file is louder than a whisper.
-  bool SpeechHeard() const {
+  // The samples of the audio file that are louder than a whisper.
+  int LoudSamples() const {
     std::ifstream in(audio_, std::ios::binary);
     int loud = 0;
     for (int16_t sample = 0; in.read(reinterpret_cast<char*>(&sample), sizeof sample);)
       loud += std::abs(sample) > 1000;
-    return loud > 2205;
+    return loud;
   }
+  // Whether a tenth of a second of the audio file is louder than a whisper.
+  bool SpeechHeard() const { return LoudSamples() > 2205; }
 
   testing_support::TempDir root_;
   std::string install_ = root_ / "install", config_ = root_ / "config", run_ = root_ / "run",
@@ -121,6 +123,41 @@ TEST_F(ProgramEndToEndTest, SpeaksAGreekSentenceSentByTheRemoteControl) {
   Terminate();
   EXPECT_EQ(program_.exitCode(), 0);
   EXPECT_EQ(program_.readAllStandardError().indexOf("threads still running"), -1);
+}
+
+TEST_F(ProgramEndToEndTest, AnswersAtOnceWhileSpeechRunsOrABoxIsOpen) {
+#ifndef TM_HAVE_SOUND_OUTPUT
+  GTEST_SKIP() << "the engine has no sound-card output in this build";
+#endif
+  ASSERT_TRUE(installed_);
+  Start(env_);
+  ASSERT_TRUE(AnswersWith(kTrue));
+  // Half a minute of speech; the commands during it must not wait for its
+  // end (the sender's limit is generous for a slow machine).
+  const QString longSpeech = QString(kSentence).repeated(6);
+  const QStringList limit = {"--timeout", "5"};
+  EXPECT_EQ(Send(limit + QStringList{"play", longSpeech}), kTrue);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return SpeechHeard(); }, 30000));
+  EXPECT_EQ(Send(limit + QStringList{"play", kSentence}), kTrue);
+  EXPECT_EQ(Send(limit + QStringList{"stop"}), kTrue);
+  // Both end: once the sound has stopped, none comes back.
+  int heard = LoudSamples();
+  for (int quiet = 0; quiet < 10; heard = LoudSamples()) {
+    QTest::qWait(200);
+    quiet = LoudSamples() == heard ? quiet + 1 : 0;
+  }
+  QTest::qWait(3000);
+  EXPECT_EQ(LoudSamples(), heard);
+
+  // The default voice changes no volume: the box that says so holds up
+  // neither this command nor the next.
+  EXPECT_EQ(Send(limit + QStringList{"v:05"}), kTrue);
+  EXPECT_EQ(Send(limit + QStringList{"p:10"}), kTrue);
+  Terminate();
+  EXPECT_EQ(program_.exitCode(), 0);
+  const QByteArray errors = program_.readAllStandardError();
+  EXPECT_EQ(errors.indexOf("threads still running"), -1) << errors.toStdString();
+  EXPECT_EQ(errors.indexOf("QObject"), -1) << errors.toStdString();
 }
 
 }  // namespace

@@ -105,4 +105,26 @@ TEST_F(RemoteControlTest, OversizedRequestIsRefusedUnread) {
   EXPECT_FALSE(called);
 }
 
+TEST_F(RemoteControlTest, SenderGivesUpAfterItsTimeLimit) {
+  // A program that takes the request but never answers.
+  const std::string path = dir_ / remote::kSocketName;
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(listen(fd, 4), 0);
+  const std::tuple<const char*, QStringList, std::string> rows[] = {
+      {"a limit of its own", {"--timeout", "0.5", "play", "x"}, "no answer within 0.5 s"},
+      {"a limit that is not a number", {"--timeout", "soon", "stop"}, "usage:"},
+  };
+  for (const auto& [name, arguments, message] : rows) {
+    SCOPED_TRACE(name);
+    QProcess* sender = Send(arguments);
+    EXPECT_EQ(Result(sender), std::make_pair(std::string(), 2));
+    EXPECT_NE(sender->readAllStandardError().toStdString().find(message), std::string::npos);
+  }
+  close(fd);
+}
+
 }  // namespace
