@@ -64,6 +64,8 @@ TEST_F(DialogWidgetTest, MainDialogControlsLabelsAndCharacterChoiceInEitherLangu
     }
     // The animation's size is that of its pictures; the text keeps clear of it.
     EXPECT_EQ(dialog.Control(102)->geometry(), QRect(0, 235, 64, 64));
+    dialog.show();  // the text box lays out its text area when shown
+    QApplication::processEvents();
     const QWidget* textArea = qobject_cast<QPlainTextEdit*>(dialog.Control(1000))->viewport();
     const QRect textRect(textArea->mapTo(&dialog, QPoint(0, 0)), textArea->size());
     EXPECT_FALSE(textRect.intersects(dialog.Control(102)->geometry()));
