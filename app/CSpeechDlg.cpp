@@ -165,7 +165,10 @@ void CSpeechDlg::OnCtlColor() {
   QPalette textColours = text_->palette();
   textColours.setColor(QPalette::Base, Qt::white);
   textColours.setColor(QPalette::Text, kTextBlue);
+  // The room left beside the text for the animation is white too.
+  textColours.setColor(QPalette::Window, Qt::white);
   text_->setPalette(textColours);
+  text_->setAutoFillBackground(true);
   QPalette listColours = characters_->palette();
   listColours.setColor(QPalette::Text, kTextBlue);
   listColours.setColor(QPalette::ButtonText, kTextBlue);
