@@ -54,6 +54,12 @@ class ProgramEndToEndTest : public testing::Test {
     sender.start(QString::fromStdString(install_ + "/bin/zorvalis-send"), arguments);
     return sender.waitForFinished(60000) ? sender.exitCode() : -1;
   }
+  // Installs and starts the program and waits until its engine exists.
+  void StartReady() {
+    ASSERT_TRUE(installed_);
+    Start(env_);
+    ASSERT_TRUE(AnswersWith(kTrue));
+  }
   // Waits for an answer to a command that does nothing (TRUE once the
   // engine exists).
   bool AnswersWith(int answer) {
@@ -113,9 +119,7 @@ TEST_F(ProgramEndToEndTest, SpeaksAGreekSentenceSentByTheRemoteControl) {
 #ifndef TM_HAVE_SOUND_OUTPUT
   GTEST_SKIP() << "the engine has no sound-card output in this build";
 #endif
-  ASSERT_TRUE(installed_);
-  Start(env_);
-  ASSERT_TRUE(AnswersWith(kTrue));
+  ASSERT_NO_FATAL_FAILURE(StartReady());
   EXPECT_EQ(Send({"play", kSentence}), kTrue);
   EXPECT_TRUE(QTest::qWaitFor([this] { return SpeechHeard(); }, 30000));
   EXPECT_EQ(Send({"paus"}), kTrue);
@@ -130,9 +134,7 @@ TEST_F(ProgramEndToEndTest, AnswersAtOnceWhileSpeechRunsOrABoxIsOpen) {
 #ifndef TM_HAVE_SOUND_OUTPUT
   GTEST_SKIP() << "the engine has no sound-card output in this build";
 #endif
-  ASSERT_TRUE(installed_);
-  Start(env_);
-  ASSERT_TRUE(AnswersWith(kTrue));
+  ASSERT_NO_FATAL_FAILURE(StartReady());
   // Half a minute of speech; the commands during it must not wait for its
   // end (the sender's limit is generous for a slow machine).
   const QString longSpeech = QStringList(6, kSentence).join(' ');
