@@ -1,46 +1,61 @@
 // The count of threads at the program's exit: threads of our own count,
-// those that Qt keeps to the end of the process do not.
+// those that Qt and GLib keep to the end of the process do not.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
-#include <QTest>
-#include <QThread>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "app/ProcessThreads.h"
-#include "tests/app/AppTestSupport.h"
 
 namespace {
 
-TEST(ProcessThreadsTest, OwnThreadsCountButQtThreadsDoNot) {
-  app_testing::App();
-  const int before = process_threads::CountOthers();
-  // A thread of Qt's, named after its class as Qt's D-Bus thread is.
-  QThread qtThread;
-  qtThread.setObjectName("QDBusConnection");
-  qtThread.start();
-  // Its name is set from the thread itself.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return qtThread.isRunning(); }));
-  QTest::qWait(50);
-  EXPECT_EQ(process_threads::CountOthers(), before);
-
-  std::mutex mutex;
-  std::condition_variable done;
-  bool end = false;
-  std::thread own([&] {
-    std::unique_lock<std::mutex> lock(mutex);
-    done.wait(lock, [&] { return end; });
-  });
-  EXPECT_EQ(process_threads::CountOthers(), before + 1);
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    end = true;
+// A thread that names itself (as Qt names its threads after their class)
+// and runs until the end of its scope.
+class NamedThread {
+ public:
+  explicit NamedThread(const std::string& name) {
+    thread_ = std::thread([this, name] {
+      if (!name.empty()) pthread_setname_np(pthread_self(), name.c_str());
+      std::unique_lock<std::mutex> lock(mutex_);
+      named_ = true;
+      changed_.notify_all();
+      changed_.wait(lock, [this] { return end_; });
+    });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return named_; });
   }
-  done.notify_all();
-  own.join();
-  qtThread.quit();
-  qtThread.wait();
+  ~NamedThread() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      end_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool named_ = false;
+  bool end_ = false;
+  std::thread thread_;
+};
+
+TEST(ProcessThreadsTest, OwnThreadsCountButThoseOfQtAndGLibDoNot) {
+  const int before = process_threads::CountOthers();
+  {
+    // Qt's D-Bus thread, GLib's main-loop thread.
+    NamedThread dbus("QDBusConnection");
+    NamedThread glib("gmain");
+    EXPECT_EQ(process_threads::CountOthers(), before);
+    // One of ours keeps the program's name.
+    NamedThread own("");
+    EXPECT_EQ(process_threads::CountOthers(), before + 1);
+  }
+  EXPECT_EQ(process_threads::CountOthers(), before);
 
   const std::pair<const char*, bool> names[] = {
       {"QDBusConnection", true}, {"QXcbEventQueue", true}, {"gmain", true},
