@@ -148,7 +148,8 @@ TEST_F(ProgramEndToEndTest, AnswersAtOnceWhileSpeechRunsOrABoxIsOpen) {
   // alone is several seconds.
   const int atStop = LoudSamples();
   int heard = atStop;
-  for (int quiet = 0; quiet < 10; heard = LoudSamples()) {
+  // Quiet for two seconds on end (a minute at the most).
+  for (int quiet = 0, wait = 0; quiet < 10 && wait < 300; ++wait, heard = LoudSamples()) {
     QTest::qWait(200);
     quiet = LoudSamples() == heard ? quiet + 1 : 0;
   }
