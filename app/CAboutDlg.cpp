@@ -127,8 +127,10 @@ void CAboutDlg::OnEnglishText() {
   ShowCurrentText();
 }
 
-void CAboutDlg::OnContact() { ui_.OpenLink(std::string("mailto:") + product::kContactAddress); }
+void CAboutDlg::OnContact() {
+  OpenLinkOrSay(ui_, std::string("mailto:") + product::kContactAddress);
+}
 
-void CAboutDlg::OnProductPage() { ui_.OpenLink(product::kProductPage); }
+void CAboutDlg::OnProductPage() { OpenLinkOrSay(ui_, product::kProductPage); }
 
-void CAboutDlg::OnSynthesizerPage() { ui_.OpenLink(product::kSynthesizerPage); }
+void CAboutDlg::OnSynthesizerPage() { OpenLinkOrSay(ui_, product::kSynthesizerPage); }

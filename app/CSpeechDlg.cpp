@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QMovie>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +15,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CHoverButton.h"
 #include "app/CSplashWnd.h"
+#include "app/EngineReports.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
 
@@ -35,11 +35,22 @@ const QPoint kAnimationCorner(0, 235);
 const QColor kTextBlue(0x00, 0x00, 0xFF);
 // Edits of the dialog template that are never shown.
 constexpr int kHiddenEdits[] = {1019, 1020, 1021, 1023};
+// The room between the speaking animation and the text beside it.
+constexpr int kAnimationGap = 2;
+
+// The text box: its text can be kept clear of the animation that lies on
+// its left edge.
+class TextBox : public QPlainTextEdit {
+ public:
+  using QPlainTextEdit::QPlainTextEdit;
+  using QPlainTextEdit::setViewportMargins;
+};
 
 }  // namespace
 
-CSpeechDlg::CSpeechDlg(EnginePort& engine, UiServices& ui, QWidget* parent)
-    : QDialog(parent), ui_(ui), controller_(engine, ui, *this) {
+CSpeechDlg::CSpeechDlg(EnginePort& engine, UiServices& ui, QWidget* parent,
+                       RequestQueue::Mode queueMode)
+    : QDialog(parent), ui_(ui), controller_(engine, ui, *this, queueMode) {
   setWindowTitle(texts::kAppName);
   setFixedSize(kWidth, kHeight);
   CreateControls();
@@ -61,11 +72,19 @@ CHoverButton* CSpeechDlg::PictureButton(int id, const QRect& rect, int bitmap, i
   return button;
 }
 
-QSlider* CSpeechDlg::MakeSlider(int id, int minimum, int maximum) {
+QSlider* CSpeechDlg::MakeSlider(int id, int minimum, int maximum, void (CSpeechDlg::*handler)()) {
   auto* slider = new QSlider(Qt::Horizontal, this);
   slider->setObjectName(QString::number(id));
   slider->setRange(minimum, maximum);
-  slider->installEventFilter(this);
+  connect(slider, &QAbstractSlider::sliderReleased, this, [this, handler] { (this->*handler)(); });
+  // A key, the wheel or a click beside the handle: the slider takes the new
+  // position after this signal, so the handler runs from the event loop.
+  // A drag counts once released.
+  connect(slider, &QAbstractSlider::actionTriggered, this, [this, slider, handler] {
+    if (slider->isSliderDown()) return;
+    QMetaObject::invokeMethod(
+        this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
+  });
   return slider;
 }
 
@@ -88,7 +107,7 @@ void CSpeechDlg::CreateControls() {
   banner->setPixmap(pictures::Load(pictures::kBanner));
   banner->setGeometry(423, 0, 128, 120);
 
-  text_ = new QPlainTextEdit(this);
+  text_ = new TextBox(this);
   text_->setObjectName(QString::number(kTextId));
   text_->setGeometry(0, 121, 545, 180);
 
@@ -116,11 +135,11 @@ void CSpeechDlg::CreateControls() {
   reset_->setAutoDefault(false);
   connect(reset_, &QPushButton::clicked, this, [this] { OnReset(); });
 
-  pitch_ = MakeSlider(kPitchId, kSliderMinimum, kSliderMaximum);
+  pitch_ = MakeSlider(kPitchId, kSliderMinimum, kSliderMaximum, &CSpeechDlg::OnPitchReleased);
   pitch_->setGeometry(100, 315, 90, 30);
-  speed_ = MakeSlider(kSpeedId, kSliderMinimum, kSliderMaximum);
+  speed_ = MakeSlider(kSpeedId, kSliderMinimum, kSliderMaximum, &CSpeechDlg::OnSpeedReleased);
   speed_->setGeometry(200, 315, 90, 30);
-  volume_ = MakeSlider(kVolumeId, 0, kVolumeMaximum);
+  volume_ = MakeSlider(kVolumeId, 0, kVolumeMaximum, &CSpeechDlg::OnVolumeReleased);
   volume_->hide();
   pitchLabel_ = MakeLabel(kPitchLabelId);
   pitchLabel_->setGeometry(100, 345, 90, 30);
@@ -146,7 +165,10 @@ void CSpeechDlg::OnCtlColor() {
   QPalette textColours = text_->palette();
   textColours.setColor(QPalette::Base, Qt::white);
   textColours.setColor(QPalette::Text, kTextBlue);
+  // The room left beside the text for the animation is white too.
+  textColours.setColor(QPalette::Window, Qt::white);
   text_->setPalette(textColours);
+  text_->setAutoFillBackground(true);
   QPalette listColours = characters_->palette();
   listColours.setColor(QPalette::Text, kTextBlue);
   listColours.setColor(QPalette::ButtonText, kTextBlue);
@@ -163,6 +185,7 @@ int CSpeechDlg::DoModal() {
 bool CSpeechDlg::OnInitDialog() {
   setWindowIcon(QIcon(pictures::Load(pictures::kAppIcon)));
   SpeechController::EngineStart start;
+  EngineReports::Hold(true);
   {
     QEventLoop loop;
     std::thread loader([this, &start, &loop] {
@@ -172,7 +195,9 @@ bool CSpeechDlg::OnInitDialog() {
     loop.exec();
     loader.join();
   }
-  if (!controller_.FinishInit(start)) return false;
+  const bool goesOn = controller_.FinishInit(start);
+  EngineReports::Hold(false);
+  if (!goesOn) return false;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
   }
@@ -189,6 +214,10 @@ void CSpeechDlg::CreateAnimation() {
   animation_->setGeometry(QRect(kAnimationCorner, movie_->frameRect().size()));
   animation_->show();
   animation_->raise();
+  // The text starts to the right of the animation, which covers the text
+  // box's left edge.
+  static_cast<TextBox*>(text_)->setViewportMargins(
+      animation_->geometry().right() + 1 - text_->geometry().left() + kAnimationGap, 0, 0, 0);
 }
 
 void CSpeechDlg::SetLabels() {
@@ -207,21 +236,6 @@ void CSpeechDlg::DestroyWindow() {
   if (destroyed_) return;
   destroyed_ = true;
   controller_.Shutdown();
-}
-
-bool CSpeechDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
-    // The slider takes its final position from this release first.
-    void (CSpeechDlg::*handler)() = nullptr;
-    if (watched == pitch_) handler = &CSpeechDlg::OnPitchReleased;
-    if (watched == speed_) handler = &CSpeechDlg::OnSpeedReleased;
-    if (watched == volume_) handler = &CSpeechDlg::OnVolumeReleased;
-    if (handler != nullptr) {
-      QMetaObject::invokeMethod(
-          this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void CSpeechDlg::OnSpeak() { controller_.OnSpeak(); }

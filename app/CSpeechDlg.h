@@ -43,15 +43,19 @@ class CSpeechDlg : public QDialog, public SpeechView {
   static constexpr int kLogoId = 140;
   static constexpr int kBannerId = 183;
 
-  // The splash window comes up last.
-  CSpeechDlg(EnginePort& engine, UiServices& ui, QWidget* parent = nullptr);
+  // The splash window comes up last. queueMode: how the controller serves
+  // its queued requests (SpeechController).
+  CSpeechDlg(EnginePort& engine, UiServices& ui, QWidget* parent = nullptr,
+             RequestQueue::Mode queueMode = RequestQueue::Mode::kOwnThread);
   ~CSpeechDlg() override;
 
   // The initialisation, the modal run and the shut-down: the dialog's
   // result, or Rejected when the initialisation ended the program.
   int DoModal();
   // Loads the engine on a thread of its own while this thread's event loop
-  // runs (the splash window keeps answering), then fills the dialog.
+  // runs (the splash window keeps answering), then fills the dialog. The
+  // engine's reports of the start wait until then, so that the box of a
+  // failed start comes first and they join it.
   bool OnInitDialog();
   // Deletes the engine and releases the shared resources (once).
   void DestroyWindow();
@@ -89,14 +93,13 @@ class CSpeechDlg : public QDialog, public SpeechView {
   void SetLabels() override;
   void FocusText() override;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void CreateControls();
   CHoverButton* PictureButton(int id, const QRect& rect, int bitmap, int tooltip,
                               void (CSpeechDlg::*handler)());
-  QSlider* MakeSlider(int id, int minimum, int maximum);
+  // A slider whose settled moves (released after a drag, or moved by key,
+  // wheel or a click beside the handle) run handler.
+  QSlider* MakeSlider(int id, int minimum, int maximum, void (CSpeechDlg::*handler)());
   QLineEdit* MakeLabel(int id);
   void CreateAnimation();
   void OnCtlColor();

@@ -1,9 +1,7 @@
 #include "app/EngineReports.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QMessageBox>
-#include <QPointer>
 #include <QString>
 #include <QStringDecoder>
 #include <QThread>
@@ -14,8 +12,8 @@
 #include <mutex>
 #include <thread>
 #include <utility>
-#include <vector>
 
+#include "app/MessageBoxes.h"
 #include "platform/Codepage.h"
 #include "platform/ExitHook.h"
 
@@ -43,42 +41,50 @@ QString ReportText(const std::string& bytes) {
   return QString::fromStdString(platform::Cp1253ToUtf8(bytes));
 }
 
-bool TakePending(std::pair<QString, QString>& report) {
+// A report's words without the time stamp that the error file keeps in
+// front of them (up to the first tab).
+QString WithoutTimeStamp(const QString& text) {
+  const qsizetype tab = text.indexOf('\t');
+  return tab < 0 ? text : text.mid(tab + 1);
+}
+
+// The reports not shown yet, oldest first.
+std::deque<std::pair<QString, QString>> TakePending() {
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (g_pending.empty()) return false;
-  report = std::move(g_pending.front());
-  g_pending.pop_front();
-  return true;
+  return std::exchange(g_pending, {});
 }
 
-// The report boxes on the screen (GUI thread only).
-std::vector<QPointer<QMessageBox>> g_openBoxes;
+// While the engine starts, its reports wait: the dialog's box of a failed
+// start comes first and they join it (GUI thread only).
+bool g_held = false;
 
-// GUI thread: the oldest report in a box that holds up no one.
+// GUI thread: every report not shown yet, into the box on the screen or a
+// new one that holds up no one.
 void ShowNextReport() {
-  std::pair<QString, QString> report;
-  if (!TakePending(report)) return;
-  auto* box = new QMessageBox(QMessageBox::Warning, report.first, report.second, QMessageBox::Ok);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->show();
-  g_openBoxes.emplace_back(box);
+  if (g_held) return;
+  std::deque<std::pair<QString, QString>> pending = TakePending();
+  if (pending.empty()) return;
+  if (!message_boxes::AnyOpen()) {
+    message_boxes::Show(pending.front().first, pending.front().second, QMessageBox::Warning,
+                        nullptr);
+    pending.pop_front();
+  }
+  if (pending.empty()) return;
+  // The rest join at once: only their last lines are shown.
+  QStringList last;
+  for (auto it = pending.rbegin();
+       it != pending.rend() && last.size() < message_boxes::kJoinedLines; ++it)
+    last.prepend(it->second);
+  message_boxes::Show(pending.back().first, last.join('\n'), QMessageBox::Warning, nullptr,
+                      static_cast<int>(pending.size()));
 }
 
-// GUI thread, before the process ends: the reports on the screen stay
-// until closed, then every report not shown yet, each until its OK.
+// GUI thread, before the process ends: the reports not shown yet join the
+// box on the screen, which stays until closed.
 void ShowPendingReports() {
-  for (const QPointer<QMessageBox>& open : g_openBoxes) {
-    if (!open) continue;
-    QEventLoop untilClosed;
-    QObject::connect(open, &QObject::destroyed, &untilClosed, &QEventLoop::quit);
-    untilClosed.exec();
-  }
-  g_openBoxes.clear();
-  std::pair<QString, QString> report;
-  while (TakePending(report)) {
-    QMessageBox box(QMessageBox::Warning, report.first, report.second, QMessageBox::Ok);
-    box.exec();
-  }
+  g_held = false;
+  ShowNextReport();
+  message_boxes::WaitUntilClosed();
 }
 
 // The engine ends the process (it has just reported why): the reports are
@@ -114,12 +120,17 @@ EngineReports::EngineReports()
         std::fprintf(stderr, "[%s] %s\n", c.toLocal8Bit().constData(), t.toLocal8Bit().constData());
         {
           std::lock_guard<std::mutex> lock(g_mutex);
-          g_pending.emplace_back(c, t);
+          g_pending.emplace_back(c, WithoutTimeStamp(t));
         }
         QMetaObject::invokeMethod(QCoreApplication::instance(), ShowNextReport,
                                   Qt::QueuedConnection);
       })) {
   g_previousHook = platform::SetExitHook(ExitAfterReports);
+}
+
+void EngineReports::Hold(bool hold) {
+  g_held = hold;
+  if (!hold) ShowNextReport();
 }
 
 EngineReports::~EngineReports() {

@@ -1,10 +1,13 @@
 #include "app/QtUiServices.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/EngineReports.h"
+#include "app/MessageBoxes.h"
 #include "platform/ExitHook.h"
 
 namespace {
@@ -17,9 +20,8 @@ void QtUiServices::MessageBox(const std::string& caption, const std::string& tex
   QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
   if (icon == BoxIcon::kInformation) qtIcon = QMessageBox::Information;
   if (icon == BoxIcon::kError) qtIcon = QMessageBox::Critical;
-  QMessageBox box(qtIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                  QMessageBox::Ok, owner_);
-  box.exec();
+  message_boxes::Show(QString::fromStdString(caption), QString::fromStdString(text), qtIcon,
+                      owner_);
 }
 
 std::optional<std::string> QtUiServices::AskSaveFileName() {
@@ -32,8 +34,17 @@ std::optional<std::string> QtUiServices::AskSaveFileName() {
   return dialog.selectedFiles().first().toStdString();
 }
 
-void QtUiServices::OpenLink(const std::string& url) {
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+bool QtUiServices::OpenLink(const std::string& url) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
-void QtUiServices::Exit(int code) { platform::ExitProcess(code); }
+void QtUiServices::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
+}
+
+void QtUiServices::Exit(int code) {
+  // The engine's reports that wait join the box on the screen first.
+  EngineReports::Hold(false);
+  message_boxes::WaitUntilClosed();
+  platform::ExitProcess(code);
+}

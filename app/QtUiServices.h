@@ -1,5 +1,6 @@
-// The desktop services of the dialog logic on Qt: modal message boxes, the
-// save-file dialog, links opened by the desktop, and the exit hook.
+// The desktop services of the dialog logic on Qt: message boxes that hold
+// up no one (message_boxes), the save-file dialog, links opened by the
+// desktop, tasks posted to the GUI thread's event loop, and the exit hook.
 #pragma once
 
 #include <QPointer>
@@ -14,7 +15,8 @@ class QtUiServices : public UiServices {
 
   void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
   std::optional<std::string> AskSaveFileName() override;
-  void OpenLink(const std::string& url) override;
+  bool OpenLink(const std::string& url) override;
+  void Post(std::function<void()> task) override;
   void Exit(int code) override;
 
  private:

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -131,15 +132,28 @@ bool TakeRequests(std::string& pending, std::vector<std::string>& requests) {
 }
 
 int SendRequest(const std::string& path, std::uint32_t tag, const std::string& bytes,
-                std::string* error) {
+                std::string* error, std::chrono::milliseconds wait) {
   const int fd = Connect(path, error);
   if (fd < 0) return -1;
+  if (wait.count() > 0) {
+    timeval limit{};
+    limit.tv_sec = static_cast<time_t>(wait.count() / 1000);
+    limit.tv_usec = static_cast<suseconds_t>((wait.count() % 1000) * 1000);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  }
+  const auto timedOut = [] { return errno == EAGAIN || errno == EWOULDBLOCK; };
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%g", static_cast<double>(wait.count()) / 1000.0);
+  const std::string late = std::string("no answer within ") + seconds + " s";
   char reply[kReplyBytes];
   int result = -1;
+  errno = 0;
   if (!SendAll(fd, EncodeRequest(tag, bytes))) {
-    SetError(error, std::string("cannot send the request: ") + std::strerror(errno));
-  } else if (!ReceiveAll(fd, reply, kReplyBytes)) {
-    SetError(error, "no reply");
+    SetError(error,
+             timedOut() ? late : std::string("cannot send the request: ") + std::strerror(errno));
+  } else if (errno = 0; !ReceiveAll(fd, reply, kReplyBytes)) {
+    SetError(error, timedOut() ? late : "no reply");
   } else {
     result = ReadUint32(reply) != 0 ? 1 : 0;
   }

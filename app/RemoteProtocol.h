@@ -10,6 +10,7 @@
 // be a directory of the user's own that no one else may enter.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +24,8 @@ constexpr std::size_t kReplyBytes = 4;
 // closed.
 constexpr std::uint32_t kMaxRequestBytes = 1u << 20;
 constexpr const char* kSocketName = "zorvalis-remote";
+// How long a sender waits for the reply unless told otherwise.
+constexpr std::chrono::seconds kReplyWait(10);
 
 // The socket's path, or empty (with the reason in error) when no private
 // folder can be had. Creates the /tmp folder when needed.
@@ -40,10 +43,12 @@ std::uint32_t ReadUint32(const char* bytes);
 // closed (pending still starts with its header).
 bool TakeRequests(std::string& pending, std::vector<std::string>& requests);
 
-// Sends one request to the socket at path and waits for the reply: 1 TRUE,
-// 0 FALSE, -1 when the exchange failed (the reason in error).
+// Sends one request to the socket at path and waits for the reply, each
+// for at most wait (zero: without a limit): 1 TRUE, 0 FALSE, -1 when the
+// exchange failed or took too long (the reason in error).
 int SendRequest(const std::string& path, std::uint32_t tag, const std::string& bytes,
-                std::string* error = nullptr);
+                std::string* error = nullptr,
+                std::chrono::milliseconds wait = std::chrono::milliseconds(kReplyWait));
 
 // Whether a server accepts connections at path.
 bool ServerAnswers(const std::string& path);

@@ -1,5 +1,6 @@
 #include "app/SpeechController.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "app/ProductInfo.h"
@@ -9,7 +10,8 @@
 namespace {
 
 // Slider positions are hundredths of a reference; the speed slider runs
-// the other way: position 50 is the fastest (2.0), 200 the slowest (0.5).
+// the other way: it sends the speed reference, a time factor, so position
+// 50 sends 2.0 (the slowest speech) and 200 sends 0.5 (the fastest).
 constexpr double kSliderUnit = 0.01;
 constexpr int kSpeedMirror = 250;
 // Remote-control values are two digits in tenths ("15" is 1.5).
@@ -22,6 +24,9 @@ constexpr std::size_t kCommandLength = 4;
 constexpr std::size_t kPayloadStart = 6;
 constexpr std::size_t kReferenceDigits = 2;
 constexpr char kVoiceFontSeparator = ';';
+// While the program ends, how often the request that still runs is told
+// to stop again.
+constexpr std::chrono::milliseconds kStopRepeat(50);
 
 // The first count characters of a UTF-8 text (a character is a lead byte
 // with the continuation bytes after it).
@@ -44,8 +49,9 @@ std::string Extension(const std::string& path) {
 
 }  // namespace
 
-SpeechController::SpeechController(EnginePort& engine, UiServices& ui, SpeechView& view)
-    : engine_(engine), ui_(ui), view_(view) {}
+SpeechController::SpeechController(EnginePort& engine, UiServices& ui, SpeechView& view,
+                                   RequestQueue::Mode queueMode)
+    : engine_(engine), ui_(ui), view_(view), queue_(queueMode) {}
 
 SpeechController::EngineStart SpeechController::StartEngine() {
   EngineStart start;
@@ -62,7 +68,7 @@ SpeechController::EngineStart SpeechController::StartEngine() {
 
 bool SpeechController::FinishInit(const EngineStart& start) {
   if (start.loadCode < 0) {
-    ErrorBox(start.loadCode, start.loadError);
+    ErrorBox(start.loadCode, texts::StartFailed(g_bGreek, start.loadError));
     ready_ = false;
     ui_.Exit(kExitNoResources);
     return false;
@@ -113,7 +119,41 @@ void SpeechController::ErrorBox(int code, const std::string& text) {
 }
 
 void SpeechController::CodeBox(const char* prefix, int code) {
-  ui_.MessageBox(texts::kAppName, prefix + std::to_string(code), UiServices::BoxIcon::kNone);
+  CodeBox(prefix, code, engine_.LastError());
+}
+
+void SpeechController::CodeBox(const char* prefix, int code, const std::string& error) {
+  std::string text = prefix + std::to_string(code);
+  if (!error.empty()) text += "\n" + error;
+  ui_.MessageBox(texts::kAppName, text, UiServices::BoxIcon::kNone);
+}
+
+void SpeechController::Request(std::function<int(EnginePort&)> call,
+                               std::function<void(const Outcome&)> done) {
+  if (outstanding_++ == 0) view_.StartAnimation();
+  std::weak_ptr<int> alive = alive_;
+  queue_.Push([this, call = std::move(call), done = std::move(done), alive] {
+    Outcome outcome;
+    outcome.code = call(engine_);
+    if (outcome.code != 0) outcome.error = engine_.LastError();
+    ui_.Post([this, done, alive, outcome] {
+      if (alive.expired()) return;
+      Finished();
+      done(outcome);
+    });
+  });
+}
+
+void SpeechController::Finished() {
+  if (--outstanding_ == 0) view_.StopAnimation();
+}
+
+void SpeechController::DropWaiting() {
+  ++stops_;
+  const int dropped = static_cast<int>(queue_.DropWaiting());
+  if (dropped == 0) return;
+  outstanding_ -= dropped;
+  if (outstanding_ == 0) view_.StopAnimation();
 }
 
 void SpeechController::OnSpeak() {
@@ -123,17 +163,25 @@ void SpeechController::OnSpeak() {
     ui_.MessageBox(texts::kAppName, texts::EmptyTextPrompt(g_bGreek), UiServices::BoxIcon::kNone);
     return;
   }
-  view_.StartAnimation();
-  const int r = engine_.TextToSpeech(text, 0);
-  view_.StopAnimation();
-  if (r < 0) {
-    ErrorBox(r);
-  } else {
-    view_.EnableSpeak();
-  }
+  const unsigned stops = stops_;
+  Request(
+      [this, text, stops](EnginePort& engine) {
+        const int r = engine.TextToSpeech(text, 0);
+        // Stopped while this request waited for the speech before it.
+        if (r >= 0 && stops_ != stops) engine.Stop();
+        return r;
+      },
+      [this](const Outcome& outcome) {
+        if (outcome.code < 0) {
+          ErrorBox(outcome.code, outcome.error);
+        } else {
+          view_.EnableSpeak();
+        }
+      });
 }
 
 void SpeechController::OnStop() {
+  DropWaiting();
   const int r = engine_.Stop();
   if (r < 0) ErrorBox(r);
 }
@@ -174,23 +222,31 @@ void SpeechController::OnSaveWave() {
     ui_.MessageBox(texts::kAppName, texts::Mp3Refusal(g_bGreek), UiServices::BoxIcon::kInformation);
     return;
   }
-  lastCode_ = engine_.TextToFile(text, *path);
-  if (lastCode_ != 0) {
-    CodeBox(texts::kTextToFileFailed, lastCode_);
-  } else {
-    ui_.MessageBox(texts::kAppName, texts::kFileSaved, UiServices::BoxIcon::kNone);
-  }
+  Request([text, file = *path](EnginePort& engine) { return engine.TextToFile(text, file); },
+          [this](const Outcome& outcome) {
+            lastCode_ = outcome.code;
+            if (outcome.code != 0) {
+              CodeBox(texts::kTextToFileFailed, outcome.code, outcome.error);
+            } else {
+              ui_.MessageBox(texts::kAppName, texts::kFileSaved, UiServices::BoxIcon::kNone);
+            }
+          });
 }
 
 void SpeechController::OnSelectCharacter() {
   ui_.MessageBox(texts::kAppName, texts::CharacterWarning(g_bGreek),
                  UiServices::BoxIcon::kInformation);
-  lastCode_ = engine_.SelectVoiceFont(view_.SelectedCharacter());
-  if (lastCode_ != 0) CodeBox(texts::kSelectVoiceFontFailed, lastCode_);
+  Request([name = view_.SelectedCharacter()](
+              EnginePort& engine) { return engine.SelectVoiceFont(name); },
+          [this](const Outcome& outcome) {
+            lastCode_ = outcome.code;
+            if (outcome.code != 0)
+              CodeBox(texts::kSelectVoiceFontFailed, outcome.code, outcome.error);
+          });
 }
 
 void SpeechController::OnReport() {
-  ui_.OpenLink(std::string("mailto:") + product::kSupportAddress + product::kReportQuery);
+  OpenLinkOrSay(ui_, std::string("mailto:") + product::kSupportAddress + product::kReportQuery);
 }
 
 bool SpeechController::OnCopyData(const char* data, std::size_t count) {
@@ -246,8 +302,14 @@ void SpeechController::RemoteReference(char kind, const std::string& digits) {
 
 void SpeechController::Shutdown() {
   // The engine waits for its speech thread when it is deleted; stopping
-  // first makes that wait short.
-  if (ready_) engine_.Stop();
+  // first makes that wait short. A request that waited for the speech
+  // starts once it has stopped, and is stopped in turn.
+  DropWaiting();
+  if (ready_) {
+    engine_.Stop();
+    queue_.WaitIdle([this] { engine_.Stop(); }, kStopRepeat);
+  }
+  queue_.WaitIdle(nullptr, kStopRepeat);
   ready_ = false;
   int r = engine_.Delete();
   if (r < 0) ErrorBox(r);

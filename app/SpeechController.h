@@ -3,13 +3,25 @@
 // control's commands. It drives the engine through EnginePort, the dialog's
 // controls through SpeechView and the desktop through UiServices, and keeps
 // the dialog's state: the ready flag, the paused flag and the last code.
-// Everything but StartEngine runs on the GUI thread.
+//
+// Everything but StartEngine runs on the GUI thread, except the requests
+// that may wait for running speech (speak, save, character change): they
+// go to a RequestQueue whose worker makes the engine call and posts the
+// outcome back (UiServices::Post). While such requests wait, the speaking
+// animation runs; Stop drops the requests that have not started, and a
+// speech request that was already waiting inside the engine is stopped as
+// soon as it has started. Stop, pause, resume and the references go to the
+// engine at once.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "app/EnginePort.h"
+#include "app/RequestQueue.h"
 #include "app/SpeechView.h"
 #include "app/UiServices.h"
 
@@ -37,7 +49,10 @@ class SpeechController {
     std::string newError;
   };
 
-  SpeechController(EnginePort& engine, UiServices& ui, SpeechView& view);
+  // queueMode: RequestQueue::Mode::kInline runs the queued requests on the
+  // calling thread (tests that want one thread).
+  SpeechController(EnginePort& engine, UiServices& ui, SpeechView& view,
+                   RequestQueue::Mode queueMode = RequestQueue::Mode::kOwnThread);
 
   // Loads the shared resources and creates the engine. Touches nothing but
   // the engine, so it may run on another thread while the GUI thread keeps
@@ -46,11 +61,17 @@ class SpeechController {
   // The rest of the dialog's initialisation on the GUI thread: the error
   // boxes of the start, the ready flag, the sliders, the character list
   // and the text box. False when the process is to end (the shared
-  // resources failed: UiServices::Exit has been asked for code 10).
+  // resources failed: one box says so, then UiServices::Exit has been asked
+  // for code 10).
   bool FinishInit(const EngineStart& start);
 
+  // Queues the text box's text for speech (the empty-text prompt instead
+  // when it is empty).
   void OnSpeak();
+  // Drops the queued requests and stops the speech.
   void OnStop();
+  // A settled move of a slider (released, or moved by key or wheel): its
+  // reference goes to the engine.
   void OnVolumeReleased();
   void OnPitchReleased();
   void OnSpeedReleased();
@@ -61,21 +82,42 @@ class SpeechController {
   void OnReport();
   // One remote-control request: count bytes at data (data may be null).
   // The text is the bytes up to the first zero among them. True for TRUE.
+  // Returns once the command has been handed over (a speech request once
+  // it is queued), never after a box.
   bool OnCopyData(const char* data, std::size_t count);
-  // Stops speech, deletes the engine and releases the shared resources.
+  // Drops the queued requests, stops speech until the request that runs
+  // has ended, deletes the engine and releases the shared resources.
   void Shutdown();
 
   bool ready() const { return ready_; }
+  // Whether a queued request runs or waits.
+  bool busy() const { return queue_.Busy(); }
   bool paused() const { return paused_; }
   int lastCode() const { return lastCode_; }
 
  private:
+  // What a queued engine call answered: its code and, when not 0, the
+  // last-error text fetched right after it.
+  struct Outcome {
+    int code = 0;
+    std::string error;
+  };
+
   // Keeps code as the last code and shows the last-error text in the
   // error box.
   void ErrorBox(int code);
   void ErrorBox(int code, const std::string& text);
-  // A plain box with prefix and the code in decimal.
+  // A plain box with prefix and the code in decimal, and below them the
+  // engine's own text (error; empty: the last-error text now).
   void CodeBox(const char* prefix, int code);
+  void CodeBox(const char* prefix, int code, const std::string& error);
+  // Queues call (made on the worker) and runs done with its outcome on the
+  // GUI thread. The animation runs while requests are queued.
+  void Request(std::function<int(EnginePort&)> call, std::function<void(const Outcome&)> done);
+  // A queued request's outcome has come back.
+  void Finished();
+  // Drops the queued requests that have not started.
+  void DropWaiting();
   void FillCharacters();
   void SetReference(int (EnginePort::*setter)(double), double value);
   void RemoteReference(char kind, const std::string& digits);
@@ -86,4 +128,13 @@ class SpeechController {
   bool ready_ = false;
   bool paused_ = false;
   int lastCode_ = 0;
+  // Queued requests whose outcome has not come back (GUI thread).
+  int outstanding_ = 0;
+  // Counts the stops: a speech request queued before the last stop is
+  // stopped as soon as it has started.
+  std::atomic<unsigned> stops_{0};
+  // Outcomes posted to the GUI thread are dropped once this has gone.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  // Last: its worker ends before the members it uses.
+  RequestQueue queue_;
 };

@@ -57,4 +57,19 @@ const char* CharacterWarning(bool greek) {
                  "release.";
 }
 
+std::string NoLinkHandler(bool greek, const std::string& url) {
+  return std::string(greek ? "Κανένα πρόγραμμα της επιφάνειας εργασίας δεν ανοίγει τη διεύθυνση:"
+                           : "No program on this desktop opens the address:") +
+         "\n" + url;
+}
+
+std::string StartFailed(bool greek, const std::string& error) {
+  return std::string(greek
+                         ? "Η μηχανή ομιλίας δεν ξεκίνησε: τα κοινά της αρχεία δεν φορτώθηκαν. Το "
+                           "πρόγραμμα θα κλείσει."
+                         : "The speech engine did not start: its shared resources did not load. "
+                           "The program will close.") +
+         "\n" + error;
+}
+
 }  // namespace texts

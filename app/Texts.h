@@ -51,5 +51,10 @@ const char* EmptyTextPrompt(bool greek);
 const char* Mp3Refusal(bool greek);
 // The warning shown before a character change.
 const char* CharacterWarning(bool greek);
+// The box shown when no program of the desktop opens a link: the sentence,
+// then the address on a line of its own.
+std::string NoLinkHandler(bool greek, const std::string& url);
+// The box of a failed start: what failed, then the engine's own text.
+std::string StartFailed(bool greek, const std::string& error);
 
 }  // namespace texts

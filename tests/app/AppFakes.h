@@ -2,8 +2,10 @@
 // what is asked of them. No Qt: the remote control's fuzz target uses them.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -17,7 +19,8 @@
 namespace app_testing {
 
 // Every call as a line: its name and arguments ("TextToSpeech Γειά 0").
-// A call answers results[name] (0 when not set).
+// A call answers results[name] (0 when not set). Calls may come from
+// several threads; while they may, read them through Calls().
 class FakeEngine : public EnginePort {
  public:
   std::vector<std::string> calls;
@@ -59,17 +62,81 @@ class FakeEngine : public EnginePort {
   int SetVolumeReference(double v) override { return Call("SetVolumeReference", Number(v)); }
   std::string LastError() override { return "the last error"; }
 
+  std::vector<std::string> Calls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls;
+  }
+
+ protected:
+  int Call(const std::string& name, const std::string& arguments = "") {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls.push_back(arguments.empty() ? name : name + " " + arguments);
+    const auto it = results.find(name);
+    return it == results.end() ? 0 : it->second;
+  }
+
  private:
   static std::string Number(double v) {
     std::ostringstream out;
     out << v;
     return out.str();
   }
-  int Call(const std::string& name, const std::string& arguments = "") {
-    calls.push_back(arguments.empty() ? name : name + " " + arguments);
-    const auto it = results.find(name);
-    return it == results.end() ? 0 : it->second;
+  std::mutex mutex_;
+};
+
+// An engine whose speech goes on until Stop or Finish, and whose requests
+// wait for the speech before them, as the real engine's do: TextToSpeech,
+// TextToFile and SelectVoiceFont wait while speech runs (and are recorded
+// once they go ahead); TextToSpeech then starts speech of its own.
+class SpeakingEngine : public FakeEngine {
+ public:
+  int TextToSpeech(const std::string& text, int mode) override {
+    WaitForSilence(true);
+    return FakeEngine::TextToSpeech(text, mode);
   }
+  int TextToFile(const std::string& text, const std::string& file) override {
+    WaitForSilence(false);
+    return FakeEngine::TextToFile(text, file);
+  }
+  int SelectVoiceFont(const std::string& key) override {
+    WaitForSilence(false);
+    return FakeEngine::SelectVoiceFont(key);
+  }
+  int Stop() override {
+    const int r = FakeEngine::Stop();
+    Finish();
+    return r;
+  }
+  // The speech ends by itself.
+  void Finish() {
+    {
+      std::lock_guard<std::mutex> lock(speechMutex_);
+      speaking_ = false;
+    }
+    changed_.notify_all();
+  }
+  bool Speaking() {
+    std::lock_guard<std::mutex> lock(speechMutex_);
+    return speaking_;
+  }
+  // How many requests wait for the speech.
+  int Waiting() {
+    std::lock_guard<std::mutex> lock(speechMutex_);
+    return waiting_;
+  }
+
+ private:
+  void WaitForSilence(bool thenSpeak) {
+    std::unique_lock<std::mutex> lock(speechMutex_);
+    ++waiting_;
+    changed_.wait(lock, [this] { return !speaking_; });
+    --waiting_;
+    speaking_ = thenSpeak;
+  }
+  std::mutex speechMutex_;
+  std::condition_variable changed_;
+  bool speaking_ = false;
+  int waiting_ = 0;
 };
 
 // A message box: caption, text, icon.
@@ -80,14 +147,44 @@ class FakeUi : public UiServices {
   std::vector<Box> boxes;
   std::optional<std::string> saveName;
   std::vector<std::string> links;
+  bool linksOpen = true;  // whether a program of the desktop takes links
   std::vector<int> exits;
+  // Posted tasks run at once, unless held: then they wait for RunPosted
+  // (they may be posted from any thread).
+  bool holdPosts = false;
 
   void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override {
     boxes.push_back({caption, text, icon});
   }
   std::optional<std::string> AskSaveFileName() override { return saveName; }
-  void OpenLink(const std::string& url) override { links.push_back(url); }
+  bool OpenLink(const std::string& url) override {
+    links.push_back(url);
+    return linksOpen;
+  }
+  void Post(std::function<void()> task) override {
+    if (!holdPosts) {
+      task();
+      return;
+    }
+    std::lock_guard<std::mutex> lock(postMutex_);
+    posted_.push_back(std::move(task));
+  }
   void Exit(int code) override { exits.push_back(code); }
+
+  // Runs the tasks posted so far on this thread; returns how many ran.
+  std::size_t RunPosted() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard<std::mutex> lock(postMutex_);
+      tasks.swap(posted_);
+    }
+    for (const auto& task : tasks) task();
+    return tasks.size();
+  }
+
+ private:
+  std::mutex postMutex_;
+  std::vector<std::function<void()>> posted_;
 };
 
 // The dialog's controls as plain values; events lists what else happened.

@@ -11,7 +11,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "app/CAboutDlg.h"
@@ -21,6 +23,7 @@
 #include "app/CSplashWnd.h"
 #include "app/EngineReports.h"
 #include "app/ProductInfo.h"
+#include "app/QtUiServices.h"
 #include "app/Texts.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -51,7 +54,7 @@ TEST_F(DialogWidgetTest, MainDialogControlsLabelsAndCharacterChoiceInEitherLangu
   for (bool greek : {true, false}) {
     SCOPED_TRACE(greek ? "Greek" : "English");
     g_bGreek = greek;
-    CSpeechDlg dialog(engine_, ui_);
+    CSpeechDlg dialog(engine_, ui_, nullptr, RequestQueue::Mode::kInline);
     ASSERT_TRUE(dialog.OnInitDialog());
     EXPECT_EQ(dialog.size(), QSize(551, 400));
     for (int id :
@@ -59,8 +62,14 @@ TEST_F(DialogWidgetTest, MainDialogControlsLabelsAndCharacterChoiceInEitherLangu
       ASSERT_NE(dialog.Control(id), nullptr);
       EXPECT_FALSE(dialog.Control(id)->isHidden()) << id;
     }
-    // The animation's size is that of its pictures.
+    // The animation's size is that of its pictures; the text keeps clear of it.
     EXPECT_EQ(dialog.Control(102)->geometry(), QRect(0, 235, 64, 64));
+    dialog.show();  // the text box lays out its text area when shown
+    QApplication::processEvents();
+    const QWidget* textArea = qobject_cast<QPlainTextEdit*>(dialog.Control(1000))->viewport();
+    const QRect textRect(textArea->mapTo(&dialog, QPoint(0, 0)), textArea->size());
+    EXPECT_FALSE(textRect.intersects(dialog.Control(102)->geometry()));
+    EXPECT_GT(textRect.width(), 400);
     for (int id : {1004, 1016, 1019, 1020, 1021, 1023}) EXPECT_TRUE(dialog.Control(id)->isHidden());
     const texts::DialogLabels& labels = texts::Labels(greek);
     const std::pair<int, const char*> texts[] = {
@@ -82,7 +91,7 @@ TEST_F(DialogWidgetTest, MainDialogControlsLabelsAndCharacterChoiceInEitherLangu
     QTest::keyClick(qobject_cast<QComboBox*>(dialog.Control(CSpeechDlg::kCharacterId)), Qt::Key_Up);
     ASSERT_EQ(ui_.boxes.size(), 2u);
     EXPECT_EQ(std::get<1>(ui_.boxes[0]), texts::CharacterWarning(greek));
-    EXPECT_EQ(std::get<1>(ui_.boxes[1]), "Error:tmengine__SelectVoiceFont:-1110");
+    EXPECT_EQ(std::get<1>(ui_.boxes[1]), "Error:tmengine__SelectVoiceFont:-1110\nthe last error");
     EXPECT_EQ(engine_.calls.back(), "SelectVoiceFont default.vof");
     ui_.boxes.clear();
     dialog.DestroyWindow();
@@ -178,6 +187,12 @@ TEST_F(DialogWidgetTest, AboutTextsFollowTheirButtons) {
   EXPECT_EQ(ui_.links,
             (std::vector<std::string>{std::string("mailto:") + product::kContactAddress,
                                       product::kProductPage, product::kSynthesizerPage}));
+  EXPECT_TRUE(ui_.boxes.empty());
+  // Without a program of the desktop that opens them, a box says so.
+  ui_.linksOpen = false;
+  Click(about.Control(CAboutDlg::kProductPageId));
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(std::get<1>(ui_.boxes[0]), texts::NoLinkHandler(g_bGreek, product::kProductPage));
 }
 
 TEST_F(DialogWidgetTest, LanguageDialogChoosesTheInterface) {
@@ -208,6 +223,120 @@ TEST_F(DialogWidgetTest, EngineReportsBecomeBoxesWithoutHoldingUpTheReporter) {
   EXPECT_EQ(shown->windowTitle(), "Tamrin Engine");
   EXPECT_EQ(shown->text(), "report α");
   shown->close();
+}
+
+// The message boxes on the screen.
+std::vector<QMessageBox*> VisibleBoxes() {
+  std::vector<QMessageBox*> boxes;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible())
+      boxes.push_back(box);
+  }
+  return boxes;
+}
+
+void CloseBoxes() {
+  for (QMessageBox* box : VisibleBoxes()) box->close();
+  QTest::qWait(1);
+}
+
+TEST_F(DialogWidgetTest, BoxesThatComeWhileOneIsOpenJoinIt) {
+  g_bGreek = false;
+  EngineReports reports;
+  QtUiServices ui;
+  // A damaged file reports line after line from the speech thread.
+  std::thread speech([] {
+    for (int i = 0; i < 500; ++i)
+      platform::ShowMessageBox("Tamrin Engine", "12:00:01\treport " + std::to_string(i));
+  });
+  speech.join();
+  ASSERT_TRUE(QTest::qWaitFor([] {
+    return VisibleBoxes().size() == 1 && VisibleBoxes()[0]->text().contains("report 499");
+  }));
+  ui.MessageBox("ZORVALIS Varudu Zovivari", "Error:tmengine__SetVolumeReference:-2005\nVolume",
+                UiServices::BoxIcon::kNone);
+  const std::vector<QMessageBox*> boxes = VisibleBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]->windowTitle(), "Tamrin Engine");
+  // The first report without its time stamp, the number that joined it,
+  // then their last lines.
+  EXPECT_EQ(boxes[0]->text(),
+            "report 0\n\n500 more messages; the last:\nreport 496\nreport 497\nreport 498\n"
+            "report 499\nError:tmengine__SetVolumeReference:-2005\nVolume");
+  CloseBoxes();
+  // Once it is closed, the next message has a box of its own.
+  ui.MessageBox("ZORVALIS Varudu Zovivari", "File saved!", UiServices::BoxIcon::kNone);
+  ASSERT_EQ(VisibleBoxes().size(), 1u);
+  EXPECT_EQ(VisibleBoxes()[0]->text(), "File saved!");
+  CloseBoxes();
+}
+
+// The desktop services, but the exit is only recorded.
+class RecordedExit : public QtUiServices {
+ public:
+  std::vector<int> exits;
+  void Exit(int code) override {
+    exits.push_back(code);
+    EngineReports::Hold(false);
+  }
+};
+
+TEST_F(DialogWidgetTest, FailedStartShowsOneBoxThatSaysWhatFailed) {
+  g_bGreek = false;
+  EngineReports reports;
+  RecordedExit ui;
+  engine_.results["LoadSharedResources"] = -1022;
+  engine_.onLoad = [] {
+    platform::ShowMessageBox("Tamrin Engine", "12:00:01\tcannot read lexicon.dat");
+    platform::ShowMessageBox("Tamrin Engine", "12:00:01\tno rules loaded");
+  };
+  CSpeechDlg dialog(engine_, ui, nullptr, RequestQueue::Mode::kInline);
+  EXPECT_FALSE(dialog.OnInitDialog());
+  EXPECT_EQ(ui.exits, std::vector<int>{10});
+  QTest::qWait(50);
+  const std::vector<QMessageBox*> boxes = VisibleBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]->windowTitle(), texts::kErrorCaption);
+  EXPECT_EQ(boxes[0]->text(), QString::fromStdString(texts::StartFailed(false, "the last error")) +
+                                  "\n\n2 more messages; the last:\ncannot read lexicon.dat\n"
+                                  "no rules loaded");
+  CloseBoxes();
+}
+
+TEST_F(DialogWidgetTest, SliderMovesByKeyOrWheelReachTheEngineButResetSendsNoVolume) {
+  CSpeechDlg dialog(engine_, ui_, nullptr, RequestQueue::Mode::kInline);
+  ASSERT_TRUE(dialog.OnInitDialog());
+  const auto wheel = [](QWidget* slider) {
+    const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+    QWheelEvent event(at, slider->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &event);
+  };
+  const auto key = [](QWidget* slider) { QTest::keyClick(slider, Qt::Key_Right); };
+  using Move = std::function<void(QWidget*)>;
+  // Pitch starts at 100 (1.0), speed at 150 (1.0).
+  const std::tuple<const char*, int, Move, std::string> rows[] = {
+      {"pitch by key", CSpeechDlg::kPitchId, key, "SetPitchReference 1.01"},
+      {"speed by key", CSpeechDlg::kSpeedId, key, "SetSpeedReference 0.99"},
+      {"pitch by wheel", CSpeechDlg::kPitchId, wheel, "SetPitchReference 0.97"},
+      {"speed by wheel", CSpeechDlg::kSpeedId, wheel, "SetSpeedReference 1.03"},
+  };
+  for (const auto& [name, id, move, call] : rows) {
+    SCOPED_TRACE(name);
+    dialog.OnReset();
+    QTest::qWait(1);
+    engine_.calls.clear();
+    move(dialog.Control(id));
+    QTest::qWait(1);
+    EXPECT_EQ(engine_.calls, std::vector<std::string>{call});
+  }
+  // Reset moves the sliders itself: only its own two references go out.
+  engine_.calls.clear();
+  Click(dialog.Control(CSpeechDlg::kResetId));
+  QTest::qWait(1);
+  EXPECT_EQ(engine_.calls,
+            (std::vector<std::string>{"SetSpeedReference 1", "SetPitchReference 1"}));
+  dialog.DestroyWindow();
 }
 
 }  // namespace

@@ -31,6 +31,17 @@ class RemoteControlTest : public testing::Test {
     sender->start(TM_SENDER, arguments);
     return sender;
   }
+  // A socket bound at the remote control's path, or -1.
+  int BoundSocket() {
+    const std::string path = dir_ / remote::kSocketName;
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) return fd;
+    close(fd);
+    return -1;
+  }
   // Waits for a sender and gives its output and exit code.
   static std::pair<std::string, int> Result(QProcess* sender) {
     EXPECT_TRUE(
@@ -73,13 +84,9 @@ TEST_F(RemoteControlTest, SenderGetsTheAnswersInTurnAlsoWhileOneIsBeingHandled) 
 }
 
 TEST_F(RemoteControlTest, StaleSocketIsReplacedButALiveOneIsLeftAlone) {
-  const std::string path = dir_ / remote::kSocketName;
   // A socket left behind by a program that has ended.
-  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  const int fd = BoundSocket();
+  ASSERT_GE(fd, 0);
   close(fd);
   RemoteControl server([](const QByteArray&) { return true; });
   ASSERT_TRUE(server.Start());
@@ -103,6 +110,24 @@ TEST_F(RemoteControlTest, OversizedRequestIsRefusedUnread) {
   ASSERT_TRUE(QTest::qWaitFor([&client] { return client.bytesAvailable() >= 4; }, 5000));
   EXPECT_EQ(client.readAll().toStdString(), remote::EncodeReply(false));
   EXPECT_FALSE(called);
+}
+
+TEST_F(RemoteControlTest, SenderGivesUpAfterItsTimeLimit) {
+  // A program that takes the request but never answers.
+  const int fd = BoundSocket();
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(listen(fd, 4), 0);
+  const std::tuple<const char*, QStringList, std::string> rows[] = {
+      {"a limit of its own", {"--timeout", "0.5", "play", "x"}, "no answer within 0.5 s"},
+      {"a limit that is not a number", {"--timeout", "soon", "stop"}, "usage:"},
+  };
+  for (const auto& [name, arguments, message] : rows) {
+    SCOPED_TRACE(name);
+    QProcess* sender = Send(arguments);
+    EXPECT_EQ(Result(sender), std::make_pair(std::string(), 2));
+    EXPECT_NE(sender->readAllStandardError().toStdString().find(message), std::string::npos);
+  }
+  close(fd);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // engine and which boxes the user sees.
 #include <gtest/gtest.h>
 
+#include "app/ProductInfo.h"
 #include "app/SpeechController.h"
 #include "app/Texts.h"
 #include "tests/app/AppFakes.h"
@@ -19,6 +20,8 @@ Box Plain(const std::string& text, Icon icon = Icon::kNone) {
 }
 const Box kErrorBox = {"ZORVALIS Varudu Zovivari: Error!", "the last error", Icon::kError};
 const Lines kSpoken = {"animation on", "animation off", "speak enabled"};
+// A queued request other than speech: the animation runs while it waits.
+const Lines kQueued = {"animation on", "animation off"};
 const std::map<Slider, int> kHome = {
     {Slider::kVolume, 100}, {Slider::kPitch, 100}, {Slider::kSpeed, 150}};
 
@@ -45,7 +48,7 @@ class SpeechControllerTest : public testing::Test {
   app_testing::FakeEngine engine_;
   app_testing::FakeUi ui_;
   app_testing::FakeView view_;
-  SpeechController controller_{engine_, ui_, view_};
+  SpeechController controller_{engine_, ui_, view_, RequestQueue::Mode::kInline};
 };
 
 TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
@@ -66,9 +69,9 @@ TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
       {"refused", speak, false, "x", {}, -1101, {"TextToSpeech x 0"}, {kErrorBox}, {"animation on", "animation off"}},
       {"save cancelled", save, false, "x", {}, 0, {}, {}, {}},
       {"mp3 refused", save, false, "x", "/tmp/a.mp3", 0, {}, {Plain(texts::Mp3Refusal(false), Icon::kInformation)}, {}},
-      {"MP3 is written", save, false, "x", "/tmp/a.MP3", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}, {}},
-      {"mp3 as a folder", save, false, "", "/tmp/mp3/a", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}, {}},
-      {"not written", save, false, "x", "/no/a.wav", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001")}, {}},
+      {"MP3 is written", save, false, "x", "/tmp/a.MP3", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}, kQueued},
+      {"mp3 as a folder", save, false, "", "/tmp/mp3/a", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}, kQueued},
+      {"not written, with the engine's text", save, false, "x", "/no/a.wav", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001\nthe last error")}, kQueued},
       // clang-format on
   };
   // file: the name the save box gives.
@@ -143,12 +146,12 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
       {"stop clears the pause", "[stop]", true, {"Stop"}, "", false, 0, {}},
       {"capital Play is ignored", "[Play]text", false, {}, "", false, 0, {}},
       {"empty text", "\0"s, false, {}, "", false, 0, {}},
-      {"paus fails", "[paus]", false, {"SpeakPause"}, "", true, -5, {Plain("Error:tmengine__SpeakPause:-5")}},
-      {"resume fails", "[play]", true, {"SpeakResume"}, "", false, -6, {Plain("Error:tmengine__SpeakResume:-6")}},
+      {"paus fails", "[paus]", false, {"SpeakPause"}, "", true, -5, {Plain("Error:tmengine__SpeakPause:-5\nthe last error")}},
+      {"resume fails", "[play]", true, {"SpeakResume"}, "", false, -6, {Plain("Error:tmengine__SpeakResume:-6\nthe last error")}},
       {"resume warns", "[play]", true, {"SpeakResume"}, "", false, 1050, {}},
-      {"p:25 fails", "[p:25]", false, {"SetPitchReference 2.5"}, "", false, -1200, {Plain("Error:tmengine__SetPitchReference:-1200")}},
-      {"s:01 fails, not inverted", "[s:01]", false, {"SetSpeedReference 0.1"}, "", false, -1205, {Plain("Error:tmengine__SetSpeedReference:-1205")}},
-      {"v:10 fails", "[v:10]", false, {"SetVolumeReference 1"}, "", false, -2005, {Plain("Error:tmengine__SetVolumeReference:-2005")}},
+      {"p:25 fails", "[p:25]", false, {"SetPitchReference 2.5"}, "", false, -1200, {Plain("Error:tmengine__SetPitchReference:-1200\nthe last error")}},
+      {"s:01 fails, not inverted", "[s:01]", false, {"SetSpeedReference 0.1"}, "", false, -1205, {Plain("Error:tmengine__SetSpeedReference:-1205\nthe last error")}},
+      {"v:10 fails", "[v:10]", false, {"SetVolumeReference 1"}, "", false, -2005, {Plain("Error:tmengine__SetVolumeReference:-2005\nthe last error")}},
       {"stop fails", "[stop]", false, {"Stop"}, "", false, -7, {kErrorBox}},
       // clang-format on
   };
@@ -181,12 +184,40 @@ TEST_F(SpeechControllerTest, RemoteCommands) {
   EXPECT_EQ(engine_.calls, (Lines{"SpeakPause", "Stop", "SpeakResume"}));
 }
 
+TEST_F(SpeechControllerTest, ReportLinkThatNoProgramOpensIsSaidWithItsAddress) {
+  const std::string link =
+      std::string("mailto:") + product::kSupportAddress + product::kReportQuery;
+  const std::tuple<const char*, bool, bool, Boxes> rows[] = {
+      {"opened", true, false, {}},
+      {"not opened, English",
+       false,
+       false,
+       {Plain("No program on this desktop opens the address:\n" + link, Icon::kInformation)}},
+      {"not opened, Greek",
+       false,
+       true,
+       {Plain(texts::NoLinkHandler(true, link), Icon::kInformation)}},
+  };
+  for (const auto& [name, opens, greek, boxes] : rows) {
+    SCOPED_TRACE(name);
+    Forget();
+    ui_.links.clear();
+    ui_.linksOpen = opens;
+    g_bGreek = greek;
+    controller_.OnReport();
+    EXPECT_EQ(ui_.links, Lines{link});
+    EXPECT_EQ(ui_.boxes, boxes);
+  }
+}
+
 TEST_F(SpeechControllerTest, StartAndEnd) {
+  const Box kStartFailedBox = {"ZORVALIS Varudu Zovivari: Error!",
+                               texts::StartFailed(false, "the last error"), Icon::kError};
   const std::tuple<const char*, int, int, bool, Lines, Boxes, std::vector<int>> rows[] = {
       // clang-format off
       {"loaded before: a warning", 1020, 0, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {}, {}},
       {"New fails: shown at once", 0, -1102, true, {"LoadSharedResources", "New", "ListVoiceFonts"}, {kErrorBox}, {}},
-      {"load fails: code 10", -1022, 0, false, {"LoadSharedResources"}, {kErrorBox}, {10}},
+      {"load fails: one box says so, then code 10", -1022, 0, false, {"LoadSharedResources"}, {kStartFailedBox}, {10}},
       // clang-format on
   };
   for (const auto& [name, load, created, goesOn, calls, boxes, exits] : rows) {

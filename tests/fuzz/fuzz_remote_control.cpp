@@ -37,7 +37,7 @@ void tm_fuzz::FuzzOne(std::string_view bytes) {
   app_testing::FakeEngine engine;
   app_testing::FakeUi ui;
   app_testing::FakeView view;
-  SpeechController controller(engine, ui, view);
+  SpeechController controller(engine, ui, view, RequestQueue::Mode::kInline);
   Check(controller.FinishInit(controller.StartEngine()), "the dialog starts");
   engine.calls.clear();
   const int result = !bytes.empty() && (bytes[0] & 1) != 0 ? -1 : 0;
