@@ -156,6 +156,31 @@ TEST_F(SpeechEndToEndThreadsTest, BothMethodsPlayTheSamplesOfSpeechToABuffer) {
   }
 }
 
+TEST_F(SpeechEndToEndThreadsTest, AVoiceFileThatCannotStartFailsTheFileWithOneReport) {
+  testing_support::MessageRecorder boxes;
+  const std::string flat = ReadFile(installation_->path("voicefonts/flat.vof"));
+  installation_->write("voices/damaged.voice", "not a voice");
+  const char* voices[] = {"damaged", "missing"};
+  for (const char* voice : voices) {
+    installation_->Font(std::string(voice) + ".vof",
+                        flat + "VM_Mbrola.Database=voices/" + voice + ".voice\n");
+  }
+  Tamrin* engine = nullptr;  // one that knows the new fonts
+  ASSERT_EQ(tmengine__New(&engine), 0);
+  for (const char* voice : voices) {
+    SCOPED_TRACE(voice);
+    ASSERT_EQ(tmengine__SelectVoiceFont(engine, (std::string(voice) + ".vof").c_str()), 0);
+    testing_support::WriteFile("kept.wav", "the earlier file");
+    boxes.clear();
+    EXPECT_EQ(tmengine_TextToFile(engine, "καλημέρα", "kept.wav"), TMENGINE_SHORT_WRITE);
+    EXPECT_EQ(ReadFile("kept.wav"), "the earlier file");
+    EXPECT_EQ(boxes.reports(),
+              std::vector<std::string>{"MBROLA could not start with the voice file [" +
+                                       installation_->path("voices/") + voice + ".voice]"});
+  }
+  EXPECT_EQ(tmengine__Delete(&engine), 0);
+}
+
 // A release of the shared resources while engines live (one of them
 // speaking) waits for the last engine, in every order of the calls; the
 // child ends with the number of the first step that went wrong (the
