@@ -85,6 +85,8 @@ bool ReplacingFile::Open(const std::string& target) {
     file_ = std::fopen(target.c_str(), "wb");
     return file_ != nullptr;
   }
+  // A file that may not be written is not replaced either.
+  if (exists && ::access(target.c_str(), W_OK) != 0) return false;
   // A link is followed, so that the file it names is the one replaced.
   std::error_code ec;
   if (exists) {

@@ -53,7 +53,8 @@ class ReplacingFile {
 
   // Opens the output for target (binary writing). False, with nothing
   // created, when it cannot be created: a missing folder, a folder that may
-  // not be written, a target that is a folder.
+  // not be written, a target that is a folder or a file that may not be
+  // written.
   bool Open(const std::string& target);
   // The open stream; null before Open or after Commit or Abandon.
   std::FILE* Stream() const { return file_; }
