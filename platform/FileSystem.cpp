@@ -120,9 +120,12 @@ bool ReplacingFile::Open(const std::string& target) {
 
 bool ReplacingFile::Commit() {
   if (file_ == nullptr) return false;
-  bool ok = std::fflush(file_) == 0;
-  if (!IsDirect()) ok = ok && ::fdatasync(::fileno(file_)) == 0;
   // The data is in the file only once it has been closed without error.
+  // It is not forced to the disk here: what the rename guards against is a
+  // failed or interrupted writer, and the system writes the data back as
+  // for any file (a long one as it is written, see WriteBehind); forcing
+  // it would cost a short file more time than its synthesis.
+  bool ok = std::fflush(file_) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
   if (IsDirect()) return ok;

@@ -62,9 +62,8 @@ class ReplacingFile {
   bool IsDirect() const { return temporary_.empty(); }
   // The temporary name being written ("" when direct or not open).
   const std::string& TemporaryName() const { return temporary_; }
-  // Closes the stream, making sure the data is on the disk, and renames the
-  // temporary file over the target. False, with the temporary file removed
-  // and the target untouched, when a step fails.
+  // Closes the stream and renames the temporary file over the target. False, with the temporary
+  // file removed and the target untouched, when a step fails.
   bool Commit();
   // Closes the stream and removes the temporary file; the target stays as
   // it was (a pipe or a device keeps what it has received).
