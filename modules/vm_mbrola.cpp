@@ -164,11 +164,14 @@ bool VM_Mbrola::Run() {
   }
   std::lock_guard<std::mutex> channel(ChannelMutex());
   if (!BindVoice(path)) {
-    // Without a voice the library would take the text and drop it.
+    // Without a voice the library would take the text and drop it: the
+    // request has no speech, and the report says which file failed.
     VComposer* composer = GetComposer();
     if (VSpeechBuffer* speech = composer != nullptr ? composer->GetSpeechBuffer() : nullptr) {
       speech->Reset();
+      speech->MarkIncomplete();
     }
+    VLib::ReportError(kVoiceFailed + path + "]");
     return true;
   }
   Synthesize();

@@ -79,6 +79,9 @@ class VM_Mbrola : public VModule {
   static constexpr const char* kNotInitialised = "Error: m_init_MBR not initialized.";
   static constexpr const char* kWriteRefused = "MBROLA write refused";
   static constexpr const char* kErrorPrefix = "MBROLA ";
+  // The error report of a run whose voice file cannot be bound, followed by
+  // the file's path and "]".
+  static constexpr const char* kVoiceFailed = "MBROLA could not start with the voice file [";
 
   // Loads the library in Init.
   VM_Mbrola();
@@ -99,9 +102,10 @@ class VM_Mbrola : public VModule {
   // (init_MBR, then the no-error mode). False, with an error report, when
   // init_MBR is not bound; a voice that cannot be bound is logged. True.
   bool SetUp() override;
-  // Binds the voice of "VM_Mbrola.Database" again and synthesises; a voice
-  // that cannot be bound is logged and leaves the speech buffer empty.
-  // False, with an error report, when init_MBR is not bound; true otherwise.
+  // Binds the voice of "VM_Mbrola.Database" again and synthesises. A voice
+  // file that cannot be bound is logged, named in one error report, and
+  // leaves the speech buffer empty and marked incomplete. False, with an
+  // error report, when init_MBR is not bound; true otherwise.
   bool Run() override;
   bool Release() override;
 

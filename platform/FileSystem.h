@@ -1,6 +1,7 @@
 // Directory listing and local time, the two platform services that the
-// support library's utilities build on, and the write-behind of a long file
-// written once.
+// support library's utilities build on, the write-behind of a long file
+// written once, and an output file that replaces its target only when it is
+// complete.
 #pragma once
 
 #include <cstdint>
@@ -35,5 +36,43 @@ constexpr int64_t kWriteBehindStretch = int64_t{64} << 20;
 // one. A long file then neither crowds memory nor makes the writer pay for
 // a growing cache. Flushes file first; failures change nothing else.
 void WriteBehind(std::FILE* file, int64_t& dropped, int64_t written);
+
+// An output file that never leaves a partial file where its target was. A
+// regular target (or one that does not exist yet) is written under a
+// temporary name beside it, in the same folder, and renamed over the target
+// by Commit; an earlier file stays as it was until then. A target that is
+// neither (a pipe, a device) is opened and written directly. A symbolic link
+// is followed: the file it names is replaced, the link stays.
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  // Abandons a file that was not committed.
+  ~ReplacingFile();
+
+  // Opens the output for target (binary writing). False, with nothing
+  // created, when it cannot be created: a missing folder, a folder that may
+  // not be written, a target that is a folder or a file that may not be
+  // written.
+  bool Open(const std::string& target);
+  // The open stream; null before Open or after Commit or Abandon.
+  std::FILE* Stream() const { return file_; }
+  // Whether the output goes to the target directly (a pipe or a device).
+  bool IsDirect() const { return temporary_.empty(); }
+  // The temporary name being written ("" when direct or not open).
+  const std::string& TemporaryName() const { return temporary_; }
+  // Closes the stream and renames the temporary file over the target. False, with the temporary
+  // file removed and the target untouched, when a step fails.
+  bool Commit();
+  // Closes the stream and removes the temporary file; the target stays as
+  // it was (a pipe or a device keeps what it has received).
+  void Abandon();
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string target_;
+  std::string temporary_;
+};
 
 }  // namespace platform

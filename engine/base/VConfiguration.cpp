@@ -27,6 +27,7 @@ int VConfiguration::Load(const std::string& path) {
     if (!UTILITIES::splitAssignment(line, name, value, '#')) continue;
     m_Parameters.Add(name, PARAM_TYPE_STRING, 0, value.c_str());
   }
+  loaded_ = true;
   return 1;
 }
 

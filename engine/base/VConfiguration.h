@@ -37,7 +37,12 @@ class VConfiguration {
   bool GetParamYes(const std::string& key, bool report) const;
 
   const VParameterData& Parameters() const { return m_Parameters; }
+  // Whether a Load has read a file.
+  bool IsLoaded() const { return loaded_; }
 
  protected:
   VParameterData m_Parameters;
+
+ private:
+  bool loaded_ = false;
 };

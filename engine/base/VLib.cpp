@@ -1,6 +1,7 @@
 #include "engine/base/VLib.h"
 
 #include <locale.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -44,6 +45,9 @@ struct HeldInstallation {
   bool found = false;
   std::string directory;
   std::FILE* log = nullptr;
+  // The identity of the open log, to see whether the path still names it.
+  dev_t logDevice = 0;
+  ino_t logInode = 0;
 };
 
 HeldInstallation& Held() {
@@ -54,6 +58,24 @@ HeldInstallation& Held() {
 void CloseHeldLog(HeldInstallation& held) {
   if (held.log != nullptr) std::fclose(held.log);
   held.log = nullptr;
+}
+
+// Whether path still names the open log: after the file has been deleted or
+// renamed (or replaced) the next line goes to a new file at path. One stat,
+// far cheaper than the open and close it spares.
+bool HeldLogIsAt(const HeldInstallation& held, const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && st.st_dev == held.logDevice &&
+         st.st_ino == held.logInode;
+}
+
+// Opens the engine log at path for appending and notes its identity.
+void OpenHeldLog(HeldInstallation& held, const std::string& path) {
+  held.log = std::fopen(path.c_str(), "a");
+  struct stat st;
+  if (held.log == nullptr || ::fstat(::fileno(held.log), &st) != 0) return;
+  held.logDevice = st.st_dev;
+  held.logInode = st.st_ino;
 }
 
 // Opens path with mode, writes data in one piece and closes the file; false
@@ -77,7 +99,8 @@ bool WriteToLog(const std::string& path, const char* mode, const std::string& da
     HeldInstallation& held = Held();
     if (mode[0] == 'w') CloseHeldLog(held);
     if (held.holds > 0 && mode[0] != 'w') {
-      if (held.log == nullptr) held.log = std::fopen(path.c_str(), "a");
+      if (held.log != nullptr && !HeldLogIsAt(held, path)) CloseHeldLog(held);
+      if (held.log == nullptr) OpenHeldLog(held, path);
       if (held.log == nullptr) return false;
       if (!data.empty()) std::fwrite(data.data(), 1, data.size(), held.log);
       std::fflush(held.log);

@@ -56,8 +56,10 @@ char* GetInstallPath();
 // Holds of the installation, one for each engine while it lives. While at
 // least one is taken, the registry is read once (at the first use) and its
 // directory kept, and the engine log "log.txt" stays open for appending,
-// flushed after every line; a restart of the log still restarts the file.
-// The last release closes the log and forgets the directory.
+// flushed after every line; a restart of the log still restarts the file,
+// and after the file has been deleted, renamed or replaced the next line
+// goes to a new "log.txt". The last release closes the log and forgets the
+// directory.
 void HoldInstallation();
 void ReleaseInstallation();
 

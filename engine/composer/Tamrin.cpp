@@ -88,8 +88,10 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
 
   holdsParts_ = true;
   // The installation is found once and the engine log kept open while the
-  // parts are held.
+  // parts are held; the shared resources stay loaded as long.
   VLib::HoldInstallation();
+  attached_ = shared_;
+  if (attached_ != nullptr) attached_->Attach();
   delete duration_;
   delete intonation_;
   duration_ = new VDuration();
@@ -151,6 +153,10 @@ void Tamrin::ReleaseParts() {
   pool_.Clear();
   mlds_.Clear();
   holdsParts_ = false;
+  // After everything that refers to the pools: a release of the shared
+  // resources that waited for this composer happens here.
+  if (attached_ != nullptr) attached_->Detach();
+  attached_ = nullptr;
   VLib::ReleaseInstallation();
 }
 

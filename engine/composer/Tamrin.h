@@ -284,6 +284,9 @@ class Tamrin : public VComposer {
 
   // Whether Init made anything that Finalize has not yet released.
   bool holdsParts_ = false;
+  // The shared resources that this composer uses while it holds its parts
+  // (attached to them so that they are not unloaded meanwhile).
+  TMShared* attached_ = nullptr;
   // The worker's end, which a request waits for.
   std::mutex workerMutex_;
   std::condition_variable workerEnded_;

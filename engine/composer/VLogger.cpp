@@ -17,7 +17,9 @@ bool IsWriteProtected(int error) { return error == EACCES || error == EPERM || e
 bool VLogger::SetUp() {
   VComposer* composer = GetComposer();
   TMShared* shared = composer != nullptr ? composer->GetShared() : nullptr;
-  if (shared == nullptr) return true;
+  // Without a configuration (an engine made before the shared resources
+  // were loaded) the logger has no files and writes nothing.
+  if (shared == nullptr || !shared->GetConfiguration()->IsLoaded()) return true;
   const VConfiguration* config = shared->GetConfiguration();
   const std::string directory = config->GetParam("Logger.Directory", true);
   const std::string prefix = config->GetParam("Logger.Preffix", true);

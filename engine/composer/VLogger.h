@@ -19,7 +19,7 @@ class VLogger : public VComponent {
   // (each with the missing-key report), names the two files, deletes both
   // (a file that is write-protected goes to the error report as
   // "<name>: file is read-only.") and recreates the log file with its header
-  // line. True.
+  // line. Without a loaded engine configuration it does nothing. True.
   bool SetUp();
 
   const std::string& GetLogFileName() const { return logFile_; }

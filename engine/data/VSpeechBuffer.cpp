@@ -82,6 +82,10 @@ VSpeechBuffer::VSpeechBuffer(int32_t maxCapacity)
 
 VSpeechBuffer::~VSpeechBuffer() = default;
 
+void VSpeechBuffer::SetMaxSamples(int32_t maxCapacity) {
+  maxCapacity_ = std::clamp(maxCapacity, 1, kMaxCapacity);
+}
+
 int16_t* VSpeechBuffer::ResizeSamples(int16_t* block, size_t count) {
   if (count == 0 || count > SIZE_MAX / sizeof(int16_t)) return nullptr;
   return static_cast<int16_t*>(std::realloc(block, count * sizeof(int16_t)));
@@ -160,12 +164,17 @@ bool VSpeechBuffer::Grow() {
   return true;
 }
 
-int VSpeechBuffer::Refuse() {
+int VSpeechBuffer::Refuse(bool limit) {
   // Once per run: a synthesis may offer millions of samples more.
   if (!refusalReported_) {
-    VLib::ReportError("VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory");
+    VLib::ReportError(limit ? "VSpeechBuffer::Append(__int16 sample)\n\tThe speech passes the WAVE "
+                              "size limit of " +
+                                  std::to_string(maxCapacity_) + " samples (4 GiB): the rest is cut"
+                            : std::string("VSpeechBuffer::Append(__int16 sample)\n\tUnable to "
+                                          "allocate memory"));
   }
   refusalReported_ = true;
+  incomplete_ = true;
   return -1;
 }
 
@@ -175,7 +184,7 @@ int VSpeechBuffer::Append(const int16_t* samples, std::size_t count) {
   if (samples == nullptr) return 1;
   int result = 1;
   while (count > 0) {
-    if (Stored() >= maxCapacity_) return Refuse();
+    if (Stored() >= maxCapacity_) return Refuse(true);
     if (last_ + 1 >= capacity_) {
       if (file_ != nullptr && capacity_ > 0) {
         SendHeld();
@@ -198,6 +207,7 @@ int VSpeechBuffer::Append(const int16_t* samples, std::size_t count) {
 bool VSpeechBuffer::Reset() {
   last_ = -1;
   refusalReported_ = false;
+  incomplete_ = false;
   if (file_ != nullptr) {
     sent_ = 0;
     if (std::fseek(file_, kHeaderSize, SEEK_SET) != 0) fileFailed_ = true;

@@ -28,6 +28,9 @@ class VSpeechBuffer : public VComponent {
   // maxCapacity (clamped to 1 .. kMaxCapacity) lets a test reach the limit
   // with a small buffer.
   explicit VSpeechBuffer(int32_t maxCapacity = kMaxCapacity);
+  // Sets the most samples likewise (a test reaches the WAVE size limit of
+  // an engine's buffer with little speech).
+  void SetMaxSamples(int32_t maxCapacity);
   VSpeechBuffer(const VSpeechBuffer&) = delete;
   VSpeechBuffer& operator=(const VSpeechBuffer&) = delete;
   virtual ~VSpeechBuffer();
@@ -52,6 +55,13 @@ class VSpeechBuffer : public VComponent {
   // Empties the buffer and starts a new run; the block and its capacity
   // stay. True.
   bool Reset();
+
+  // Whether the speech of this run is whole. It is not after a refused
+  // sample (the WAVE size limit, or no memory) or when the synthesis could
+  // not take place (MarkIncomplete, by the synthesizer's module, which
+  // reports why); a reset makes it whole again.
+  bool IsComplete() const { return !incomplete_; }
+  void MarkIncomplete() { incomplete_ = true; }
 
   // The number of samples held (those sent to an attached file are not).
   int GetSize() const { return last_ + 1; }
@@ -110,8 +120,9 @@ class VSpeechBuffer : public VComponent {
   // Doubles the block (up to the most samples): false, refused, when the
   // larger block cannot be had.
   bool Grow();
-  // A refused sample: reported once per run; -1.
-  int Refuse();
+  // A refused sample: reported once per run (as the WAVE size limit when
+  // limit is set, else as memory that cannot be had); -1.
+  int Refuse(bool limit = false);
   // The samples of this run: those sent to an attached file and those held.
   int64_t Stored() const { return sent_ + last_ + 1; }
   // Sends the samples held to the attached file and empties the block.
@@ -122,8 +133,9 @@ class VSpeechBuffer : public VComponent {
   std::unique_ptr<int16_t, FreeSamples> samples_;
   int32_t last_ = -1;
   int32_t capacity_ = 0;
-  const int32_t maxCapacity_;
+  int32_t maxCapacity_;
   bool refusalReported_ = false;  // in this run
+  bool incomplete_ = false;       // in this run
   std::FILE* file_ = nullptr;     // attached, not owned
   int64_t sent_ = 0;              // samples sent to file_ in this run
   int64_t fileSamples_ = 0;       // the most samples file_ has received

@@ -11,6 +11,7 @@
 #include "engine/composer/Tamrin.h"
 #include "engine/shared/TMShared.h"
 #include "platform/Codepage.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -162,39 +163,36 @@ int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName) 
   if (NullArgument(Text, "Text") || NullArgument(FileName, "FileName")) {
     return TMENGINE_NULL_ARGUMENT;
   }
-  // A file that can be positioned takes the samples as they come, so that
-  // speech of any length needs no more memory than a block; any other (a
-  // pipe) takes them all when the run has ended.
-  std::FILE* file = nullptr;
+  // The file is opened first, so that one that cannot be created costs no
+  // synthesis. A file that can be positioned takes the samples as they
+  // come, so that speech of any length needs no more memory than a block;
+  // any other (a pipe) takes them all when the run has ended.
+  platform::ReplacingFile output;
+  if (!output.Open(FileName)) {
+    SetLastErrorText(std::string("Error creating ") + FileName + " output file.");
+    return TMENGINE_FILE_NOT_CREATED;
+  }
+  std::FILE* file = output.Stream();
   bool attached = false;
-  int written = 0;
+  bool whole = false;
   const int r = handle->SpeakToWave(
-      ToEngineText(Text),
+      ToEngineText(Text), [&](VSpeechBuffer& speech) { attached = speech.AttachWave(file); },
       [&](VSpeechBuffer& speech) {
-        file = std::fopen(FileName, "wb");
-        attached = file != nullptr && speech.AttachWave(file);
-      },
-      [&](VSpeechBuffer& speech) {
-        if (file == nullptr) {
-          written = TMENGINE_FILE_NOT_CREATED;
-          return;
-        }
-        const bool whole = attached ? speech.FinishWave() : speech.WriteWave(file);
-        // The data is on disk only once the file has been closed without error.
-        const bool closed = std::fclose(file) == 0;
-        if (!whole || !closed) written = TMENGINE_SHORT_WRITE;
+        // Speech that was cut (the WAVE size limit) or never made (no
+        // voice) is not a file of the text.
+        const bool complete = speech.IsComplete();
+        const bool written = attached ? speech.FinishWave() : speech.WriteWave(file);
+        whole = complete && written;
       });
   if (r < 0) {
     SetLastErrorText(kBufferRequestFailed);
     return r;
   }
-  if (written == TMENGINE_FILE_NOT_CREATED) {
-    SetLastErrorText(std::string("Error creating ") + FileName + " output file.");
-    return written;
-  }
-  if (written == TMENGINE_SHORT_WRITE) {
+  // A failed request leaves the earlier file as it was.
+  if (!whole || !output.Commit()) {
+    output.Abandon();
     SetLastErrorText(std::string("Error writting full data in ") + FileName + " output file.");
-    return written;
+    return TMENGINE_SHORT_WRITE;
   }
   return r;
 }

@@ -29,6 +29,11 @@
  * out-pointer through which a block is handed out must hold NULL or such a
  * block: the function releases what it holds before it stores a new block.
  *
+ * Sound output: the engines of one process share the sound output (one
+ * player and one stop request for the process). Selecting a voice font,
+ * stopping or deleting one engine therefore stops what another engine is
+ * playing.
+ *
  * Handles: a handle is valid from a successful tmengine__New until
  * tmengine__Delete sets it to NULL. A NULL handle gives -1600 with
  * "Null Tamrin handler as argument"; a NULL text, key, file name or
@@ -106,7 +111,9 @@ TMENGINE_API int tmengine__LoadSharedResources(void);
 
 /*
  * Releases the shared resources and removes the marker "_l1"; 0. They
- * cannot be loaded again in the same process.
+ * cannot be loaded again in the same process. While an engine lives (also
+ * one that is speaking) the release waits: the call answers 0 at once, and
+ * the resources go when the last engine is deleted.
  * Failure: "Error releasing shared resources of Tamrin."
  */
 TMENGINE_API int tmengine__ReleaseSharedResources(void);
@@ -154,14 +161,20 @@ TMENGINE_API int tmengine__TextToBuffer(Tamrin* handle, const char* Text, int Wi
 TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
 
 /*
- * Synthesises Text (UTF-8) into the WAVE file FileName (replaced when it
- * exists); the speech goes to the file as it is made, so a long text needs
- * no more memory than a short one (a pipe gets it all at the end). 0; -2001
- * when the file cannot be created ("Error creating " + FileName + " output
- * file."); -2000 when it cannot be written in full or closed ("Error
- * writting full data in " + FileName + " output file."); a failure of the
- * synthesis gives its code with "Error in buffer version of TextToSpeech
- * conversion."
+ * Synthesises Text (UTF-8) into the WAVE file FileName; the speech goes to
+ * the file as it is made, so a long text needs no more memory than a short
+ * one. The file is opened before the synthesis starts. A regular file (or a
+ * new one) is written under a temporary name in the same folder and takes
+ * the place of FileName only when it is complete: a request that fails
+ * leaves an earlier file as it was and no partial file. A pipe or a device
+ * is written directly (a pipe gets it all at the end).
+ * 0; -2001 at once when the file cannot be created ("Error creating " +
+ * FileName + " output file."); -2000 when it cannot be written in full or
+ * closed, when the speech would pass the 4 GiB that a WAVE file can describe
+ * or when the synthesizer could not start with its voice file (each also
+ * in the error report) ("Error writting full data in " + FileName + " output
+ * file."); a failure of the synthesis gives its code with "Error in buffer
+ * version of TextToSpeech conversion."
  */
 TMENGINE_API int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName);
 

@@ -75,6 +75,33 @@ int TMShared::Load() {
 
 int TMShared::Unload() {
   std::lock_guard<std::mutex> lock(mutex_);
+  // An engine still reads the pools: the last one to go unloads them.
+  if (engines_ > 0) {
+    unloadPending_ = true;
+    return 0;
+  }
+  UnloadNow();
+  return 0;
+}
+
+void TMShared::Attach() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++engines_;
+}
+
+void TMShared::Detach() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (engines_ == 0 || --engines_ > 0 || !unloadPending_) return;
+  unloadPending_ = false;
+  UnloadNow();
+}
+
+bool TMShared::IsUnloadPending() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unloadPending_;
+}
+
+void TMShared::UnloadNow() {
   VLib::InstallationHold hold;
   if (marker_ != nullptr) {
     std::fclose(marker_);
@@ -86,5 +113,4 @@ int TMShared::Unload() {
   for (const PoolStep& step : steps) {
     if (step.pool != nullptr) step.pool->Unload();
   }
-  return 0;
 }

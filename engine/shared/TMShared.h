@@ -70,8 +70,17 @@ class TMShared {
   // Closes the marker (once: a second Unload finds it closed), removes the
   // file "_l1" and unloads the pools in the order of loading, each listing
   // its items in "log.txt" and deleting them. The configuration stays, and
-  // a later Load still gives 1020. Always 0.
+  // a later Load still gives 1020. While an engine is attached (below) the
+  // unload waits: it happens when the last engine detaches. Always 0.
   int Unload();
+
+  // An engine uses the pools from its initialisation to its release: it
+  // attaches then and detaches at its release, and an Unload asked for
+  // meanwhile is carried out by the last detach.
+  void Attach();
+  void Detach();
+  // Whether an Unload waits for the engines still attached.
+  bool IsUnloadPending() const;
 
   // The state that a composer checks at its initialisation; 0.
   int CheckState() const { return 0; }
@@ -104,6 +113,8 @@ class TMShared {
   };
   static constexpr int kPoolCount = 6;
   void PoolSteps(PoolStep (&steps)[kPoolCount]);
+  // The work of Unload; the lock is held.
+  void UnloadNow();
 
   VCharacterPool unusedCharacters_;  // constructed and destroyed, never used
   VConfiguration m_s_Configuration;
@@ -116,5 +127,7 @@ class TMShared {
   VSR_VUserLexicon m_vsr_VUserLexicon;
   std::FILE* marker_ = nullptr;
   bool loaded_ = false;
+  int engines_ = 0;             // attached engines
+  bool unloadPending_ = false;  // an Unload waits for the last of them
   mutable std::mutex mutex_;
 };

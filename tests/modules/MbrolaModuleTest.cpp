@@ -148,8 +148,13 @@ TEST_F(MbrolaTest, EveryTakenLineGetsOneLineFeedAndARefusalADrainBeforeTheNextOf
   EXPECT_EQ(inst_.Logged(), 1);
   script_.pendingError = 0;
   script_.initResult = -1;
+  boxes_.clear();
   EXPECT_EQ(Speak("ma."), (Calls{"init " + inst_.path("voices/test.voice"), "lasterror"}));
   EXPECT_EQ(bed_->speech.GetSize(), 0);
+  EXPECT_FALSE(bed_->speech.IsComplete());  // the request fails
+  EXPECT_EQ(boxes_.reports(),
+            std::vector<std::string>{"MBROLA could not start with the voice file [" +
+                                     inst_.path("voices/test.voice") + "]"});
 }
 
 TEST_F(MbrolaTest, SamplesAreDrainedInBlocksOf4096) {

@@ -156,4 +156,79 @@ TEST_F(SpeechEndToEndThreadsTest, BothMethodsPlayTheSamplesOfSpeechToABuffer) {
   }
 }
 
+TEST_F(SpeechEndToEndThreadsTest, AVoiceFileThatCannotStartFailsTheFileWithOneReport) {
+  testing_support::MessageRecorder boxes;
+  const std::string flat = ReadFile(installation_->path("voicefonts/flat.vof"));
+  installation_->write("voices/damaged.voice", "not a voice");
+  const char* voices[] = {"damaged", "missing"};
+  for (const char* voice : voices) {
+    installation_->Font(std::string(voice) + ".vof",
+                        flat + "VM_Mbrola.Database=voices/" + voice + ".voice\n");
+  }
+  Tamrin* engine = nullptr;  // one that knows the new fonts
+  ASSERT_EQ(tmengine__New(&engine), 0);
+  for (const char* voice : voices) {
+    SCOPED_TRACE(voice);
+    ASSERT_EQ(tmengine__SelectVoiceFont(engine, (std::string(voice) + ".vof").c_str()), 0);
+    testing_support::WriteFile("kept.wav", "the earlier file");
+    boxes.clear();
+    EXPECT_EQ(tmengine_TextToFile(engine, "καλημέρα", "kept.wav"), TMENGINE_SHORT_WRITE);
+    EXPECT_EQ(ReadFile("kept.wav"), "the earlier file");
+    EXPECT_EQ(boxes.reports(),
+              std::vector<std::string>{"MBROLA could not start with the voice file [" +
+                                       installation_->path("voices/") + voice + ".voice]"});
+  }
+  EXPECT_EQ(tmengine__Delete(&engine), 0);
+}
+
+// A release of the shared resources while engines live (one of them
+// speaking) waits for the last engine, in every order of the calls; the
+// child ends with the number of the first step that went wrong (the
+// sanitizer build ends it on any use of a freed resource).
+TEST(SharedReleaseThreadsDeathTest, AReleaseWhileEnginesLiveAndSpeakWaitsForTheLastOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        Installation inst;
+        inst.Assemble();
+        const std::string text = "καλημέρα σας, καλημέρα σας και καλό ξημέρωμα. ";
+        std::string longText;
+        for (int i = 0; i < 40; ++i) longText += text;
+        Tamrin* engines[3] = {};
+        char* block = nullptr;
+        long size = 0;
+        const auto bufferOf = [&](Tamrin* engine) {
+          if (tmengine__TextToBuffer(engine, text.c_str(), 1, &block, &size) != 0)
+            return std::string();
+          std::string copy(block, static_cast<size_t>(size));
+          tmengine__FreeBuffer(&block);
+          return copy;
+        };
+        int step = 1;
+        const auto check = [&step](bool ok) {
+          if (!ok) std::_Exit(step);
+          ++step;
+        };
+        check(tmengine__ReleaseSharedResources() == 0);  // before the load: nothing to wait for
+        check(tmengine__LoadSharedResources() == 0);
+        check(tmengine__New(&engines[0]) == 0 && tmengine__New(&engines[1]) == 0);
+        const std::string alone = bufferOf(engines[1]);
+        check(alone.size() > 44);
+        check(tmengine__TextToSpeech(engines[0], longText.c_str(), 0) == 0);
+        check(tmengine__ReleaseSharedResources() == 0);  // while one speaks
+        check(tmengine__New(&engines[2]) == 0);
+        check(bufferOf(engines[1]) == alone && bufferOf(engines[2]) == alone);
+        check(tmengine__Delete(&engines[0]) == 0);  // stopped while speaking
+        check(bufferOf(engines[2]) == alone);
+        check(tmengine__Delete(&engines[1]) == 0 && tmengine__Delete(&engines[2]) == 0);
+        check(tmengine__ReleaseSharedResources() == 0);  // released: again nothing to wait for
+        check(tmengine__New(&engines[0]) == 0);          // on what is left of the resources
+        check(tmengine__TextToBuffer(engines[0], text.c_str(), 1, &block, &size) == 0);
+        tmengine__FreeBuffer(&block);
+        check(tmengine__Delete(&engines[0]) == 0);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
 }  // namespace

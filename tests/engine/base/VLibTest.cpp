@@ -159,6 +159,40 @@ TEST(VLibTest, TheLogHeldOpenByEnginesFollowsRestartsAndReleases) {
   EXPECT_EQ(second.Logged("elsewhere"), 1);
 }
 
+TEST(VLibTest, TheLogHeldOpenStartsAgainAfterItIsDeletedOrRenamed) {
+  namespace fs = std::filesystem;
+  Log::EnableErrors();
+  Installation inst;
+  VLib::HoldInstallation();
+  const struct {
+    const char* name;
+    std::function<void()> move;
+    std::string moved;  // where the earlier lines went
+  } rows[] = {
+      {"deleted", [&] { fs::remove(inst.path("log.txt")); }, ""},
+      {"renamed", [&] { fs::rename(inst.path("log.txt"), inst.path("old.txt")); }, "old.txt"},
+      {"replaced",
+       [&] {
+         testing_support::WriteFile(inst.path("log.txt") + ".new", "");
+         fs::rename(inst.path("log.txt") + ".new", inst.path("log.txt"));
+       },
+       ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Log::Error("before");
+    row.move();
+    Log::Error(std::string("after ") + row.name);
+    EXPECT_EQ(ReadLines(inst.path("log.txt")),
+              std::vector<std::string>{std::string("*** ERROR:\tafter ") + row.name});
+    if (!row.moved.empty()) {
+      EXPECT_EQ(ReadLines(inst.path(row.moved)), std::vector<std::string>{"*** ERROR:\tbefore"});
+    }
+    fs::remove(inst.path("log.txt"));
+  }
+  VLib::ReleaseInstallation();
+}
+
 TEST(VLibDeathTest, AnUnwritableReportOrTraceFileExits550Once) {
   testing_support::TempDir dir;
   testing_support::ScopedCwd cwd(dir.path());

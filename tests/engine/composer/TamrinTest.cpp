@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -67,6 +69,34 @@ TEST_F(TamrinTest, AFailedInitReleasesEverythingAndMayBeRetriedWithAReadOnlyErro
   EXPECT_EQ(composer_.Init("second.vof", 2, 0), Tamrin::kAlreadyInitialised);
   EXPECT_EQ(composer_.Finalize(), 0);
   EXPECT_EQ(alive, 0);
+}
+
+TEST(TamrinLoggerTest, AnEngineMadeBeforeTheSharedResourcesLoadWritesNoLoggerFile) {
+  testing_support::Installation inst;
+  inst.Complete();
+  std::filesystem::create_directory(inst.path("logs"));
+  testing_support::MessageRecorder boxes;
+  TMShared shared;
+  for (const bool load : {false, true}) {
+    SCOPED_TRACE(load ? "loaded" : "not loaded");
+    if (load) {
+      ASSERT_EQ(shared.Load(), TMShared::kLoaded);
+    }
+    boxes.clear();
+    Tamrin composer;
+    composer.SetShared(&shared);
+    composer.Init("default.vof", 1, 0);
+    EXPECT_EQ(testing_support::FileExists(inst.path("logs/log_1.html")), load);
+    for (const std::string& report : boxes.reports()) {
+      EXPECT_EQ(report.find("Logger."), std::string::npos) << report;
+    }
+    composer.Finalize();
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(inst.dir())) {
+    names.push_back(entry.path().filename());
+  }
+  EXPECT_EQ(std::count(names.begin(), names.end(), "1"), 0);
 }
 
 TEST_F(TamrinTest, RequestsAfterFinalizeTouchNothing) {

@@ -114,9 +114,12 @@ TEST_F(VSpeechBufferTest, BlocksGrowTheBufferUpToItsLimitWithOneReport) {
   EXPECT_EQ(limited.Append(block[0]), -1);
   EXPECT_EQ(std::vector<int16_t>(limited.GetSamples(), limited.GetSamples() + limited.GetSize()),
             (std::vector<int16_t>{1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 1}));
-  EXPECT_EQ(boxes_.reports(),
-            std::vector<std::string>{
-                "VSpeechBuffer::Append(__int16 sample)\n\tUnable to allocate memory"});
+  EXPECT_EQ(boxes_.reports(), std::vector<std::string>{"VSpeechBuffer::Append(__int16 sample)\n\t"
+                                                       "The speech passes the WAVE size limit of "
+                                                       "12 samples (4 GiB): the rest is cut"});
+  EXPECT_FALSE(limited.IsComplete());  // until the next run
+  limited.Reset();
+  EXPECT_TRUE(limited.IsComplete());
   // Attached to a file, the limit counts the samples sent.
   ASSERT_EQ(Init(sending, "SpeechBuffer.InitAllocation=5\n"), 1);  // 5 + 5 sent, then 2
   const std::string file = inst_.path("limit.wav");

@@ -4,10 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/base/VStr.h"
 #include "platform/Codepage.h"
@@ -147,6 +156,123 @@ TEST_F(TmEngineTest, TextCrossesAsUtf8AndTheFileHoldsTheWaveImage) {
   EXPECT_EQ(LastError(), "");  // emptied first, as by every function but GetLastError
   EXPECT_EQ(tmengine__Delete(&handle_), 0);
   EXPECT_EQ(handle_, nullptr);
+}
+
+// The result of the request in a child process whose files may grow to
+// limit bytes at most (a full disk seen from the writer).
+int WithFileSizeLimit(rlim_t limit, const std::function<int()>& request) {
+  int channel[2];
+  if (::pipe(channel) != 0) return 1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlimit rl{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+    std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
+    const int r = request();
+    ::_exit(::write(channel[1], &r, sizeof r) == sizeof r ? 0 : 1);
+  }
+  ::close(channel[1]);
+  int r = 1;
+  if (::read(channel[0], &r, sizeof r) != sizeof r) r = 1;
+  ::close(channel[0]);
+  ::waitpid(child, nullptr, 0);
+  return r;
+}
+
+TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
+  namespace fs = std::filesystem;
+  ASSERT_EQ(tmengine__New(&handle_), 0);
+  auto* probe = new HookModule("Test_Probe");
+  probe->onRun = [probe] {
+    const std::vector<int16_t> samples(1000, 1234);
+    probe->PeekComposer()->GetSpeechBuffer()->Append(samples.data(), samples.size());
+    return true;
+  };
+  ASSERT_TRUE(handle_->RegisterModule(probe));
+  char* block = nullptr;
+  long size = 0;
+  ASSERT_EQ(tmengine__TextToBuffer(handle_, "x", 1, &block, &size), 0);
+  const std::string image(block, static_cast<size_t>(size));
+  tmengine__FreeBuffer(&block);
+  const std::string dir = install_.workDir() + "/out";
+  fs::create_directory(dir);
+  const std::string kept = dir + "/kept.wav", earlier = "the earlier file";
+  const std::string fifo = dir + "/pipe", heard = install_.workDir() + "/heard.wav";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("kept.wav", dir + "/link.wav");
+  enum Kind { kPlain, kReadOnly, kFileSizeLimit, kWaveLimit, kPipe };
+  const struct {
+    const char* name;
+    std::string target;
+    Kind kind;
+    int code;
+    std::string holds;  // what the file then holds (for a pipe: what its reader got)
+    int runs;           // synthesis runs
+    std::string report;
+  } rows[] = {
+      {"a new file", dir + "/new.wav", kPlain, 0, image, 1, ""},
+      {"an earlier file, replaced keeping its permissions", kept, kPlain, 0, image, 1, ""},
+      {"a link, whose file is replaced", dir + "/link.wav", kPlain, 0, image, 1, ""},
+      {"a file that may not be written, kept", kept, kReadOnly, TMENGINE_FILE_NOT_CREATED, earlier,
+       0, ""},
+      {"a missing folder, refused before synthesis", dir + "/none/x.wav", kPlain,
+       TMENGINE_FILE_NOT_CREATED, "", 0, ""},
+      {"a file-size limit (a full disk)", kept, kFileSizeLimit, TMENGINE_SHORT_WRITE, earlier, 0,
+       ""},
+      {"a full device, written directly", "/dev/full", kPlain, TMENGINE_SHORT_WRITE, "", 1, ""},
+      {"a pipe, written directly", fifo, kPipe, 0, image, 1, ""},
+      {"the WAVE size limit", kept, kWaveLimit, TMENGINE_SHORT_WRITE, earlier, 1,
+       "The speech passes the WAVE size limit of 999 samples (4 GiB): the rest is cut"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove(kept);
+    testing_support::WriteFile(kept, earlier);
+    if (row.kind == kReadOnly && ::geteuid() == 0) continue;  // the superuser writes anything
+    ::chmod(kept.c_str(), row.kind == kReadOnly ? 0440 : 0640);
+    fs::remove(dir + "/new.wav");
+    boxes_.clear();
+    const int runs = probe->runs;
+    handle_->GetSpeechBuffer()->SetMaxSamples(row.kind == kWaveLimit ? 999
+                                                                     : VSpeechBuffer::kMaxCapacity);
+    std::FILE* reader = nullptr;
+    if (row.kind == kPipe) reader = ::popen(("timeout 10 cat " + fifo + " >" + heard).c_str(), "r");
+    const auto request = [&] { return tmengine_TextToFile(handle_, "x", row.target.c_str()); };
+    const int r = row.kind == kFileSizeLimit ? WithFileSizeLimit(1024, request) : request();
+    EXPECT_EQ(r, row.code);
+    if (row.kind != kFileSizeLimit) {
+      EXPECT_EQ(probe->runs - runs, row.runs);
+      EXPECT_EQ(LastError(), row.code == 0 ? ""
+                             : row.code == TMENGINE_SHORT_WRITE
+                                 ? "Error writting full data in " + row.target + " output file."
+                                 : "Error creating " + row.target + " output file.");
+    }
+    if (reader != nullptr) ::pclose(reader);
+    if (row.kind == kPipe) {
+      EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+      EXPECT_EQ(testing_support::ReadFile(heard), row.holds);
+    } else if (row.target.rfind(dir, 0) == 0) {
+      EXPECT_EQ(testing_support::FileExists(row.target), !row.holds.empty());
+      if (!row.holds.empty()) {
+        EXPECT_EQ(testing_support::ReadFile(row.target), row.holds);
+      }
+    }
+    EXPECT_EQ(fs::status(kept).permissions(), fs::perms(row.kind == kReadOnly ? 0440 : 0640));
+    EXPECT_TRUE(fs::is_symlink(dir + "/link.wav"));
+    // Nothing is left behind but the files themselves.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected{"kept.wav", "link.wav", "pipe"};
+    if (row.target == dir + "/new.wav" && row.code == 0) expected.push_back("new.wav");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(boxes_.reports(),
+              row.report.empty() ? std::vector<std::string>{}
+                                 : std::vector<std::string>{"VSpeechBuffer::Append(__int16 sample)"
+                                                            "\n\t" +
+                                                            row.report});
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/composer/Tamrin.h"
 #include "tests/common/Installation.h"
 
 namespace {
@@ -37,6 +38,35 @@ TEST(TMSharedTest, ACompleteInstallationLoadsEveryPoolOnceAndUnloadsTwiceSafely)
   EXPECT_FALSE(FileExists(inst.path(TMShared::kMarkerName)));
   EXPECT_EQ(shared->Load(), TMShared::kAlreadyLoaded);  // the first load's outcome is final
   EXPECT_EQ(CountsOf(*shared), (Counts{0, 0, 1, 0, 0}));
+}
+
+TEST(TMSharedTest, AnUnloadWhileEnginesLiveWaitsForTheLastOfThem) {
+  Installation inst;
+  inst.Complete();
+  testing_support::MessageRecorder boxes;
+  TMShared shared;
+  ASSERT_EQ(shared.Load(), TMShared::kLoaded);
+  const Counts loaded = CountsOf(shared);
+  Tamrin engines[2];
+  for (int i = 0; i < 2; ++i) {
+    engines[i].SetShared(&shared);
+    ASSERT_EQ(engines[i].Init("", i + 1, 0), 0);
+  }
+  EXPECT_EQ(shared.Unload(), 0);
+  EXPECT_TRUE(shared.IsUnloadPending());
+  EXPECT_EQ(engines[0].Finalize(), 0);
+  EXPECT_EQ(CountsOf(shared), loaded);  // the other engine still reads them
+  EXPECT_TRUE(FileExists(inst.path(TMShared::kMarkerName)));
+  char* block = nullptr;
+  long size = 0;
+  EXPECT_EQ(engines[1].SpeakToBuffer("abc", true, &block, &size), 0);
+  delete[] block;
+  EXPECT_EQ(engines[1].Finalize(), 0);  // the last one unloads them
+  EXPECT_FALSE(shared.IsUnloadPending());
+  EXPECT_EQ(CountsOf(shared), (Counts{0, 0, 1, 0, 0}));
+  EXPECT_FALSE(FileExists(inst.path(TMShared::kMarkerName)));
+  EXPECT_EQ(shared.Unload(), 0);  // with no engine: at once, and nothing twice
+  EXPECT_TRUE(boxes.reports().empty());
 }
 
 TEST(TMSharedTest, TheFirstPoolThatFailsEndsTheLoadWithItsCode) {
