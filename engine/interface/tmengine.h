@@ -29,11 +29,6 @@
  * out-pointer through which a block is handed out must hold NULL or such a
  * block: the function releases what it holds before it stores a new block.
  *
- * Sound output: the engines of one process share the sound output (one
- * player and one stop request for the process). Selecting a voice font,
- * stopping or deleting one engine therefore stops what another engine is
- * playing.
- *
  * Handles: a handle is valid from a successful tmengine__New until
  * tmengine__Delete sets it to NULL. A NULL handle gives -1600 with
  * "Null Tamrin handler as argument"; a NULL text, key, file name or
