@@ -105,4 +105,13 @@ TEST_F(RemoteControlTest, OversizedRequestIsRefusedUnread) {
   EXPECT_FALSE(called);
 }
 
+TEST(RemoteProtocolTest, ARequestOfTheLargestSizeIsTakenWhole) {
+  const std::string largest(remote::kMaxRequestBytes, 'a');
+  std::string pending = remote::EncodeRequest(7, largest) + remote::EncodeRequest(0, "b");
+  std::vector<std::string> requests;
+  EXPECT_TRUE(remote::TakeRequests(pending, requests));
+  EXPECT_TRUE(requests == (std::vector<std::string>{largest, "b"}));
+  EXPECT_TRUE(pending.empty());
+}
+
 }  // namespace
