@@ -128,7 +128,7 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
       {"kalO;ke.", nullptr, nullptr, nullptr, "kalO type:question | ke type:stop",
        "kalO type:question | ke type:stop"},
       // A conjunction at index 1 has nothing two before it; at index 2 it has.
-      {"_ke.", nullptr, nullptr, nullptr, "ke type:stop", nullptr},
+      {"_ke_pAli_sas_pAli.", nullptr, nullptr, nullptr, "ke_pAli_sas_pAli type:stop", nullptr},
       {"a_ke.", "a/ke.", nullptr, nullptr, "a type:comma | ke type:stop", nullptr},
   };
   for (const auto& c : cases) {
