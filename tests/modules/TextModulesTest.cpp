@@ -190,9 +190,9 @@ TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
 
 TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOfTheChain) {
   // Converting twice would double a 'q' twice; "3." is no sentence end.
-  inst_.Rules(
-      "rules/x.rul",
-      "@output-unknown yes\n. | =:1:3 | - | , | 1\nq | - | - | qq | 1\nx | - | - | X | 1\n");
+  inst_.Rules("rules/x.rul",
+              "@output-unknown yes\n. | =:1:3 | - | , | 1\nj | - | =:1:\\0 | J | 1\n"
+              "q | - | - | qq | 1\nx | - | - | X | 1\n");
   const std::string word = std::string(25, 'w') + " .",
                     forty = "Forty characters, without a sentence end .";
   // feeder, pass size, end-of-sentence boundary, text, passes
@@ -201,6 +201,7 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
       {"VM_TextFeeder", "4", "", "q3. b. c .", {"qq3, b.", " c ."}},
       {"VM_TextFeeder", "100", "", forty, {forty}},
       {"VM_TextFeeder", "10", "", word, {word}},
+      {"VM_TextFeeder", "10", "", "aj", {"aJ"}},  // the pass is converted with its end
       // "." makes the boundary ".\r\n\v": the piece is cut there without a
       // pass; without it the boundary "\r\n\v" cuts the piece elsewhere.
       {"VM_TextFeeder", "6", ".", "a.\r\n\vbc. d .", {"a.\r\n\vbc. d ."}},
