@@ -130,6 +130,10 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
       // A conjunction at index 1 has nothing two before it; at index 2 it has.
       {"_ke_pAli_sas_pAli.", nullptr, nullptr, nullptr, "ke_pAli_sas_pAli type:stop", nullptr},
       {"a_ke.", "a/ke.", nullptr, nullptr, "a type:comma | ke type:stop", nullptr},
+      {"pA_ke_sas_ke_pA.", "pA/ke_sas/ke_pA.", nullptr, nullptr,
+       "pA type:comma | ke_sas type:comma | ke_pA type:stop", nullptr},
+      // A phrase ends at its last phone.
+      {"pA_.", nullptr, nullptr, nullptr, "pA type:stop", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);

@@ -89,7 +89,7 @@ TEST_F(TextModulesTest, ConvertersApplyTheirCollectionsAndWordReplacersTheirLexi
   inst_.write("user/abc.usr", "abc=xyz\n" + Utf8ToCp1253("καλη=kali\n"));
   inst_.write("lexicon/english.lex", "hello\tH@lo\n");
   Font("english-ok.vof", "VM_UsEnglish;P1",
-       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=same.rul\n"
+       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=upper.rul\n"
        "VM_UsEnglish.Delimiters=\" \"\n");
   Font("english.vof", "VM_UsEnglish;P1",
        "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=missing.rul\n"
@@ -124,7 +124,7 @@ TEST_F(TextModulesTest, ConvertersApplyTheirCollectionsAndWordReplacersTheirLexi
   // of the font before are gone: the whole text is one unknown word, copied.
   ASSERT_EQ(composer_.SetCharacter("english-ok.vof"), 0);
   Speak("hello bad");
-  EXPECT_EQ(seen_["P1"], Texts{"H@lo bad ."});
+  EXPECT_EQ(seen_["P1"], Texts{"H@lo BAD ."});
   boxes_.clear();
   EXPECT_EQ(composer_.SetCharacter("english.vof"), Tamrin::kSetUpFailed);
   ASSERT_FALSE(boxes_.reports().empty());
@@ -212,6 +212,8 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
       {"VM_TextFeeder", "0", "", "Ab. Cd. Ef .", {"Ab. Cd. Ef ."}},
       // A rest of exactly one pass size is still cut at its sentence end.
       {"VM_TextFeeder", "6", "", "Ab. C.", {"Ab.", " C."}},
+      // A piece ends after its last blank: the sentence end is found in the next one.
+      {"VM_TextFeeder", "5", "", "a bc. d .", {"a bc.", " d ."}},
       // The delimiter feeder cuts segments after ";!?" and line ends.
       {"VM_Feeder", "10", "", "a;b?c", {"a;", "b?", "c"}},
       {"VM_Feeder", "10", "", "a;;b", {"a;", "b"}},
