@@ -130,4 +130,13 @@ TEST_F(RemoteControlTest, SenderGivesUpAfterItsTimeLimit) {
   close(fd);
 }
 
+TEST(RemoteProtocolTest, ARequestOfTheLargestSizeIsTakenWhole) {
+  const std::string largest(remote::kMaxRequestBytes, 'a');
+  std::string pending = remote::EncodeRequest(7, largest) + remote::EncodeRequest(0, "b");
+  std::vector<std::string> requests;
+  EXPECT_TRUE(remote::TakeRequests(pending, requests));
+  EXPECT_TRUE(requests == (std::vector<std::string>{largest, "b"}));
+  EXPECT_TRUE(pending.empty());
+}
+
 }  // namespace

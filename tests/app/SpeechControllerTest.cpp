@@ -57,6 +57,7 @@ TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
   for (int i = 0; i < 5000; ++i) greek += "α";
   const auto speak = &SpeechController::OnSpeak;
   const auto save = &SpeechController::OnSaveWave;
+  const auto select = &SpeechController::OnSelectCharacter;
   using Row = std::tuple<const char*, void (SpeechController::*)(), bool, std::string,
                          std::optional<std::string>, int, Lines, Boxes, Lines>;
   const Row rows[] = {
@@ -72,6 +73,7 @@ TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
       {"MP3 is written", save, false, "x", "/tmp/a.MP3", 0, {"TextToFile x /tmp/a.MP3"}, {Plain("File saved!")}, kQueued},
       {"mp3 as a folder", save, false, "", "/tmp/mp3/a", 0, {"TextToFile  /tmp/mp3/a"}, {Plain("File saved!")}, kQueued},
       {"not written, with the engine's text", save, false, "x", "/no/a.wav", -2001, {"TextToFile x /no/a.wav"}, {Plain("Error:tmengine_TextToFile:-2001\nthe last error")}, kQueued},
+      {"character not set up", select, false, "", {}, 1110, {"SelectVoiceFont"}, {Plain(texts::CharacterWarning(false), Icon::kInformation), Plain("Error:tmengine__SelectVoiceFont:1110\nthe last error")}, kQueued},
       // clang-format on
   };
   // file: the name the save box gives.
@@ -79,7 +81,8 @@ TEST_F(SpeechControllerTest, SpeakAndSaveHandOverTheTextOrSayWhyNot) {
     SCOPED_TRACE(name);
     Forget();
     g_bGreek = inGreek;
-    engine_.results = {{"TextToSpeech", result}, {"TextToFile", result}};
+    engine_.results = {
+        {"TextToSpeech", result}, {"TextToFile", result}, {"SelectVoiceFont", result}};
     view_.text = text;
     ui_.saveName = file;
     (controller_.*handler)();

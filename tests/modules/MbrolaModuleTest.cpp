@@ -170,6 +170,9 @@ TEST_F(MbrolaTest, SamplesAreDrainedInBlocksOf4096) {
     ASSERT_EQ(bed_->speech.GetSize(), count);
     EXPECT_EQ(bed_->speech.GetSamples()[count - 1], static_cast<int16_t>(count - 1));
   }
+  // The next pass of a run holds its own samples only.
+  EXPECT_TRUE(mbrola_.Run());
+  EXPECT_EQ(bed_->speech.GetSize(), 8193);
 }
 
 // One flush, one drain and one more offer; then the rest of the text is

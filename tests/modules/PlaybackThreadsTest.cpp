@@ -10,6 +10,7 @@
 
 #include "engine/composer/VControl.h"
 #include "modules/vm_playback.h"
+#include "modules/vm_speechout_mbr.h"
 #include "platform/waveout/VirtualWaveOut.h"
 #include "support/cplayback.h"
 #include "tests/common/ComposerBed.h"
@@ -183,6 +184,31 @@ TEST_F(PlaybackThreadsTest, SetUpStopsAPlayingBlockAndBlockAfterWaitsUntilItsDev
   EXPECT_EQ(devices_.OpenDevices(), 0);
   EXPECT_EQ(devices_.Blocks()[1].samples, Numbers(100));
   EXPECT_EQ(devices_.CallsFromDeviceThread(), 0);
+}
+
+std::atomic<int> g_libraryPlays{0};
+
+// A stop while a run waits in a pause: neither the wave-out output nor the
+// player library's plays the pass after the resume.
+TEST_F(PlaybackThreadsTest, AStopDuringAPauseEndsTheRunOfEachOutputUnplayed) {
+  MbrPlayApi api;
+  api.MBR_Play = [](const char*, uint32_t, const char*, MBR_Callback) { return ++g_libraryPlays; };
+  VM_SpeechOut_Mbr library(api);
+  library.SetComposer(&bed_->composer);
+  ASSERT_TRUE(library.SetUp());
+  Pass(0);
+  for (VModule* output : std::initializer_list<VModule*>{&playback_, &library}) {
+    SCOPED_TRACE(output->GetName());
+    bed_->composer.control.SetPaused(true);
+    std::thread run([output] { output->Run(); });
+    std::this_thread::sleep_for(milliseconds(30));
+    VControl::SetAbort(true);
+    bed_->composer.control.SetPaused(false);
+    run.join();
+    VControl::SetAbort(false);
+  }
+  EXPECT_TRUE(devices_.Blocks().empty());
+  EXPECT_EQ(g_libraryPlays, 0);
 }
 
 }  // namespace

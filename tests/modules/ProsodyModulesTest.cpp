@@ -127,6 +127,13 @@ TEST_F(ProsodyTest, LayersTakeTheirMarksAndTypesFromStressesBreaksAndConjunction
       // Decided: nor when the break stands right before it (the question stays).
       {"kalO;ke.", nullptr, nullptr, nullptr, "kalO type:question | ke type:stop",
        "kalO type:question | ke type:stop"},
+      // A conjunction at index 1 has nothing two before it; at index 2 it has.
+      {"_ke_pAli_sas_pAli.", nullptr, nullptr, nullptr, "ke_pAli_sas_pAli type:stop", nullptr},
+      {"a_ke.", "a/ke.", nullptr, nullptr, "a type:comma | ke type:stop", nullptr},
+      {"pA_ke_sas_ke_pA.", "pA/ke_sas/ke_pA.", nullptr, nullptr,
+       "pA type:comma | ke_sas type:comma | ke_pA type:stop", nullptr},
+      // A phrase ends at its last phone.
+      {"pA_.", nullptr, nullptr, nullptr, "pA type:stop", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
@@ -152,6 +159,8 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
       // Stressed 1.5; l between the vowels 1.2; o with no tri-state phone after it, '.': 1.3.
       {tri, "kAlo.", false, {1, 1.5f, 1.2f, 1.3f, 1}},
       {tri, "A.", false, {1, 1}},
+      // The neighbours are the nearest tri-state phones: m and l lie between A and o.
+      {tri, "kAmlo.", false, {1, 1.5f, 1.2f, 1.2f, 1.3f, 1}},
       // Syllable ends of the phrase-final word: 1.5 (EndingCharge2), the last
       // 2 (EndingCharge1), times the type's charge; s is voiceless.
       {word, "pAli.", false, {1, 4.5f, 1, 6, 1}},
@@ -159,6 +168,7 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
       {word, "kalO_pAli;", false, {1, 1, 1, 1, 1, 1, 10.5f, 1, 14, 1}},
       {word, "pAli!", false, {1, 1, 1, 1, 1}},
       {"VM_DurationFilter", "kAlo.", false, {1, 0.9f, 1, 0.9f, 1}},
+      {"VM_DurationFilter", "alo.", false, {0.9f, 1, 0.9f, 1}},
       {std::string(kLayers) + "VM_IntonationSyllable", "kAli.", true, contour},
       {kTemplates, "kAli.", true, s1t1},
       // The template marked kA as first stress: no syllable contour on it.
@@ -170,6 +180,31 @@ TEST_F(ProsodyTest, FactorsAndCellsFollowNeighboursPhraseTypesContoursAndTemplat
     Run(phones);
     Expect(values, cells);
   }
+  EXPECT_EQ(inst_.Logged(), 0);
+}
+
+TEST_F(ProsodyTest, ThePhoneTextOfTheWholeChainHasTheFontsRhythmAndMelody) {
+  UseFont(std::string(kLayers) +
+              "VM_DurationTriState;VM_DurationWord;VM_DurationFilter;VM_IntonationV58;"
+              "VM_IntonationSyllable;VM_SmoothF0;VM_GeneratorPHO",
+          "VM_DurationWord.EndingCharge1=1.25\nVM_DurationWord.EndingCharge2=1\n"
+          "VM_DurationWord.StopCharge=1.2\nVM_SmoothF0.GapThreshold=2\n" +
+              std::string(kResources));
+  Run("pAli.");
+  // Durations, 100 ms x factor in steps of 20 ms:
+  //   p  1                                          100 ms, 5 cells
+  //   A  1.5 (stressed) x 1 x 1.2 x 0.9             162 -> 160 ms, 8 cells
+  //   l  1.2 (voiced between vowels)                120 ms, 6 cells
+  //   i  1.3 (no vowel after) x 1.25 x 1.2 x 0.9    175.5 -> 180 ms, 9 cells
+  // Pitch at 0, 50 and 100 % of each phone, 120 Hz x the template S1 T1:
+  //   p 1.5; A from 1.5 to 3 over its first 4 cells (cell 3: 2.625); l 0.5 x 3; i half that.
+  EXPECT_EQ(std::get<VM_GeneratorPHO>(modules_).GetPho(),
+            "_ 60 (0,120)\n"
+            "p 100 (0,180) (50,180) (100,180)\n"
+            "a 160 (0,180) (50,315) (100,360)\n"
+            "l 120 (0,180) (50,180) (100,180)\n"
+            "i 180 (0,90) (50,90) (100,90)\n"
+            "_ 60");
   EXPECT_EQ(inst_.Logged(), 0);
 }
 
@@ -190,6 +225,11 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
             "ka word:start | lI stressed:1\tword:fin\tphrase:firstStress | "
             "pA stressed:1\tword:start\tword:fin\tphrase:firstStress");
   EXPECT_EQ(inst_.Logged(), 3);
+  // Only the stresses between the marked ones take the contour (the second pA).
+  const float a = 1.0666667f, b = 1.1333333f;
+  Run("pA_pA_pA_pA.");
+  Expect(Join({Repeat(1, 10), {1, a, b}, Repeat(1.2f), {b, a}, Repeat(1, 20)}), true);
+  EXPECT_EQ(inst_.Logged(), 4);
 
   // Decided: a phrase-final word that no syllable covers is skipped.
   UseFont(kLayers);
@@ -198,15 +238,16 @@ TEST_F(ProsodyTest, MissingRulesOrTemplatesAndUncoveredWordsChangeNothing) {
   EXPECT_TRUE(RunModule("VM_DurationWord"));
   Expect({1, 1, 1, 1, 1});
 
-  // Decided: so is one with syllable ends past the durations (of a shorter text).
+  // Decided: so is one with syllable ends past the durations (of a shorter
+  // text: the last end lies just past them).
   bed_->duration.Reset();
-  bed_->composer.text.SetText("pA");
+  bed_->composer.text.SetText("pAl");
   ASSERT_EQ(bed_->duration.Prepare(), 1);
   bed_->composer.text.SetText("pAli.");
   for (const char* m : {"VM_LayerSyllable", "VM_LayerWord", "VM_LayerPhrase", "VM_DurationWord"}) {
     EXPECT_TRUE(RunModule(m)) << m;
   }
-  Expect({1, 1});
+  Expect({1, 1, 1});
 }
 
 TEST_F(ProsodyTest, FailedPreparationsEndTheRunOrNotAsEachModuleDecides) {

@@ -231,4 +231,20 @@ TEST(SharedReleaseThreadsDeathTest, AReleaseWhileEnginesLiveAndSpeakWaitsForTheL
       testing::ExitedWithCode(0), "");
 }
 
+// Two minutes of speech on each output; deleting the engine stops it at once.
+TEST_F(SpeechEndToEndThreadsTest, DeletingAnEngineThatSpeaksStopsItsPlays) {
+  std::string text;
+  while (text.size() < 1200) text += "α";
+  for (const char* font : {"default.vof", "mbrola.vof"}) {
+    SCOPED_TRACE(font);
+    ASSERT_EQ(tmengine__SelectVoiceFont(engine_, font), 0);
+    ASSERT_EQ(tmengine__TextToSpeech(engine_, text.c_str(), 0), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(tmengine__Delete(&engine_), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    ASSERT_EQ(tmengine__New(&engine_), 0);
+  }
+}
+
 }  // namespace

@@ -90,6 +90,9 @@ TEST_F(TextModulesTest, ConvertersApplyTheirCollectionsAndWordReplacersTheirLexi
   Font("spelled.vof", "VM_FeederPre;P1", "VM_FeederPre.FileChain=upper.rul\n");
   inst_.write("user/abc.usr", "abc=xyz\n" + Utf8ToCp1253("καλη=kali\n"));
   inst_.write("lexicon/english.lex", "hello\tH@lo\n");
+  Font("english-ok.vof", "VM_UsEnglish;P1",
+       "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=upper.rul\n"
+       "VM_UsEnglish.Delimiters=\" \"\n");
   Font("english.vof", "VM_UsEnglish;P1",
        "VM_UsEnglish.Lexicon=english.lex\nVM_UsEnglish.L2s=missing.rul\n"
        "VM_UsEnglish.Delimiters=\" \"\n");
@@ -121,6 +124,9 @@ TEST_F(TextModulesTest, ConvertersApplyTheirCollectionsAndWordReplacersTheirLexi
   }
   // English without its letter-to-sound rules fails set-up; the delimiters
   // of the font before are gone: the whole text is one unknown word, copied.
+  ASSERT_EQ(composer_.SetCharacter("english-ok.vof"), 0);
+  Speak("hello bad");
+  EXPECT_EQ(seen_["P1"], Texts{"H@lo BAD ."});
   boxes_.clear();
   EXPECT_EQ(composer_.SetCharacter("english.vof"), Tamrin::kSetUpFailed);
   ASSERT_FALSE(boxes_.reports().empty());
@@ -142,6 +148,8 @@ TEST_F(TextModulesTest, FiltersKeepAllowedCharactersAndKnownPhones) {
       {Tamrin::kInFilter, "default.vof", "kala.", "kala.", "kept"},
       {Tamrin::kInFilter, "default.vof", "k?a_", "ka_.", "kept"},
       {Tamrin::kInFilter, "default.vof", "?%", "", "kept"},
+      // The closing break is decided on the output's last character.
+      {Tamrin::kInFilter, "default.vof", "kala.?", "kala.", "kept"},
   };
   Start("default.vof");
   for (const auto& [module, font, text, filtered, kept] : cases) {
@@ -165,6 +173,7 @@ TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
   const std::pair<const char*, Texts> cases[] = {
       {"kalos logos gramma,,xyz", {"EXC", "NOUN", "FEM", ""}},  // per word token; "" for none
       {"..logos", {"NOUN", ""}},
+      {"os", {"NOUN"}},  // the whole word is an ending too
   };
   char span[] = "w";
   for (const auto& [text, grammar] : cases) {
@@ -183,9 +192,9 @@ TEST_F(TextModulesTest, GrammarTagsPairWordsWithWordTokens) {
 
 TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOfTheChain) {
   // Converting twice would double a 'q' twice; "3." is no sentence end.
-  inst_.Rules(
-      "rules/x.rul",
-      "@output-unknown yes\n. | =:1:3 | - | , | 1\nq | - | - | qq | 1\nx | - | - | X | 1\n");
+  inst_.Rules("rules/x.rul",
+              "@output-unknown yes\n. | =:1:3 | - | , | 1\nj | - | =:1:\\0 | J | 1\n"
+              "q | - | - | qq | 1\nx | - | - | X | 1\n");
   const std::string word = std::string(25, 'w') + " .",
                     forty = "Forty characters, without a sentence end .";
   // feeder, pass size, end-of-sentence boundary, text, passes
@@ -194,6 +203,7 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
       {"VM_TextFeeder", "4", "", "q3. b. c .", {"qq3, b.", " c ."}},
       {"VM_TextFeeder", "100", "", forty, {forty}},
       {"VM_TextFeeder", "10", "", word, {word}},
+      {"VM_TextFeeder", "10", "", "aj", {"aJ"}},  // the pass is converted with its end
       // "." makes the boundary ".\r\n\v": the piece is cut there without a
       // pass; without it the boundary "\r\n\v" cuts the piece elsewhere.
       {"VM_TextFeeder", "6", ".", "a.\r\n\vbc. d .", {"a.\r\n\vbc. d ."}},
@@ -201,9 +211,16 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
       {"VM_TextFeeder", "5", ".", "Ab. Cd .", {"Ab.", " Cd ."}},
       // A pass size of 0 or below makes one pass.
       {"VM_TextFeeder", "-3", "", "Ab. Cd. Ef .", {"Ab. Cd. Ef ."}},
+      {"VM_TextFeeder", "0", "", "Ab. Cd. Ef .", {"Ab. Cd. Ef ."}},
+      // A rest of exactly one pass size is still cut at its sentence end.
+      {"VM_TextFeeder", "6", "", "Ab. C.", {"Ab.", " C."}},
+      // A piece ends after its last blank: the sentence end is found in the next one.
+      {"VM_TextFeeder", "5", "", "a bc. d .", {"a bc.", " d ."}},
       // The delimiter feeder cuts segments after ";!?" and line ends.
       {"VM_Feeder", "10", "", "a;b?c", {"a;", "b?", "c"}},
       {"VM_Feeder", "10", "", "a;;b", {"a;", "b"}},
+      {"VM_Feeder", "10", "", "a!b", {"a!", "b"}},
+      {"VM_Feeder", "2", "", "ab;cd", {"ab;", "cd"}},  // a segment of exactly the pass size
       {"VM_Feeder", "9", "", "One. Two three", {"One.", " Two three"}},
       // A window without a blank grows to the whole segment, converted like any pass.
       {"VM_Feeder", "4", "", "abcdefghix;yz", {"abcdefghiX", "yz"}},

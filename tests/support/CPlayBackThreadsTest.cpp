@@ -59,6 +59,7 @@ TEST_F(CPlayBackThreadsTest, ABlockPlaysItsOwnCopyUntilItEndsOrANewBlockOrAReset
   ASSERT_TRUE(Play());
   samples_.assign(samples_.size(), 7);  // the caller's block may change at once
   EXPECT_TRUE(player_.isPlaying(header_));
+  EXPECT_FALSE(player_.closeFinished(&device_, &header_));  // a playing block keeps its device
   Finish();
   EXPECT_FALSE(player_.isPlaying(header_));
   const auto blocks = devices_.Blocks();
