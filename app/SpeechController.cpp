@@ -222,9 +222,12 @@ void SpeechController::OnSaveWave() {
     ui_.MessageBox(texts::kAppName, texts::Mp3Refusal(g_bGreek), UiServices::BoxIcon::kInformation);
     return;
   }
+  const unsigned stops = stops_;
   Request([text, file = *path](EnginePort& engine) { return engine.TextToFile(text, file); },
-          [this](const Outcome& outcome) {
+          [this, stops](const Outcome& outcome) {
             lastCode_ = outcome.code;
+            // A save that the user's stop cut or dropped needs no box.
+            if (outcome.code != 0 && stops_ != stops) return;
             if (outcome.code != 0) {
               CodeBox(texts::kTextToFileFailed, outcome.code, outcome.error);
             } else {

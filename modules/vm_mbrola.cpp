@@ -142,6 +142,7 @@ bool VM_Mbrola::Init() {
 
 bool VM_Mbrola::SetUp() {
   quantum_ = 0;
+  reportedVoice_.clear();
   VComposer* composer = GetComposer();
   const VCharacter* character = composer != nullptr ? composer->GetCharacter() : nullptr;
   if (character != nullptr) quantum_ = VLib::ParseInt(character->GetParameter(kQuantumKey));
@@ -171,9 +172,11 @@ bool VM_Mbrola::Run() {
       speech->Reset();
       speech->MarkIncomplete();
     }
-    VLib::ReportError(kVoiceFailed + path + "]");
+    if (reportedVoice_ != path) VLib::ReportError(kVoiceFailed + path + "]");
+    reportedVoice_ = path;
     return true;
   }
+  reportedVoice_.clear();
   Synthesize();
   return true;
 }

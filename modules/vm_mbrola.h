@@ -140,4 +140,7 @@ class VM_Mbrola : public VModule {
   MbrolaApi api_;
   bool given_ = false;
   int32_t quantum_ = 0;
+  // The voice file last reported as failing: reported once, not at every
+  // pass; a font selection or a voice that binds forgets it.
+  std::string reportedVoice_;
 };

@@ -242,7 +242,8 @@ void Tamrin::SpeakLock::unlock() {
   freed_.notify_one();
 }
 
-Tamrin::RequestLock Tamrin::BeginRequest() {
+Tamrin::RequestLock Tamrin::BeginRequest(bool* stopped) {
+  const unsigned stopsBefore = stopCalls_.load();
   RequestLock lock(speakLock_, std::defer_lock);
   // While a synchronous run of another caller holds the lock, a pause would
   // hold that run for good: nobody could resume it while this request
@@ -254,6 +255,7 @@ Tamrin::RequestLock Tamrin::BeginRequest() {
   JoinWorker();
   // A pause belongs to the request that it paused, never to the next one.
   control_.SetPaused(false);
+  if (stopped != nullptr) *stopped = stopCalls_.load() != stopsBefore;
   return lock;
 }
 
@@ -329,7 +331,8 @@ void Tamrin::VisitSoundOutputs(Visit visit) {
 }
 
 int Tamrin::Speak(std::string text, bool synchronous) {
-  RequestLock lock = BeginRequest();
+  bool stopped = false;
+  RequestLock lock = BeginRequest(&stopped);
   SetLastError(0);
   text_.SetText("");
   VCharacter* character = GetCharacter();
@@ -337,6 +340,8 @@ int Tamrin::Speak(std::string text, bool synchronous) {
     SetLastError(kNoFontSelected);
     return kNoFontSelected;
   }
+  // Stopped while it waited: stopped before it began.
+  if (stopped) return 0;
   text += " .";
   text_.SetText(text);
 
@@ -385,22 +390,27 @@ int Tamrin::SpeakToBuffer(std::string text, bool withHeader, char** block, long*
 
 int Tamrin::SpeakToWave(std::string text, const std::function<void(VSpeechBuffer&)>& prepare,
                         const std::function<void(VSpeechBuffer&)>& finish) {
-  RequestLock lock = BeginRequest();
-  const int r = RunSynchronously(text, kMbrola, [&] {
-    if (prepare) prepare(speech_);
-  });
+  bool stopped = false;
+  RequestLock lock = BeginRequest(&stopped);
+  const int r = RunSynchronously(
+      text, kMbrola,
+      [&] {
+        if (prepare) prepare(speech_);
+      },
+      stopped);
   if (r == 0 && finish) finish(speech_);
   return r;
 }
 
 int Tamrin::SpeakToFile(std::string text, std::string file) {
-  RequestLock lock = BeginRequest();
+  bool stopped = false;
+  RequestLock lock = BeginRequest(&stopped);
   if (VOutput* save = Output(kSaveWave)) save->SetFileName(file);
-  return RunSynchronously(text, kSaveWave);
+  return RunSynchronously(text, kSaveWave, nullptr, stopped);
 }
 
 int Tamrin::RunSynchronously(const std::string& text, ModuleId output,
-                             const std::function<void()>& beforeChain) {
+                             const std::function<void()>& beforeChain, bool stopped) {
   SetLastError(0);
   VCharacter* character = GetCharacter();
   if (!IsInitialised() || character == nullptr) {
@@ -414,7 +424,13 @@ int Tamrin::RunSynchronously(const std::string& text, ModuleId output,
   Enable(kFeederPre, true);
   BeginRun();
   if (beforeChain) beforeChain();
-  RunChain(character->GetChain());
+  if (stopped) {
+    Reset();
+  } else {
+    RunChain(character->GetChain());
+  }
+  // Speech that a stop cut, or never let begin, is not the text's speech.
+  if (stopped || VControl::IsAbort()) speech_.MarkIncomplete();
   return 0;
 }
 
@@ -469,7 +485,10 @@ int Tamrin::SetParameter(std::string /*key*/, std::string /*value*/) { return 0;
 // ---------------------------------------------------------------------------
 // Stop, pause, resume and the references
 
-int Tamrin::Stop() { return StopRun(); }
+int Tamrin::Stop() {
+  ++stopCalls_;
+  return StopRun();
+}
 
 int Tamrin::StopRun() {
   if (!IsInitialised()) return 0;

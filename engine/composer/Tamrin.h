@@ -229,8 +229,10 @@ class Tamrin : public VComposer {
   using RequestLock = std::unique_lock<SpeakLock>;
 
   // Takes the speak lock for a request, ends a paused run and waits for the
-  // previous worker.
-  RequestLock BeginRequest();
+  // previous worker. stopped, when given, tells whether Stop was called
+  // while the request waited: such a request is dropped with the run that
+  // it waited for.
+  RequestLock BeginRequest(bool* stopped = nullptr);
   // Waits for the worker to end (ending it as Stop does should it be paused
   // meanwhile) and joins it.
   void JoinWorker();
@@ -240,8 +242,10 @@ class Tamrin : public VComposer {
   // Runs the current font's chain on text on this thread, with VM_FeederPre
   // as the feeder and only `output` of the output modules switched on;
   // beforeChain, when given, is called just before the chain runs.
+  // A run cut by a stop, or dropped (stopped), leaves its speech marked
+  // incomplete.
   int RunSynchronously(const std::string& text, ModuleId output,
-                       const std::function<void()>& beforeChain = nullptr);
+                       const std::function<void()>& beforeChain = nullptr, bool stopped = false);
   static void SynthesisThread(Tamrin* composer, VModuleChain* chain);
 
   // Stop's work; the composer's own waits call it rather than Stop.
@@ -291,4 +295,6 @@ class Tamrin : public VComposer {
   std::mutex workerMutex_;
   std::condition_variable workerEnded_;
   bool workerDone_ = true;
+  // Calls of Stop so far: a request that waited while it changed is dropped.
+  std::atomic<unsigned> stopCalls_{0};
 };

@@ -132,7 +132,9 @@ TMENGINE_API int tmengine__Delete(Tamrin** handle);
 /*
  * Speaks Text (UTF-8). Mode 1: on the calling thread, returning when the run
  * has ended; any other mode: on the engine's speech thread, returning at
- * once (after the previous run has ended). 0 whatever the run did; -1101
+ * once (after the previous run has ended). A request that waits for the
+ * previous run while tmengine__Stop is called is dropped with that run.
+ * 0 whatever the run did; -1101
  * without a selected voice font; -2020 when the speech thread cannot start.
  * Failure: "Error in soundboard version of TextToSpeech conversion."
  */
@@ -141,7 +143,8 @@ TMENGINE_API int tmengine__TextToSpeech(Tamrin* handle, const char* Text, int Mo
 /*
  * Synthesises Text (UTF-8) into a new block *Buffer of *BufferSize bytes:
  * 16-bit mono samples, preceded by the 44-byte RIFF/WAVE header when
- * WithHeader is not 0. 0, or -1101.
+ * WithHeader is not 0; a stop cuts it where the run stood (a request dropped
+ * while it waited for an earlier run gives no samples). 0, or -1101.
  * Failure: "Error in buffer version of TextToSpeech conversion."
  */
 TMENGINE_API int tmengine__TextToBuffer(Tamrin* handle, const char* Text, int WithHeader,
@@ -165,7 +168,8 @@ TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
  * is written directly (a pipe gets it all at the end).
  * 0; -2001 at once when the file cannot be created ("Error creating " +
  * FileName + " output file."); -2000 when it cannot be written in full or
- * closed, when the speech would pass the 4 GiB that a WAVE file can describe
+ * closed, when a stop cut the speech (or dropped the request while it waited
+ * for an earlier run), when the speech would pass the 4 GiB that a WAVE file can describe
  * or when the synthesizer could not start with its voice file (each also
  * in the error report) ("Error writting full data in " + FileName + " output
  * file."); a failure of the synthesis gives its code with "Error in buffer
@@ -174,7 +178,8 @@ TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
 TMENGINE_API int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName);
 
 /*
- * Stops the speech under way, also while it is paused. The stop request is
+ * Stops the speech under way, also while it is paused, and drops the
+ * requests of this engine that wait for it. The stop request is
  * one for the whole process: it ends the runs of every engine, and so does
  * tmengine__Delete of an engine that is speaking. 0, or a negative code of
  * an output.

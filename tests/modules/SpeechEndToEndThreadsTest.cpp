@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -177,8 +178,57 @@ TEST_F(SpeechEndToEndThreadsTest, AVoiceFileThatCannotStartFailsTheFileWithOneRe
     EXPECT_EQ(boxes.reports(),
               std::vector<std::string>{"MBROLA could not start with the voice file [" +
                                        installation_->path("voices/") + voice + ".voice]"});
+    // Speech to the sound card runs in passes: one report all the same.
+    ASSERT_EQ(tmengine__SelectVoiceFont(engine, (std::string(voice) + ".vof").c_str()), 0);
+    boxes.clear();
+    std::string sentences;
+    for (int i = 0; i < 40; ++i) sentences += "Καλημέρα σας, τι κάνετε σήμερα; Πολύ καλά. ";
+    EXPECT_EQ(tmengine__TextToSpeech(engine, sentences.c_str(), 1), 0);
+    EXPECT_EQ(boxes.reports().size(), 1u);
   }
   EXPECT_EQ(tmengine__Delete(&engine), 0);
+}
+
+// Whether dir holds a save's temporary file of more than bytes, within ten seconds.
+bool TemporaryFileGrows(const std::string& dir, std::uintmax_t bytes) {
+  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+       std::chrono::steady_clock::now() < end;
+       std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+      if (entry.path().extension() == ".part" && entry.file_size(ec) >= bytes && !ec) return true;
+    }
+  }
+  return false;
+}
+
+// A stop cuts a save under way, and drops one that waits behind speech:
+// either fails and leaves the earlier file as it was.
+TEST_F(SpeechEndToEndThreadsTest, AStopKeepsTheEarlierFileOfASaveThatItCutsOrDrops) {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += "Καλημέρα σας. Τι κάνετε σήμερα; ";
+  const std::string dir = installation_->workDir();
+  const std::string target = dir + "/kept.wav";
+  for (const bool behindSpeech : {false, true}) {
+    SCOPED_TRACE(behindSpeech ? "behind speech" : "under way");
+    testing_support::WriteFile(target, "the earlier file");
+    if (behindSpeech) {
+      ASSERT_EQ(tmengine__TextToSpeech(engine_, text.c_str(), 0), 0);
+    }
+    int result = 0;
+    std::thread save([&] { result = tmengine_TextToFile(engine_, text.c_str(), target.c_str()); });
+    // Under way: samples reach the temporary file. Behind speech: the file
+    // is opened before the request waits; the pause lets it begin to wait.
+    EXPECT_TRUE(TemporaryFileGrows(dir, behindSpeech ? 0 : 100000));
+    if (behindSpeech) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(tmengine__Stop(engine_), 0);
+    save.join();
+    EXPECT_EQ(result, TMENGINE_SHORT_WRITE);
+    EXPECT_TRUE(ReadFile(target) == "the earlier file");
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+  }
 }
 
 // A release of the shared resources while engines live (one of them
