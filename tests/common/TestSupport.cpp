@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace testing_support {
 namespace fs = std::filesystem;
@@ -103,6 +104,15 @@ std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  for (const auto end = std::chrono::steady_clock::now() + limit;
+       std::chrono::steady_clock::now() < end;
+       std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+    if (condition()) return true;
+  }
+  return condition();
 }
 
 }  // namespace testing_support

@@ -2,6 +2,8 @@
 // working-directory guards, file access, and a recorder of message boxes.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -75,5 +77,10 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
+
+// Whether condition holds within limit, asked every millisecond: a wait for
+// another thread that has no signal to wait on.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 }  // namespace testing_support

@@ -143,7 +143,7 @@ TEST_F(PlaybackThreadsTest, AStopOrPauseAfterTheRunsLastWaitEndsOrHoldsItsPass) 
     std::this_thread::sleep_for(milliseconds(30));
     EXPECT_EQ(playback_.PlayBlock(), 0);
     bed_->composer.control.SetPaused(false);
-    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return devices_.Blocks().size() == before + 2; }));
     // The request cuts the replay; the pass is not played while paused.
     if (pause) {
       bed_->composer.control.SetPaused(true);
@@ -151,6 +151,9 @@ TEST_F(PlaybackThreadsTest, AStopOrPauseAfterTheRunsLastWaitEndsOrHoldsItsPass) 
       VControl::SetAbort(true);
     }
     playback_.Stop();
+    if (!pause) {
+      EXPECT_TRUE(testing_support::WaitUntil([&] { return done.load(); }));
+    }
     std::this_thread::sleep_for(milliseconds(30));
     EXPECT_EQ(devices_.Blocks().size(), before + 2);
     EXPECT_EQ(done, !pause);

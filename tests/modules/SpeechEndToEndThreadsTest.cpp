@@ -189,17 +189,15 @@ TEST_F(SpeechEndToEndThreadsTest, AVoiceFileThatCannotStartFailsTheFileWithOneRe
   EXPECT_EQ(tmengine__Delete(&engine), 0);
 }
 
-// Whether dir holds a save's temporary file of more than bytes, within ten seconds.
+// Whether dir holds a save's temporary file of at least bytes, within ten seconds.
 bool TemporaryFileGrows(const std::string& dir, std::uintmax_t bytes) {
-  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-       std::chrono::steady_clock::now() < end;
-       std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+  return testing_support::WaitUntil([&] {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
       if (entry.path().extension() == ".part" && entry.file_size(ec) >= bytes && !ec) return true;
     }
-  }
-  return false;
+    return false;
+  });
 }
 
 // A stop cuts a save under way, and drops one that waits behind speech:
