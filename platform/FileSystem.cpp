@@ -60,14 +60,19 @@ namespace {
 constexpr int kTemporaryAttempts = 100;
 // The permissions of a new output file before the process's umask.
 constexpr mode_t kNewFileMode = 0666;
+// Bytes of the target's name kept in a temporary name: with the dot, the
+// process, the counter and ".part" it stays below the 255 bytes of a name.
+constexpr std::size_t kTemporaryStemBytes = 200;
 
 // A name beside target that no other writer uses: hidden, with the process
 // and a counter in it.
 std::string TemporaryBeside(const std::string& target) {
   static std::atomic<unsigned> counter{0};
   const fs::path path(target);
-  const std::string name = "." + path.filename().string() + "." + std::to_string(::getpid()) + "." +
-                           std::to_string(counter++) + ".part";
+  // The target's name, shortened so that the temporary name stays within
+  // the longest name a folder takes.
+  const std::string name = "." + path.filename().string().substr(0, kTemporaryStemBytes) + "." +
+                           std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
   return (path.parent_path() / name).string();
 }
 

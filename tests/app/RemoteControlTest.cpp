@@ -119,6 +119,7 @@ TEST_F(RemoteControlTest, SenderGivesUpAfterItsTimeLimit) {
   ASSERT_EQ(listen(fd, 4), 0);
   const std::tuple<const char*, QStringList, std::string> rows[] = {
       {"a limit of its own", {"--timeout", "0.5", "play", "x"}, "no answer within 0.5 s"},
+      {"a limit below a millisecond", {"--timeout", "0.0001", "stop"}, "no answer within 0.001 s"},
       {"a limit that is not a number", {"--timeout", "soon", "stop"}, "usage:"},
   };
   for (const auto& [name, arguments, message] : rows) {

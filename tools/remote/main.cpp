@@ -36,7 +36,9 @@ long long Milliseconds(const char* text) {
   char* end = nullptr;
   const double seconds = std::strtod(text, &end);
   if (end == text || *end != '\0' || !(seconds >= 0.0) || seconds > 1e6) return -1;
-  return static_cast<long long>(seconds * 1000.0);
+  // A limit, however short, stays a limit: only 0 waits without one.
+  const long long ms = static_cast<long long>(seconds * 1000.0);
+  return ms == 0 && seconds > 0.0 ? 1 : ms;
 }
 
 }  // namespace

@@ -197,6 +197,8 @@ TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
   const std::string dir = install_.workDir() + "/out";
   fs::create_directory(dir);
   const std::string kept = dir + "/kept.wav", earlier = "the earlier file";
+  // A new file whose name is nearly as long as a name may be.
+  const std::string freshName = std::string(240, 'n') + ".wav", fresh = dir + "/" + freshName;
   const std::string fifo = dir + "/pipe", heard = install_.workDir() + "/heard.wav";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   fs::create_symlink("kept.wav", dir + "/link.wav");
@@ -210,7 +212,7 @@ TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
     int runs;           // synthesis runs
     std::string report;
   } rows[] = {
-      {"a new file", dir + "/new.wav", kPlain, 0, image, 1, ""},
+      {"a new file with a long name", fresh, kPlain, 0, image, 1, ""},
       {"an earlier file, replaced keeping its permissions", kept, kPlain, 0, image, 1, ""},
       {"a link, whose file is replaced", dir + "/link.wav", kPlain, 0, image, 1, ""},
       {"a file that may not be written, kept", kept, kReadOnly, TMENGINE_FILE_NOT_CREATED, earlier,
@@ -230,7 +232,7 @@ TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
     testing_support::WriteFile(kept, earlier);
     if (row.kind == kReadOnly && ::geteuid() == 0) continue;  // the superuser writes anything
     ::chmod(kept.c_str(), row.kind == kReadOnly ? 0440 : 0640);
-    fs::remove(dir + "/new.wav");
+    fs::remove(fresh);
     boxes_.clear();
     const int runs = probe->runs;
     handle_->GetSpeechBuffer()->SetMaxSamples(row.kind == kWaveLimit ? 999
@@ -264,7 +266,7 @@ TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
     for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected{"kept.wav", "link.wav", "pipe"};
-    if (row.target == dir + "/new.wav" && row.code == 0) expected.push_back("new.wav");
+    if (row.target == fresh && row.code == 0) expected.push_back(freshName);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
     EXPECT_EQ(boxes_.reports(),
