@@ -8,7 +8,6 @@
 #include "engine/data/VTextBuffer.h"
 #include "engine/shared/PhoneFeature.h"
 #include "engine/shared/TMShared.h"
-#include "modules/vm_textfeeder.h"
 
 VM_DurationTriState::VM_DurationTriState() : VModule("VM_DurationTriState") {}
 
@@ -46,7 +45,7 @@ bool VM_DurationTriState::Run() {
   }
   // The first and the last character keep their factors, unless the last
   // is the sentence break of a pass that more speech follows.
-  const std::size_t end = VM_TextFeeder::MoreSpeechFollows(GetComposer()) ? length : length - 1;
+  const std::size_t end = GetComposer()->GetText()->MoreSpeechFollows() ? length : length - 1;
   VTriStateCompiler::Factors factors;
   for (std::size_t i = 1; i < end; ++i) {
     duration->Multiply(static_cast<int>(i), compiler_->Lookup(left[i], text[i], right[i], factors));

@@ -12,7 +12,6 @@
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VTextBuffer.h"
-#include "modules/vm_textfeeder.h"
 
 namespace {
 
@@ -129,7 +128,7 @@ void VM_GeneratorPHO::Generate() {
   // ends at a sentence end with more to come writes it, less the closing
   // silence and the next pass's opening one, so that the pause between its
   // sentence and the next is heard as long as the whole text has it.
-  const bool lastToo = VM_TextFeeder::MoreSpeechFollows(composer);
+  const bool lastToo = text->MoreSpeechFollows();
   for (int i = 0; i + (lastToo ? 0 : 1) < length; ++i) {
     const char c = phones[i];
     if (c == '_' || c == '#') continue;

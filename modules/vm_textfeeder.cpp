@@ -4,7 +4,7 @@
 
 #include "engine/base/VLib.h"
 #include "engine/composer/VControl.h"
-#include "engine/composer/VModuleDirectory.h"
+#include "engine/composer/VComposer.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {
@@ -45,18 +45,12 @@ bool VM_TextFeeder::Run() {
   return RunChopped();
 }
 
-bool VM_TextFeeder::MoreSpeechFollows(VComposer* composer) {
-  VModuleDirectory* directory = composer != nullptr ? composer->GetModuleDirectory() : nullptr;
-  const auto* feeder = directory != nullptr
-                           ? dynamic_cast<const VM_TextFeeder*>(directory->Find(kModuleName))
-                           : nullptr;
-  return feeder != nullptr && feeder->passBeforeMore_;
-}
-
 void VM_TextFeeder::RunSentencePass(const std::string& text, bool more) {
-  passBeforeMore_ = more;
+  VComposer* composer = GetComposer();
+  VTextBuffer* working = composer != nullptr ? composer->GetText() : nullptr;
+  if (working != nullptr) working->SetMoreSpeechFollows(more);
   RunPass(text);
-  passBeforeMore_ = false;
+  if (working != nullptr) working->SetMoreSpeechFollows(false);
 }
 
 bool VM_TextFeeder::RunChopped() {

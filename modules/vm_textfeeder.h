@@ -16,8 +16,9 @@
 //  - the rest of the text, once shorter than a piece, closes the last pass.
 // Each pass converts the raw accumulated text once. A pass size of 0 or below
 // makes the whole text one pass. While a pass that ends at a sentence end
-// runs and more text follows it, MoreSpeechFollows() is true, so that the
-// durations and the phone text treat its last break as the pause it is.
+// runs and more text follows it, the working text says that more speech
+// follows, so that the durations and the phone text treat its last break as
+// the pause it is.
 #pragma once
 
 #include <string>
@@ -38,13 +39,6 @@ class VM_TextFeeder : public VM_Converter {
   // piece (the text accumulated so far becomes the working text).
   bool Run() override;
 
-  // Whether the run of the composer's chain is a pass of this feeder that
-  // ends at a sentence end with more speech to follow: the last character
-  // of its phone string is then that sentence's break, a pause to be timed
-  // and heard like the others, not the break that closes the speech. False
-  // outside chopped feeding and without a feeder.
-  static bool MoreSpeechFollows(VComposer* composer);
-
   bool IsChopping() const { return chop_; }
   int GetPassSize() const { return passSize_; }
   const std::string& GetBoundary() const { return boundary_; }
@@ -57,5 +51,4 @@ class VM_TextFeeder : public VM_Converter {
   std::string boundary_;
   int passSize_ = 0;
   bool chop_ = false;
-  bool passBeforeMore_ = false;
 };

@@ -26,6 +26,14 @@ class VTextBuffer {
   int IndexOf(const char* pos) const;
   const std::string& Str() const { return text_; }
 
+  // Whether the text is a pass of speech that ends at a sentence end with
+  // more speech to follow (set by the feeder that cuts the passes): its
+  // last break is then that sentence's pause, to be timed and heard like the
+  // others, not the break that closes the speech.
+  void SetMoreSpeechFollows(bool more) { moreSpeechFollows_ = more; }
+  bool MoreSpeechFollows() const { return moreSpeechFollows_; }
+
  private:
   std::string text_;
+  bool moreSpeechFollows_ = false;
 };
