@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "engine/base/VLib.h"
-#include "engine/composer/VControl.h"
 #include "engine/composer/VComposer.h"
+#include "engine/composer/VControl.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {
