@@ -55,11 +55,8 @@ TEST(HostSignalTest, SigtermEndsTheHostWithAFailureStatusOnceItsEngineSpoke) {
   ASSERT_EQ(::kill(pid, SIGTERM), 0);
   int status = 0;
   pid_t ended = 0;
-  for (const auto end = std::chrono::steady_clock::now() + kEndBound;
-       ended == 0 && std::chrono::steady_clock::now() < end;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ended = ::waitpid(pid, &status, WNOHANG);
-  }
+  testing_support::WaitUntil([&] { return (ended = ::waitpid(pid, &status, WNOHANG)) != 0; },
+                             kEndBound);
   if (ended == 0) {  // still running: the signal was taken from it
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);

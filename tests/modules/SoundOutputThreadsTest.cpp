@@ -31,14 +31,7 @@ using std::chrono::milliseconds;
 
 constexpr const char* kNoSoundOutput = "Error: the sound output could not be opened: ";
 
-// Polls until done() holds, ten seconds at most; whether it did.
-bool WaitUntil(const std::function<bool()>& done) {
-  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-       std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(milliseconds(2))) {
-    if (done()) return true;
-  }
-  return done();
-}
+using testing_support::WaitUntil;
 
 // ---------------------------------------------------------------------------
 // A stop or pause that reaches the player just before its play starts

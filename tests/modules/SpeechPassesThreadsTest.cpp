@@ -164,17 +164,17 @@ class SpeechPassesThreadsTest : public testing::Test {
   // written; the samples of the blocks from the first'th on.
   Samples Heard(std::size_t first) {
     std::vector<VirtualWaveOut::Block> blocks;
-    for (const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-         std::chrono::steady_clock::now() < end;) {
-      blocks = devices_.Blocks();
-      std::size_t written = 0, heard = 0;
-      for (const VirtualWaveOut::Block& block : blocks) {
-        written += block.written;
-        heard += block.samples.size();
-      }
-      if (heard == written) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    testing_support::WaitUntil(
+        [&] {
+          blocks = devices_.Blocks();
+          std::size_t written = 0, heard = 0;
+          for (const VirtualWaveOut::Block& block : blocks) {
+            written += block.written;
+            heard += block.samples.size();
+          }
+          return heard == written;
+        },
+        std::chrono::minutes(1));
     Samples samples;
     for (std::size_t i = first; i < blocks.size(); ++i) {
       samples.insert(samples.end(), blocks[i].samples.begin(), blocks[i].samples.end());
