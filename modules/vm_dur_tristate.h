@@ -4,6 +4,11 @@
 // and right are the nearest characters before and after it whose phone has
 // the feature "tristate" ('.' when there is none). The character itself
 // need not be a "tristate" phone.
+//
+// Speech cut into passes is timed as the whole text: a pass that more
+// speech follows leaves the nearest "tristate" character at its end, and
+// the pass that continues it takes that as its first character's left
+// neighbour and times that character too.
 #pragma once
 
 #include "engine/composer/VModule.h"
@@ -34,5 +39,11 @@ class VM_DurationTriState : public VModule {
   const VTriStateCompiler* GetCompiler() const { return compiler_; }
 
  private:
+  // No character left for the next pass.
+  static constexpr int kNone = -1;
+
   const VTriStateCompiler* compiler_ = nullptr;
+  // The left neighbour of the next pass's first character (a character's
+  // byte), or kNone.
+  int leftOfNext_ = kNone;
 };

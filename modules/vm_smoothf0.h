@@ -6,6 +6,11 @@
 // VLib::ValueInRange, so the cell before the turn takes the turn's value.
 // A one-cell peak is therefore moved, not flattened. A run that starts at a
 // cell of 0 is left alone (it has no ratio to spread).
+//
+// Speech cut into passes is one curve as the whole text is: each pass's
+// last cell, smoothed, is kept, and the pass that continues it is smoothed
+// with that cell in front (a jump at the sentence end is spread over the
+// new pass's first cells as in the whole text).
 #pragma once
 
 #include "engine/composer/VModule.h"
@@ -25,11 +30,17 @@ class VM_SmoothF0 : public VModule {
   bool Run() override;
   bool Release() override;
 
-  // Smooths count cells in place with the threshold.
-  static void Smooth(float* cells, int count, float threshold);
+  // Smooths count cells in place with the threshold; with `before`, the
+  // curve goes on from that cell (read, not written).
+  static void Smooth(float* cells, int count, float threshold, const float* before = nullptr);
 
   float GetGapThreshold() const { return gapThreshold_; }
 
  private:
+  static void SmoothCurve(float* cells, int count, float threshold);
+
   float gapThreshold_ = 0.0f;
+  // The last cell of the pass before, for the pass that continues it.
+  float lastCell_ = 0.0f;
+  bool hasLastCell_ = false;
 };

@@ -45,12 +45,18 @@ bool VM_TextFeeder::Run() {
   return RunChopped();
 }
 
-void VM_TextFeeder::RunSentencePass(const std::string& text, bool more) {
+void VM_TextFeeder::RunSentencePass(const std::string& text, bool continues, bool more) {
   VComposer* composer = GetComposer();
   VTextBuffer* working = composer != nullptr ? composer->GetText() : nullptr;
-  if (working != nullptr) working->SetMoreSpeechFollows(more);
+  if (working != nullptr) {
+    working->SetContinuesSpeech(continues);
+    working->SetMoreSpeechFollows(more);
+  }
   RunPass(text);
-  if (working != nullptr) working->SetMoreSpeechFollows(false);
+  if (working != nullptr) {
+    working->SetContinuesSpeech(false);
+    working->SetMoreSpeechFollows(false);
+  }
 }
 
 bool VM_TextFeeder::RunChopped() {
@@ -61,6 +67,8 @@ bool VM_TextFeeder::RunChopped() {
   const std::size_t last = text.size() - 1;
   const std::size_t size = passSize_ > 0 ? static_cast<std::size_t>(passSize_) : text.size() + 1;
   std::size_t q = 0;
+  // Every pass after the first continues the speech of the one before.
+  bool continues = false;
   while (q < last) {
     if (VControl::IsAbort()) return false;
     // The raw text of this pass and its conversion, brought up to date as
@@ -75,7 +83,7 @@ bool VM_TextFeeder::RunChopped() {
       if (text.size() - q < size) {
         pass.Append(text.substr(q));
         q = last;
-        RunSentencePass(pass.Converted(), false);
+        RunSentencePass(pass.Converted(), continues, false);
         break;
       }
       std::string piece = text.substr(q, size);
@@ -97,7 +105,8 @@ bool VM_TextFeeder::RunChopped() {
         pass.Append(piece);
         const std::string& converted = pass.Converted();
         if (!converted.empty() && converted.back() == '.') {
-          RunSentencePass(converted, HoldsSpeech(text, q));
+          RunSentencePass(converted, continues, HoldsSpeech(text, q));
+          continues = true;
           break;
         }
         continue;

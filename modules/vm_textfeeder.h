@@ -18,7 +18,9 @@
 // makes the whole text one pass. While a pass that ends at a sentence end
 // runs and more text follows it, the working text says that more speech
 // follows, so that the durations and the phone text treat its last break as
-// the pause it is.
+// the pause it is; while a pass after the first runs, it says that the pass
+// continues the speech of the one before, so that the durations and the
+// pitch curve go on from where that one left them.
 #pragma once
 
 #include <string>
@@ -45,8 +47,9 @@ class VM_TextFeeder : public VM_Converter {
 
  private:
   bool RunChopped();
-  // Runs a pass; more: it ends at a sentence end that more speech follows.
-  void RunSentencePass(const std::string& text, bool more);
+  // Runs a pass; continues: it follows an earlier pass of the same text;
+  // more: it ends at a sentence end that more speech follows.
+  void RunSentencePass(const std::string& text, bool continues, bool more);
 
   std::string boundary_;
   int passSize_ = 0;

@@ -33,7 +33,17 @@ class VTextBuffer {
   void SetMoreSpeechFollows(bool more) { moreSpeechFollows_ = more; }
   bool MoreSpeechFollows() const { return moreSpeechFollows_; }
 
+  // Whether the text is a pass of speech that continues the pass before it
+  // (set by the feeder that cuts the passes): the modules that read across
+  // a sentence end (the duration rules' previous phone, the pitch curve's
+  // previous cell) then take up what the pass before left them, so that the
+  // passes together sound as the whole text does. False for the first pass
+  // and for a text that is not cut.
+  void SetContinuesSpeech(bool continues) { continuesSpeech_ = continues; }
+  bool ContinuesSpeech() const { return continuesSpeech_; }
+
  private:
   std::string text_;
   bool moreSpeechFollows_ = false;
+  bool continuesSpeech_ = false;
 };

@@ -1,6 +1,7 @@
 // Long Greek and English texts spoken to the sound card in passes (the
 // virtual device set) against the same texts spoken to a buffer: the same
-// phone string and the same pauses.
+// phone string, the same duration and pitch points of every phone, and the
+// same pauses.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,11 +11,13 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "engine/base/VStr.h"
 #include "engine/composer/Tamrin.h"
 #include "engine/shared/TMShared.h"
+#include "modules/vm_genpho.h"
 #include "platform/Codepage.h"
 #include "platform/waveout/VirtualWaveOut.h"
 #include "tests/common/Installation.h"
@@ -98,14 +101,17 @@ const char* const kJoinedText =
     "είναι πάλι μια όμορφη μέρα.Ο ήλιος θα λάμψει ξανά πάνω από τη θάλασσα.Οι βάρκες θα βγουν "
     "νωρίς για ψάρεμα.Τα παιδιά θα τρέξουν πάλι στην αυλή και η μητέρα θα τα φωνάξει για φαγητό.";
 
-// A voice font's chain with a probe before the phone-text generator.
+// A voice font's chain with a probe behind the phone-text generator.
 std::string Probed(const std::string& font) {
   std::istringstream in(font);
   std::string line, out;
   const std::string key = "VModuleChain.Modules=";
+  const std::string generator = ";VM_GeneratorPHO";
   while (std::getline(in, line)) {
-    const std::size_t at = line.find(";VM_GeneratorPHO");
-    if (line.rfind(key, 0) == 0 && at != std::string::npos) line.insert(at, ";Probe");
+    const std::size_t at = line.find(generator);
+    if (line.rfind(key, 0) == 0 && at != std::string::npos) {
+      line.insert(at + generator.size(), ";Probe");
+    }
     out += line + "\n";
   }
   return out;
@@ -138,6 +144,86 @@ std::vector<long> Pauses(const Samples& samples) {
   return pauses;
 }
 
+// One line of a phone text: the symbol, the duration (ms) and the pitch
+// points (percent, Hz).
+struct PhoLine {
+  std::string symbol;
+  long ms = 0;
+  std::vector<std::pair<long, long>> points;
+  bool beforeCut = false;  // the last line with points of a pass more speech follows
+};
+
+// The lines of a phone text between its opening and its closing silence.
+std::vector<PhoLine> PhoLines(const std::string& pho) {
+  std::vector<PhoLine> lines;
+  std::istringstream in(pho);
+  std::string text;
+  std::getline(in, text);  // the opening silence
+  while (std::getline(in, text)) {
+    if (in.eof()) break;  // the closing silence has no line end
+    std::istringstream fields(text);
+    PhoLine line;
+    fields >> line.symbol >> line.ms;
+    char open = 0, comma = 0, close = 0;
+    std::pair<long, long> point;
+    while (fields >> open >> point.first >> comma >> point.second >> close) {
+      line.points.push_back(point);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The opening and closing silences of a phone text (ms): the pause at the
+// end of a pass that more speech follows is written shorter by both.
+constexpr long kEdgeSilences = 120;
+
+// The phone texts of the passes as one: each pass's closing pause, written
+// less the two edge silences, at its full length again.
+std::vector<PhoLine> JoinedPhoLines(const Texts& passes) {
+  std::vector<PhoLine> joined;
+  for (std::size_t i = 0; i < passes.size(); ++i) {
+    std::vector<PhoLine> lines = PhoLines(passes[i]);
+    if (i + 1 < passes.size() && !lines.empty()) {
+      if (lines.back().symbol == "_") lines.back().ms += kEdgeSilences;
+      for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        if (line->points.empty()) continue;
+        line->beforeCut = true;
+        break;
+      }
+    }
+    joined.insert(joined.end(), lines.begin(), lines.end());
+  }
+  return joined;
+}
+
+// How far a pitch point heard may lie from the file's: the whole hertz the
+// phone text rounds to.
+constexpr long kPitchSlack = 1;
+// The last point before a cut, too, as far as the whole text's smoothing
+// draws it toward the next sentence's first rise, which its pass cannot
+// know yet (a few hertz at most).
+constexpr long kCutPitchSlack = 4;
+
+// Every phone of the passes with the file's symbol, duration and pitch.
+void ExpectSamePhones(const std::vector<PhoLine>& heard, const std::vector<PhoLine>& filed) {
+  ASSERT_EQ(heard.size(), filed.size());
+  for (std::size_t i = 0; i < heard.size(); ++i) {
+    SCOPED_TRACE("phone " + std::to_string(i));
+    EXPECT_EQ(heard[i].symbol, filed[i].symbol);
+    EXPECT_EQ(heard[i].ms, filed[i].ms);
+    ASSERT_EQ(heard[i].points.size(), filed[i].points.size());
+    const std::size_t points = heard[i].points.size();
+    for (std::size_t k = 0; k < points; ++k) {
+      const bool cut = heard[i].beforeCut && k + 1 == points;
+      EXPECT_EQ(heard[i].points[k].first, filed[i].points[k].first);
+      EXPECT_NEAR(heard[i].points[k].second, filed[i].points[k].second,
+                  cut ? kCutPitchSlack : kPitchSlack)
+          << "point " << k;
+    }
+  }
+}
+
 class SpeechPassesThreadsTest : public testing::Test {
  protected:
   SpeechPassesThreadsTest() {
@@ -154,6 +240,7 @@ class SpeechPassesThreadsTest : public testing::Test {
     auto* probe = new engine_testing::HookModule("Probe");
     probe->onRun = [this, probe] {
       phones_.push_back(probe->LastText());
+      pho_.push_back(VM_GeneratorPHO::Find(probe->PeekComposer())->GetPho());
       return true;
     };
     EXPECT_TRUE(composer_.RegisterModule(probe));
@@ -187,6 +274,7 @@ class SpeechPassesThreadsTest : public testing::Test {
   TMShared shared_;
   engine_testing::TestTamrin composer_;
   Texts phones_;  // the phone string of every run or pass
+  Texts pho_;     // the phone text of every run or pass
 };
 
 TEST_F(SpeechPassesThreadsTest, ALongTextSoundsThroughTheSpeakersAsInTheFile) {
@@ -203,6 +291,7 @@ TEST_F(SpeechPassesThreadsTest, ALongTextSoundsThroughTheSpeakersAsInTheFile) {
     const std::string text = platform::Utf8ToCp1253(utf8);
     ASSERT_GE(text.size(), length);
     phones_.clear();
+    pho_.clear();
     char* block = nullptr;
     long size = 0;
     ASSERT_EQ(composer_.SpeakToBuffer(text, false, &block, &size), 0);
@@ -211,14 +300,17 @@ TEST_F(SpeechPassesThreadsTest, ALongTextSoundsThroughTheSpeakersAsInTheFile) {
     VStr::Release(&block);
     ASSERT_EQ(phones_.size(), 1u);
     const std::string whole = phones_[0];
+    const std::vector<PhoLine> filedPho = PhoLines(pho_[0]);
 
     phones_.clear();
+    pho_.clear();
     const std::size_t first = devices_.Blocks().size();
     ASSERT_EQ(composer_.Speak(text, true), 0);
     EXPECT_GE(phones_.size(), passes);  // passes at sentence ends
     std::string joined;
     for (const std::string& pass : phones_) joined += pass;
     EXPECT_EQ(platform::Cp1253ToUtf8(joined), platform::Cp1253ToUtf8(whole));
+    ExpectSamePhones(JoinedPhoLines(pho_), filedPho);
 
     const std::vector<long> heard = Pauses(Heard(first)), filed = Pauses(file);
     ASSERT_EQ(heard.size(), filed.size());
