@@ -22,6 +22,7 @@
 
 namespace {
 
+using testing_support::Cells;
 using testing_support::Join;
 using testing_support::Repeat;
 
@@ -280,6 +281,49 @@ TEST_F(ProsodyTest, SmoothingSpreadsJumpsOverTheThreshold) {
     VM_SmoothF0::Smooth(cells.data(), static_cast<int>(cells.size()), threshold);
     testing_support::ExpectCells(cells, smoothed);
   }
+}
+
+TEST_F(ProsodyTest, APassThatContinuesTheSpeechGoesOnWithTheDurationsAndPitchOfTheWholeText) {
+  const auto pass = [this](bool continues, bool more) {
+    bed_->composer.text.SetContinuesSpeech(continues);
+    bed_->composer.text.SetMoreSpeechFollows(more);
+  };
+  // The whole text kAlo.lA. has l between o and A 1.2 (1, 1.5, 1.2, 1.2, 1, 1.2, 1.5, 1); a
+  // pass that continues it times its first phone from the vowel the pass before left.
+  UseFont("VM_DurationTriState");
+  // phones, whether the pass continues the one before, whether more follows, the factors
+  const std::vector<std::tuple<const char*, bool, bool, std::vector<float>>> passes = {
+      {"kAlo.", false, true, {1, 1.5f, 1.2f, 1.3f, 1}},
+      {"lA.", true, false, {1.2f, 1.5f, 1}},
+      {"lA.", false, false, {1, 1.5f, 1}},  // a new text starts anew
+  };
+  for (const auto& [phones, continues, more, factors] : passes) {
+    SCOPED_TRACE(phones);
+    pass(continues, more);
+    Run(phones);
+    Expect(factors);
+  }
+  // The pitch: the jump from the low end of pa. to the next pass is smoothed
+  // over that pass's first cells as over the whole curve's.
+  UseFont("VM_SmoothF0", "VM_SmoothF0.GapThreshold=0.1\n");
+  const auto smoothed = [this](const char* phones, const Cells& cells) {
+    bed_->Build(phones);
+    std::copy(cells.begin(), cells.end(), bed_->intonation.GetCells());
+    EXPECT_TRUE(RunModule("VM_SmoothF0"));
+    return bed_->Cells();
+  };
+  const Cells head = Join({Repeat(1), Repeat(0.8f)}), tail = Join({Repeat(1), Repeat(1.2f)});
+  pass(false, false);
+  const Cells whole = smoothed("pa.pa.", Join({head, tail}));
+  pass(false, true);
+  smoothed("pa.", head);
+  pass(true, false);
+  testing_support::ExpectCells(smoothed("pa.", tail), Cells(whole.begin() + 10, whole.end()));
+  pass(false, false);
+  Cells alone = tail;
+  VM_SmoothF0::Smooth(alone.data(), static_cast<int>(alone.size()), 0.1f);
+  testing_support::ExpectCells(smoothed("pa.", tail), alone);
+  EXPECT_EQ(inst_.Logged(), 0);
 }
 
 TEST_F(ProsodyTest, TheGeneratorWritesSymbolsDurationsPitchPointsAndSilences) {
