@@ -30,7 +30,7 @@ bool VM_DurationTriState::Run() {
   const VTextBuffer* working = GetComposer()->GetText();
   // A pass that continues the speech reads its first character's left
   // neighbour from the end of the pass before; any other text starts anew.
-  if (!working->ContinuesSpeech()) leftOfNext_ = kNone;
+  if (!working->ContinuesSpeech()) leftOfNext_.reset();
   VDuration* duration = PreparedDurations();
   if (duration == nullptr || compiler_ == nullptr) return true;
   const std::string& text = working->Str();
@@ -41,8 +41,8 @@ bool VM_DurationTriState::Run() {
   PhoneFeature isTriState(PhoneTable(), phone_features::kTristate);
   std::vector<char> left(length, kNoNeighbour);
   std::vector<char> right(length, kNoNeighbour);
-  const bool continued = leftOfNext_ != kNone;
-  if (continued) left[0] = static_cast<char>(leftOfNext_);
+  const bool continued = leftOfNext_.has_value();
+  if (continued) left[0] = *leftOfNext_;
   for (std::size_t i = 1; i < length; ++i) {
     left[i] = isTriState(text[i - 1]) ? text[i - 1] : left[i - 1];
   }
@@ -51,7 +51,7 @@ bool VM_DurationTriState::Run() {
   }
   const bool more = working->MoreSpeechFollows();
   const char last = text[length - 1];
-  leftOfNext_ = static_cast<unsigned char>(isTriState(last) ? last : left[length - 1]);
+  leftOfNext_ = isTriState(last) ? last : left[length - 1];
   // The first and the last character keep their factors, unless the first
   // continues the speech of a pass before or the last is the sentence break
   // of a pass that more speech follows.

@@ -11,6 +11,8 @@
 // neighbour and times that character too.
 #pragma once
 
+#include <optional>
+
 #include "engine/composer/VModule.h"
 
 class VTriStateCompiler;
@@ -39,11 +41,8 @@ class VM_DurationTriState : public VModule {
   const VTriStateCompiler* GetCompiler() const { return compiler_; }
 
  private:
-  // No character left for the next pass.
-  static constexpr int kNone = -1;
-
   const VTriStateCompiler* compiler_ = nullptr;
-  // The left neighbour of the next pass's first character (a character's
-  // byte), or kNone.
-  int leftOfNext_ = kNone;
+  // The left neighbour of the next pass's first character; none before
+  // the first pass.
+  std::optional<char> leftOfNext_;
 };

@@ -1,5 +1,6 @@
 #include "modules/vm_smoothf0.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
