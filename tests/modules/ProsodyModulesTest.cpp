@@ -316,7 +316,12 @@ TEST_F(ProsodyTest, APassThatContinuesTheSpeechGoesOnWithTheDurationsAndPitchOfT
   pass(false, false);
   const Cells whole = smoothed("pa.pa.", Join({head, tail}));
   pass(false, true);
-  smoothed("pa.", head);
+  // Only its last cell, which the whole curve draws toward the rise after it,
+  // the pass before cannot know.
+  Cells before = smoothed("pa.", head);
+  EXPECT_GT(whole[9], before[9] + 0.01f);
+  before[9] = whole[9];
+  testing_support::ExpectCells(before, Cells(whole.begin(), whole.begin() + 10));
   pass(true, false);
   testing_support::ExpectCells(smoothed("pa.", tail), Cells(whole.begin() + 10, whole.end()));
   pass(false, false);
