@@ -4,7 +4,6 @@
 
 #include "engine/base/VLib.h"
 #include "engine/composer/VComposer.h"
-#include "engine/composer/VControl.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {
@@ -62,13 +61,13 @@ bool VM_TextFeeder::RunChopped() {
   const std::size_t size = passSize_ > 0 ? static_cast<std::size_t>(passSize_) : text.size() + 1;
   std::size_t q = 0;
   while (q < last) {
-    if (VControl::IsAbort()) return false;
+    if (Aborted()) return false;
     // The raw text of this pass and its conversion, brought up to date as
     // pieces are appended (each character is converted a bounded number of
     // times, however often a sentence end does not end the pass).
     VAlphConverter::Growing pass = GrowingConversion();
     for (;;) {
-      if (VControl::IsAbort()) {
+      if (Aborted()) {
         RunPass(pass.Text());  // the rest of the chain sees the abort at once
         return false;
       }
