@@ -102,7 +102,7 @@ bool VM_Playback::Run() {
     std::lock_guard<std::mutex> lock(g_playerMutex);
     if (Aborted()) return true;
     // A pause that came after the wait above found no block to stop: it
-    // holds this pass until the resume. (Stop and pause set their flag
+    // holds this pass until the resume. (Stop and pause mark the run
     // before they take the lock to stop the block.)
     if (control != nullptr && control->IsPaused()) continue;
     const VSpeechBuffer* speech = composer != nullptr ? composer->GetSpeechBuffer() : nullptr;

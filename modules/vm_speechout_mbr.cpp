@@ -165,7 +165,8 @@ bool VM_SpeechOut_Mbr::Run() {
     if (library_.CheckError(&why) == MBRP_ERR_DEVICE) ReportNoSoundOutput(why);
     // A stop or pause that came after the looks above may have reached the
     // player before this play started, and so stopped nothing: the composer
-    // sets its flag before it stops the player, so the flag is seen here.
+    // counts the stop or sets the pause before it stops the player, so it is
+    // seen here.
     const bool paused = control != nullptr && control->IsPaused();
     if (!Aborted() && !paused) break;
     library_.Stop();

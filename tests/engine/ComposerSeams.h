@@ -106,9 +106,10 @@ class HookModule : public VModule {
 inline std::function<bool()> RunThrough(HookModule* module, const std::string& name, Events* events,
                                         Gate* gate = nullptr) {
   return [module, name, events, gate] {
+    // Asked before the event: a test may delete the composer once it sees it.
+    const VControl* control = module->PeekComposer()->GetControl();
     events->Add(name + ":entered");
     Gate never;
-    const VControl* control = module->PeekComposer()->GetControl();
     events->Add(name + ":" + (gate != nullptr ? gate : &never)->Pass(control));
     return true;
   };

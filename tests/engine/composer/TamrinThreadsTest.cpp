@@ -43,7 +43,7 @@ TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNever
     return loop->LastText() == "x ." ? run() : true;
   };
   HookModule* after = Register("Test_After");
-  auto other = std::make_unique<TestTamrin>();  // the abort flag is one for the process
+  auto other = std::make_unique<TestTamrin>();  // its stop ends the runs of every engine
   other->SetShared(&shared_);
   ASSERT_EQ(other->Init("", 2, 0), 0);
   for (int round = 0; round < 100; ++round) {
