@@ -258,8 +258,8 @@ Tamrin::RequestLock Tamrin::BeginRequest(bool* stopped) {
   if (stopped != nullptr) {
     // The run of this request begins here as far as stops go: a stop from
     // now on aborts it, and one that came while it waited drops it. (Marked
-    // before the stops are counted: a stop that the count misses is one
-    // that the mark does not cover.)
+    // before the calls of Stop are counted, which Stop does before it
+    // aborts: a stop that the count misses comes after the mark.)
     control_.BeginRun();
     *stopped = stopCalls_.load() != stopsBefore;
   }
