@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "engine/base/VLib.h"
-#include "engine/composer/VControl.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {
@@ -38,7 +37,7 @@ bool VM_Feeder::Run() {
 bool VM_Feeder::RunChopped() {
   std::size_t q = 0;
   while (q < copy_.size()) {
-    if (VControl::IsAbort()) return false;
+    if (Aborted()) return false;
     const std::size_t end =
         std::min(copy_.find_first_of(kDelimiters.data(), q, kDelimiters.size()), copy_.size());
     const std::size_t n = end - q;

@@ -94,15 +94,15 @@ bool VM_Playback::Run() {
   std::string noOutput;
   for (bool played = false; !played;) {
     WaitForBlock();
-    if (VControl::IsAbort()) return true;
+    if (Aborted()) return true;
     if (control != nullptr) control->WaitWhilePaused();
-    if (VControl::IsAbort()) return true;
+    if (Aborted()) return true;
     // A resume may have started the held block again: let it finish.
     WaitForBlock();
     std::lock_guard<std::mutex> lock(g_playerMutex);
-    if (VControl::IsAbort()) return true;
+    if (Aborted()) return true;
     // A pause that came after the wait above found no block to stop: it
-    // holds this pass until the resume. (Stop and pause set their flag
+    // holds this pass until the resume. (Stop and pause mark the run
     // before they take the lock to stop the block.)
     if (control != nullptr && control->IsPaused()) continue;
     const VSpeechBuffer* speech = composer != nullptr ? composer->GetSpeechBuffer() : nullptr;

@@ -157,19 +157,20 @@ bool VM_SpeechOut_Mbr::Run() {
   VControl* control = composer != nullptr ? composer->GetControl() : nullptr;
   for (;;) {
     library_.WaitForEnd();
-    if (VControl::IsAbort()) return true;
+    if (Aborted()) return true;
     if (control != nullptr) control->WaitWhilePaused();
-    if (VControl::IsAbort()) return true;
+    if (Aborted()) return true;
     StartPlay(generator_ != nullptr ? generator_->GetPho().c_str() : "");
     std::string why;
     if (library_.CheckError(&why) == MBRP_ERR_DEVICE) ReportNoSoundOutput(why);
     // A stop or pause that came after the looks above may have reached the
     // player before this play started, and so stopped nothing: the composer
-    // sets its flag before it stops the player, so the flag is seen here.
+    // counts the stop or sets the pause before it stops the player, so it is
+    // seen here.
     const bool paused = control != nullptr && control->IsPaused();
-    if (!VControl::IsAbort() && !paused) break;
+    if (!Aborted() && !paused) break;
     library_.Stop();
-    if (VControl::IsAbort()) return true;
+    if (Aborted()) return true;
     // Paused: the pass is held and played again once resumed.
   }
   if (synchronous_) library_.WaitForEnd();

@@ -4,7 +4,6 @@
 
 #include "engine/base/VLib.h"
 #include "engine/composer/VComposer.h"
-#include "engine/composer/VControl.h"
 #include "engine/data/VTextBuffer.h"
 
 namespace {
@@ -70,13 +69,13 @@ bool VM_TextFeeder::RunChopped() {
   // Every pass after the first continues the speech of the one before.
   bool continues = false;
   while (q < last) {
-    if (VControl::IsAbort()) return false;
+    if (Aborted()) return false;
     // The raw text of this pass and its conversion, brought up to date as
     // pieces are appended (each character is converted a bounded number of
     // times, however often a sentence end does not end the pass).
     VAlphConverter::Growing pass = GrowingConversion();
     for (;;) {
-      if (VControl::IsAbort()) {
+      if (Aborted()) {
         RunPass(pass.Text());  // the rest of the chain sees the abort at once
         return false;
       }

@@ -255,7 +255,14 @@ Tamrin::RequestLock Tamrin::BeginRequest(bool* stopped) {
   JoinWorker();
   // A pause belongs to the request that it paused, never to the next one.
   control_.SetPaused(false);
-  if (stopped != nullptr) *stopped = stopCalls_.load() != stopsBefore;
+  if (stopped != nullptr) {
+    // The run of this request begins here as far as stops go: a stop from
+    // now on aborts it, and one that came while it waited drops it. (Marked
+    // before the calls of Stop are counted, which Stop does before it
+    // aborts: a stop that the count misses comes after the mark.)
+    control_.BeginRun();
+    *stopped = stopCalls_.load() != stopsBefore;
+  }
   return lock;
 }
 
@@ -280,10 +287,7 @@ void Tamrin::JoinWorker() {
   worker_.join();
 }
 
-void Tamrin::BeginRun() {
-  control_.SetSpeaking(true);
-  VControl::SetAbort(false);
-}
+void Tamrin::BeginRun() { control_.SetSpeaking(true); }
 
 int Tamrin::RunChain(VModuleChain* chain) {
   if (chain != nullptr) chain->Run(nullptr);
@@ -430,7 +434,7 @@ int Tamrin::RunSynchronously(const std::string& text, ModuleId output,
     RunChain(character->GetChain());
   }
   // Speech that a stop cut, or never let begin, is not the text's speech.
-  if (stopped || VControl::IsAbort()) speech_.MarkIncomplete();
+  if (stopped || control_.IsAborted()) speech_.MarkIncomplete();
   return 0;
 }
 
@@ -492,7 +496,7 @@ int Tamrin::Stop() {
 
 int Tamrin::StopRun() {
   if (!IsInitialised()) return 0;
-  VControl::SetAbort(true);
+  VControl::Abort();
   control_.SetIdle(true);
   // Every output is stopped; the first failure is the answer.
   int result = 0;

@@ -148,8 +148,9 @@ class Tamrin : public VComposer {
   virtual int GetCharacterParameter(const char* fontKey, const char* parameterKey, char** value);
   // Does nothing; 0.
   virtual int SetParameter(std::string key, std::string value);
-  // Sets the abort flag, stops the outputs and marks the run stopped. 0, or
-  // the first negative code of an output.
+  // Aborts the runs under way on every composer (VControl::Abort), stops
+  // the outputs and marks the run stopped. 0, or the first negative code of
+  // an output.
   virtual int Stop();
   // The pitch, speed and volume references; see the result codes.
   virtual int SetPitch(float pitch);
@@ -229,15 +230,16 @@ class Tamrin : public VComposer {
   using RequestLock = std::unique_lock<SpeakLock>;
 
   // Takes the speak lock for a request, ends a paused run and waits for the
-  // previous worker. stopped, when given, tells whether Stop was called
-  // while the request waited: such a request is dropped with the run that
-  // it waited for.
+  // previous worker. stopped, when given, is for a request that runs the
+  // chain: it tells whether Stop was called while the request waited (such a
+  // request is dropped with the run that it waited for), and the run begins
+  // for the stops from then on.
   RequestLock BeginRequest(bool* stopped = nullptr);
   // Waits for the worker to end (ending it as Stop does should it be paused
   // meanwhile) and joins it.
   void JoinWorker();
   bool WorkerRunning();
-  // Marks the composer speaking and clears the abort flag, before a run.
+  // Marks the composer speaking, before a run.
   void BeginRun();
   // Runs the current font's chain on text on this thread, with VM_FeederPre
   // as the feeder and only `output` of the output modules switched on;

@@ -4,10 +4,13 @@
 #include <thread>
 
 namespace {
-std::atomic<bool> g_abort{false};
-}
+// Stops so far in the process: it only ever grows, so that a stop cannot be
+// undone by anyone. A stop publishes what its caller did before it (release)
+// to the runs that see it (acquire).
+std::atomic<std::uint64_t> g_stops{0};
+}  // namespace
 
-VControl::VControl() { SetAbort(false); }
+VControl::VControl() { BeginRun(); }
 
 void VControl::SetPlaying(bool v) {
   paused_.store(false, std::memory_order_relaxed);
@@ -44,6 +47,12 @@ void VControl::WaitWhilePaused() const {
   while (IsPaused()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
-void VControl::SetAbort(bool v) { g_abort.store(v, std::memory_order_relaxed); }
+void VControl::Abort() { g_stops.fetch_add(1, std::memory_order_acq_rel); }
 
-bool VControl::IsAbort() { return g_abort.load(std::memory_order_relaxed); }
+void VControl::BeginRun() {
+  runStops_.store(g_stops.load(std::memory_order_acquire), std::memory_order_relaxed);
+}
+
+bool VControl::IsAborted() const {
+  return g_stops.load(std::memory_order_acquire) != runStops_.load(std::memory_order_relaxed);
+}

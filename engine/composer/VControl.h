@@ -1,7 +1,8 @@
-// Run-state flags of one composer and the process-wide abort flag.
+// Run-state flags of one composer and the process-wide stops that end runs.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 class VControl {
  public:
@@ -28,9 +29,16 @@ class VControl {
   // Returns when the paused flag is clear (at once when it is already).
   void WaitWhilePaused() const;
 
-  // The abort flag, one for the whole process.
-  static void SetAbort(bool v);
-  static bool IsAbort();
+  // A stop: ends the runs of every composer of the process (they share the
+  // sound output). Nothing takes a stop back: a run that was under way when
+  // it came stays aborted, whatever other composers do meanwhile.
+  static void Abort();
+  // Marks where this composer's next run begins as far as stops go: a stop
+  // from now on aborts it, an earlier one does not. The composer calls it
+  // while no run of its own is under way (a new control is marked so, too).
+  void BeginRun();
+  // Whether a stop came since the run began.
+  bool IsAborted() const;
 
  private:
   std::atomic<bool> playing_{false};
@@ -38,4 +46,6 @@ class VControl {
   std::atomic<bool> stopped_{true};
   std::atomic<bool> speaking_{false};
   std::atomic<bool> idle_{true};
+  // The count of stops in the process when the run began.
+  std::atomic<std::uint64_t> runStops_{0};
 };

@@ -4,11 +4,18 @@
 
 #include "engine/base/VLib.h"
 #include "engine/composer/VCharacter.h"
+#include "engine/composer/VControl.h"
 #include "engine/data/VDuration.h"
 #include "engine/data/VIntonation.h"
 #include "engine/data/VLayer.h"
 #include "engine/data/VMLDS.h"
 #include "engine/shared/TMShared.h"
+
+bool VModule::Aborted() const {
+  VComposer* composer = PeekComposer();
+  const VControl* control = composer != nullptr ? composer->GetControl() : nullptr;
+  return control != nullptr && control->IsAborted();
+}
 
 std::string VModule::FontParameter(const std::string& key) const {
   VComposer* composer = PeekComposer();

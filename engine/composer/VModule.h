@@ -33,6 +33,8 @@ class VModule : public VComponent {
   bool RunModule() { return Run(); }
 
  protected:
+  // Whether a stop aborted the composer's run (false without a composer).
+  bool Aborted() const;
   // The value of key in the composer's current voice font (with the font's
   // fallback to "default.vof"); "" without a composer or a font.
   std::string FontParameter(const std::string& key) const;

@@ -52,10 +52,11 @@ void VModuleChain::Run(VModule* after) {
   VComposer* composer = GetComposer();
   if (composer == nullptr) return;  // nothing to run on
   composer->Reset();
+  const VControl* control = composer->GetControl();
   bool started = after == nullptr;
   bool failed = false;
   for (const auto& entry : entries_) {
-    if (VControl::IsAbort() || failed) return;
+    if ((control != nullptr && control->IsAborted()) || failed) return;
     if (!started) {
       started = entry->module == after;
       continue;

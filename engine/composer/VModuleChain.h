@@ -27,8 +27,8 @@ class VModuleChain : public VComponent {
   // Sets up every module in order; 0, or -1110 at the first failure.
   int SetUpAll();
   // Resets the per-run data and runs the enabled modules in order (only
-  // those behind `after` when it is given), until one answers false or the
-  // abort flag is set.
+  // those behind `after` when it is given), until one answers false or a
+  // stop aborts the composer's run.
   void Run(VModule* after);
 
   int Size() const { return static_cast<int>(entries_.size()); }

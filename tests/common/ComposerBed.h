@@ -184,7 +184,6 @@ class ComposerBed : public testing::Test {
  protected:
   ComposerBed() {
     Log::EnableErrors();
-    VControl::SetAbort(false);
     AddBedPhones(shared_.GetPhonePool());
     inst_.write("fonts/bed.vof", kBedFont);
     bed_ = MakeComposer();

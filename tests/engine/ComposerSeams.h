@@ -52,12 +52,13 @@ class Events {
   std::vector<std::string> events_;
 };
 
-// Where a module waits until the test opens it, the run aborts, or 5 s pass.
+// Where a module waits until the test opens it, the run of control (when
+// given) aborts, or 5 s pass.
 struct Gate {
-  std::string Pass() {  // "passed", "aborted" or "gave up"
+  std::string Pass(const VControl* control) {  // "passed", "aborted" or "gave up"
     for (int ms = 0; ms < 5000; ++ms, std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
       if (open) return "passed";
-      if (VControl::IsAbort()) return "aborted";
+      if (control != nullptr && control->IsAborted()) return "aborted";
     }
     return "gave up";
   }
@@ -100,13 +101,16 @@ class HookModule : public VModule {
   std::string lastText_;
 };
 
-// Events name + ":entered", then name + ":" + how it left the gate (or one never opened).
-inline std::function<bool()> RunThrough(const std::string& name, Events* events,
+// Events name + ":entered", then name + ":" + how module's run left the gate
+// (or one never opened).
+inline std::function<bool()> RunThrough(HookModule* module, const std::string& name, Events* events,
                                         Gate* gate = nullptr) {
-  return [name, events, gate] {
+  return [module, name, events, gate] {
+    // Asked before the event: a test may delete the composer once it sees it.
+    const VControl* control = module->PeekComposer()->GetControl();
     events->Add(name + ":entered");
     Gate never;
-    events->Add(name + ":" + (gate != nullptr ? gate : &never)->Pass());
+    events->Add(name + ":" + (gate != nullptr ? gate : &never)->Pass(control));
     return true;
   };
 }
@@ -118,7 +122,7 @@ inline std::function<bool()> OutputRun(HookModule* module, Events* events) {
     VControl* control = module->PeekComposer()->GetControl();
     if (control->IsPaused()) events->Add("Out:waiting");
     control->WaitWhilePaused();
-    events->Add(VControl::IsAbort() ? "Out:aborted" : "Out:played");
+    events->Add(control->IsAborted() ? "Out:aborted" : "Out:played");
     events->Add("left:" + module->PeekComposer()->GetText()->Str());
     return true;
   };
@@ -138,8 +142,8 @@ class TestTamrin : public Tamrin {
   }
   bool StartThread(std::thread& thread, std::function<void()> body) override {
     Gate* gate = threadStart;
-    return !failThreads && Tamrin::StartThread(thread, [gate, body] {
-      if (gate != nullptr) gate->Pass();
+    return !failThreads && Tamrin::StartThread(thread, [this, gate, body] {
+      if (gate != nullptr) gate->Pass(GetControl());
       body();
     });
   }

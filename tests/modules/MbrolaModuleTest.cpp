@@ -302,12 +302,12 @@ TEST_F(PlayerOutputTest, EachPlayKeepsItsTextUntilItEndedAndASaveWritesOnlyAName
   const std::string first = g_played;
   Generate("mEra");  // the next pass rebuilds the generator's text
   ASSERT_TRUE(out_.Run());
-  VControl::SetAbort(true);
+  VControl::Abort();
   EXPECT_TRUE(out_.Run());   // waits and plays nothing
   EXPECT_TRUE(save_.Run());  // a save ignores the abort: it waits and sets the database again
   save_.SetFileName("out.wav");
   EXPECT_TRUE(save_.Run());
-  VControl::SetAbort(false);
+  bed_->composer.control.BeginRun();
   EXPECT_EQ(out_.Play(nullptr), 0);  // resume only marks the play
   EXPECT_EQ(out_.SetVolume(0.5f), 0);
   EXPECT_TRUE(out_.ReleaseResources());

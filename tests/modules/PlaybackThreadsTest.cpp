@@ -65,10 +65,10 @@ class PlaybackThreadsTest : public testing_support::ComposerBed {
 };
 
 TEST_F(PlaybackThreadsTest, AnAbortedRunPlaysNothingAndASecondRunWaitsForTheFirstBlock) {
-  VControl::SetAbort(true);
+  VControl::Abort();
   Pass(0);
   EXPECT_TRUE(playback_.Run());
-  VControl::SetAbort(false);
+  bed_->composer.control.BeginRun();
   EXPECT_EQ(playback_.PlayBlock(), VM_Playback::kNothingHeld);
   ASSERT_TRUE(devices_.Blocks().empty());
   ASSERT_TRUE(playback_.Run());
@@ -125,7 +125,7 @@ TEST_F(PlaybackThreadsTest, PauseAndResumeReplayTheHeldBlockFromItsFirstSample) 
 TEST_F(PlaybackThreadsTest, AStopOrPauseAfterTheRunsLastWaitEndsOrHoldsItsPass) {
   for (const bool pause : {false, true}) {
     SCOPED_TRACE(pause ? "pause" : "stop");
-    VControl::SetAbort(false);
+    bed_->composer.control.BeginRun();
     Use("no", "no");
     const std::size_t before = devices_.Blocks().size();
     Pass(0);
@@ -148,7 +148,7 @@ TEST_F(PlaybackThreadsTest, AStopOrPauseAfterTheRunsLastWaitEndsOrHoldsItsPass) 
     if (pause) {
       bed_->composer.control.SetPaused(true);
     } else {
-      VControl::SetAbort(true);
+      VControl::Abort();
     }
     playback_.Stop();
     if (!pause) {
@@ -205,10 +205,10 @@ TEST_F(PlaybackThreadsTest, AStopDuringAPauseEndsTheRunOfEachOutputUnplayed) {
     bed_->composer.control.SetPaused(true);
     std::thread run([output] { output->Run(); });
     std::this_thread::sleep_for(milliseconds(30));
-    VControl::SetAbort(true);
+    VControl::Abort();
     bed_->composer.control.SetPaused(false);
     run.join();
-    VControl::SetAbort(false);
+    bed_->composer.control.BeginRun();
   }
   EXPECT_TRUE(devices_.Blocks().empty());
   EXPECT_EQ(g_libraryPlays, 0);

@@ -96,13 +96,13 @@ TEST_F(PlayerRequestThreadsTest, AStopOrPauseAsThePlayStartsEndsItOrHoldsThePass
   VControl& control = bed_->composer.control;
   for (const bool pause : {false, true}) {
     SCOPED_TRACE(pause ? "pause" : "stop");
-    VControl::SetAbort(false);
+    control.BeginRun();
     const std::size_t opened = devices_.OpenedIds().size();
     g_beforePlay = [&] {
       if (pause) {
         control.SetPaused(true);
       } else {
-        VControl::SetAbort(true);
+        VControl::Abort();
       }
       out_.Stop();
     };

@@ -56,7 +56,7 @@ class TextModulesTest : public testing::Test {
   // Runs one module on text, the run flags cleared; the working text after.
   std::string RunModule(Tamrin::ModuleId id, const std::string& text) {
     seen_.clear();
-    VControl::SetAbort(false);
+    composer_.GetControl()->BeginRun();
     composer_.GetText()->SetText(text);
     composer_.GetModule(id)->Run();
     return composer_.GetText()->Str();
@@ -261,7 +261,7 @@ TEST_F(TextModulesTest, FeedersConvertEachPassOnceWithEmptyLayersAndRunTheRestOf
   // A stop request between passes ends the feeding.
   ASSERT_EQ(composer_.SetCharacter("feed1.vof"), 0);
   onProbe = [](const std::string&) {
-    VControl::SetAbort(true);
+    VControl::Abort();
     return true;
   };
   RunModule(Tamrin::kTextFeeder, "Ab cd. Ef gh .");

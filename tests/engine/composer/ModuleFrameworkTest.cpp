@@ -34,7 +34,7 @@ class FrameworkTest : public testing::Test {
       };
       modules_.back()->onRun = [this, name] {
         journal_.push_back("run " + name);
-        if (name == abortAt_) VControl::SetAbort(true);
+        if (name == abortAt_) VControl::Abort();
         return name != failRun_;
       };
       composer_.directory.AddModule(modules_.back());
@@ -83,8 +83,8 @@ TEST_F(FrameworkTest, AChainRunsItsEnabledModulesInOrderAndStopsAtAFailureOrAnAb
   failRun_.clear();
   abortAt_ = "VM_B";
   EXPECT_EQ(Run(chain), (Names{"run VM_B"}));
-  EXPECT_EQ(Run(chain), Names{});  // entered with the flag set
-  VControl::SetAbort(false);
+  EXPECT_EQ(Run(chain), Names{});  // entered after the stop
+  composer_.control.BeginRun();
   journal_.clear();
   EXPECT_EQ(chain.SetUpAll(), 0);  // disabled modules too
   EXPECT_EQ(journal_, (Names{"setup VM_B", "setup VM_C", "setup VM_A"}));

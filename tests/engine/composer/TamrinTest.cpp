@@ -117,7 +117,7 @@ TEST_F(TamrinTest, RequestsAfterFinalizeTouchNothing) {
   EXPECT_EQ(composer_.GetCharacterParameter("default.vof", "Playback.Method", &block),
             Tamrin::kFontNotFound);
   EXPECT_EQ(composer_.Stop() + composer_.Pause() + composer_.Resume(), 0);
-  EXPECT_FALSE(VControl::IsAbort());  // the stop did nothing
+  EXPECT_FALSE(composer_.GetControl()->IsAborted());  // the stop did nothing
   EXPECT_STREQ(block, "old");
   EXPECT_EQ(size + count, 2);
   EXPECT_EQ(list, "untouched");
@@ -215,9 +215,8 @@ TEST_F(TamrinTest, StopPauseAndResumePassTheOutputsCodesAndStopAlwaysStops) {
   EXPECT_TRUE(control->IsPaused());  // a failed resume keeps the pause
   out->stopCode = -7;
   EXPECT_EQ(composer_.Stop(), -7);
-  EXPECT_TRUE(VControl::IsAbort() && control->IsStopped() && control->IsIdle());
+  EXPECT_TRUE(control->IsAborted() && control->IsStopped() && control->IsIdle());
   EXPECT_FALSE(control->IsPaused());
-  VControl::SetAbort(false);
 }
 
 TEST_F(TamrinTest, APauseDoesNotOutliveItsRequestAndAThreadThatCannotStartAnswers2020) {

@@ -39,11 +39,11 @@ TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNever
   ASSERT_EQ(InitWith("Test_Loop;Test_After"), 0);
   Events events;
   HookModule* loop = Register("Test_Loop");
-  loop->onRun = [loop, run = RunThrough("loop", &events)] {
+  loop->onRun = [loop, run = RunThrough(loop, "loop", &events)] {
     return loop->LastText() == "x ." ? run() : true;
   };
   HookModule* after = Register("Test_After");
-  auto other = std::make_unique<TestTamrin>();  // the abort flag is one for the process
+  auto other = std::make_unique<TestTamrin>();  // its stop ends the runs of every engine
   other->SetShared(&shared_);
   ASSERT_EQ(other->Init("", 2, 0), 0);
   for (int round = 0; round < 100; ++round) {
@@ -64,7 +64,7 @@ TEST_F(TamrinThreadsTest, AStopEndsTheRunsOfEveryEngineAtTheNextModuleAndIsNever
   EXPECT_EQ(composer_.Finalize(), 0);
   EXPECT_EQ(events.Count("loop:entered"), events.Count("loop:aborted"));
   auto* module = new HookModule("Test_Probe");
-  module->onRun = RunThrough("doomed", &events);
+  module->onRun = RunThrough(module, "doomed", &events);
   module->onDestroy = [&events] { events.Add("destroyed"); };
   ASSERT_TRUE(other->RegisterModule(module));
   ASSERT_EQ(other->Speak("x", false), 0);
@@ -79,9 +79,9 @@ TEST_F(TamrinThreadsTest, PauseResumeAndStopFromAnotherThread) {
   Gate gate;
   const std::vector<HookModule*> modules = {new HookModule("Test_Gate"), new HookModule("Test_Out"),
                                             new HookModule("Test_Loop")};
-  modules[0]->onRun = RunThrough("gate", &events, &gate);
+  modules[0]->onRun = RunThrough(modules[0], "gate", &events, &gate);
   modules[1]->onRun = OutputRun(modules[1], &events);
-  modules[2]->onRun = RunThrough("loop", &events);
+  modules[2]->onRun = RunThrough(modules[2], "loop", &events);
   Tamrin* handle = NewEngine(modules);
   ASSERT_EQ(tmengine__TextToSpeech(handle, "x", 0), 0);
   ASSERT_TRUE(events.WaitFor("gate:entered"));
@@ -110,7 +110,7 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   Gate* gate = &first;
   Register("Test_Gate")->onRun = [&] {
     events.Add("text:" + composer_.GetText()->Str());
-    events.Add("gate:" + gate->Pass());
+    events.Add("gate:" + gate->Pass(composer_.GetControl()));
     return true;
   };
   HookModule* out = Register("Test_Out");
@@ -154,6 +154,92 @@ TEST_F(TamrinThreadsTest, ANewRequestWaitsForTheRunBeforeItAndEndsItWhenPaused) 
   EXPECT_EQ(b->runs, 0);
   composer_.threadStart = nullptr;
   EXPECT_TRUE(Selected("b.vof"));
+}
+
+// Whatever follows a stop at once, the run that it was meant for stays
+// aborted: another engine's request (which itself runs whole), a new engine,
+// or a request that waited on the stopped engine and was dropped.
+TEST_F(TamrinThreadsTest, NoRequestNewEngineOrDroppedRequestAfterAStopTakesItBack) {
+  Events events;
+  // The stopped run: its first module holds it until the test has done what
+  // follows the stop, then tells whether the run was aborted.
+  std::atomic<bool> look{false};
+  auto* hold = new HookModule("Test_Hold");
+  hold->onRun = [&events, &look, hold] {
+    events.Add("hold:entered");
+    testing_support::WaitUntil([&look] { return look.load(); });
+    events.Add(hold->PeekComposer()->GetControl()->IsAborted() ? "hold:aborted" : "hold:whole");
+    return true;
+  };
+  auto* holdAfter = new HookModule("Test_After");
+  Tamrin* a = NewEngine({hold, holdAfter});
+  // Another engine, whose runs tell whether they began aborted.
+  auto* whole = new HookModule("Test_Whole");
+  whole->onRun = [&events, whole] {
+    events.Add(whole->PeekComposer()->GetControl()->IsAborted() ? "b:aborted" : "b:whole");
+    return true;
+  };
+  auto* wholeAfter = new HookModule("Test_After");
+  Tamrin* b = NewEngine({whole, wholeAfter});
+  // An engine whose run of "x" lasts until it is aborted, with a request
+  // waiting behind it.
+  auto* loop = new HookModule("Test_Loop");
+  loop->onRun = [loop, run = RunThrough(loop, "loop", &events)] {
+    return loop->LastText() == "x ." ? run() : true;
+  };
+  auto* loopAfter = new HookModule("Test_After");
+  Tamrin* d = NewEngine({loop, loopAfter});
+  constexpr int kRounds = 200;
+
+  const auto anotherEnginesRequest = [&] { EXPECT_EQ(tmengine__TextToSpeech(b, "y", 1), 0); };
+  const auto aNewEngine = [] {
+    Tamrin* c = nullptr;
+    EXPECT_EQ(tmengine__New(&c), 0);
+    EXPECT_EQ(tmengine__Delete(&c), 0);
+  };
+  // Its stop ends the held run, too: one stop ends the runs of every engine.
+  const auto aDroppedRequest = [&] {
+    EXPECT_EQ(tmengine__TextToSpeech(d, "x", 0), 0);
+    EXPECT_TRUE(events.WaitFor("loop:entered", events.Count("loop:aborted") + 1));
+    std::thread waiting([d] { EXPECT_EQ(tmengine__TextToSpeech(d, "next", 1), 0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // lets it begin to wait
+    EXPECT_EQ(tmengine__Stop(d), 0);
+    waiting.join();
+  };
+  const struct {
+    const char* follower;
+    Tamrin* stopped;  // stopped before the follower comes (null: the follower stops)
+    std::function<void()> follow;
+  } rows[] = {{"another engine's request", a, anotherEnginesRequest},
+              {"a new engine", a, aNewEngine},
+              {"a dropped request", nullptr, aDroppedRequest}};
+  for (const auto& row : rows) {
+    const int wentOn = events.Count("hold:whole");
+    for (int round = 0; round < kRounds && events.Count("hold:whole") == wentOn; ++round) {
+      SCOPED_TRACE(std::string(row.follower) + ", round " + std::to_string(round));
+      look = false;
+      const int entered = events.Count("hold:entered");
+      ASSERT_EQ(tmengine__TextToSpeech(a, "x", 0), 0);
+      ASSERT_TRUE(events.WaitFor("hold:entered", entered + 1));
+      if (row.stopped != nullptr) {
+        ASSERT_EQ(tmengine__Stop(row.stopped), 0);
+      }
+      row.follow();
+      look = true;
+      ASSERT_TRUE(testing_support::WaitUntil([&events] {
+        return events.Count("hold:entered") ==
+               events.Count("hold:aborted") + events.Count("hold:whole");
+      }));
+      EXPECT_EQ(events.Count("hold:whole"), wentOn) << "the stopped run went on";
+    }
+  }
+  EXPECT_EQ(holdAfter->runs, 0);
+  EXPECT_EQ(events.Count("b:whole"), kRounds);
+  EXPECT_EQ(wholeAfter->runs, kRounds);
+  // Most requests that waited were dropped; those that came after the stop ran.
+  EXPECT_LT(loopAfter->runs, kRounds);
+  EXPECT_EQ(events.Count("loop:gave up"), 0);
+  for (Tamrin* engine : {a, b, d}) EXPECT_EQ(tmengine__Delete(&engine), 0);
 }
 
 // Every request answers its usual code, the last-error text is never torn.
