@@ -110,9 +110,12 @@ TEST_F(TmEngineTest, NullArgumentsAndFailuresGiveTheirCodeAndText) {
       {[&] { return tmengine__GetVoiceFontParameter(h, "none.vof", "k", &block); },
        TMENGINE_FONT_NOT_FOUND, "Error writting to file."},
       {[&] { return tmengine_TextToFile(h, "x", missing.c_str()); }, TMENGINE_FILE_NOT_CREATED,
-       "Error creating " + missing + " output file."},
+       "Error creating " + missing + " output file. No such file or directory."},
       {[&] { return tmengine_TextToFile(h, "x", "/dev/full"); }, TMENGINE_SHORT_WRITE,
        "Error writting full data in /dev/full output file."},
+      // The request to a file switched the player output off.
+      {[&] { return tmengine__SetVolumeReference(h, 1.0); }, TMENGINE_NO_PLAYER_OUTPUT,
+       "VolumeReference error: the selected voice font cannot change the volume."},
       {[&] { return tmengine__SelectVoiceFont(h, "Κανένα.vof"); }, TMENGINE_FONT_NOT_FOUND,
        "Error setting the VoiceFont [Κανένα.vof]."},
       {[&] { return tmengine__TextToSpeech(h, "x", 1); }, TMENGINE_NO_FONT_SELECTED,
@@ -158,50 +161,130 @@ TEST_F(TmEngineTest, TextCrossesAsUtf8AndTheFileHoldsTheWaveImage) {
   EXPECT_EQ(handle_, nullptr);
 }
 
+// What work answers when run in a child process after prepare (which may
+// lower the child's limits or change its user).
+std::string InChild(const std::function<void()>& prepare,
+                    const std::function<std::string()>& work) {
+  int channel[2];
+  if (::pipe(channel) != 0) return "(no pipe)";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    prepare();
+    const std::string answer = work();
+    const bool sent =
+        ::write(channel[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(channel[1]);
+  std::string answer;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, n);
+  ::close(channel[0]);
+  ::waitpid(child, nullptr, 0);
+  return answer;
+}
+
 // The result of the request in a child process whose files may grow to
 // limit bytes at most (a full disk seen from the writer).
 int WithFileSizeLimit(rlim_t limit, const std::function<int()>& request) {
-  int channel[2];
-  if (::pipe(channel) != 0) return 1;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const rlimit rl{limit, limit};
-    ::setrlimit(RLIMIT_FSIZE, &rl);
-    std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
-    const int r = request();
-    ::_exit(::write(channel[1], &r, sizeof r) == sizeof r ? 0 : 1);
-  }
-  ::close(channel[1]);
-  int r = 1;
-  if (::read(channel[0], &r, sizeof r) != sizeof r) r = 1;
-  ::close(channel[0]);
-  ::waitpid(child, nullptr, 0);
-  return r;
+  const std::string answer = InChild(
+      [limit] {
+        const rlimit rl{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
+      },
+      [&] { return std::to_string(request()); });
+  return answer.empty() ? 1 : std::stoi(answer);
 }
 
-TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
+// The user and group of nobody, whom a test run as the superuser becomes in a child to
+// meet the files and folders of other users.
+constexpr uid_t kNobody = 65534;
+// Another user, who owns files that neither the test nor nobody owns.
+constexpr uid_t kOtherUser = 4321;
+
+// What work answers when run by nobody (in a child process).
+std::string AsNobody(const std::function<std::string()>& work) {
+  return InChild(
+      [] {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(1);
+      },
+      work);
+}
+
+// A folder in the shared temporary folder, which every user may reach,
+// with the permissions mode (the sticky bit included).
+class SharedFolder {
+ public:
+  explicit SharedFolder(mode_t mode) {
+    std::string pattern = "/tmp/tmshared-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    ::chmod(path_.c_str(), mode);
+  }
+  ~SharedFolder() { std::filesystem::remove_all(path_); }
+  SharedFolder(const SharedFolder&) = delete;
+  SharedFolder& operator=(const SharedFolder&) = delete;
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The names in dir, sorted.
+std::vector<std::string> Listing(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The engine with a probe that makes a thousand samples of each text, and
+// the WAVE image of one such text.
+class TmEngineFileTest : public TmEngineTest {
+ protected:
+  TmEngineFileTest() {
+    EXPECT_EQ(tmengine__New(&handle_), 0);
+    probe_ = new HookModule("Test_Probe");
+    probe_->onRun = [this] {
+      const std::vector<int16_t> samples(1000, 1234);
+      probe_->PeekComposer()->GetSpeechBuffer()->Append(samples.data(), samples.size());
+      return onRun_ ? onRun_() : true;
+    };
+    EXPECT_TRUE(handle_->RegisterModule(probe_));
+    char* block = nullptr;
+    long size = 0;
+    EXPECT_EQ(tmengine__TextToBuffer(handle_, "x", 1, &block, &size), 0);
+    image_.assign(block, static_cast<size_t>(size));
+    tmengine__FreeBuffer(&block);
+    std::filesystem::create_directory(dir_);
+  }
+
+  // A request for target: its code, the runs of the synthesis it made and
+  // the last error, one per line.
+  std::string Request(const std::string& target) {
+    const int runs = probe_->runs;
+    const int r = tmengine_TextToFile(handle_, "x", target.c_str());
+    return std::to_string(r) + "\n" + std::to_string(probe_->runs - runs) + "\n" + LastError();
+  }
+
+  HookModule* probe_ = nullptr;
+  std::function<bool()> onRun_;  // what the probe does after its samples
+  std::string image_;
+  const std::string dir_ = install_.workDir() + "/out";
+  const std::string earlier_ = "the earlier file";
+};
+
+TEST_F(TmEngineFileTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
   namespace fs = std::filesystem;
-  ASSERT_EQ(tmengine__New(&handle_), 0);
-  auto* probe = new HookModule("Test_Probe");
-  probe->onRun = [probe] {
-    const std::vector<int16_t> samples(1000, 1234);
-    probe->PeekComposer()->GetSpeechBuffer()->Append(samples.data(), samples.size());
-    return true;
-  };
-  ASSERT_TRUE(handle_->RegisterModule(probe));
-  char* block = nullptr;
-  long size = 0;
-  ASSERT_EQ(tmengine__TextToBuffer(handle_, "x", 1, &block, &size), 0);
-  const std::string image(block, static_cast<size_t>(size));
-  tmengine__FreeBuffer(&block);
-  const std::string dir = install_.workDir() + "/out";
-  fs::create_directory(dir);
-  const std::string kept = dir + "/kept.wav", earlier = "the earlier file";
+  const std::string kept = dir_ + "/kept.wav";
   // A new file whose name is nearly as long as a name may be.
-  const std::string freshName = std::string(240, 'n') + ".wav", fresh = dir + "/" + freshName;
-  const std::string fifo = dir + "/pipe", heard = install_.workDir() + "/heard.wav";
+  const std::string freshName = std::string(240, 'n') + ".wav", fresh = dir_ + "/" + freshName;
+  const std::string fifo = dir_ + "/pipe", heard = install_.workDir() + "/heard.wav";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  fs::create_symlink("kept.wav", dir + "/link.wav");
+  fs::create_symlink("kept.wav", dir_ + "/link.wav");
   enum Kind { kPlain, kReadOnly, kFileSizeLimit, kWaveLimit, kPipe };
   const struct {
     const char* name;
@@ -211,30 +294,38 @@ TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
     std::string holds;  // what the file then holds (for a pipe: what its reader got)
     int runs;           // synthesis runs
     std::string report;
+    std::string reason = "";  // the system's reason after a refusal
   } rows[] = {
-      {"a new file with a long name", fresh, kPlain, 0, image, 1, ""},
-      {"an earlier file, replaced keeping its permissions", kept, kPlain, 0, image, 1, ""},
-      {"a link, whose file is replaced", dir + "/link.wav", kPlain, 0, image, 1, ""},
-      {"a file that may not be written, kept", kept, kReadOnly, TMENGINE_FILE_NOT_CREATED, earlier,
+      {"a new file with a long name", fresh, kPlain, 0, image_, 1, ""},
+      {"an earlier file, replaced keeping its permissions", kept, kPlain, 0, image_, 1, ""},
+      {"a link, whose file is replaced", dir_ + "/link.wav", kPlain, 0, image_, 1, ""},
+      {"a file that may not be written, kept", kept, kReadOnly, TMENGINE_FILE_NOT_CREATED, earlier_,
        0, ""},
-      {"a missing folder, refused before synthesis", dir + "/none/x.wav", kPlain,
-       TMENGINE_FILE_NOT_CREATED, "", 0, ""},
-      {"a file-size limit (a full disk)", kept, kFileSizeLimit, TMENGINE_SHORT_WRITE, earlier, 0,
+      {"a missing folder, refused before synthesis", dir_ + "/none/x.wav", kPlain,
+       TMENGINE_FILE_NOT_CREATED, "", 0, "", "No such file or directory."},
+      {"an empty name, refused before synthesis", "", kPlain, TMENGINE_FILE_NOT_CREATED, "", 0, "",
+       "No such file or directory."},
+      {"a name longer than the folder takes, refused before synthesis",
+       dir_ + "/" + std::string(252, 'l') + ".wav", kPlain, TMENGINE_FILE_NOT_CREATED, "", 0, "",
+       "File name too long."},
+      {"a folder, refused before synthesis", install_.workDir(), kPlain, TMENGINE_FILE_NOT_CREATED,
+       "", 0, "", "Is a directory."},
+      {"a file-size limit (a full disk)", kept, kFileSizeLimit, TMENGINE_SHORT_WRITE, earlier_, 0,
        ""},
       {"a full device, written directly", "/dev/full", kPlain, TMENGINE_SHORT_WRITE, "", 1, ""},
-      {"a pipe, written directly", fifo, kPipe, 0, image, 1, ""},
-      {"the WAVE size limit", kept, kWaveLimit, TMENGINE_SHORT_WRITE, earlier, 1,
+      {"a pipe, written directly", fifo, kPipe, 0, image_, 1, ""},
+      {"the WAVE size limit", kept, kWaveLimit, TMENGINE_SHORT_WRITE, earlier_, 1,
        "The speech passes the WAVE size limit of 999 samples (4 GiB): the rest is cut"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fs::remove(kept);
-    testing_support::WriteFile(kept, earlier);
+    testing_support::WriteFile(kept, earlier_);
     if (row.kind == kReadOnly && ::geteuid() == 0) continue;  // the superuser writes anything
     ::chmod(kept.c_str(), row.kind == kReadOnly ? 0440 : 0640);
     fs::remove(fresh);
     boxes_.clear();
-    const int runs = probe->runs;
+    const int runs = probe_->runs;
     handle_->GetSpeechBuffer()->SetMaxSamples(row.kind == kWaveLimit ? 999
                                                                      : VSpeechBuffer::kMaxCapacity);
     std::FILE* reader = nullptr;
@@ -243,32 +334,29 @@ TEST_F(TmEngineTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
     const int r = row.kind == kFileSizeLimit ? WithFileSizeLimit(1024, request) : request();
     EXPECT_EQ(r, row.code);
     if (row.kind != kFileSizeLimit) {
-      EXPECT_EQ(probe->runs - runs, row.runs);
+      EXPECT_EQ(probe_->runs - runs, row.runs);
       EXPECT_EQ(LastError(), row.code == 0 ? ""
                              : row.code == TMENGINE_SHORT_WRITE
                                  ? "Error writting full data in " + row.target + " output file."
-                                 : "Error creating " + row.target + " output file.");
+                                 : "Error creating " + row.target + " output file. " + row.reason);
     }
     if (reader != nullptr) ::pclose(reader);
     if (row.kind == kPipe) {
       EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
       EXPECT_EQ(testing_support::ReadFile(heard), row.holds);
-    } else if (row.target.rfind(dir, 0) == 0) {
+    } else if (row.target.rfind(dir_, 0) == 0) {
       EXPECT_EQ(testing_support::FileExists(row.target), !row.holds.empty());
       if (!row.holds.empty()) {
         EXPECT_EQ(testing_support::ReadFile(row.target), row.holds);
       }
     }
     EXPECT_EQ(fs::status(kept).permissions(), fs::perms(row.kind == kReadOnly ? 0440 : 0640));
-    EXPECT_TRUE(fs::is_symlink(dir + "/link.wav"));
+    EXPECT_TRUE(fs::is_symlink(dir_ + "/link.wav"));
     // Nothing is left behind but the files themselves.
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
     std::vector<std::string> expected{"kept.wav", "link.wav", "pipe"};
     if (row.target == fresh && row.code == 0) expected.push_back(freshName);
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(names, expected);
+    EXPECT_EQ(Listing(dir_), expected);
     EXPECT_EQ(boxes_.reports(),
               row.report.empty() ? std::vector<std::string>{}
                                  : std::vector<std::string>{"VSpeechBuffer::Append(__int16 sample)"
