@@ -227,12 +227,13 @@ bool ReplacingFile::OpenNew() {
 }
 
 bool ReplacingFile::OpenTemporary(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode);
+  // Readable as well: a copy reads it back.
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, kNewFileMode);
   if (fd < 0 && !NoUnnamedFiles(errno)) return Fail(errno);
   for (int attempt = 0; fd < 0 && attempt < kTemporaryAttempts; ++attempt) {
     // The file system has no unnamed files: a hidden name.
     const std::string name = TemporaryName(folder, target_);
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd < 0 && errno != EEXIST) return Fail(errno);
     if (fd < 0) continue;
     // A copy needs no name: dropped at once, it cannot be left behind.
@@ -299,18 +300,20 @@ bool ReplacingFile::CopyIntoTarget(int fd) {
   const int out = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
   if (out < 0) return Fail(errno);
   struct stat before;
-  bool ok = ::fstat(out, &before) == 0 || Fail(errno);
+  if (::fstat(out, &before) != 0) {
+    Fail(errno);
+    ::close(out);
+    return false;
+  }
   // The space for the whole file is taken before a byte of the earlier one
   // is overwritten: a full disk then leaves the earlier file as it was.
-  if (ok && written.st_size > 0) {
-    const int error = ::posix_fallocate(out, 0, written.st_size);
-    if (error != 0 && error != EOPNOTSUPP) {
-      ok = Fail(error);
-      // A reservation that failed halfway may have made the file longer.
-      if (written.st_size > before.st_size && ::ftruncate(out, before.st_size) != 0) ok = false;
-    }
-  }
+  const int reserved = written.st_size > 0 ? ::posix_fallocate(out, 0, written.st_size) : 0;
+  bool ok = reserved == 0 || reserved == EOPNOTSUPP || Fail(reserved);
   ok = ok && (CopyBytes(fd, out, written.st_size) || Fail(errno));
+  // A failure may have left the file longer than it was.
+  if (!ok && written.st_size > before.st_size) {
+    static_cast<void>(::ftruncate(out, before.st_size) == 0);
+  }
   ok = ok && (::ftruncate(out, written.st_size) == 0 || Fail(errno));
   ok = (::close(out) == 0 || Fail(errno)) && ok;
   return ok;

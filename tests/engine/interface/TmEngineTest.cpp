@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -204,15 +205,6 @@ constexpr uid_t kNobody = 65534;
 // Another user, who owns files that neither the test nor nobody owns.
 constexpr uid_t kOtherUser = 4321;
 
-// What work answers when run by nobody (in a child process).
-std::string AsNobody(const std::function<std::string()>& work) {
-  return InChild(
-      [] {
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(1);
-      },
-      work);
-}
-
 // A folder in the shared temporary folder, which every user may reach,
 // with the permissions mode (the sticky bit included).
 class SharedFolder {
@@ -231,6 +223,17 @@ class SharedFolder {
  private:
   std::string path_;
 };
+
+// What work answers when run by nobody (in a child process) in folder,
+// where the engine's error report goes.
+std::string AsNobody(const SharedFolder& folder, const std::function<std::string()>& work) {
+  return InChild(
+      [&] {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0 || ::chdir(folder.path().c_str()) != 0)
+          ::_exit(1);
+      },
+      work);
+}
 
 // The names in dir, sorted.
 std::vector<std::string> Listing(const std::string& dir) {
@@ -268,6 +271,23 @@ class TmEngineFileTest : public TmEngineTest {
     const int runs = probe_->runs;
     const int r = tmengine_TextToFile(handle_, "x", target.c_str());
     return std::to_string(r) + "\n" + std::to_string(probe_->runs - runs) + "\n" + LastError();
+  }
+
+  // The last error that a request for target answering code leaves, with
+  // the system's reason for a refusal.
+  static std::string ErrorText(int code, const std::string& target, const std::string& reason) {
+    if (code == TMENGINE_FILE_NOT_CREATED) {
+      return "Error creating " + target + " output file. " + reason;
+    }
+    if (code == TMENGINE_SHORT_WRITE)
+      return "Error writting full data in " + target + " output file.";
+    return "";
+  }
+  // What Request answers.
+  static std::string Answer(int code, int runs, const std::string& target,
+                            const std::string& reason = "") {
+    return std::to_string(code) + "\n" + std::to_string(runs) + "\n" +
+           ErrorText(code, target, reason);
   }
 
   HookModule* probe_ = nullptr;
@@ -335,10 +355,7 @@ TEST_F(TmEngineFileTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
     EXPECT_EQ(r, row.code);
     if (row.kind != kFileSizeLimit) {
       EXPECT_EQ(probe_->runs - runs, row.runs);
-      EXPECT_EQ(LastError(), row.code == 0 ? ""
-                             : row.code == TMENGINE_SHORT_WRITE
-                                 ? "Error writting full data in " + row.target + " output file."
-                                 : "Error creating " + row.target + " output file. " + row.reason);
+      EXPECT_EQ(LastError(), ErrorText(row.code, row.target, row.reason));
     }
     if (reader != nullptr) ::pclose(reader);
     if (row.kind == kPipe) {
@@ -362,6 +379,169 @@ TEST_F(TmEngineFileTest, TheOutputFileIsReplacedOnlyByACompleteWave) {
                                  : std::vector<std::string>{"VSpeechBuffer::Append(__int16 sample)"
                                                             "\n\t" +
                                                             row.report});
+  }
+}
+
+// Where a rename would lose the target's other names, owner or attributes,
+// or would replace a dangling link, the finished speech is copied into the
+// file the target names.
+TEST_F(TmEngineFileTest, AFileThatARenameWouldChangeGetsTheSpeechCopiedIntoIt) {
+  namespace fs = std::filesystem;
+  const std::string kept = dir_ + "/kept.wav", other = dir_ + "/other.wav";
+  const std::string dangling = dir_ + "/dangling.wav", made = dir_ + "/made.wav";
+  enum Kind { kHardLink, kOtherOwner, kAttribute, kDanglingLink };
+  const struct {
+    const char* name;
+    Kind kind;
+    bool waveLimit;  // the speech fails
+  } rows[] = {
+      {"a file with a second name: both names get the speech", kHardLink, false},
+      {"a file with a second name and a failed request: both keep the earlier file", kHardLink,
+       true},
+      {"another user's file keeps its owner", kOtherOwner, false},
+      {"a file keeps its extended attributes", kAttribute, false},
+      {"a dangling link gets the file it names, and stays a link", kDanglingLink, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const auto& name : Listing(dir_)) fs::remove(dir_ + "/" + name);
+    testing_support::WriteFile(kept, earlier_);
+    ::chmod(kept.c_str(), 0604);
+    std::vector<std::string> names{"kept.wav"};
+    std::string target = kept;
+    if (row.kind == kHardLink) {
+      fs::create_hard_link(kept, other);
+      names.push_back("other.wav");
+    } else if (row.kind == kOtherOwner) {
+      if (::geteuid() != 0) continue;  // only the superuser gives a file away
+      ASSERT_EQ(::chown(kept.c_str(), kOtherUser, kOtherUser), 0);
+    } else if (row.kind == kAttribute) {
+      if (::setxattr(kept.c_str(), "user.note", "kept", 4, 0) != 0) continue;  // not on this disk
+    } else {
+      fs::create_symlink("made.wav", dangling);
+      target = dangling;
+      names = {"dangling.wav", "kept.wav", "made.wav"};
+    }
+    struct stat before;
+    ASSERT_EQ(::stat(kept.c_str(), &before), 0);
+    handle_->GetSpeechBuffer()->SetMaxSamples(row.waveLimit ? 999 : VSpeechBuffer::kMaxCapacity);
+    const std::string holds = row.waveLimit ? earlier_ : image_;
+    EXPECT_EQ(Request(target), Answer(row.waveLimit ? TMENGINE_SHORT_WRITE : 0, 1, target));
+    EXPECT_EQ(Listing(dir_), names);
+    struct stat after;
+    ASSERT_EQ(::stat(kept.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    if (row.kind == kDanglingLink) {
+      EXPECT_TRUE(fs::is_symlink(dangling));
+      EXPECT_EQ(testing_support::ReadFile(made), holds);
+      continue;
+    }
+    EXPECT_EQ(testing_support::ReadFile(kept), holds);
+    if (row.kind == kHardLink) {
+      EXPECT_EQ(testing_support::ReadFile(other), holds);
+    }
+    if (row.kind == kAttribute) {
+      char value[8] = {};
+      EXPECT_EQ(::getxattr(kept.c_str(), "user.note", value, sizeof value), 4);
+      EXPECT_STREQ(value, "kept");
+    }
+  }
+}
+
+// Files and folders of other users, met by nobody.
+TEST_F(TmEngineFileTest, AnotherUsersFilesAreWrittenInPlaceOrRefusedWithTheReason) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only the superuser can become nobody";
+  const struct {
+    const char* name;
+    mode_t folderMode;
+    uid_t owner;      // of the earlier file (none: no earlier file)
+    mode_t fileMode;  // of the earlier file
+    bool waveLimit;   // the speech fails
+    int code;
+    int runs;
+    const char* reason;  // of a refusal
+  } rows[] = {
+      {"a shared file of another user in a sticky folder", 01777, kOtherUser, 0666, false, 0, 1,
+       ""},
+      {"a file of ours in a folder that may not be written", 0755, kNobody, 0644, false, 0, 1, ""},
+      {"a file of ours in a folder that may not be written, and a failed request", 0755, kNobody,
+       0644, true, TMENGINE_SHORT_WRITE, 1, ""},
+      {"a file that may not be written", 0755, 0, 0644, false, TMENGINE_FILE_NOT_CREATED, 0,
+       "Permission denied."},
+      {"a new file in a folder that may not be written", 0755, kNobody, 0, false,
+       TMENGINE_FILE_NOT_CREATED, 0, "Permission denied."},
+  };
+  const SharedFolder work(01777);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    SharedFolder folder(row.folderMode);
+    const std::string target = folder / "kept.wav";
+    if (row.fileMode != 0) {
+      testing_support::WriteFile(target, earlier_);
+      ASSERT_EQ(::chown(target.c_str(), row.owner, row.owner), 0);
+      ASSERT_EQ(::chmod(target.c_str(), row.fileMode), 0);
+    }
+    handle_->GetSpeechBuffer()->SetMaxSamples(row.waveLimit ? 999 : VSpeechBuffer::kMaxCapacity);
+    EXPECT_EQ(AsNobody(work, [&] { return Request(target); }),
+              Answer(row.code, row.runs, target, row.reason));
+    EXPECT_EQ(Listing(folder.path()), row.fileMode != 0 ? std::vector<std::string>{"kept.wav"}
+                                                        : std::vector<std::string>{});
+    if (row.fileMode == 0) continue;
+    EXPECT_EQ(testing_support::ReadFile(target), row.code == 0 ? image_ : earlier_);
+    struct stat st;
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, row.owner);
+    EXPECT_EQ(st.st_mode & 07777, row.fileMode);
+  }
+}
+
+// A writer killed while the speech is on its way leaves nothing but the
+// earlier file.
+TEST_F(TmEngineFileTest, AWriterKilledMidWayLeavesOnlyTheEarlierFile) {
+  namespace fs = std::filesystem;
+  const std::string kept = dir_ + "/kept.wav";
+  const struct {
+    int number;
+    bool secondName;  // the target has another name: the speech is copied into it
+  } rows[] = {{SIGKILL, false}, {SIGTERM, false}, {SIGINT, false}, {SIGKILL, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.number << (row.secondName ? " copied" : " renamed"));
+    for (const auto& name : Listing(dir_)) fs::remove(dir_ + "/" + name);
+    testing_support::WriteFile(kept, earlier_);
+    if (row.secondName) fs::create_hard_link(kept, dir_ + "/other.wav");
+    const std::vector<std::string> names = Listing(dir_);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      // The speech has begun: the writer says so and waits to be killed.
+      onRun_ = [&] {
+        if (::write(ready[1], "r", 1) != 1) ::_exit(1);
+        for (;;) ::pause();
+        return true;
+      };
+      tmengine_TextToFile(handle_, "x", kept.c_str());
+      ::_exit(2);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
+    // The writer holds its output file open in the folder.
+    bool writing = false;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd")) {
+      std::error_code ec;
+      writing = writing || fs::read_symlink(entry.path(), ec).string().rfind(dir_ + "/", 0) == 0;
+    }
+    EXPECT_TRUE(writing);
+    ASSERT_EQ(::kill(child, row.number), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.number) << status;
+    EXPECT_EQ(Listing(dir_), names);
+    EXPECT_EQ(testing_support::ReadFile(kept), earlier_);
   }
 }
 
