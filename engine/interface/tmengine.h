@@ -164,8 +164,9 @@ TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
  * one. The file is opened before the synthesis starts, and its name is
  * checked then: an empty name, a missing folder or a name longer than the
  * folder takes costs no synthesis. FileName changes only when the speech is
- * complete: a request that fails (or a writer that is killed) leaves an
- * earlier file as it was and no partial file. A new file, or one of the
+ * complete: a request that fails leaves an earlier file as it was and no
+ * partial file (nor does a writer that is killed, where the file system
+ * has unnamed files). A new file, or one of the
  * caller's with a single name, takes the target's place by a rename; any
  * other (a file with more names, another user's file, one with extended
  * attributes, one in a folder that may not be written) is overwritten in
