@@ -26,11 +26,11 @@ namespace {
 constexpr int kAnswerMs = 60000;
 constexpr auto kEndBound = std::chrono::seconds(5);
 
-// Names in dir.
+// Everything in dir, sub-folders included.
 std::vector<std::string> Listing(const std::string& dir) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir))
-    names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+    names.push_back(entry.path());
   return names;
 }
 
@@ -67,7 +67,7 @@ TEST(HostSignalTest, AnInterruptOrATerminationEndsTheHostOnceItsEngineSpokeAndRe
     EXPECT_EQ(::poll(&answer, 1, kAnswerMs), 1);
     char buffer[256];
     EXPECT_GT(::read(out[0], buffer, sizeof buffer), 0);
-    EXPECT_EQ(Listing(temporary.path()).size(), 1u);  // the host's registry stand-in
+    EXPECT_FALSE(Listing(temporary.path()).empty());  // the host's registry stand-in
 
     ASSERT_EQ(::kill(pid, number), 0);
     int status = 0;
