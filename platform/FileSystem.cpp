@@ -185,7 +185,7 @@ bool ReplacingFile::Open(const std::string& target) {
     return OpenExisting(st);
   }
   if (errno != ENOENT) return Fail(errno);
-  // A dangling link: the file it names is created.
+  // A new file; for a dangling link, the file it names.
   if (!FollowLinks(target_)) return Fail(errno);
   return OpenNew();
 }
