@@ -177,6 +177,7 @@ bool ReplacingFile::Fail(int error) {
 bool ReplacingFile::Open(const std::string& target) {
   Abandon();
   error_ = 0;
+  replaces_ = false;
   target_ = target;
   if (target.empty()) return Fail(ENOENT);
   struct stat st;
@@ -213,6 +214,7 @@ bool ReplacingFile::OpenExisting(const struct stat& st) {
     return !ec && OpenTemporary(elsewhere.string());
   }
   way_ = Way::kRename;
+  replaces_ = true;
   if (!OpenTemporary(FolderOf(target_))) return false;
   // The new file keeps the permissions of the one it replaces.
   static_cast<void>(::fchmod(::fileno(file_), st.st_mode & 07777));
@@ -280,6 +282,10 @@ bool ReplacingFile::Commit() {
 bool ReplacingFile::Rename(int fd) {
   // A named temporary file is renamed once it is closed.
   if (!temporary_.empty()) return true;
+  // A new file takes its name at once; an existing one is replaced by a
+  // rename (which also takes over a file that has appeared meanwhile).
+  if (!replaces_ && NameUnnamed(fd, target_)) return true;
+  if (!replaces_ && errno != EEXIST) return Fail(errno);
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     const std::string name = TemporaryName(FolderOf(target_), target_);
     if (NameUnnamed(fd, name)) {

@@ -45,7 +45,8 @@ void WriteBehind(std::FILE* file, int64_t& dropped, int64_t written);
 // A new file, or one of ours with a single name and no extended attributes
 // in a folder we may write, is written as an unnamed file in its folder
 // (a hidden temporary name where the file system lacks unnamed files) that
-// Commit names and renames over the target; a writer that is killed leaves
+// Commit names: with the target's name for a new file, else with a hidden
+// name that it renames over the target. A writer that is killed leaves
 // nothing behind. Where a rename would lose something (a file with other
 // names, another user's file, one with extended attributes) or is not
 // allowed (a folder that may not be written), the output goes to an unnamed
@@ -96,6 +97,8 @@ class ReplacingFile {
   std::FILE* file_ = nullptr;
   Way way_ = Way::kDirect;
   std::string target_;
+  // Whether a file stood at the target when it was opened.
+  bool replaces_ = false;
   // A named temporary file beside the target ("" when unnamed).
   std::string temporary_;
   int error_ = 0;
