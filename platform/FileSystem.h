@@ -4,6 +4,8 @@
 // complete.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -37,12 +39,22 @@ constexpr int64_t kWriteBehindStretch = int64_t{64} << 20;
 // a growing cache. Flushes file first; failures change nothing else.
 void WriteBehind(std::FILE* file, int64_t& dropped, int64_t written);
 
-// An output file that never leaves a partial file where its target was. A
-// regular target (or one that does not exist yet) is written under a
-// temporary name beside it, in the same folder, and renamed over the target
-// by Commit; an earlier file stays as it was until then. A target that is
-// neither (a pipe, a device) is opened and written directly. A symbolic link
-// is followed: the file it names is replaced, the link stays.
+// An output file that never leaves a partial file where its target was:
+// the target changes only in Commit, once the whole output is written.
+//
+// A new file, or one of ours with a single name and no extended attributes
+// in a folder we may write, is written as an unnamed file in its folder
+// (a hidden temporary name where the file system lacks unnamed files) that
+// Commit names: with the target's name for a new file, else with a hidden
+// name that it renames over the target. A writer that is killed leaves
+// nothing behind. Where a rename would lose something (a file with other
+// names, another user's file, one with extended attributes) or is not
+// allowed (a folder that may not be written), the output goes to an unnamed
+// file beside the target or in the temporary folder and Commit copies it
+// into the target, which keeps its inode, owner, permissions and
+// attributes. A symbolic link is followed: the file it names is written (a
+// dangling link gets its file created), the link stays. A target that is
+// neither a regular file nor missing (a pipe, a device) is written directly.
 class ReplacingFile {
  public:
   ReplacingFile() = default;
@@ -52,27 +64,44 @@ class ReplacingFile {
   ~ReplacingFile();
 
   // Opens the output for target (binary writing). False, with nothing
-  // created, when it cannot be created: a missing folder, a folder that may
-  // not be written, a target that is a folder or a file that may not be
-  // written.
+  // created and Error set, when it cannot be created: an empty name, a name
+  // longer than its folder takes, a missing folder, a folder that may not be
+  // written for a new file, a target that is a folder or a file that may not
+  // be written.
   bool Open(const std::string& target);
   // The open stream; null before Open or after Commit or Abandon.
   std::FILE* Stream() const { return file_; }
-  // Whether the output goes to the target directly (a pipe or a device).
-  bool IsDirect() const { return temporary_.empty(); }
-  // The temporary name being written ("" when direct or not open).
-  const std::string& TemporaryName() const { return temporary_; }
-  // Closes the stream and renames the temporary file over the target. False, with the temporary
-  // file removed and the target untouched, when a step fails.
+  // The errno value of the last failed Open or Commit; 0 after a success.
+  int Error() const { return error_; }
+  // Puts the written output in the target's place and closes it. False,
+  // with Error set and the target untouched, when a step fails; only a copy
+  // into the target that fails after its space has been reserved (an I/O
+  // error) can leave the target partly overwritten.
   bool Commit();
-  // Closes the stream and removes the temporary file; the target stays as
-  // it was (a pipe or a device keeps what it has received).
+  // Closes the stream and drops what was written; the target stays as it
+  // was (a pipe or a device keeps what it has received).
   void Abandon();
 
  private:
+  // How the output reaches the target.
+  enum class Way { kDirect, kRename, kCopy };
+
+  bool Fail(int error);
+  bool OpenDirect();
+  bool OpenExisting(const struct stat& st);
+  bool OpenNew();
+  bool OpenTemporary(const std::string& folder);
+  bool Rename(int fd);
+  bool CopyIntoTarget(int fd);
+
   std::FILE* file_ = nullptr;
+  Way way_ = Way::kDirect;
   std::string target_;
+  // Whether a file stood at the target when it was opened.
+  bool replaces_ = false;
+  // A named temporary file beside the target ("" when unnamed).
   std::string temporary_;
+  int error_ = 0;
 };
 
 }  // namespace platform

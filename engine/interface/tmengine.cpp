@@ -6,6 +6,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <system_error>
 
 #include "engine/base/VStr.h"
 #include "engine/composer/Tamrin.h"
@@ -70,6 +71,9 @@ float Narrow(double value) {
   if (value < -FLT_MAX) return -std::numeric_limits<float>::infinity();
   return static_cast<float>(value);
 }
+
+// The system's text for the errno value error, as a sentence.
+std::string SystemReason(int error) { return std::generic_category().message(error) + "."; }
 
 // The last error of a failing buffer request (to a buffer or to a file).
 constexpr const char* kBufferRequestFailed = "Error in buffer version of TextToSpeech conversion.";
@@ -169,7 +173,10 @@ int tmengine_TextToFile(Tamrin* handle, const char* Text, const char* FileName) 
   // any other (a pipe) takes them all when the run has ended.
   platform::ReplacingFile output;
   if (!output.Open(FileName)) {
-    SetLastErrorText(std::string("Error creating ") + FileName + " output file.");
+    // The sentence, then the system's reason (a missing folder, a file that
+    // may not be written, a name too long).
+    SetLastErrorText(std::string("Error creating ") + FileName + " output file. " +
+                     SystemReason(output.Error()));
     return TMENGINE_FILE_NOT_CREATED;
   }
   std::FILE* file = output.Stream();
@@ -283,7 +290,11 @@ int tmengine__SetVolumeReference(Tamrin* handle, double VolumeReference) {
   ClearLastError();
   if (NullHandle(handle)) return TMENGINE_NULL_HANDLE;
   const int r = handle->SetVolume(Narrow(VolumeReference));
-  if (r < 0) SetLastErrorText("VolumeReference error.");
+  if (r == TMENGINE_NO_PLAYER_OUTPUT) {
+    SetLastErrorText("VolumeReference error: the selected voice font cannot change the volume.");
+  } else if (r < 0) {
+    SetLastErrorText("VolumeReference error.");
+  }
   return r;
 }
 

@@ -161,13 +161,23 @@ TMENGINE_API int tmengine__FreeBuffer(char** Buffer);
 /*
  * Synthesises Text (UTF-8) into the WAVE file FileName; the speech goes to
  * the file as it is made, so a long text needs no more memory than a short
- * one. The file is opened before the synthesis starts. A regular file (or a
- * new one) is written under a temporary name in the same folder and takes
- * the place of FileName only when it is complete: a request that fails
- * leaves an earlier file as it was and no partial file. A pipe or a device
- * is written directly (a pipe gets it all at the end).
+ * one. The file is opened before the synthesis starts, and its name is
+ * checked then: an empty name, a missing folder or a name longer than the
+ * folder takes costs no synthesis. FileName changes only when the speech is
+ * complete: a request that fails leaves an earlier file as it was and no
+ * partial file (nor does a writer that is killed, where the file system
+ * has unnamed files). A new file, or one of the
+ * caller's with a single name, takes the target's place by a rename; any
+ * other (a file with more names, another user's file, one with extended
+ * attributes, one in a folder that may not be written) is overwritten in
+ * place with the complete speech, so that it keeps its names, owner,
+ * permissions and attributes. A link is followed (a dangling one gets its
+ * file created). A pipe or a device is written directly (a pipe gets it
+ * all at the end).
  * 0; -2001 at once when the file cannot be created ("Error creating " +
- * FileName + " output file."); -2000 when it cannot be written in full or
+ * FileName + " output file. " followed by the system's reason, for example
+ * "No such file or directory.", "Permission denied." or "File name too
+ * long."); -2000 when it cannot be written in full or
  * closed, when a stop cut the speech (or dropped the request while it waited
  * for an earlier run), when the speech would pass the 4 GiB that a WAVE file can describe
  * or when the synthesizer could not start with its voice file (each also
@@ -246,7 +256,8 @@ TMENGINE_API int tmengine__SetSpeedReference(Tamrin* handle, double SpeedReferen
  * The volume reference, 0.0 to 2.0: 0, -1208 above, -1209 below; it applies
  * only to the MBROLA player output, and gives -2005 while that output is
  * not in use.
- * Failure: "VolumeReference error."
+ * Failure: "VolumeReference error."; for -2005 "VolumeReference error: the
+ * selected voice font cannot change the volume."
  */
 TMENGINE_API int tmengine__SetVolumeReference(Tamrin* handle, double VolumeReference);
 

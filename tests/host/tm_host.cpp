@@ -32,8 +32,10 @@
 // The host never plays: when SDL_AUDIODRIVER is not set, it sets it to
 // "dummy" before the engine starts, so that a machine without a sound card
 // prints no complaints of its sound system.
+#include <limits.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,8 +78,23 @@ int Usage() {
   return 2;
 }
 
+// The names that the registry stand-in takes, the file first and then its
+// folders from the innermost out: what a signal handler removes.
+constexpr int kRegistrationNames = 4;
+char g_registrationNames[kRegistrationNames][PATH_MAX];
+
+// Removes the registry stand-in, then ends the process by the signal as
+// it would have ended without the handler.
+extern "C" void RemoveRegistrationAndEnd(int number) {
+  ::unlink(g_registrationNames[0]);
+  for (int i = 1; i < kRegistrationNames; ++i) ::rmdir(g_registrationNames[i]);
+  // The handler was reset as it ran; the signal is delivered once it returns.
+  ::raise(number);
+}
+
 // A registry stand-in in a temporary folder that names one installation,
-// in use while the object lives.
+// in use while the object lives; an interrupt or a termination removes it
+// as well.
 class TemporaryRegistration {
  public:
   bool Register(const std::string& installation) {
@@ -102,15 +119,35 @@ class TemporaryRegistration {
       std::fprintf(stderr, "tm_host: cannot register %s\n", dir.c_str());
       return false;
     }
+    RemoveOnSignals(key / "path");
     return ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1) == 0;
   }
   ~TemporaryRegistration() {
     if (root_.empty()) return;
+    for (const int number : kSignals) std::signal(number, SIG_DFL);
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
   }
 
  private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM};
+
+  // Has file and its folders up to the root removed on kSignals.
+  void RemoveOnSignals(std::filesystem::path file) {
+    for (char* name : g_registrationNames) {
+      const std::string text = file.string();
+      if (text.size() >= PATH_MAX) return;  // too long to remove: left as before
+      text.copy(name, text.size());
+      name[text.size()] = '\0';
+      file = file.parent_path();
+    }
+    struct sigaction action = {};
+    action.sa_handler = RemoveRegistrationAndEnd;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int number : kSignals) sigaction(number, &action, nullptr);
+  }
+
   std::filesystem::path root_;
 };
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -191,12 +192,19 @@ TEST_F(SpeechEndToEndThreadsTest, AVoiceFileThatCannotStartFailsTheFileWithOneRe
   EXPECT_EQ(tmengine__Delete(&engine), 0);
 }
 
-// Whether dir holds a save's temporary file of at least bytes, within ten seconds.
+// Whether the process writes a save's temporary file of at least bytes in
+// dir (unnamed, or hidden where the file system lacks unnamed files),
+// within ten seconds.
 bool TemporaryFileGrows(const std::string& dir, std::uintmax_t bytes) {
   return testing_support::WaitUntil([&] {
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-      if (entry.path().extension() == ".part" && entry.file_size(ec) >= bytes && !ec) return true;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+      const std::string name = std::filesystem::read_symlink(entry.path(), ec).string();
+      struct stat st;
+      if (!ec && name.rfind(dir + "/", 0) == 0 && ::stat(entry.path().c_str(), &st) == 0 &&
+          static_cast<std::uintmax_t>(st.st_size) >= bytes) {
+        return true;
+      }
     }
     return false;
   });
