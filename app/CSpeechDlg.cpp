@@ -16,6 +16,7 @@
 #include "app/CHoverButton.h"
 #include "app/CSplashWnd.h"
 #include "app/EngineReports.h"
+#include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
 
@@ -311,6 +312,8 @@ void CSpeechDlg::Activate() {
   raise();
   activateWindow();
   setFocus();
+  // The boxes stay in sight, above the window.
+  message_boxes::RaiseAll();
 }
 
 void CSpeechDlg::FocusText() {
