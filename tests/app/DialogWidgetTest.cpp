@@ -427,6 +427,71 @@ TEST_F(DialogWidgetTest, ARemoteCommandBringsUpTheMainWindowBelowItsOpenBoxes) {
   dialog.DestroyWindow();
 }
 
+TEST_F(DialogWidgetTest, TabMovesThroughTheControlsInVisualOrderCtrlTabTypesATabSpacePresses) {
+  CSpeechDlg dialog(engine_, ui_, nullptr, RequestQueue::Mode::kInline);
+  ASSERT_TRUE(dialog.OnInitDialog());
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  // Keys through the window system, to the control that has the focus.
+  const auto press = [&dialog](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(dialog.windowHandle(), key, modifiers);
+  };
+  const auto focused = [] {
+    return QApplication::focusWidget() == nullptr
+               ? -1
+               : QApplication::focusWidget()->objectName().toInt();
+  };
+  // Left to right in each row, the rows from the top, round: from the text
+  // box, which has the focus at start, to the row below it, then the top.
+  const std::vector<int> forward = {
+      CSpeechDlg::kResetId, CSpeechDlg::kPitchId,  CSpeechDlg::kSpeedId, CSpeechDlg::kCharacterId,
+      CSpeechDlg::kSpeakId, CSpeechDlg::kReportId, CSpeechDlg::kStopId,  CSpeechDlg::kAboutId,
+      CSpeechDlg::kSaveId,  CSpeechDlg::kExitId,   CSpeechDlg::kTextId};
+  std::vector<int> backward(forward.rbegin() + 1, forward.rend());
+  backward.push_back(CSpeechDlg::kTextId);
+  ASSERT_EQ(focused(), CSpeechDlg::kTextId);
+  QWidget* stop = dialog.Control(CSpeechDlg::kStopId);
+  const QImage unfocused = stop->grab().toImage();
+  const auto visit = [&](Qt::KeyboardModifiers modifiers) {
+    std::vector<int> visited;
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+      press(Qt::Key_Tab, modifiers);
+      visited.push_back(focused());
+    }
+    return visited;
+  };
+  EXPECT_EQ(visit(Qt::NoModifier), forward);
+  EXPECT_EQ(visit(Qt::ShiftModifier), backward);
+
+  // Ctrl+Tab types a tab, and the text box keeps the focus.
+  auto* text = qobject_cast<QPlainTextEdit*>(dialog.Control(CSpeechDlg::kTextId));
+  text->setPlainText("ab");
+  text->moveCursor(QTextCursor::End);
+  press(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(text->toPlainText(), "ab\t");
+  EXPECT_EQ(focused(), CSpeechDlg::kTextId);
+
+  // Space presses the button that has the focus.
+  const std::pair<int, std::vector<std::string>> buttons[] = {
+      {CSpeechDlg::kStopId, {"Stop"}},
+      {CSpeechDlg::kResetId, {"SetSpeedReference 1", "SetPitchReference 1"}},
+      {CSpeechDlg::kSpeakId, {"TextToSpeech ab\t 0"}},
+  };
+  for (const auto& [id, calls] : buttons) {
+    SCOPED_TRACE(id);
+    for (std::size_t i = 0; i < forward.size() && focused() != id; ++i) press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), id);
+    // A picture button shows that it has the focus.
+    if (id == CSpeechDlg::kStopId) EXPECT_NE(stop->grab().toImage(), unfocused);
+    engine_.calls.clear();
+    press(Qt::Key_Space);
+    QTest::qWait(1);
+    EXPECT_EQ(engine_.calls, calls);
+  }
+  dialog.DestroyWindow();
+}
+
 // The desktop services, but the exit is only recorded.
 class RecordedExit : public QtUiServices {
  public:
