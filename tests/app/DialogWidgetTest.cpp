@@ -252,12 +252,23 @@ std::multiset<QString> Shown() {
   return shown;
 }
 
-TEST_F(DialogWidgetTest, OnlyEngineReportsOfOneCaptionJoinAnOpenBoxAndEveryOtherMessageHasItsOwn) {
-  g_bGreek = false;
+// The main window as the program builds it: the engine's reports shown as
+// boxes, the desktop's services owned by the window.
+struct ProgramWindow {
+  explicit ProgramWindow(app_testing::FakeEngine& engine)
+      : dialog(engine, ui, nullptr, RequestQueue::Mode::kInline) {
+    ui.SetOwner(&dialog);
+  }
+  ~ProgramWindow() { dialog.DestroyWindow(); }
   EngineReports reports;
   QtUiServices ui;
-  CSpeechDlg dialog(engine_, ui, nullptr, RequestQueue::Mode::kInline);
-  ui.SetOwner(&dialog);
+  CSpeechDlg dialog;
+};
+
+TEST_F(DialogWidgetTest, OnlyEngineReportsOfOneCaptionJoinAnOpenBoxAndEveryOtherMessageHasItsOwn) {
+  g_bGreek = false;
+  ProgramWindow program(engine_);
+  CSpeechDlg& dialog = program.dialog;
   ASSERT_TRUE(dialog.OnInitDialog());
   dialog.show();
   // A damaged file reports line after line from the speech thread.
@@ -273,7 +284,7 @@ TEST_F(DialogWidgetTest, OnlyEngineReportsOfOneCaptionJoinAnOpenBoxAndEveryOther
   // the same caption and icon.
   engine_.results["SetSpeedReference"] = -2005;
   EXPECT_TRUE(dialog.OnCopyData("[s:30]"));
-  ui.MessageBox(texts::kAppName, texts::kFileSaved, UiServices::BoxIcon::kNone);
+  program.ui.MessageBox(texts::kAppName, texts::kFileSaved, UiServices::BoxIcon::kNone);
   // One more report joins the reports' box.
   platform::ShowMessageBox("Tamrin Engine", "12:00:02\tno voice file");
   QTest::qWait(1);
@@ -287,7 +298,6 @@ TEST_F(DialogWidgetTest, OnlyEngineReportsOfOneCaptionJoinAnOpenBoxAndEveryOther
   };
   EXPECT_EQ(Shown(), expected);
   CloseBoxes();
-  dialog.DestroyWindow();
 
   // One report that joined is one message, in either language.
   const std::pair<bool, const char*> rows[] = {
@@ -341,13 +351,11 @@ void ReportFromSpeech(const std::string& text) {
 
 TEST_F(DialogWidgetTest,
        EngineBoxesOverTheModalMainWindowOrAboutCloseWithReturnEscapeOrCloseButton) {
-  EngineReports reports;
-  QtUiServices ui;
   // A damaged lexicon: its report comes while the engine loads, before the
   // main window's modal run.
   engine_.onLoad = [] { platform::ShowMessageBox("Tamrin Engine", "12:00:01\tdamaged lexicon"); };
-  CSpeechDlg dialog(engine_, ui, nullptr, RequestQueue::Mode::kInline);
-  ui.SetOwner(&dialog);
+  ProgramWindow program(engine_);
+  CSpeechDlg& dialog = program.dialog;
   WindowWatch watch;
   ASSERT_TRUE(dialog.OnInitDialog());
   // Keys come through the window system, as the keyboard's do: a window
@@ -383,7 +391,7 @@ TEST_F(DialogWidgetTest,
     }
     // Over the About dialog's modal run too, and a box that is still open
     // when it ends stays.
-    CAboutDlg about(ui, &dialog);
+    CAboutDlg about(program.ui, &dialog);
     QTimer::singleShot(0, &about, [&] {
       SCOPED_TRACE("About");
       EXPECT_TRUE(closes(press(Qt::Key_Return)));
@@ -396,14 +404,11 @@ TEST_F(DialogWidgetTest,
     dialog.accept();
   });
   EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-  dialog.DestroyWindow();
 }
 
 TEST_F(DialogWidgetTest, ARemoteCommandBringsUpTheMainWindowBelowItsOpenBoxes) {
-  EngineReports reports;
-  QtUiServices ui;
-  CSpeechDlg dialog(engine_, ui, nullptr, RequestQueue::Mode::kInline);
-  ui.SetOwner(&dialog);
+  ProgramWindow program(engine_);
+  CSpeechDlg& dialog = program.dialog;
   ASSERT_TRUE(dialog.OnInitDialog());
   dialog.show();
   // An engine report, then the error of a remote s:30.
@@ -424,7 +429,6 @@ TEST_F(DialogWidgetTest, ARemoteCommandBringsUpTheMainWindowBelowItsOpenBoxes) {
     EXPECT_NE(last(&dialog), watch.raised.begin());
     for (QMessageBox* box : boxes) EXPECT_GT(last(box), last(&dialog));
   }
-  dialog.DestroyWindow();
 }
 
 TEST_F(DialogWidgetTest, TabMovesThroughTheControlsInVisualOrderCtrlTabTypesATabSpacePresses) {
@@ -483,7 +487,9 @@ TEST_F(DialogWidgetTest, TabMovesThroughTheControlsInVisualOrderCtrlTabTypesATab
     for (std::size_t i = 0; i < forward.size() && focused() != id; ++i) press(Qt::Key_Tab);
     ASSERT_EQ(focused(), id);
     // A picture button shows that it has the focus.
-    if (id == CSpeechDlg::kStopId) EXPECT_NE(stop->grab().toImage(), unfocused);
+    if (id == CSpeechDlg::kStopId) {
+      EXPECT_NE(stop->grab().toImage(), unfocused);
+    }
     engine_.calls.clear();
     press(Qt::Key_Space);
     QTest::qWait(1);
