@@ -51,7 +51,7 @@ QWidget* Home(QWidget* owner) {
 }
 
 // Moves every open box whose window is no longer its home to its home,
-// where it stays as it was on the screen.
+// where it stays as it was on the screen, above the home.
 void Rehome() {
   for (OpenBox& entry : Open()) {
     QWidget* home = Home(entry.owner);
@@ -60,6 +60,7 @@ void Rehome() {
     entry.box->setParent(home, entry.box->windowFlags());
     entry.box->move(at);
     entry.box->show();
+    entry.box->raise();
   }
 }
 

@@ -383,6 +383,10 @@ TEST_F(DialogWidgetTest,
       {"close button", [](QMessageBox* box) { box->windowHandle()->close(); }},
   };
   QTimer::singleShot(0, &dialog, [&] {
+    // The start's box came before the main window, and goes above it.
+    QMessageBox* start = WaitForOneBox();
+    QApplication::processEvents();
+    EXPECT_EQ(watch.raised, std::vector<QObject*>{start});
     // The start's box, then a box of the speech thread after each.
     for (const auto& [name, close] : rows) {
       SCOPED_TRACE(name);
