@@ -4,8 +4,8 @@
 // icon instead of opening another: that box keeps its first text and adds
 // how many reports joined it and the last lines of them.
 //
-// Every box takes the keyboard, its OK button and its close button whatever
-// window runs modally: it belongs to the window that runs modally on top
+// Every box answers the keyboard, its OK button and its close button
+// whatever window runs modally: it belongs to the window that runs modally on top
 // (the main window during its run, the About dialog while that is open),
 // else to its owner when that is on the screen, and it moves to the next
 // such window when that one goes.
@@ -17,7 +17,7 @@
 
 namespace message_boxes {
 
-// At most this many lines of the joined messages are shown, the newest.
+// At most this many lines of the joined reports are shown, the newest.
 constexpr int kJoinedLines = 6;
 
 // Shows text in a box of its own. owner: the window the box belongs to
