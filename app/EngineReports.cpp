@@ -55,7 +55,7 @@ std::deque<std::pair<QString, QString>> TakePending() {
 }
 
 // While the engine starts, its reports wait: the dialog's box of a failed
-// start comes first and theirs after it (GUI thread only).
+// start comes first and they join it (GUI thread only).
 bool g_held = false;
 
 // GUI thread: every report not shown yet, into the box of its caption on
@@ -73,10 +73,20 @@ void ShowNextReport() {
   }
 }
 
+// GUI thread: the reports not shown yet join the newest box on the screen.
+void JoinPendingToNewestBox() {
+  const std::deque<std::pair<QString, QString>> pending = TakePending();
+  if (pending.empty()) return;
+  QStringList texts;
+  for (const auto& report : pending) texts.append(report.second);
+  message_boxes::JoinNewest(pending.front().first, texts, QMessageBox::Warning);
+}
+
 // GUI thread, before the process ends: the reports not shown yet are shown,
-// and the boxes stay until closed.
+// and the boxes stay until closed. A start that fails while the reports are
+// held has just shown its box: the held reports say why, and join it.
 void ShowPendingReports() {
-  g_held = false;
+  if (std::exchange(g_held, false)) JoinPendingToNewestBox();
   ShowNextReport();
   message_boxes::WaitUntilClosed();
 }
@@ -120,6 +130,10 @@ EngineReports::EngineReports()
                                   Qt::QueuedConnection);
       })) {
   g_previousHook = platform::SetExitHook(ExitAfterReports);
+}
+
+void EngineReports::JoinHeldToNewestBox() {
+  if (g_held) JoinPendingToNewestBox();
 }
 
 void EngineReports::Hold(bool hold) {

@@ -21,6 +21,10 @@ class EngineReports {
   // a box of theirs that is open). Ending the process releases them too.
   static void Hold(bool hold);
 
+  // GUI thread, while held: the reports that wait join the newest box on
+  // the screen (the box of a failed start, which they explain).
+  static void JoinHeldToNewestBox();
+
  private:
   platform::MessageSink previous_;
 };

@@ -147,6 +147,15 @@ void ShowReports(const QString& caption, const QStringList& reports, QMessageBox
   if (from < reports.size()) Join(*open, reports, from);
 }
 
+void JoinNewest(const QString& caption, const QStringList& reports, QMessageBox::Icon icon) {
+  if (reports.isEmpty()) return;
+  if (Open().empty()) {
+    ShowReports(caption, reports, icon, nullptr);
+    return;
+  }
+  Join(g_boxes.back(), reports, 0);
+}
+
 bool AnyOpen() { return !Open().empty(); }
 
 void RaiseAll() {

@@ -31,6 +31,11 @@ void Show(const QString& caption, const QString& text, QMessageBox::Icon icon, Q
 void ShowReports(const QString& caption, const QStringList& reports, QMessageBox::Icon icon,
                  QWidget* owner);
 
+// Adds reports to the newest open box, whatever its caption (the box that
+// they explain); with no box open they are shown as ShowReports does under
+// caption. GUI thread only.
+void JoinNewest(const QString& caption, const QStringList& reports, QMessageBox::Icon icon);
+
 // The text of a box that joined more reports have come to: first, then a
 // line with their number (in the interface language), then lastLines.
 QString JoinedText(const QString& first, int joined, const QStringList& lastLines);
