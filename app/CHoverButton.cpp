@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 #include "app/Pictures.h"
@@ -12,6 +13,8 @@ constexpr int kFrames = 3;
 constexpr int kNormalFrame = 0;
 constexpr int kPressedFrame = 1;
 constexpr int kHoverFrame = 2;
+// The focus frame's distance from the button's edge.
+constexpr int kFocusInset = 2;
 }  // namespace
 
 CHoverButton::CHoverButton(QWidget* parent) : QAbstractButton(parent) { setMouseTracking(true); }
@@ -80,6 +83,13 @@ void CHoverButton::DrawItem() {
   }
   QPainter painter(this);
   painter.drawPixmap(0, 0, strip_, CurrentFrame() * frameWidth_, 0, frameWidth_, frameHeight_);
+  // The keyboard's focus shows as the style's focus frame over the picture.
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect().adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+  }
 }
 
 void CHoverButton::enterEvent(QEnterEvent* event) {

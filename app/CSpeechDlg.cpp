@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
@@ -10,12 +11,15 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <algorithm>
 #include <thread>
+#include <vector>
 
 #include "app/CAboutDlg.h"
 #include "app/CHoverButton.h"
 #include "app/CSplashWnd.h"
 #include "app/EngineReports.h"
+#include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
 
@@ -39,12 +43,38 @@ constexpr int kHiddenEdits[] = {1019, 1020, 1021, 1023};
 constexpr int kAnimationGap = 2;
 
 // The text box: its text can be kept clear of the animation that lies on
-// its left edge.
+// its left edge. As in a dialog, Tab and Shift+Tab move the focus on, and
+// Ctrl+Tab types a tab.
 class TextBox : public QPlainTextEdit {
  public:
-  using QPlainTextEdit::QPlainTextEdit;
+  explicit TextBox(QWidget* parent) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
   using QPlainTextEdit::setViewportMargins;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+      insertPlainText("\t");
+      return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+  }
 };
+
+// The controls that Tab reaches, in the order the eye reads them: left to
+// right in each row, the rows from the top.
+void SetVisualTabOrder(QWidget* window) {
+  std::vector<QWidget*> controls;
+  for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if ((control->focusPolicy() & Qt::TabFocus) != 0) controls.push_back(control);
+  }
+  std::stable_sort(controls.begin(), controls.end(), [](const QWidget* a, const QWidget* b) {
+    const QPoint p = a->pos();
+    const QPoint q = b->pos();
+    return p.y() != q.y() ? p.y() < q.y() : p.x() < q.x();
+  });
+  for (std::size_t i = 1; i < controls.size(); ++i)
+    QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
 
 }  // namespace
 
@@ -159,6 +189,7 @@ void CSpeechDlg::CreateControls() {
   connect(characters_, &QComboBox::activated, this, [this] { OnSelectCharacter(); });
 
   OnCtlColor();
+  SetVisualTabOrder(this);
 }
 
 void CSpeechDlg::OnCtlColor() {
@@ -196,6 +227,7 @@ bool CSpeechDlg::OnInitDialog() {
     loader.join();
   }
   const bool goesOn = controller_.FinishInit(start);
+  if (!goesOn) EngineReports::JoinHeldToNewestBox();
   EngineReports::Hold(false);
   if (!goesOn) return false;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -311,6 +343,8 @@ void CSpeechDlg::Activate() {
   raise();
   activateWindow();
   setFocus();
+  // The boxes stay in sight, above the window.
+  message_boxes::RaiseAll();
 }
 
 void CSpeechDlg::FocusText() {

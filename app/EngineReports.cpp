@@ -58,31 +58,35 @@ std::deque<std::pair<QString, QString>> TakePending() {
 // start comes first and they join it (GUI thread only).
 bool g_held = false;
 
-// GUI thread: every report not shown yet, into the box on the screen or a
-// new one that holds up no one.
+// GUI thread: every report not shown yet, into the box of its caption on
+// the screen or a new one that holds up no one.
 void ShowNextReport() {
   if (g_held) return;
   std::deque<std::pair<QString, QString>> pending = TakePending();
-  if (pending.empty()) return;
-  if (!message_boxes::AnyOpen()) {
-    message_boxes::Show(pending.front().first, pending.front().second, QMessageBox::Warning,
-                        nullptr);
-    pending.pop_front();
+  while (!pending.empty()) {
+    // The reports of one caption that came one after another.
+    const QString caption = pending.front().first;
+    QStringList texts;
+    for (; !pending.empty() && pending.front().first == caption; pending.pop_front())
+      texts.append(pending.front().second);
+    message_boxes::ShowReports(caption, texts, QMessageBox::Warning, nullptr);
   }
-  if (pending.empty()) return;
-  // The rest join at once: only their last lines are shown.
-  QStringList last;
-  for (auto it = pending.rbegin();
-       it != pending.rend() && last.size() < message_boxes::kJoinedLines; ++it)
-    last.prepend(it->second);
-  message_boxes::Show(pending.back().first, last.join('\n'), QMessageBox::Warning, nullptr,
-                      static_cast<int>(pending.size()));
 }
 
-// GUI thread, before the process ends: the reports not shown yet join the
-// box on the screen, which stays until closed.
+// GUI thread: the reports not shown yet join the newest box on the screen.
+void JoinPendingToNewestBox() {
+  const std::deque<std::pair<QString, QString>> pending = TakePending();
+  if (pending.empty()) return;
+  QStringList texts;
+  for (const auto& report : pending) texts.append(report.second);
+  message_boxes::JoinNewest(pending.front().first, texts, QMessageBox::Warning);
+}
+
+// GUI thread, before the process ends: the reports not shown yet are shown,
+// and the boxes stay until closed. A start that fails while the reports are
+// held has just shown its box: the held reports say why, and join it.
 void ShowPendingReports() {
-  g_held = false;
+  if (std::exchange(g_held, false)) JoinPendingToNewestBox();
   ShowNextReport();
   message_boxes::WaitUntilClosed();
 }
@@ -126,6 +130,10 @@ EngineReports::EngineReports()
                                   Qt::QueuedConnection);
       })) {
   g_previousHook = platform::SetExitHook(ExitAfterReports);
+}
+
+void EngineReports::JoinHeldToNewestBox() {
+  if (g_held) JoinPendingToNewestBox();
 }
 
 void EngineReports::Hold(bool hold) {

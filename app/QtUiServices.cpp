@@ -43,7 +43,7 @@ void QtUiServices::Post(std::function<void()> task) {
 }
 
 void QtUiServices::Exit(int code) {
-  // The engine's reports that wait join the box on the screen first.
+  // The engine's reports that wait are shown first.
   EngineReports::Hold(false);
   message_boxes::WaitUntilClosed();
   platform::ExitProcess(code);

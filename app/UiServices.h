@@ -13,7 +13,7 @@ class UiServices {
 
   virtual ~UiServices() = default;
   // A box with an OK button. Returns at once: the box holds up no one, and
-  // boxes that come while one is open join it.
+  // boxes of the same caption and icon that come while one is open join it.
   virtual void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) = 0;
   // The save-file dialog with the default extension "wav" and the filters
   // Wave, Mp3 and All Files: the chosen path, or nothing when cancelled.

@@ -11,10 +11,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <atomic>
 #include <functional>
+#include <set>
 #include <thread>
+#include <utility>
 
 #include "app/CAboutDlg.h"
 #include "app/CHoverButton.h"
@@ -29,6 +33,21 @@
 
 namespace {
 
+// The message boxes on the screen.
+std::vector<QMessageBox*> VisibleBoxes() {
+  std::vector<QMessageBox*> boxes;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible())
+      boxes.push_back(box);
+  }
+  return boxes;
+}
+
+void CloseBoxes() {
+  for (QMessageBox* box : VisibleBoxes()) box->close();
+  QTest::qWait(1);
+}
+
 class DialogWidgetTest : public testing::Test {
  protected:
   DialogWidgetTest() {
@@ -36,6 +55,7 @@ class DialogWidgetTest : public testing::Test {
     CSplashWnd::EnableSplashScreen(false);
   }
   ~DialogWidgetTest() override {
+    CloseBoxes();
     CSplashWnd::HideSplashScreen();
     g_bGreek = true;
   }
@@ -225,25 +245,32 @@ TEST_F(DialogWidgetTest, EngineReportsBecomeBoxesWithoutHoldingUpTheReporter) {
   shown->close();
 }
 
-// The message boxes on the screen.
-std::vector<QMessageBox*> VisibleBoxes() {
-  std::vector<QMessageBox*> boxes;
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible())
-      boxes.push_back(box);
+// Each box on the screen as its caption, a line feed and its text.
+std::multiset<QString> Shown() {
+  std::multiset<QString> shown;
+  for (QMessageBox* box : VisibleBoxes()) shown.insert(box->windowTitle() + "\n" + box->text());
+  return shown;
+}
+
+// The main window as the program builds it: the engine's reports shown as
+// boxes, the desktop's services owned by the window.
+struct ProgramWindow {
+  explicit ProgramWindow(app_testing::FakeEngine& engine)
+      : dialog(engine, ui, nullptr, RequestQueue::Mode::kInline) {
+    ui.SetOwner(&dialog);
   }
-  return boxes;
-}
-
-void CloseBoxes() {
-  for (QMessageBox* box : VisibleBoxes()) box->close();
-  QTest::qWait(1);
-}
-
-TEST_F(DialogWidgetTest, BoxesThatComeWhileOneIsOpenJoinIt) {
-  g_bGreek = false;
+  ~ProgramWindow() { dialog.DestroyWindow(); }
   EngineReports reports;
   QtUiServices ui;
+  CSpeechDlg dialog;
+};
+
+TEST_F(DialogWidgetTest, OnlyEngineReportsOfOneCaptionJoinAnOpenBoxAndEveryOtherMessageHasItsOwn) {
+  g_bGreek = false;
+  ProgramWindow program(engine_);
+  CSpeechDlg& dialog = program.dialog;
+  ASSERT_TRUE(dialog.OnInitDialog());
+  dialog.show();
   // A damaged file reports line after line from the speech thread.
   std::thread speech([] {
     for (int i = 0; i < 500; ++i)
@@ -253,32 +280,233 @@ TEST_F(DialogWidgetTest, BoxesThatComeWhileOneIsOpenJoinIt) {
   ASSERT_TRUE(QTest::qWaitFor([] {
     return VisibleBoxes().size() == 1 && VisibleBoxes()[0]->text().contains("report 499");
   }));
-  ui.MessageBox("ZORVALIS Varudu Zovivari", "Error:tmengine__SetVolumeReference:-2005\nVolume",
-                UiServices::BoxIcon::kNone);
-  const std::vector<QMessageBox*> boxes = VisibleBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0]->windowTitle(), "Tamrin Engine");
+  // The program's own messages: a remote s:30 that fails, then another of
+  // the same caption and icon.
+  engine_.results["SetSpeedReference"] = -2005;
+  EXPECT_TRUE(dialog.OnCopyData("[s:30]"));
+  program.ui.MessageBox(texts::kAppName, texts::kFileSaved, UiServices::BoxIcon::kNone);
+  // One more report joins the reports' box.
+  platform::ShowMessageBox("Tamrin Engine", "12:00:02\tno voice file");
+  QTest::qWait(1);
   // The first report without its time stamp, the number that joined it,
   // then their last lines.
-  EXPECT_EQ(boxes[0]->text(),
-            "report 0\n\n500 more messages; the last:\nreport 496\nreport 497\nreport 498\n"
-            "report 499\nError:tmengine__SetVolumeReference:-2005\nVolume");
+  const std::multiset<QString> expected = {
+      "Tamrin Engine\nreport 0\n\n500 more messages; the last:\nreport 495\nreport 496\n"
+      "report 497\nreport 498\nreport 499\nno voice file",
+      "ZORVALIS Varudu Zovivari\nError:tmengine__SetSpeedReference:-2005\nthe last error",
+      "ZORVALIS Varudu Zovivari\nFile saved!",
+  };
+  EXPECT_EQ(Shown(), expected);
   CloseBoxes();
-  // Once it is closed, the next message has a box of its own.
-  ui.MessageBox("ZORVALIS Varudu Zovivari", "File saved!", UiServices::BoxIcon::kNone);
-  ASSERT_EQ(VisibleBoxes().size(), 1u);
-  EXPECT_EQ(VisibleBoxes()[0]->text(), "File saved!");
-  CloseBoxes();
+
+  // One report that joined is one message, in either language.
+  const std::pair<bool, const char*> rows[] = {
+      {false, "first\n\n1 more message; the last:\nsecond"},
+      {true, "first\n\nΑκόμα 1 μήνυμα· το τελευταίο:\nsecond"},
+  };
+  for (const auto& [greek, text] : rows) {
+    SCOPED_TRACE(greek ? "Greek" : "English");
+    g_bGreek = greek;
+    platform::ShowMessageBox("Tamrin Engine", "12:00:03\tfirst");
+    platform::ShowMessageBox("Tamrin Engine", "12:00:03\tsecond");
+    QTest::qWait(1);
+    EXPECT_EQ(Shown(), std::multiset<QString>{QString("Tamrin Engine\n") + text});
+    CloseBoxes();
+  }
+}
+
+// What Qt tells the windows: whether a modal window blocks their input,
+// and which were raised above the others, in turn.
+class WindowWatch : public QObject {
+ public:
+  WindowWatch() { QApplication::instance()->installEventFilter(this); }
+  bool Blocked(QObject* window) const { return blocked_.count(window) != 0; }
+  std::vector<QObject*> raised;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowBlocked) blocked_.insert(watched);
+    if (event->type() == QEvent::WindowUnblocked) blocked_.erase(watched);
+    if (event->type() == QEvent::ZOrderChange && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+      raised.push_back(watched);
+    return false;
+  }
+
+ private:
+  std::set<QObject*> blocked_;
+};
+
+// The one box on the screen, once it has come (null when none came).
+QMessageBox* WaitForOneBox() {
+  if (!QTest::qWaitFor([] { return VisibleBoxes().size() == 1; })) return nullptr;
+  const std::vector<QMessageBox*> boxes = VisibleBoxes();
+  return boxes.size() == 1 ? boxes[0] : nullptr;
+}
+
+// A report from the speech thread, as of a voice file missing after Speak.
+void ReportFromSpeech(const std::string& text) {
+  std::thread([text] { platform::ShowMessageBox("Tamrin Engine", text); }).join();
+}
+
+TEST_F(DialogWidgetTest,
+       EngineBoxesOverTheModalMainWindowOrAboutCloseWithReturnEscapeOrCloseButton) {
+  // A damaged lexicon: its report comes while the engine loads, before the
+  // main window's modal run.
+  engine_.onLoad = [] { platform::ShowMessageBox("Tamrin Engine", "12:00:01\tdamaged lexicon"); };
+  ProgramWindow program(engine_);
+  CSpeechDlg& dialog = program.dialog;
+  WindowWatch watch;
+  ASSERT_TRUE(dialog.OnInitDialog());
+  // Keys come through the window system, as the keyboard's do: a window
+  // that a modal window blocks never gets them. The close button asks the
+  // window system to close a window that no modal window blocks.
+  using Close = std::function<void(QMessageBox*)>;
+  const auto press = [](Qt::Key key) -> Close {
+    return [key](QMessageBox* box) { QTest::keyClick(box->windowHandle(), key); };
+  };
+  // Whether the one box on the screen goes when closed so.
+  const auto closes = [&watch](const Close& close) {
+    QMessageBox* box = WaitForOneBox();
+    if (box == nullptr) return false;
+    // What the window system has told the program so far.
+    QApplication::processEvents();
+    EXPECT_FALSE(watch.Blocked(box));
+    close(box);
+    const bool gone = QTest::qWaitFor([] { return VisibleBoxes().empty(); }, 1000);
+    CloseBoxes();
+    return gone;
+  };
+  const std::pair<const char*, Close> rows[] = {
+      {"Return", press(Qt::Key_Return)},
+      {"Escape", press(Qt::Key_Escape)},
+      {"close button", [](QMessageBox* box) { box->windowHandle()->close(); }},
+  };
+  QTimer::singleShot(0, &dialog, [&] {
+    // The start's box came before the main window, and goes above it.
+    QMessageBox* start = WaitForOneBox();
+    QApplication::processEvents();
+    EXPECT_EQ(watch.raised, std::vector<QObject*>{start});
+    // The start's box, then a box of the speech thread after each.
+    for (const auto& [name, close] : rows) {
+      SCOPED_TRACE(name);
+      EXPECT_TRUE(closes(close));
+      ReportFromSpeech("12:00:02\tno voice file");
+    }
+    // Over the About dialog's modal run too, and a box that is still open
+    // when it ends stays.
+    CAboutDlg about(program.ui, &dialog);
+    QTimer::singleShot(0, &about, [&] {
+      SCOPED_TRACE("About");
+      EXPECT_TRUE(closes(press(Qt::Key_Return)));
+      ReportFromSpeech("12:00:03\tno voice file");
+      EXPECT_NE(WaitForOneBox(), nullptr);
+      about.accept();
+    });
+    about.exec();
+    EXPECT_TRUE(closes(press(Qt::Key_Escape)));
+    dialog.accept();
+  });
+  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+}
+
+TEST_F(DialogWidgetTest, ARemoteCommandBringsUpTheMainWindowBelowItsOpenBoxes) {
+  ProgramWindow program(engine_);
+  CSpeechDlg& dialog = program.dialog;
+  ASSERT_TRUE(dialog.OnInitDialog());
+  dialog.show();
+  // An engine report, then the error of a remote s:30.
+  ReportFromSpeech("12:00:01\tno voice file");
+  ASSERT_NE(WaitForOneBox(), nullptr);
+  engine_.results["SetSpeedReference"] = -2005;
+  EXPECT_TRUE(dialog.OnCopyData("[s:30]"));
+  const std::vector<QMessageBox*> boxes = VisibleBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  for (const char* command : {"[p:10]", "[stop]"}) {
+    SCOPED_TRACE(command);
+    WindowWatch watch;
+    EXPECT_TRUE(dialog.OnCopyData(command));
+    // The main window came to the front, then each box above it.
+    const auto last = [&watch](QObject* window) {
+      return std::find(watch.raised.rbegin(), watch.raised.rend(), window).base();
+    };
+    EXPECT_NE(last(&dialog), watch.raised.begin());
+    for (QMessageBox* box : boxes) EXPECT_GT(last(box), last(&dialog));
+  }
+}
+
+TEST_F(DialogWidgetTest, TabMovesThroughTheControlsInVisualOrderCtrlTabTypesATabSpacePresses) {
+  CSpeechDlg dialog(engine_, ui_, nullptr, RequestQueue::Mode::kInline);
+  ASSERT_TRUE(dialog.OnInitDialog());
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  // Keys through the window system, to the control that has the focus.
+  const auto press = [&dialog](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(dialog.windowHandle(), key, modifiers);
+  };
+  const auto focused = [] {
+    return QApplication::focusWidget() == nullptr
+               ? -1
+               : QApplication::focusWidget()->objectName().toInt();
+  };
+  // Left to right in each row, the rows from the top, round: from the text
+  // box, which has the focus at start, to the row below it, then the top.
+  const std::vector<int> forward = {
+      CSpeechDlg::kResetId, CSpeechDlg::kPitchId,  CSpeechDlg::kSpeedId, CSpeechDlg::kCharacterId,
+      CSpeechDlg::kSpeakId, CSpeechDlg::kReportId, CSpeechDlg::kStopId,  CSpeechDlg::kAboutId,
+      CSpeechDlg::kSaveId,  CSpeechDlg::kExitId,   CSpeechDlg::kTextId};
+  std::vector<int> backward(forward.rbegin() + 1, forward.rend());
+  backward.push_back(CSpeechDlg::kTextId);
+  ASSERT_EQ(focused(), CSpeechDlg::kTextId);
+  QWidget* stop = dialog.Control(CSpeechDlg::kStopId);
+  const QImage unfocused = stop->grab().toImage();
+  const auto visit = [&](Qt::KeyboardModifiers modifiers) {
+    std::vector<int> visited;
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+      press(Qt::Key_Tab, modifiers);
+      visited.push_back(focused());
+    }
+    return visited;
+  };
+  EXPECT_EQ(visit(Qt::NoModifier), forward);
+  EXPECT_EQ(visit(Qt::ShiftModifier), backward);
+
+  // Ctrl+Tab types a tab, and the text box keeps the focus.
+  auto* text = qobject_cast<QPlainTextEdit*>(dialog.Control(CSpeechDlg::kTextId));
+  text->setPlainText("ab");
+  text->moveCursor(QTextCursor::End);
+  press(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(text->toPlainText(), "ab\t");
+  EXPECT_EQ(focused(), CSpeechDlg::kTextId);
+
+  // Space presses the button that has the focus.
+  const std::pair<int, std::vector<std::string>> buttons[] = {
+      {CSpeechDlg::kStopId, {"Stop"}},
+      {CSpeechDlg::kResetId, {"SetSpeedReference 1", "SetPitchReference 1"}},
+      {CSpeechDlg::kSpeakId, {"TextToSpeech ab\t 0"}},
+  };
+  for (const auto& [id, calls] : buttons) {
+    SCOPED_TRACE(id);
+    for (std::size_t i = 0; i < forward.size() && focused() != id; ++i) press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), id);
+    // A picture button shows that it has the focus.
+    if (id == CSpeechDlg::kStopId) {
+      EXPECT_NE(stop->grab().toImage(), unfocused);
+    }
+    engine_.calls.clear();
+    press(Qt::Key_Space);
+    QTest::qWait(1);
+    EXPECT_EQ(engine_.calls, calls);
+  }
+  dialog.DestroyWindow();
 }
 
 // The desktop services, but the exit is only recorded.
 class RecordedExit : public QtUiServices {
  public:
   std::vector<int> exits;
-  void Exit(int code) override {
-    exits.push_back(code);
-    EngineReports::Hold(false);
-  }
+  void Exit(int code) override { exits.push_back(code); }
 };
 
 TEST_F(DialogWidgetTest, FailedStartShowsOneBoxThatSaysWhatFailed) {
@@ -294,13 +522,14 @@ TEST_F(DialogWidgetTest, FailedStartShowsOneBoxThatSaysWhatFailed) {
   EXPECT_FALSE(dialog.OnInitDialog());
   EXPECT_EQ(ui.exits, std::vector<int>{10});
   QTest::qWait(50);
-  const std::vector<QMessageBox*> boxes = VisibleBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0]->windowTitle(), texts::kErrorCaption);
-  EXPECT_EQ(boxes[0]->text(), QString::fromStdString(texts::StartFailed(false, "the last error")) +
-                                  "\n\n2 more messages; the last:\ncannot read lexicon.dat\n"
-                                  "no rules loaded");
-  CloseBoxes();
+  // The engine's reports of its start say why it failed: they join the
+  // dialog's box instead of opening one of their own.
+  const std::multiset<QString> expected = {
+      QString(texts::kErrorCaption) + "\n" +
+          QString::fromStdString(texts::StartFailed(false, "the last error")) +
+          "\n\n2 more messages; the last:\ncannot read lexicon.dat\nno rules loaded",
+  };
+  EXPECT_EQ(Shown(), expected);
 }
 
 TEST_F(DialogWidgetTest, SliderMovesByKeyOrWheelReachTheEngineButResetSendsNoVolume) {
