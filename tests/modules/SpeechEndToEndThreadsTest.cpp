@@ -200,8 +200,13 @@ bool TemporaryFileGrows(const std::string& dir, std::uintmax_t bytes) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
       const std::string name = std::filesystem::read_symlink(entry.path(), ec).string();
+      // An unnamed file reads as "dir/#inode (deleted)"; the sound device's
+      // file in the same folder is not the save's.
+      const bool temporary = name.find(" (deleted)") != std::string::npos ||
+                             std::filesystem::path(name).extension() == ".part";
       struct stat st;
-      if (!ec && name.rfind(dir + "/", 0) == 0 && ::stat(entry.path().c_str(), &st) == 0 &&
+      if (!ec && temporary && name.rfind(dir + "/", 0) == 0 &&
+          ::stat(entry.path().c_str(), &st) == 0 &&
           static_cast<std::uintmax_t>(st.st_size) >= bytes) {
         return true;
       }
