@@ -120,7 +120,10 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
   pool_.Load();
 
   std::string key = font;
-  if (key.empty() && shared_ != nullptr)
+  // The default font is the configuration's only while the shared resources
+  // are in use: before their load and after their release there is none, so
+  // that no engine starts on pools that are not there.
+  if (key.empty() && shared_ != nullptr && shared_->IsInUse())
     key = shared_->GetConfiguration()->GetParam(kDefaultFontKey, true);
   const int r = SelectCharacter(key);
   if (r < 0) {

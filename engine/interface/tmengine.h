@@ -116,7 +116,11 @@ TMENGINE_API int tmengine__ReleaseSharedResources(void);
 /*
  * Creates an engine, initialises it and selects the configuration's
  * "Default.VoiceFont". *handle := the engine on success, NULL on failure (the
- * failed engine is released). 0, or the engine's negative code.
+ * failed engine is released). 0, or the engine's negative code: -1100 when
+ * the default font is not found, and so while the shared resources are not
+ * loaded, before tmengine__LoadSharedResources and after
+ * tmengine__ReleaseSharedResources has released them (a release that waits
+ * for a living engine still lets New make engines).
  * Failure: "Error initializing Tamrin object."
  */
 TMENGINE_API int tmengine__New(Tamrin** handle);
