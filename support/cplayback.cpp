@@ -24,11 +24,9 @@ std::atomic<bool> g_openAtPlay{true};
 // waiters; a waiter also looks again now and then, for a callback that is
 // not the player's.
 std::mutex g_doneMutex;
-// Never destroyed: a device's thread may still report a block's end while
-// the process ends.
 std::condition_variable& Done() {
-  static std::condition_variable* const done = new std::condition_variable;
-  return *done;
+  static std::condition_variable done;
+  return done;
 }
 constexpr auto kWaitLook = std::chrono::milliseconds(20);
 

@@ -179,11 +179,6 @@ void Tamrin::ReleaseParts() {
 }
 
 void Tamrin::SetAlive(bool alive) {
-  // Registered once the first composer is set up, after the shared
-  // resources and the objects that its set-up made: the exit handler runs
-  // before they are destroyed.
-  static const bool handled = std::atexit(EndAllAtExit) == 0;
-  (void)handled;
   std::lock_guard<std::mutex> lock(Live().mutex);
   if (alive) {
     Live().composers.insert(this);
@@ -496,7 +491,14 @@ int Tamrin::SelectCharacter(const std::string& key) {
   SetLastError(0);
   VCharacter* character = pool_.Find(key);
   character_.store(character, std::memory_order_release);
-  if (character != nullptr) return character->GetChain()->SetUpAll();
+  if (character != nullptr) {
+    const int r = character->GetChain()->SetUpAll();
+    // Registered again after every set-up, so that the exit handler runs
+    // before the static objects that the set-up made (those of a library
+    // that it loaded, say) are destroyed, as well as the shared resources.
+    std::atexit(EndAllAtExit);
+    return r;
+  }
   VLib::ReportError("Error: character [" + key + "] not found.");
   SetLastError(kFontNotFound);
   return kFontNotFound;

@@ -14,11 +14,9 @@ std::mutex& ChannelMutex() {
   return mutex;
 }
 
-// Never destroyed: a speech thread of the process that loaded the library
-// may still synthesise while the process ends.
 formant::SynthChannel& Channel() {
-  static formant::SynthChannel* const channel = new formant::SynthChannel;
-  return *channel;
+  static formant::SynthChannel channel;
+  return channel;
 }
 
 }  // namespace
