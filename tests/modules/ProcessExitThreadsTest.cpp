@@ -1,10 +1,11 @@
-// A program that ends with exit() while an engine lives, idle or speaking on
-// either playback method (the wave-out player and the MBROLA player
-// library), on the virtual device set or on SDL's disk driver: the process
-// ends with the status it asked for, nothing aborts or hangs on the way (the
-// sanitizer builds end it on any use of freed memory).
+// A program that ends with exit() while an engine lives, idle, speaking or
+// paused, on either playback method (the wave-out player and the MBROLA
+// player library), on the virtual device set or on SDL's disk driver: the
+// process ends with the status it asked for, and nothing aborts or hangs on
+// the way (the sanitizer builds end it on any use of freed memory).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -18,12 +19,15 @@ namespace {
 using testing_support::Installation;
 
 enum class Device { kVirtual, kSdlDisk };
+// What the engine does when the process ends: nothing (a new engine), or
+// it has spoken a sentence, or it speaks, or its speech is paused.
+enum class Speech { kNone, kSpoken, kSpeaking, kPaused };
 
 struct ExitCase {
   const char* name;
-  const char* font;  // null: no speech before the exit
+  const char* font;
   Device device;
-  bool whileSpeaking;  // else the speech has ended before the exit
+  Speech speech;
 };
 
 // Runs in the child: sets up an engine as the case says, then exit(3). A
@@ -52,13 +56,14 @@ struct ExitCase {
   check(tmengine__LoadSharedResources() == 0);
   Tamrin* engine = nullptr;
   check(tmengine__New(&engine) == 0);
-  if (row.font != nullptr) {
+  if (row.speech != Speech::kNone) {
     check(tmengine__SelectVoiceFont(engine, row.font) == 0);
+    const bool spoken = row.speech == Speech::kSpoken;
     std::string text;
-    for (int i = 0; i < (row.whileSpeaking ? 40 : 1); ++i)
-      text += "καλημέρα σας και καλό ξημέρωμα. ";
-    check(tmengine__TextToSpeech(engine, text.c_str(), row.whileSpeaking ? 0 : 1) == 0);
+    for (int i = 0; i < (spoken ? 1 : 40); ++i) text += "καλημέρα σας και καλό ξημέρωμα. ";
+    check(tmengine__TextToSpeech(engine, text.c_str(), spoken ? 1 : 0) == 0);
     check(testing_support::WaitUntil(heard, std::chrono::seconds(60)));
+    if (row.speech == Speech::kPaused) check(tmengine__SpeakPause(engine) == 0);
   }
   std::exit(3);
 }
@@ -66,14 +71,16 @@ struct ExitCase {
 TEST(ProcessExitThreadsDeathTest, ExitWithAnEngineAliveEndsWithItsStatus) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const ExitCase rows[] = {
-      {"a new engine", nullptr, Device::kVirtual, false},
-      {"a new engine on SDL", nullptr, Device::kSdlDisk, false},
-      {"wave-out player, speaking", "default.vof", Device::kVirtual, true},
-      {"wave-out player on SDL, speaking", "default.vof", Device::kSdlDisk, true},
-      {"wave-out player, spoken", "default.vof", Device::kVirtual, false},
-      {"player library, speaking", "mbrola.vof", Device::kVirtual, true},
-      {"player library on SDL, speaking", "mbrola.vof", Device::kSdlDisk, true},
-      {"player library, spoken", "mbrola.vof", Device::kVirtual, false},
+      {"a new engine", "", Device::kVirtual, Speech::kNone},
+      {"a new engine on SDL", "", Device::kSdlDisk, Speech::kNone},
+      {"wave-out player, speaking", "default.vof", Device::kVirtual, Speech::kSpeaking},
+      {"wave-out player on SDL, speaking", "default.vof", Device::kSdlDisk, Speech::kSpeaking},
+      {"wave-out player, paused", "default.vof", Device::kVirtual, Speech::kPaused},
+      {"wave-out player, spoken", "default.vof", Device::kVirtual, Speech::kSpoken},
+      {"player library, speaking", "mbrola.vof", Device::kVirtual, Speech::kSpeaking},
+      {"player library on SDL, speaking", "mbrola.vof", Device::kSdlDisk, Speech::kSpeaking},
+      {"player library, paused", "mbrola.vof", Device::kVirtual, Speech::kPaused},
+      {"player library, spoken", "mbrola.vof", Device::kVirtual, Speech::kSpoken},
   };
   for (const ExitCase& row : rows) {
     SCOPED_TRACE(row.name);
