@@ -40,6 +40,12 @@
  * deleting an engine stops what another engine plays. When no sound device
  * opens, each engine shows one error report saying so. The engine leaves
  * the process's signal handling (SIGINT, SIGTERM) alone.
+ *
+ * Process end: a program may end (exit, or a return from main) while engines
+ * live, also while they speak or are paused: on the way out their speech is
+ * stopped, they are released and the sound devices closed, and the process
+ * ends with its own status. tmengine__Delete is still the way to release an
+ * engine before that.
  */
 #ifndef TMENGINE_H
 #define TMENGINE_H
