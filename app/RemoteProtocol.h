@@ -43,9 +43,10 @@ std::uint32_t ReadUint32(const char* bytes);
 // closed (pending still starts with its header).
 bool TakeRequests(std::string& pending, std::vector<std::string>& requests);
 
-// Sends one request to the socket at path and waits for the reply, each
-// for at most wait (zero: without a limit): 1 TRUE, 0 FALSE, -1 when the
-// exchange failed or took too long (the reason in error).
+// Sends one request to the socket at path and waits for the reply, the
+// whole exchange (connection, request and reply) within wait (zero: without
+// a limit): 1 TRUE, 0 FALSE, -1 when the exchange failed or took too long
+// (the reason in error: "no answer within <seconds> s").
 int SendRequest(const std::string& path, std::uint32_t tag, const std::string& bytes,
                 std::string* error = nullptr,
                 std::chrono::milliseconds wait = std::chrono::milliseconds(kReplyWait));

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <iterator>
+#include <set>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -43,6 +45,17 @@ constexpr Tamrin::ModuleId kSoundOutputs[] = {Tamrin::kSpeechOutMbr, Tamrin::kPl
 
 // Installed by the module library before any composer exists.
 const Tamrin::ModuleFactory* g_moduleFactory = nullptr;
+
+// The composers that hold their parts. Never destroyed: the process's end
+// reads it after static objects may be gone.
+struct LiveComposers {
+  std::mutex mutex;
+  std::set<Tamrin*> composers;
+};
+LiveComposers& Live() {
+  static LiveComposers* const live = new LiveComposers;
+  return *live;
+}
 
 }  // namespace
 
@@ -107,7 +120,10 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
   pool_.Load();
 
   std::string key = font;
-  if (key.empty() && shared_ != nullptr)
+  // The default font is the configuration's only while the shared resources
+  // are in use: before their load and after their release there is none, so
+  // that no engine starts on pools that are not there.
+  if (key.empty() && shared_ != nullptr && shared_->IsInUse())
     key = shared_->GetConfiguration()->GetParam(kDefaultFontKey, true);
   const int r = SelectCharacter(key);
   if (r < 0) {
@@ -119,6 +135,7 @@ int Tamrin::Init(std::string font, int instance, int /*unused*/) {
   }
   speech_.SetComposer(this);
   speech_.Init();
+  SetAlive(true);
   initialised_.store(true, std::memory_order_release);
   return r;
 }
@@ -153,11 +170,35 @@ void Tamrin::ReleaseParts() {
   pool_.Clear();
   mlds_.Clear();
   holdsParts_ = false;
+  SetAlive(false);
   // After everything that refers to the pools: a release of the shared
   // resources that waited for this composer happens here.
   if (attached_ != nullptr) attached_->Detach();
   attached_ = nullptr;
   VLib::ReleaseInstallation();
+}
+
+void Tamrin::SetAlive(bool alive) {
+  std::lock_guard<std::mutex> lock(Live().mutex);
+  if (alive) {
+    Live().composers.insert(this);
+  } else {
+    Live().composers.erase(this);
+  }
+}
+
+void Tamrin::EndAllAtExit() {
+  std::vector<Tamrin*> alive;
+  {
+    std::lock_guard<std::mutex> lock(Live().mutex);
+    alive.assign(Live().composers.begin(), Live().composers.end());
+  }
+  // A composer whose owner did not delete it stops its run and releases
+  // its parts before the objects that the run uses are destroyed. A process
+  // that ends from a run's own thread cannot wait for that run.
+  for (Tamrin* composer : alive) {
+    if (composer->worker_.get_id() != std::this_thread::get_id()) composer->Finalize();
+  }
 }
 
 void Tamrin::RemoveErrorFile() {
@@ -454,7 +495,14 @@ int Tamrin::SelectCharacter(const std::string& key) {
   SetLastError(0);
   VCharacter* character = pool_.Find(key);
   character_.store(character, std::memory_order_release);
-  if (character != nullptr) return character->GetChain()->SetUpAll();
+  if (character != nullptr) {
+    const int r = character->GetChain()->SetUpAll();
+    // Registered again after every set-up, so that the exit handler runs
+    // before the static objects that the set-up made (those of a library
+    // that it loaded, say) are destroyed, as well as the shared resources.
+    std::atexit(EndAllAtExit);
+    return r;
+  }
   VLib::ReportError("Error: character [" + key + "] not found.");
   SetLastError(kFontNotFound);
   return kFontNotFound;

@@ -258,6 +258,14 @@ class Tamrin : public VComposer {
   void RegisterModules();
   // Releases everything that Init made.
   void ReleaseParts();
+  // Enters the composer into the process's composers that hold their parts,
+  // or takes it out.
+  void SetAlive(bool alive);
+  // At the process's end (exit, or a return from main): finalises the
+  // composers that are still alive, so that no run goes on while the
+  // process's static objects are destroyed. Registered with every set-up of
+  // a font; a later call finds nothing more to do.
+  static void EndAllAtExit();
   void Enable(ModuleId id, bool on);
   bool IsEnabled(ModuleId id) const;
   // Switches the output modules: those of on on, the others off.

@@ -40,6 +40,12 @@
  * deleting an engine stops what another engine plays. When no sound device
  * opens, each engine shows one error report saying so. The engine leaves
  * the process's signal handling (SIGINT, SIGTERM) alone.
+ *
+ * Process end: a program may end (exit, or a return from main) while engines
+ * live, also while they speak or are paused: on the way out their speech is
+ * stopped, they are released and the sound devices closed, and the process
+ * ends with its own status. tmengine__Delete is still the way to release an
+ * engine before that.
  */
 #ifndef TMENGINE_H
 #define TMENGINE_H
@@ -116,7 +122,11 @@ TMENGINE_API int tmengine__ReleaseSharedResources(void);
 /*
  * Creates an engine, initialises it and selects the configuration's
  * "Default.VoiceFont". *handle := the engine on success, NULL on failure (the
- * failed engine is released). 0, or the engine's negative code.
+ * failed engine is released). 0, or the engine's negative code: -1100 when
+ * the default font is not found, and so while the shared resources are not
+ * loaded, before tmengine__LoadSharedResources and after
+ * tmengine__ReleaseSharedResources has released them (a release that waits
+ * for a living engine still lets New make engines).
  * Failure: "Error initializing Tamrin object."
  */
 TMENGINE_API int tmengine__New(Tamrin** handle);

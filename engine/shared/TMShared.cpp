@@ -23,6 +23,11 @@ bool TMShared::IsLoaded() const {
   return loaded_;
 }
 
+bool TMShared::IsInUse() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return loaded_ && !released_;
+}
+
 bool TMShared::IsMarkerOpen() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return marker_ != nullptr;
@@ -102,6 +107,8 @@ bool TMShared::IsUnloadPending() const {
 }
 
 void TMShared::UnloadNow() {
+  // An Unload before the first Load releases nothing that a Load brings.
+  released_ = loaded_;
   VLib::InstallationHold hold;
   if (marker_ != nullptr) {
     std::fclose(marker_);

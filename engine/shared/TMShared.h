@@ -85,6 +85,9 @@ class TMShared {
   // The state that a composer checks at its initialisation; 0.
   int CheckState() const { return 0; }
   bool IsLoaded() const;
+  // Whether the pools are in use: from the first Load until an Unload has
+  // been carried out (an Unload that waits for engines leaves them in use).
+  bool IsInUse() const;
   // Whether the marker file is held open.
   bool IsMarkerOpen() const;
 
@@ -127,6 +130,7 @@ class TMShared {
   VSR_VUserLexicon m_vsr_VUserLexicon;
   std::FILE* marker_ = nullptr;
   bool loaded_ = false;
+  bool released_ = false;       // an Unload has been carried out
   int engines_ = 0;             // attached engines
   bool unloadPending_ = false;  // an Unload waits for the last of them
   mutable std::mutex mutex_;

@@ -19,10 +19,11 @@ constexpr auto kSdlPoll = std::chrono::milliseconds(2);
 
 // SDL's audio subsystem is started and stopped under this lock; every open
 // device holds one start of it. The service is one shared library, so the
-// engine and the player library take the same lock.
+// engine and the player library take the same lock. Never destroyed: the
+// devices still open at the process's end close after the static objects.
 std::mutex& SdlMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static std::mutex* const mutex = new std::mutex;
+  return *mutex;
 }
 
 // SDL's audio start brings up its event subsystem, which by default takes

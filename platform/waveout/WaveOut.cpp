@@ -3,6 +3,7 @@
 #include "platform/waveout/WaveOut.h"
 
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
@@ -52,26 +53,63 @@ struct WaveOutDevice {
   }
   // Plays the front header; false when a reset or close interrupted it.
   bool PlayFront(std::unique_lock<std::mutex>& lock);
+  // Ends the thread (after it has marked every queued header done) and
+  // closes the sink. Called once, by whoever took the device out of the
+  // table of open devices.
+  void Finish();
 };
 
 namespace {
 
 constexpr uint32_t kHeaderQueued = kHeaderInQueue;
 
-// The live handles; a handle that is not here is invalid.
-std::mutex& HandlesMutex() {
-  static std::mutex mutex;
-  return mutex;
+// The open devices; a handle that is not here is invalid. The table is
+// never destroyed: a player may still call the service while the process
+// ends, after the static objects are gone. When the process ends, the
+// devices still open are stopped and their threads joined, and from then on
+// no device opens.
+struct DeviceTable {
+  std::mutex mutex;
+  std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>> handles;
+  bool ended = false;
+};
+
+void CloseAllAtExit();
+
+DeviceTable& Devices() {
+  static DeviceTable* const table = new DeviceTable;
+  return *table;
 }
-std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>>& Handles() {
-  static std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>> handles;
-  return handles;
+
+// Registered when the library loads, so that it runs after the exit
+// handlers and static destructors of the players (registered later), which
+// stop their own devices first.
+const bool g_closesAtExit = std::atexit(CloseAllAtExit) == 0;
+
+void CloseAllAtExit() {
+  std::map<WaveOutDevice*, std::shared_ptr<WaveOutDevice>> open;
+  {
+    std::lock_guard<std::mutex> lock(Devices().mutex);
+    Devices().ended = true;
+    open.swap(Devices().handles);
+  }
+  for (const auto& entry : open) {
+    WaveOutDevice& device = *entry.second;
+    {
+      std::lock_guard<std::mutex> lock(device.mutex);
+      // Whatever is queued is dropped, as by a reset.
+      device.resetting = !device.queue.empty();
+      device.closing = true;
+      device.changed.notify_all();
+    }
+    device.Finish();
+  }
 }
 
 std::shared_ptr<WaveOutDevice> Find(HWaveOut device) {
-  std::lock_guard<std::mutex> lock(HandlesMutex());
-  const auto it = Handles().find(device);
-  return it == Handles().end() ? nullptr : it->second;
+  std::lock_guard<std::mutex> lock(Devices().mutex);
+  const auto it = Devices().handles.find(device);
+  return it == Devices().handles.end() ? nullptr : it->second;
 }
 
 bool ValidFormat(const WaveFormat& f) {
@@ -133,6 +171,17 @@ void WaveOutDevice::Run() {
   Notify(kWomClose, nullptr);
 }
 
+void WaveOutDevice::Finish() {
+  // A process that ends from a callback cannot wait for the thread it runs on.
+  if (std::this_thread::get_id() == thread.get_id()) {
+    thread.detach();
+    return;
+  }
+  thread.join();
+  sink.reset();
+  if (virtualSet != nullptr) virtualSet->NoteClosed();
+}
+
 MmResult WaveOutOpen(HWaveOut* device, unsigned id, const WaveFormat* format, WaveOutProc callback,
                      uintptr_t instance, uint32_t flags) {
   if (device == nullptr || format == nullptr) return kMmInvalHandle;
@@ -149,10 +198,13 @@ MmResult WaveOutOpen(HWaveOut* device, unsigned id, const WaveFormat* format, Wa
   opened->instance = instance;
   WaveOutDevice* raw = opened.get();
   {
-    std::lock_guard<std::mutex> lock(HandlesMutex());
-    Handles()[raw] = opened;
+    std::lock_guard<std::mutex> lock(Devices().mutex);
+    // The process is ending.
+    if (Devices().ended) return kMmNoDriver;
+    Devices().handles[raw] = opened;
+    // Under the table's lock, so that the exit finds the thread to join.
+    raw->thread = std::thread([raw] { raw->Run(); });
   }
-  raw->thread = std::thread([raw] { raw->Run(); });
   *device = raw;
   return kMmNoError;
 }
@@ -191,6 +243,8 @@ MmResult WaveOutWrite(HWaveOut device, WaveHeader* header) {
   if ((flags & kHeaderPrepared) == 0) return kWaveUnprepared;
   if ((flags & kHeaderQueued) != 0) return kWaveStillPlaying;
   std::lock_guard<std::mutex> lock(d->mutex);
+  // A device that is being closed plays nothing more.
+  if (d->closing) return kMmInvalHandle;
   header->flags.store((flags & ~kHeaderDone) | kHeaderQueued);
   d->submitted += header->bufferLength;
   d->queue.emplace_back(header, d->submitted);
@@ -206,6 +260,8 @@ MmResult WaveOutReset(HWaveOut device) {
   if (Injected(d->virtualSet, Operation::kReset, &result)) return result;
   if (OnDeviceThread(*d)) return kMmError;
   std::unique_lock<std::mutex> lock(d->mutex);
+  // A closed device's thread has dropped what was queued, or is dropping it.
+  if (d->closing) return kMmInvalHandle;
   if (!d->queue.empty()) {
     d->resetting = true;
     d->changed.notify_all();
@@ -228,12 +284,10 @@ MmResult WaveOutClose(HWaveOut device) {
     d->changed.notify_all();
   }
   {
-    std::lock_guard<std::mutex> lock(HandlesMutex());
-    if (Handles().erase(device) == 0) return kMmInvalHandle;
+    std::lock_guard<std::mutex> lock(Devices().mutex);
+    if (Devices().handles.erase(device) == 0) return kMmInvalHandle;
   }
-  d->thread.join();
-  d->sink.reset();
-  if (d->virtualSet != nullptr) d->virtualSet->NoteClosed();
+  d->Finish();
   return kMmNoError;
 }
 

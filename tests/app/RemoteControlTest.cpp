@@ -1,6 +1,7 @@
 // The remote control within this process: the sender tool's requests over a
 // private socket, their answers and order, and what the server refuses.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "app/RemoteControl.h"
 #include "app/RemoteProtocol.h"
@@ -127,6 +130,41 @@ TEST_F(RemoteControlTest, SenderGivesUpAfterItsTimeLimit) {
     QProcess* sender = Send(arguments);
     EXPECT_EQ(Result(sender), std::make_pair(std::string(), 2));
     EXPECT_NE(sender->readAllStandardError().toStdString().find(message), std::string::npos);
+  }
+  close(fd);
+}
+
+TEST_F(RemoteControlTest, SenderBoundsTheWholeExchangeByItsTimeLimit) {
+  // A program that takes the request and answers TRUE in steps, each
+  // shorter than the sender's limit of one second, all of them longer.
+  const int fd = BoundSocket();
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(listen(fd, 4), 0);
+  // Each step: a pause, then so many bytes of the reply.
+  using Steps = std::vector<std::pair<std::chrono::milliseconds, std::size_t>>;
+  const std::pair<const char*, Steps> rows[] = {
+      {"a byte at a time", Steps(4, {std::chrono::milliseconds(400), 1})},
+      {"after a pause, then the rest",
+       {{std::chrono::milliseconds(800), 1}, {std::chrono::milliseconds(800), 3}}},
+  };
+  const std::string reply = remote::EncodeReply(true);
+  for (const auto& [name, steps] : rows) {
+    SCOPED_TRACE(name);
+    QProcess* sender = Send({"--timeout", "1", "play", "x"});
+    pollfd waiting{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&waiting, 1, 10000), 1);
+    const int connection = accept(fd, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    std::size_t sent = 0;
+    for (const auto& [pause, bytes] : steps) {
+      std::this_thread::sleep_for(pause);
+      send(connection, reply.data() + sent, bytes, MSG_NOSIGNAL);
+      sent += bytes;
+    }
+    EXPECT_EQ(Result(sender), std::make_pair(std::string(), 2));
+    EXPECT_NE(sender->readAllStandardError().toStdString().find("no answer within 1 s"),
+              std::string::npos);
+    close(connection);
   }
   close(fd);
 }

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/mbrplay/mbrplay.h"
+#include "platform/waveout/WaveOut.h"
 #include "tests/common/TestSupport.h"
 #include "tests/platform/SynthTestSupport.h"
 
@@ -80,6 +82,45 @@ TEST_F(MbrPlayThreadsTest, FailuresLeaveAnErrorPendingUntilTheNextPlay) {
   EXPECT_EQ(MBR_LastError(nullptr, 0), MBRP_ERR_DATABASE);
   EXPECT_EQ(MBR_SetDatabase(kVoice.c_str()), 0);
   EXPECT_EQ(Pending(), "");
+}
+
+// A process that ends while a device plays, opened directly or by the
+// player library, ends with its own status.
+TEST(MbrPlayThreadsDeathTest, ExitWhileADevicePlaysEndsWithItsStatus) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  std::string minute = "_ 60\n";
+  for (int i = 0; i < 600; ++i) minute += "a 100 (50,120)\n";
+  EXPECT_EXIT(
+      {
+        platform::WaveFormat format;
+        format.formatTag = platform::kWaveFormatPcm;
+        format.channels = 1;
+        format.samplesPerSec = 16000;
+        format.avgBytesPerSec = 32000;
+        format.blockAlign = 2;
+        format.bitsPerSample = 16;
+        platform::HWaveOut device = nullptr;
+        std::vector<char> samples(32000 * 60);
+        platform::WaveHeader header;
+        header.data = samples.data();
+        header.bufferLength = static_cast<uint32_t>(samples.size());
+        if (platform::WaveOutOpen(&device, platform::kWaveMapper, &format, nullptr, 0, 0) != 0 ||
+            platform::WaveOutPrepareHeader(device, &header) != 0 ||
+            platform::WaveOutWrite(device, &header) != 0) {
+          std::_Exit(1);
+        }
+        std::exit(3);
+      },
+      testing::ExitedWithCode(3), "");
+  EXPECT_EXIT(
+      {
+        if (MBR_SetDatabase(kVoice.c_str()) != 0 ||
+            MBR_Play(minute.c_str(), 0, nullptr, nullptr) != 0 || MBR_LastError(nullptr, 0) != 0) {
+          std::_Exit(1);
+        }
+        std::exit(3);
+      },
+      testing::ExitedWithCode(3), "");
 }
 
 }  // namespace

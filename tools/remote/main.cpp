@@ -4,8 +4,9 @@
 //                                  zorvalis-send play "Καλημέρα σας."
 //                                  zorvalis-send paus | stop | p:15 | s:08 | v:10
 //   zorvalis-send --raw MESSAGE    sends MESSAGE as it stands
-//   --timeout SECONDS first        waits that long for the answer (default
-//                                  10; 0 waits without a limit)
+//   --timeout SECONDS first        gives the whole exchange that long, however
+//                                  slowly the program reads or answers
+//                                  (default 10; 0 waits without a limit)
 //
 // The message travels with its terminating zero. Prints the program's
 // answer, TRUE or FALSE; exits with 0 for TRUE, 1 for FALSE and 2 when no

@@ -130,6 +130,53 @@ TEST_F(TmEngineTest, NullArgumentsAndFailuresGiveTheirCodeAndText) {
   EXPECT_EQ(block, nullptr);
 }
 
+// The shared resources load once and go once per process, so each order of
+// the calls runs in a process of its own. The child ends with 0, or with
+// the number of what went wrong.
+TEST(TmEngineDeathTest, NewWithoutTheSharedResourcesAnswersAsBeforeTheLoadAndMakesNoEngine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  enum Step { kLoad, kNew, kDelete, kRelease };
+  const struct {
+    const char* name;
+    std::vector<Step> before;  // the calls before the New that is looked at
+    bool engine;               // whether that New makes one
+  } rows[] = {
+      {"before any load", {}, false},
+      {"after the load", {kLoad}, true},
+      {"after a release before the load", {kRelease, kLoad}, true},
+      {"after the last release", {kLoad, kNew, kDelete, kRelease}, false},
+      {"after a release without engines", {kLoad, kRelease}, false},
+      {"after a second release", {kLoad, kRelease, kRelease}, false},
+      {"while a release waits for a living engine", {kLoad, kNew, kRelease}, true},
+      {"after the engine that a release waited for", {kLoad, kNew, kRelease, kDelete}, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EXIT(
+        {
+          testing_support::Installation inst;
+          inst.Complete();
+          Tamrin* engine = reinterpret_cast<Tamrin*>(&inst);
+          const int unloaded = tmengine__New(&engine);
+          if (unloaded != TMENGINE_FONT_NOT_FOUND || engine != nullptr) std::_Exit(1);
+          std::vector<Tamrin*> engines;
+          for (const Step step : row.before) {
+            if (step == kLoad) tmengine__LoadSharedResources();
+            if (step == kRelease) tmengine__ReleaseSharedResources();
+            if (step == kNew && tmengine__New(&engine) == 0) engines.push_back(engine);
+            if (step == kDelete) tmengine__Delete(&engines.back());
+          }
+          engine = reinterpret_cast<Tamrin*>(&inst);
+          const int r = tmengine__New(&engine);
+          if (r != (row.engine ? 0 : unloaded)) std::_Exit(2);
+          if ((engine != nullptr) != row.engine) std::_Exit(3);
+          if (!row.engine && LastError() != "Error initializing Tamrin object.") std::_Exit(4);
+          std::exit(tmengine__Delete(&engine));
+        },
+        testing::ExitedWithCode(0), "");
+  }
+}
+
 TEST_F(TmEngineTest, TextCrossesAsUtf8AndTheFileHoldsTheWaveImage) {
   ASSERT_EQ(tmengine__New(&handle_), 0);
   auto* probe = new HookModule("Test_Probe");
