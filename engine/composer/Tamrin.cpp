@@ -1,11 +1,13 @@
 #include "engine/composer/Tamrin.h"
 
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <iterator>
 #include <set>
@@ -51,10 +53,27 @@ const Tamrin::ModuleFactory* g_moduleFactory = nullptr;
 struct LiveComposers {
   std::mutex mutex;
   std::set<Tamrin*> composers;
+  // The process's count of loaded objects when the exit handler was last
+  // registered.
+  unsigned long long loadsAtRegistration = 0;
 };
 LiveComposers& Live() {
   static LiveComposers* const live = new LiveComposers;
   return *live;
+}
+
+// How many objects the process has loaded so far (its program and every
+// library, those unloaded since included).
+unsigned long long LoadedObjectCount() {
+  unsigned long long adds = 0;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t size, void* data) {
+        if (size >= offsetof(dl_phdr_info, dlpi_adds) + sizeof(info->dlpi_adds))
+          *static_cast<unsigned long long*>(data) = info->dlpi_adds;
+        return 1;
+      },
+      &adds);
+  return adds;
 }
 
 }  // namespace
@@ -497,10 +516,16 @@ int Tamrin::SelectCharacter(const std::string& key) {
   character_.store(character, std::memory_order_release);
   if (character != nullptr) {
     const int r = character->GetChain()->SetUpAll();
-    // Registered again after every set-up, so that the exit handler runs
-    // before the static objects that the set-up made (those of a library
-    // that it loaded, say) are destroyed, as well as the shared resources.
-    std::atexit(EndAllAtExit);
+    // Registered again after a set-up that loaded a library, so that the
+    // exit handler runs before the static objects of what the set-up loaded
+    // are destroyed, as well as the shared resources.
+    const unsigned long long loads = LoadedObjectCount();
+    bool loadedSince = false;
+    {
+      std::lock_guard<std::mutex> lock(Live().mutex);
+      loadedSince = std::exchange(Live().loadsAtRegistration, loads) != loads;
+    }
+    if (loadedSince) std::atexit(EndAllAtExit);
     return r;
   }
   VLib::ReportError("Error: character [" + key + "] not found.");
