@@ -227,7 +227,6 @@ bool CSpeechDlg::OnInitDialog() {
     loader.join();
   }
   const bool goesOn = controller_.FinishInit(start);
-  if (!goesOn) EngineReports::JoinHeldToNewestBox();
   EngineReports::Hold(false);
   if (!goesOn) return false;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

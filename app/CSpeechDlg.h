@@ -55,7 +55,7 @@ class CSpeechDlg : public QDialog, public SpeechView {
   // Loads the engine on a thread of its own while this thread's event loop
   // runs (the splash window keeps answering), then fills the dialog. The
   // engine's reports of the start wait until then, so that the box of a
-  // failed start comes first and theirs after it.
+  // failed start comes first and they join it.
   bool OnInitDialog();
   // Deletes the engine and releases the shared resources (once).
   void DestroyWindow();

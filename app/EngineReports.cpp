@@ -73,21 +73,20 @@ void ShowNextReport() {
   }
 }
 
-// GUI thread: the reports not shown yet join the newest box on the screen.
-void JoinPendingToNewestBox() {
-  const std::deque<std::pair<QString, QString>> pending = TakePending();
-  if (pending.empty()) return;
+// GUI thread: ends the hold of the reports of the engine's start. When the
+// start has shown a box (one that says it failed), they say why, and join
+// it; else they are shown as any others.
+void ReleaseHeld() {
+  if (!std::exchange(g_held, false) || !message_boxes::AnyOpen()) return;
   QStringList texts;
-  for (const auto& report : pending) texts.append(report.second);
-  message_boxes::JoinNewest(pending.front().first, texts, QMessageBox::Warning);
+  for (const auto& report : TakePending()) texts.append(report.second);
+  message_boxes::JoinNewest(texts);
 }
 
 // GUI thread, before the process ends: the reports not shown yet are shown,
-// and the boxes stay until closed. A start that fails while the reports are
-// held has just shown its box: the held reports say why, and join it.
+// and the boxes stay until closed.
 void ShowPendingReports() {
-  if (std::exchange(g_held, false)) JoinPendingToNewestBox();
-  ShowNextReport();
+  EngineReports::Hold(false);
   message_boxes::WaitUntilClosed();
 }
 
@@ -132,13 +131,13 @@ EngineReports::EngineReports()
   g_previousHook = platform::SetExitHook(ExitAfterReports);
 }
 
-void EngineReports::JoinHeldToNewestBox() {
-  if (g_held) JoinPendingToNewestBox();
-}
-
 void EngineReports::Hold(bool hold) {
-  g_held = hold;
-  if (!hold) ShowNextReport();
+  if (hold) {
+    g_held = true;
+    return;
+  }
+  ReleaseHeld();
+  ShowNextReport();
 }
 
 EngineReports::~EngineReports() {

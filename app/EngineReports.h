@@ -18,12 +18,10 @@ class EngineReports {
   EngineReports& operator=(const EngineReports&) = delete;
 
   // GUI thread: while held, reports wait; releasing shows them (they join
-  // a box of theirs that is open). Ending the process releases them too.
+  // a box of theirs that is open), or joins them to the box on the screen
+  // when there is one (the box of a failed start, which they explain).
+  // Ending the process releases them too.
   static void Hold(bool hold);
-
-  // GUI thread, while held: the reports that wait join the newest box on
-  // the screen (the box of a failed start, which they explain).
-  static void JoinHeldToNewestBox();
 
  private:
   platform::MessageSink previous_;

@@ -147,12 +147,8 @@ void ShowReports(const QString& caption, const QStringList& reports, QMessageBox
   if (from < reports.size()) Join(*open, reports, from);
 }
 
-void JoinNewest(const QString& caption, const QStringList& reports, QMessageBox::Icon icon) {
-  if (reports.isEmpty()) return;
-  if (Open().empty()) {
-    ShowReports(caption, reports, icon, nullptr);
-    return;
-  }
+void JoinNewest(const QStringList& reports) {
+  if (reports.isEmpty() || Open().empty()) return;
   Join(g_boxes.back(), reports, 0);
 }
 

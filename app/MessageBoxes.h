@@ -32,9 +32,8 @@ void ShowReports(const QString& caption, const QStringList& reports, QMessageBox
                  QWidget* owner);
 
 // Adds reports to the newest open box, whatever its caption (the box that
-// they explain); with no box open they are shown as ShowReports does under
-// caption. GUI thread only.
-void JoinNewest(const QString& caption, const QStringList& reports, QMessageBox::Icon icon);
+// they explain); nothing when no box is open. GUI thread only.
+void JoinNewest(const QStringList& reports);
 
 // The text of a box that joined more reports have come to: first, then a
 // line with their number (in the interface language), then lastLines.

@@ -43,7 +43,8 @@ void QtUiServices::Post(std::function<void()> task) {
 }
 
 void QtUiServices::Exit(int code) {
-  // The engine's reports that wait are shown first.
+  // The engine's reports that wait are shown first (those of a failed start
+  // join its box).
   EngineReports::Hold(false);
   message_boxes::WaitUntilClosed();
   platform::ExitProcess(code);
