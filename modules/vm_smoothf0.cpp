@@ -57,15 +57,14 @@ void VM_SmoothF0::SmoothCurve(float* f, int count, float threshold) {
 bool VM_SmoothF0::Run() {
   // A pass that continues the speech goes on from the last cell of the pass
   // before; any other text starts anew.
-  if (!GetComposer()->GetText()->ContinuesSpeech()) hasLastCell_ = false;
+  if (!GetComposer()->GetText()->ContinuesSpeech()) lastCell_.reset();
   if (PrepareCells() <= 0) return true;
   VIntonation* intonation = GetComposer()->GetIntonation();
   float* cells = intonation->GetCells();
   const int count = intonation->GetCellCount();
   if (cells == nullptr || count <= 0) return true;
-  Smooth(cells, count, gapThreshold_, hasLastCell_ ? &lastCell_ : nullptr);
+  Smooth(cells, count, gapThreshold_, lastCell_ ? &*lastCell_ : nullptr);
   lastCell_ = cells[count - 1];
-  hasLastCell_ = true;
   return true;
 }
 

@@ -13,6 +13,8 @@
 // new pass's first cells as in the whole text).
 #pragma once
 
+#include <optional>
+
 #include "engine/composer/VModule.h"
 
 class VM_SmoothF0 : public VModule {
@@ -40,7 +42,7 @@ class VM_SmoothF0 : public VModule {
   static void SmoothCurve(float* cells, int count, float threshold);
 
   float gapThreshold_ = 0.0f;
-  // The last cell of the pass before, for the pass that continues it.
-  float lastCell_ = 0.0f;
-  bool hasLastCell_ = false;
+  // The last cell of the pass before, for the pass that continues it; none
+  // before the first pass.
+  std::optional<float> lastCell_;
 };

@@ -263,8 +263,8 @@ class Tamrin : public VComposer {
   void SetAlive(bool alive);
   // At the process's end (exit, or a return from main): finalises the
   // composers that are still alive, so that no run goes on while the
-  // process's static objects are destroyed. Registered with every set-up of
-  // a font; a later call finds nothing more to do.
+  // process's static objects are destroyed. Registered again after every
+  // font set-up that loaded a library; a later call finds nothing more to do.
   static void EndAllAtExit();
   void Enable(ModuleId id, bool on);
   bool IsEnabled(ModuleId id) const;
