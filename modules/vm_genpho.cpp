@@ -16,7 +16,8 @@
 namespace {
 
 constexpr const char* kModuleName = "VM_GeneratorPHO";
-// The silence at both ends of the text, and its length in ms.
+// The silence at both ends of the text, and its length in ms (the same
+// number).
 constexpr const char* kEdgeSilence = "_ 60";
 constexpr double kEdgeSilenceMs = 60.0;
 // Room reserved per phone of the phone string.
@@ -119,7 +120,8 @@ void VM_GeneratorPHO::Generate() {
   const int length = text->GetLength() > 0 ? text->GetLength() : 1;
   pho_.reserve(kRoomPerPhone * static_cast<std::size_t>(length));
 
-  pho_ += "_ 60 (0,";
+  pho_ += kEdgeSilence;
+  pho_ += " (0,";
   pho_ += std::to_string(intonation->GetBaseF0());
   pho_ += ")\n";
 

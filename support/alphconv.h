@@ -216,8 +216,6 @@ class CRuleCollection final : public CInterface {
   // The conversion loop over the first count characters of text, starting
   // at from, appending to out; with a stable count, the last step that needs
   // no character from there on (from when there is none).
-  // from, appending to out; with a stable count, the last step that needs
-  // no character from there on (from when there is none).
   Step convertRange(const char* text, std::size_t count, std::string& out, Step from,
                     std::size_t stable) const;
   bool endLoad(bool result);
