@@ -21,6 +21,7 @@ constexpr bool kLabelField[kElementFields - 1] = {false, false, true, false,
 // above 0), its labels and its rise.
 constexpr int kLevelFields = 4;
 constexpr const char* kLevelFieldNames[kLevelFields] = {"onset", "end", "labels", "rise"};
+constexpr bool kLevelLabelField[kLevelFields] = {false, false, true, false};
 constexpr bool kLevelAboveZero[kLevelFields] = {true, true, false, false};
 // Decimals of the factors written for a type given in levels.
 constexpr double kFactorUnits = 10000.0;
@@ -194,7 +195,7 @@ std::vector<PhraseDescription> ParseSource(const std::string& file, const std::s
       std::string& field = d.fields[static_cast<std::size_t>(f)];
       const std::string name = phrase.levels ? kLevelFieldNames[f] : kFieldNames[f];
       std::string reason;
-      if (phrase.levels ? f == 2 : kLabelField[f]) {
+      if (phrase.levels ? kLevelLabelField[f] : kLabelField[f]) {
         if (!ReadLabels(word, field, reason)) {
           errors.push_back(Located(file, n, name + ": " + reason));
           ok = false;
