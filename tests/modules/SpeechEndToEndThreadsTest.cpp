@@ -3,6 +3,8 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -26,7 +28,12 @@ using Samples = std::vector<int16_t>;
 
 // The process's threads (a sanitizer's own one starts with the first thread).
 int Threads() {
-  std::thread([] {}).join();
+  // A join returns as the thread ends, a moment before the system takes it
+  // off the process's list: the count waits until it has gone.
+  long helper = 0;
+  std::thread([&helper] { helper = ::syscall(SYS_gettid); }).join();
+  const std::string task = "/proc/self/task/" + std::to_string(helper);
+  EXPECT_TRUE(testing_support::WaitUntil([&] { return ::access(task.c_str(), F_OK) != 0; }));
   int n = 0;
   if (DIR* dir = ::opendir("/proc/self/task")) {
     while (const dirent* entry = ::readdir(dir)) n += entry->d_name[0] != '.';
